@@ -1,0 +1,49 @@
+# One static library per source folder; sources are picked up by glob so that
+# adding a file needs no edit here.
+set(TARVOK_WARNINGS -Wall -Wextra -Werror)
+
+function(tarvok_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${TARVOK_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# Tests of one folder: files named *_x_test.cpp need a real X server and run in
+# their own executable under tests/support/xsession, once without and once with
+# a compositor; all others run under Qt's offscreen platform, one ctest entry
+# per test case.
+function(tarvok_tests folder)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(GLOB xsrcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_x_test.cpp)
+  set(plain ${all})
+  if(xsrcs)
+    list(REMOVE_ITEM plain ${xsrcs})
+  endif()
+  set(env "OMP_THREAD_LIMIT=1;TARVOK_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(plain)
+    set(exe test_${folder})
+    add_executable(${exe} ${plain})
+    target_compile_options(${exe} PRIVATE ${TARVOK_WARNINGS})
+    target_link_libraries(${exe} PRIVATE tarvok_testsupport ${ARG_DEPS})
+    gtest_discover_tests(${exe}
+      PROPERTIES LABELS ${folder} ENVIRONMENT "${env};QT_QPA_PLATFORM=offscreen"
+      DISCOVERY_TIMEOUT 60
+      DISCOVERY_MODE PRE_TEST)
+  endif()
+  if(xsrcs)
+    set(exe xtest_${folder})
+    add_executable(${exe} ${xsrcs})
+    target_compile_options(${exe} PRIVATE ${TARVOK_WARNINGS})
+    target_link_libraries(${exe} PRIVATE tarvok_testsupport ${ARG_DEPS})
+    foreach(mode plain compositor)
+      add_test(NAME ${folder}.x.${mode}
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/support/xsession --${mode} $<TARGET_FILE:${exe}>)
+      set_tests_properties(${folder}.x.${mode} PROPERTIES
+        LABELS "${folder};x" ENVIRONMENT "${env};QT_QPA_PLATFORM=xcb" TIMEOUT 300)
+    endforeach()
+  endif()
+endfunction()

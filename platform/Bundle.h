@@ -1,0 +1,22 @@
+#pragma once
+#include <QJsonObject>
+#include <QString>
+
+// The application's read-only resources: interface texts, fonts and Info.json.
+// They live in `resources/` beside the executable (build tree) or in
+// `share/tarvok` beside its bin folder (installed).
+namespace Bundle {
+
+// The resource folder, or an empty string when none was found.
+QString resourceDir();
+
+// Points the bundle at another folder (tests, and the installed layout probe).
+void setResourceDir(const QString& dir);
+
+// The path of a file or folder inside the resource folder ("Strings/en.json").
+QString resource(const QString& relative);
+
+// A text value of Info.json; empty when the file, the key or a text value is missing.
+QString infoString(const QString& key);
+
+}  // namespace Bundle

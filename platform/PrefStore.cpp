@@ -1,0 +1,181 @@
+#include "platform/PrefStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+// Each value is stored as "<type>:<text>". A value without a known prefix was
+// written by hand or by something else and reads as plain text.
+const QString kBool = QStringLiteral("bool:");
+const QString kInt = QStringLiteral("int:");
+const QString kDouble = QStringLiteral("double:");
+const QString kString = QStringLiteral("str:");
+const QString kList = QStringLiteral("list:");
+
+QVariant decode(const QString& raw) {
+  if (raw.startsWith(kBool)) return QVariant(raw.mid(kBool.size()) == QLatin1String("true"));
+  if (raw.startsWith(kInt)) {
+    bool ok = false;
+    const qint64 v = raw.mid(kInt.size()).toLongLong(&ok);
+    return ok ? QVariant(v) : QVariant();
+  }
+  if (raw.startsWith(kDouble)) {
+    bool ok = false;
+    const double v = raw.mid(kDouble.size()).toDouble(&ok);
+    return ok ? QVariant(v) : QVariant();
+  }
+  if (raw.startsWith(kString)) return QVariant(raw.mid(kString.size()));
+  if (raw.startsWith(kList)) {
+    const QJsonDocument doc = QJsonDocument::fromJson(raw.mid(kList.size()).toUtf8());
+    if (!doc.isArray()) return QVariant();
+    QStringList list;
+    for (const QJsonValue& item : doc.array()) {
+      if (!item.isString()) return QVariant();
+      list << item.toString();
+    }
+    return QVariant(list);
+  }
+  return QVariant(raw);
+}
+
+QString configHome() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+QString stateHome() {
+  const QByteArray env = qgetenv("XDG_STATE_HOME");
+  if (!env.isEmpty() && QDir::isAbsolutePath(QString::fromLocal8Bit(env))) {
+    return QString::fromLocal8Bit(env);
+  }
+  return QDir::homePath() + QStringLiteral("/.local/state");
+}
+
+}  // namespace
+
+PrefStore::PrefStore(const QString& filePath) {
+  QDir().mkpath(QFileInfo(filePath).absolutePath());
+  settings_ = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+}
+
+PrefStore::~PrefStore() = default;
+
+PrefStore& PrefStore::standard() {
+  static PrefStore store(configHome() + QStringLiteral("/tarvok/tarvok.conf"));
+  return store;
+}
+
+PrefStore& PrefStore::state() {
+  static PrefStore store(stateHome() + QStringLiteral("/tarvok/state.conf"));
+  return store;
+}
+
+QString PrefStore::filePath() const { return settings_->fileName(); }
+
+void PrefStore::registerDefaults(const QVariantMap& defaults) {
+  std::lock_guard guard(lock_);
+  for (auto it = defaults.begin(); it != defaults.end(); ++it) defaults_.insert(it.key(), it.value());
+}
+
+QVariant PrefStore::object(const QString& key) const {
+  std::lock_guard guard(lock_);
+  const QVariant raw = settings_->value(key);
+  if (raw.isValid()) {
+    // QSettings hands back a list when an unprefixed value holds commas.
+    if (raw.typeId() == QMetaType::QStringList) return raw;
+    const QVariant value = decode(raw.toString());
+    if (value.isValid()) return value;
+  }
+  return defaults_.value(key);
+}
+
+bool PrefStore::contains(const QString& key) const { return object(key).isValid(); }
+
+bool PrefStore::boolValue(const QString& key) const {
+  const QVariant v = object(key);
+  switch (v.typeId()) {
+    case QMetaType::Bool:
+      return v.toBool();
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+      return v.toLongLong() != 0;
+    case QMetaType::Double:
+      return v.toDouble() != 0.0;
+    case QMetaType::QString: {
+      const QString s = v.toString().trimmed().toLower();
+      return s == QLatin1String("true") || s == QLatin1String("yes") || s.toLongLong() != 0;
+    }
+    default:
+      return false;
+  }
+}
+
+qint64 PrefStore::integer(const QString& key) const {
+  const QVariant v = object(key);
+  switch (v.typeId()) {
+    case QMetaType::Bool:
+      return v.toBool() ? 1 : 0;
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+      return v.toLongLong();
+    case QMetaType::Double:
+      return static_cast<qint64>(v.toDouble());
+    case QMetaType::QString:
+      return v.toString().trimmed().toLongLong();
+    default:
+      return 0;
+  }
+}
+
+std::optional<QString> PrefStore::string(const QString& key) const {
+  const QVariant v = object(key);
+  switch (v.typeId()) {
+    case QMetaType::QString:
+      return v.toString();
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Double:
+      return v.toString();
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<QStringList> PrefStore::stringList(const QString& key) const {
+  const QVariant v = object(key);
+  if (v.typeId() == QMetaType::QStringList) return v.toStringList();
+  return std::nullopt;
+}
+
+void PrefStore::write(const QString& key, const QString& encoded) {
+  std::lock_guard guard(lock_);
+  settings_->setValue(key, encoded);
+  settings_->sync();
+}
+
+void PrefStore::setBool(const QString& key, bool value) {
+  write(key, kBool + (value ? QStringLiteral("true") : QStringLiteral("false")));
+}
+
+void PrefStore::setInteger(const QString& key, qint64 value) { write(key, kInt + QString::number(value)); }
+
+void PrefStore::setDouble(const QString& key, double value) {
+  write(key, kDouble + QString::number(value, 'g', 17));
+}
+
+void PrefStore::setString(const QString& key, const QString& value) { write(key, kString + value); }
+
+void PrefStore::setStringList(const QString& key, const QStringList& value) {
+  write(key, kList + QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(value))
+                                           .toJson(QJsonDocument::Compact)));
+}
+
+void PrefStore::remove(const QString& key) {
+  std::lock_guard guard(lock_);
+  settings_->remove(key);
+  settings_->sync();
+}

@@ -1,0 +1,55 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantMap>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class QSettings;
+
+// A per-user key/value store with typed reads and registered defaults, kept in
+// an INI file. INI alone loses types (false reads back as "false", a one-element
+// list as a plain string, an empty list as nothing), so every value is written
+// with its type and read back as what was written.
+class PrefStore {
+ public:
+  explicit PrefStore(const QString& filePath);
+  ~PrefStore();
+  PrefStore(const PrefStore&) = delete;
+  PrefStore& operator=(const PrefStore&) = delete;
+
+  // The user's preferences: $XDG_CONFIG_HOME/tarvok/tarvok.conf.
+  static PrefStore& standard();
+  // Application state that is not a preference: $XDG_STATE_HOME/tarvok/state.conf.
+  static PrefStore& state();
+
+  QString filePath() const;
+
+  // Defaults live in memory only; a stored value always wins.
+  void registerDefaults(const QVariantMap& defaults);
+
+  // The stored value with its type, else the registered default, else invalid.
+  QVariant object(const QString& key) const;
+  bool contains(const QString& key) const;  // stored or registered
+
+  bool boolValue(const QString& key) const;     // false when absent or not convertible
+  qint64 integer(const QString& key) const;     // 0 when absent or not convertible
+  std::optional<QString> string(const QString& key) const;
+  std::optional<QStringList> stringList(const QString& key) const;
+
+  void setBool(const QString& key, bool value);
+  void setInteger(const QString& key, qint64 value);
+  void setString(const QString& key, const QString& value);
+  void setStringList(const QString& key, const QStringList& value);
+  void setDouble(const QString& key, double value);
+  void remove(const QString& key);
+
+ private:
+  void write(const QString& key, const QString& encoded);
+
+  mutable std::mutex lock_;
+  std::unique_ptr<QSettings> settings_;
+  QVariantMap defaults_;
+};

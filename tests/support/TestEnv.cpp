@@ -1,0 +1,99 @@
+#include "tests/support/TestEnv.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QMutex>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace testenv {
+
+namespace {
+std::map<std::string, std::function<int()>>& children() {
+  static std::map<std::string, std::function<int()>> map;
+  return map;
+}
+
+QMutex logMutex;
+QStringList* logLines = nullptr;
+QString logPrefix;
+QtMessageHandler previousHandler = nullptr;
+
+void captureHandler(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
+  {
+    QMutexLocker guard(&logMutex);
+    if (logLines && ctx.category && QString::fromLatin1(ctx.category).startsWith(logPrefix)) {
+      logLines->append(msg);
+      return;
+    }
+  }
+  if (previousHandler) previousHandler(type, ctx, msg);
+}
+}  // namespace
+
+std::function<int()> childBody(const std::string& name) {
+  auto it = children().find(name);
+  return it == children().end() ? std::function<int()>() : it->second;
+}
+
+QString scratch() { return qEnvironmentVariable("TARVOK_TEST_SCRATCH"); }
+
+QString sourceResources() { return QStringLiteral(TARVOK_SOURCE_DIR "/resources"); }
+
+void registerChild(const std::string& name, std::function<int()> body) {
+  children()[name] = std::move(body);
+}
+
+ChildResult runChild(const std::string& name, const std::map<QString, QString>& env) {
+  QProcess process;
+  QProcessEnvironment penv = QProcessEnvironment::systemEnvironment();
+  for (const auto& [key, value] : env) penv.insert(key, value);
+  process.setProcessEnvironment(penv);
+  process.setProcessChannelMode(QProcess::SeparateChannels);
+  process.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--child"), QString::fromStdString(name)});
+  ChildResult result;
+  if (!process.waitForFinished(30000)) {
+    process.kill();
+    process.waitForFinished();
+    return result;
+  }
+  result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  result.out = process.readAllStandardOutput();
+  return result;
+}
+
+LogCapture::LogCapture(const QString& prefix) {
+  QMutexLocker guard(&logMutex);
+  logLines = new QStringList;
+  logPrefix = prefix;
+  QLoggingCategory::setFilterRules(prefix + QStringLiteral("*.debug=true"));
+  previousHandler = qInstallMessageHandler(captureHandler);
+}
+
+LogCapture::~LogCapture() {
+  qInstallMessageHandler(previousHandler);
+  QMutexLocker guard(&logMutex);
+  delete logLines;
+  logLines = nullptr;
+  QLoggingCategory::setFilterRules(QString());
+}
+
+QStringList LogCapture::lines() const {
+  QMutexLocker guard(&logMutex);
+  return logLines ? *logLines : QStringList();
+}
+
+bool LogCapture::contains(const QString& text) const {
+  for (const QString& line : lines()) {
+    if (line.contains(text)) return true;
+  }
+  return false;
+}
+
+void LogCapture::clear() {
+  QMutexLocker guard(&logMutex);
+  if (logLines) logLines->clear();
+}
+
+}  // namespace testenv

@@ -1,0 +1,39 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace testenv {
+
+// A folder private to this test process (removed at exit).
+QString scratch();
+
+// The resource folder of the source tree.
+QString sourceResources();
+
+// Registers a function the test binary runs instead of its tests when started
+// with `--child NAME`; used to check what a fresh process reads back.
+void registerChild(const std::string& name, std::function<int()> body);
+
+struct ChildResult {
+  int exitCode = -1;
+  QByteArray out;
+};
+// Runs this same binary as `--child NAME` with the current environment plus `env`.
+ChildResult runChild(const std::string& name, const std::map<QString, QString>& env = {});
+
+// Collects messages of the logging categories whose name starts with `prefix`
+// while it lives, with debug output of those categories switched on.
+class LogCapture {
+ public:
+  explicit LogCapture(const QString& prefix);
+  ~LogCapture();
+  QStringList lines() const;
+  bool contains(const QString& text) const;
+  void clear();
+};
+
+}  // namespace testenv
