@@ -85,9 +85,11 @@ QVariant PrefStore::object(const QString& key) const {
   std::lock_guard guard(lock_);
   const QVariant raw = settings_->value(key);
   if (raw.isValid()) {
-    // QSettings hands back a list when an unprefixed value holds commas.
-    if (raw.typeId() == QMetaType::QStringList) return raw;
-    const QVariant value = decode(raw.toString());
+    // INI hands back a list when a value written by hand holds commas.
+    const QString text = raw.typeId() == QMetaType::QStringList
+                             ? raw.toStringList().join(QLatin1Char(','))
+                             : raw.toString();
+    const QVariant value = decode(text);
     if (value.isValid()) return value;
   }
   return defaults_.value(key);
