@@ -15,6 +15,7 @@ struct State {
   QString dir;
   bool infoLoaded = false;
   QJsonObject info;
+  int generation = 0;
 };
 
 State& state() {
@@ -58,6 +59,13 @@ void setResourceDir(const QString& dir) {
   s.located = true;
   s.infoLoaded = false;
   s.info = {};
+  ++s.generation;
+}
+
+int generation() {
+  State& s = state();
+  std::lock_guard guard(s.lock);
+  return s.generation;
 }
 
 QString resource(const QString& relative) {

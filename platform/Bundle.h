@@ -10,8 +10,10 @@ namespace Bundle {
 // The resource folder, or an empty string when none was found.
 QString resourceDir();
 
-// Points the bundle at another folder (tests, and the installed layout probe).
+// Points the bundle at another folder (tests). Caches built from resources
+// compare generation() to notice the change.
 void setResourceDir(const QString& dir);
+int generation();
 
 // The path of a file or folder inside the resource folder ("Strings/en.json").
 QString resource(const QString& relative);

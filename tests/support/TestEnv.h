@@ -6,6 +6,8 @@
 #include <map>
 #include <string>
 
+#include "tests/support/Printers.h"
+
 namespace testenv {
 
 // A folder private to this test process (removed at exit).
