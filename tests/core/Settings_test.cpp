@@ -36,8 +36,8 @@ const bool registered = (testenv::registerChild("settings-dump", [] {
   return 0;
 }), true);
 
-QJsonObject freshProcess() {
-  const auto result = testenv::runChild("settings-dump");
+QJsonObject freshProcess(const std::map<QString, QString>& env = {}) {
+  const auto result = testenv::runChild("settings-dump", env);
   EXPECT_EQ(result.exitCode, 0);
   return QJsonDocument::fromJson(result.out).object();
 }
@@ -51,7 +51,7 @@ struct Store {
 };
 
 TEST(Settings, FirstLaunchDefaults) {
-  const QJsonObject o = freshProcess();
+  const QJsonObject o = freshProcess({{"XDG_CONFIG_HOME", testenv::scratch() + "/empty-config"}});
   EXPECT_EQ(o["joinLines"], false);
   EXPECT_EQ(o["tables"], true);
   EXPECT_EQ(o["keyCode"], 19);
