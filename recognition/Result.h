@@ -1,0 +1,74 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// A rectangle in pixels of a recognised image with the origin at the bottom
+// left and y growing upwards. Our own type on purpose: Qt's rectangles are
+// top-left based and their names (top, bottom) would read the wrong way round.
+struct PixelRect {
+  double x = 0;
+  double y = 0;
+  double width = 0;
+  double height = 0;
+
+  double minX() const { return x; }
+  double maxX() const { return x + width; }
+  double minY() const { return y; }
+  double maxY() const { return y + height; }
+  double midX() const { return x + width / 2; }
+  double midY() const { return y + height / 2; }
+  bool isZero() const { return x == 0 && y == 0 && width == 0 && height == 0; }
+
+  // Converts a top-left based box of an image `imageHeight` pixels high.
+  static PixelRect fromTopLeft(double left, double top, double w, double h, double imageHeight) {
+    return {left, imageHeight - top - h, w, h};
+  }
+};
+
+// One recognised run of text: a line, or a word of a line.
+struct Piece {
+  PixelRect rect;
+  QString text;
+};
+
+// One barcode or QR code.
+struct Code {
+  PixelRect rect;
+  QString payload;  // trimmed, never empty
+  bool isQR = false;
+};
+
+// A detected table: rows of cells, top row first.
+struct Table {
+  std::vector<QStringList> rows;
+
+  QString tsv() const;
+  QString html() const;
+  int columnCount() const;
+};
+
+// The result of one recognition.
+struct Recognized {
+  std::vector<std::vector<Piece>> lines;  // rows top to bottom, pieces left to right
+  std::optional<Table> table;
+  std::vector<Code> codes;
+
+  QString text() const;
+  QString joinedText() const;
+  bool isEmpty() const { return lines.empty() && !table && codes.empty(); }
+};
+
+namespace text {
+// Whitespace: Unicode Zs and the tab.
+bool isWhitespace(QChar c);
+// Whitespace and newlines: Unicode Z, U+0009 to U+000D and U+0085.
+bool isWhitespaceOrNewline(QChar c);
+QString trimWhitespace(const QString& s);
+QString trimWhitespaceAndNewlines(const QString& s);
+// The number of user-perceived characters (extended grapheme clusters).
+long long graphemeCount(const QString& s);
+// The number of characters that are not whitespace or newlines.
+long long visibleCount(const QString& s);
+}  // namespace text
