@@ -1,0 +1,55 @@
+#pragma once
+#include <QImage>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "recognition/Result.h"
+
+// Turns a picked image into a Recognized: the accurate text path, its word
+// boxes, reading-order rows, tables, and barcodes and QR codes. Every function
+// is synchronous and runs on the caller's thread; none throws.
+namespace Recognizer {
+
+// One recognition pass: the lines (and table) and the character-weighted mean
+// confidence of the pass, 0 to 1.
+struct Pass {
+  Recognized result;
+  double confidence = 0;
+};
+
+// One pass of the text engine over the image with the given recognition codes
+// (in order; earlier codes take precedence).
+Pass read(const QImage& image, const QStringList& languages, bool autoDetect = false);
+
+// The pass reader that recognize() calls; tests put a scripted one in its place.
+using Reader = std::function<Pass(const QImage&, const QStringList&)>;
+
+// The whole accurate road: first pass, language detection, and the re-reads
+// that pay off.
+Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback);
+Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader);
+
+// Reading-order rows of pieces: top to bottom, each row left to right.
+std::vector<std::vector<Piece>> group(std::vector<Piece> pieces);
+
+// The quality of a pass: letters of its text times its confidence.
+double score(const Pass& pass);
+
+// A table found in the word rows by the column gaps between words, or none.
+std::optional<Table> detectTable(const std::vector<std::vector<Piece>>& rows);
+
+// Barcodes and QR codes, deduplicated and ordered top to bottom. With
+// `thorough` the image's filtered variants are tried too, within `budget`
+// seconds (checked before each variant).
+std::vector<Code> codes(const QImage& image, bool thorough, double budget);
+
+// The text result with the codes in front of it.
+Recognized merge(const Recognized& result, const std::vector<Code>& codes);
+
+// Fills the engine pool and loads the code reader in the background so the
+// first capture pays no start-up; discards every result.
+void warmUp();
+
+}  // namespace Recognizer
