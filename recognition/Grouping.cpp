@@ -1,0 +1,49 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "recognition/Letters.h"
+#include "recognition/Recognizer.h"
+
+namespace Recognizer {
+
+namespace {
+
+// A sort key that keeps the order strict and weak even for a NaN coordinate
+// (which then sorts as the lowest value).
+double key(double v) { return std::isnan(v) ? -std::numeric_limits<double>::infinity() : v; }
+
+}  // namespace
+
+std::vector<std::vector<Piece>> group(std::vector<Piece> pieces) {
+  std::stable_sort(pieces.begin(), pieces.end(),
+                   [](const Piece& a, const Piece& b) { return key(a.rect.midY()) > key(b.rect.midY()); });
+
+  std::vector<std::vector<Piece>> rows;
+  double mean = 0;
+  double height = 0;
+  for (Piece& piece : pieces) {
+    const double mid = piece.rect.midY();
+    const double h = piece.rect.height;
+    // A zero-height piece has a zero limit, so it neither joins nor is joined.
+    if (!rows.empty() && std::abs(mean - mid) < 0.5 * std::min(height, h)) {
+      rows.back().push_back(std::move(piece));
+      mean += (mid - mean) / double(rows.back().size());
+      height = std::max(height, h);
+    } else {
+      rows.push_back({std::move(piece)});
+      mean = mid;
+      height = h;
+    }
+  }
+
+  for (auto& row : rows) {
+    std::stable_sort(row.begin(), row.end(),
+                     [](const Piece& a, const Piece& b) { return key(a.rect.minX()) < key(b.rect.minX()); });
+  }
+  return rows;
+}
+
+double score(const Pass& pass) { return double(text::letterCount(pass.result.text())) * pass.confidence; }
+
+}  // namespace Recognizer

@@ -1,0 +1,239 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "recognition/Recognizer.h"
+
+namespace Recognizer {
+
+namespace {
+
+// No screen is this wide; a wider grid means broken boxes, not a table, and
+// must not make us allocate for it.
+constexpr double kMaxColumns = 100000;
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+struct Interval {
+  double lo;
+  double hi;
+};
+
+// The element at index count / 2 of the sorted values (the upper middle one).
+template <typename T>
+T median(std::vector<T> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+bool finite(const PixelRect& r) {
+  return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) && std::isfinite(r.height) &&
+         std::isfinite(r.maxX()) && std::isfinite(r.maxY());
+}
+
+// Per column 0…W, how many rows cover it; a row counts once per column however
+// many of its words cover it.
+std::vector<int> columnCover(const std::vector<std::vector<Piece>>& rows, double x0, int W) {
+  // Each row's covered columns as merged intervals, added through a difference array.
+  std::vector<int> diff(size_t(W) + 2, 0);
+  std::vector<std::pair<int, int>> spans;
+  for (const auto& row : rows) {
+    spans.clear();
+    for (const Piece& word : row) {
+      const double a = std::max(0.0, std::floor(word.rect.minX() - x0));
+      const double b = std::clamp(std::floor(word.rect.maxX() - x0), -1.0, double(W));
+      if (a <= b) spans.emplace_back(int(a), int(b));
+    }
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 0; i < spans.size();) {
+      auto [lo, hi] = spans[i];
+      size_t j = i + 1;
+      for (; j < spans.size() && spans[j].first <= hi; ++j) hi = std::max(hi, spans[j].second);
+      ++diff[size_t(lo)];
+      --diff[size_t(hi) + 1];
+      i = j;
+    }
+  }
+  std::vector<int> counts(size_t(W) + 1, 0);
+  int running = 0;
+  for (size_t c = 0; c < counts.size(); ++c) counts[c] = running += diff[c];
+  return counts;
+}
+
+// Runs of free columns between occupied ones, at least half a word high wide,
+// neither touching the left nor the right edge of the grid.
+std::vector<Interval> findGaps(const std::vector<int>& counts, int freeLimit, double x0, double h) {
+  std::vector<Interval> gaps;
+  long long runStart = -1;
+  for (size_t i = 0; i < counts.size(); ++i) {
+    if (counts[i] <= freeLimit) {
+      if (runStart < 0) runStart = (long long)i;
+      continue;
+    }
+    if (runStart >= 1 && double((long long)i - runStart) >= 0.5 * h) {
+      gaps.push_back({x0 + double(runStart), x0 + double(i)});
+    }
+    runStart = -1;
+  }
+  return gaps;
+}
+
+struct Row {
+  QStringList cells;
+  double top = -kInfinity;
+  double bottom = kInfinity;
+};
+
+bool isSpanning(const std::vector<Piece>& words, const std::vector<Interval>& gaps, double h) {
+  double rowMin = kInfinity;
+  double rowMax = -kInfinity;
+  for (const Piece& w : words) {
+    rowMin = std::min(rowMin, w.rect.minX());
+    rowMax = std::max(rowMax, w.rect.maxX());
+  }
+  double widest = words.size() < 2 ? 0 : -kInfinity;
+  for (size_t i = 1; i < words.size(); ++i) {
+    widest = std::max(widest, words[i].rect.minX() - words[i - 1].rect.maxX());
+  }
+  for (const Interval& g : gaps) {
+    for (const Piece& w : words) {
+      if (w.rect.minX() < g.lo && w.rect.maxX() > g.hi) return true;
+    }
+    if (rowMin < g.lo && g.hi < rowMax && widest < 0.6 * h) return true;
+  }
+  return false;
+}
+
+// The span a word belongs to: the largest overlap, else the nearest end to its
+// centre; ties go to the leftmost span.
+size_t bestSpan(const Piece& w, const std::vector<Interval>& spans) {
+  size_t best = 0;
+  double bestScore = -kInfinity;
+  for (size_t s = 0; s < spans.size(); ++s) {
+    const double overlap = std::min(spans[s].hi, w.rect.maxX()) - std::max(spans[s].lo, w.rect.minX());
+    const double score = overlap > 0 ? overlap
+                                     : -std::min(std::abs(w.rect.midX() - spans[s].lo),
+                                                 std::abs(w.rect.midX() - spans[s].hi));
+    if (score > bestScore) {
+      bestScore = score;
+      best = s;
+    }
+  }
+  return best;
+}
+
+void appendText(QString& cell, const QString& text) {
+  if (cell.isEmpty()) {
+    cell = text;
+  } else {
+    cell += QLatin1Char(' ') + text;
+  }
+}
+
+Row buildRow(const std::vector<Piece>& words, const std::vector<Interval>& gaps,
+             const std::vector<Interval>& spans, double h) {
+  Row row;
+  for (size_t s = 0; s < spans.size(); ++s) row.cells << QString();
+  if (isSpanning(words, gaps, h)) {
+    QStringList texts;
+    for (const Piece& w : words) texts << w.text;
+    row.cells[0] = texts.join(QLatin1Char(' '));
+  } else {
+    for (const Piece& w : words) appendText(row.cells[qsizetype(bestSpan(w, spans))], w.text);
+  }
+  for (const Piece& w : words) {
+    row.top = std::max(row.top, w.rect.maxY());
+    row.bottom = std::min(row.bottom, w.rect.minY());
+  }
+  return row;
+}
+
+qsizetype filledCount(const QStringList& cells) {
+  return std::count_if(cells.begin(), cells.end(), [](const QString& c) { return !c.isEmpty(); });
+}
+
+// Folds continuation lines (an empty first cell, few cells, close below) into
+// the row above.
+std::vector<QStringList> mergeRows(const std::vector<Row>& rows, double h) {
+  std::vector<double> vertical;
+  for (size_t k = 1; k < rows.size(); ++k) vertical.push_back(rows[k - 1].bottom - rows[k].top);
+  const double m = vertical.empty() ? 0 : median(vertical);
+  const double cont = std::max(0.75 * m, 0.45 * h);
+
+  std::vector<QStringList> out;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const QStringList& cells = rows[r].cells;
+    const double gapAbove = r == 0 ? kInfinity : rows[r - 1].bottom - rows[r].top;
+    const qsizetype spans = cells.size();
+    if (out.empty() || !cells[0].isEmpty() || filledCount(cells) > spans / 2 || gapAbove >= cont) {
+      out.push_back(cells);
+      continue;
+    }
+    QStringList& last = out.back();
+    for (qsizetype s = 0; s < spans; ++s) {
+      if (last[s].isEmpty()) {
+        last[s] = cells[s];
+      } else if (!cells[s].isEmpty()) {
+        last[s] += QLatin1Char(' ') + cells[s];
+      }
+    }
+  }
+  return out;
+}
+
+bool acceptable(const std::vector<QStringList>& out) {
+  const auto multi = std::count_if(out.begin(), out.end(), [](const QStringList& r) { return filledCount(r) >= 2; });
+  if (multi < 2 || double(multi) < 0.5 * double(out.size())) return false;
+  std::vector<long long> lengths;
+  for (const QStringList& row : out) {
+    for (const QString& cell : row) {
+      if (!cell.isEmpty()) lengths.push_back(text::graphemeCount(cell));
+    }
+  }
+  return median(lengths) <= 26;
+}
+
+}  // namespace
+
+std::optional<Table> detectTable(const std::vector<std::vector<Piece>>& rows) {
+  if (rows.size() < 2) return std::nullopt;
+
+  std::vector<double> heights;
+  double x0 = kInfinity;
+  double x1 = -kInfinity;
+  for (const auto& row : rows) {
+    if (row.empty()) return std::nullopt;
+    for (const Piece& w : row) {
+      if (!finite(w.rect)) return std::nullopt;
+      heights.push_back(w.rect.height);
+      x0 = std::min(x0, w.rect.minX());
+      x1 = std::max(x1, w.rect.maxX());
+    }
+  }
+  const double h = median(heights);
+  const double width = std::ceil(x1 - x0);
+  if (!std::isfinite(width) || width < 1 || width > kMaxColumns) return std::nullopt;
+  const int W = int(width);
+
+  const std::vector<int> counts = columnCover(rows, x0, W);
+  const std::vector<Interval> gaps = findGaps(counts, int(rows.size() / 5), x0, h);
+  if (gaps.empty()) return std::nullopt;
+
+  std::vector<Interval> spans;
+  double lo = x0;
+  for (const Interval& g : gaps) {
+    spans.push_back({lo, g.lo});
+    lo = g.hi;
+  }
+  spans.push_back({lo, x1});
+
+  std::vector<Row> built;
+  built.reserve(rows.size());
+  for (const auto& words : rows) built.push_back(buildRow(words, gaps, spans, h));
+
+  std::vector<QStringList> out = mergeRows(built, h);
+  if (!acceptable(out)) return std::nullopt;
+  return Table{std::move(out)};
+}
+
+}  // namespace Recognizer

@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "recognition/OCRLanguages.h"
+#include "recognition/Recognizer.h"
+#include "tests/support/Printers.h"
+
+namespace {
+
+using Recognizer::Pass;
+using Calls = std::vector<QStringList>;
+
+const QStringList kEveryCode = {"en-US", "fr-FR", "it-IT", "de-DE", "es-ES",   "pt-BR", "vi-VT", "ko-KR",
+                                "ja-JP", "zh-Hans", "zh-Hant", "ru-RU", "uk-UA", "th-TH", "ar-SA"};
+
+// The passes of the seven Latin codes behind a preferred code or a detected one.
+QStringList withLatin(const QStringList& front) {
+  QStringList out;
+  for (const QString& c : front + QStringList{"en-US", "fr-FR", "it-IT", "de-DE", "es-ES", "pt-BR", "vi-VT"}) {
+    if (!out.contains(c)) out << c;
+  }
+  return out;
+}
+QStringList latinReread(const char* lc) {
+  return QStringList{lc, "en-US", "fr-FR", "it-IT", "de-DE", "es-ES", "pt-BR", "vi-VT"};
+}
+QStringList pair(const char* code) { return {code, "en-US"}; }
+
+// A pass whose rows are the lines of `text`.
+Pass pass(const QString& text, double confidence) {
+  Pass p;
+  double y = 1000;
+  for (const QString& line : text.split('\n')) {
+    if (!text.isEmpty()) p.result.lines.push_back({{{10, y, 100, 20}, line}});
+    y -= 30;
+  }
+  p.confidence = confidence;
+  return p;
+}
+QString letters(int n, char c = 'x') { return QString(n, QLatin1Char(c)); }
+
+const QString kGerman = "Der schnelle braune Fuchs springt über den Hund.";  // 40 letters
+const QString kFrench = "Le chat dort sur le canapé du salon.";                     // 28 letters
+const QString kEnglish = "The quick brown fox jumps over the lazy dog.";            // 35 letters
+const QString kKorean = "서울은 한국의 수도이고 부산은 항구 도시입니다";             // 20 letters
+const QString kDigits = "2024 118 42 7";
+
+// A reader that gives the scripted pass for a language list (an empty pass
+// for any other) and records every list it was asked for.
+class Decide : public ::testing::Test {
+ protected:
+  void SetUp() override { OCRLanguages::setSupportedForTesting(kEveryCode); }
+  void TearDown() override {
+    OCRLanguages::setSupportedForTesting(std::nullopt);
+    for (const QStringList& list : calls) EXPECT_FALSE(list.isEmpty()) << "a pass without languages";
+  }
+
+  void script(const QStringList& languages, const Pass& p) { passes[languages.join(',')] = p; }
+
+  QString run(const QStringList& prefer, bool fallback) {
+    const Recognizer::Reader reader = [this](const QImage&, const QStringList& languages) {
+      calls.push_back(languages);
+      const auto it = passes.find(languages.join(','));
+      return it == passes.end() ? Pass{} : it->second;
+    };
+    const Recognized result = Recognizer::recognize(QImage(), prefer, fallback, reader);
+    EXPECT_TRUE(result.codes.empty());
+    return result.text();
+  }
+
+  std::map<QString, Pass> passes;
+  Calls calls;
+};
+
+TEST_F(Decide, PreferredLanguageReadWellIsAcceptedAfterOnePass) {
+  script(withLatin({"fr-FR"}), pass(kFrench, 0.9));
+  EXPECT_EQ(run({"fr-FR"}, true), kFrench);
+  EXPECT_EQ(calls, (Calls{withLatin({"fr-FR"})}));
+}
+
+TEST_F(Decide, AcceptanceLimitsAreInclusive) {
+  // Confidence exactly 0.6 passes.
+  script(withLatin({"fr-FR"}), pass(kFrench, 0.6));
+  script(latinReread("fr-FR"), pass("lu de nouveau", 0.6));
+  EXPECT_EQ(run({"fr-FR"}, true), kFrench);
+  EXPECT_EQ(calls.size(), 1u);
+
+  // Below it the road goes on to the Latin re-read (fr-FR is preferred).
+  calls.clear();
+  script(withLatin({"fr-FR"}), pass(kFrench, 0.59));
+  script(latinReread("fr-FR"), pass(kFrench + " encore", 0.59));
+  EXPECT_EQ(run({"fr-FR"}, false), kFrench + " encore");
+  EXPECT_EQ(calls, (Calls{withLatin({"fr-FR"}), latinReread("fr-FR")}));
+
+  // Score exactly 3.0: three letters at full confidence.
+  calls.clear();
+  script(withLatin({"en-US"}), pass("The", 1.0));
+  EXPECT_EQ(run({"en-US"}, true), "The");
+  EXPECT_EQ(calls.size(), 1u);
+}
+
+TEST_F(Decide, ThreeLettersAtNinetyPercentScore2Point7AndGoOn) {
+  // "Oui" is French, preferred, confidence fine, but 2.7 < 3: step 4 with lc
+  // fr-FR in prefer, so the Latin re-read runs even with fallback off.
+  script(withLatin({"fr-FR"}), pass("Oui", 0.9));
+  script(latinReread("fr-FR"), pass("Qui", 0.9));
+  EXPECT_EQ(run({"fr-FR"}, false), "Qui");
+  EXPECT_EQ(calls, (Calls{withLatin({"fr-FR"}), latinReread("fr-FR")}));
+
+  // English has no Latin re-read: with fallback off and nothing after the
+  // first code the first pass stands.
+  calls.clear();
+  script(withLatin({"en-US"}), pass("The", 0.9));
+  EXPECT_EQ(run({"en-US"}, false), "The");
+  EXPECT_EQ(calls.size(), 1u);
+}
+
+TEST_F(Decide, GermanTextWithKoreanPreferred) {
+  // Fallback on: det "de" is no preferred base; lc de-DE gets its re-read,
+  // and a re-read scoring exactly 0.95 of the first pass wins.
+  script(withLatin({"ko-KR"}), pass(kGerman, 0.5));        // 40 letters: 20
+  script(latinReread("de-DE"), pass(letters(38), 0.5));  // 19 = 0.95 * 20
+  EXPECT_EQ(run({"ko-KR"}, true), letters(38));
+  EXPECT_EQ(calls, (Calls{withLatin({"ko-KR"}), latinReread("de-DE")}));
+
+  // Just below 0.95 the first pass stays.
+  calls.clear();
+  script(latinReread("de-DE"), pass(letters(38), 0.4999));
+  EXPECT_EQ(run({"ko-KR"}, true), kGerman);
+  EXPECT_EQ(calls.size(), 2u);
+
+  // Fallback off: de-DE is not preferred and nothing follows ko-KR.
+  calls.clear();
+  EXPECT_EQ(run({"ko-KR"}, false), kGerman);
+  EXPECT_EQ(calls, (Calls{withLatin({"ko-KR"})}));
+}
+
+TEST_F(Decide, LatinRereadIsTheLastPass) {
+  // A weak re-read loses to the first pass, and no script lead is tried after it.
+  script(withLatin({"ja-JP"}), pass(kGerman, 0.9));
+  script(latinReread("de-DE"), pass("xx", 0.9));
+  EXPECT_EQ(run({"ja-JP"}, true), kGerman);
+  EXPECT_EQ(calls, (Calls{withLatin({"ja-JP"}), latinReread("de-DE")}));
+}
+
+TEST_F(Decide, SecondChanceNeedsMoreThanFivePercent) {
+  // Korean text with Japanese preferred: no preferred base, no Latin code.
+  script(withLatin({"ja-JP"}), pass(kKorean, 1.0));  // 20
+  script(pair("ko-KR"), pass(letters(21), 1.0));      // exactly 1.05 * 20: stays
+  EXPECT_EQ(run({"ja-JP"}, true), kKorean);
+  EXPECT_EQ(calls, (Calls{withLatin({"ja-JP"}), pair("ko-KR"), pair("zh-Hans"), pair("zh-Hant"), pair("ru-RU"),
+                          pair("th-TH"), pair("ar-SA")}));
+}
+
+TEST_F(Decide, SecondChanceMeasuresAgainstTheNewBest) {
+  script(withLatin({"ja-JP"}), pass(kKorean, 1.0));      // 20
+  script(pair("ko-KR"), pass(letters(22, 'k'), 1.0));    // 22 > 21: best
+  script(pair("zh-Hans"), pass(letters(23, 's'), 1.0));  // 23 <= 23.1: stays
+  script(pair("zh-Hant"), pass(letters(24, 't'), 1.0));  // 24 > 23.1: best
+  script(pair("ru-RU"), pass(letters(25, 'r'), 1.0));    // 25 <= 25.2: stays
+  EXPECT_EQ(run({"ja-JP"}, true), letters(24, 't'));
+  EXPECT_EQ(calls.size(), 7u);
+}
+
+TEST_F(Decide, LetterlessTextTriesEveryOtherScriptLead) {
+  script(withLatin({"zh-Hans"}), pass(kDigits, 0.9));
+  script(pair("ar-SA"), pass("مرحبا بالعالم", 0.9));
+  EXPECT_EQ(run({"zh-Hans"}, true), "مرحبا بالعالم");
+  EXPECT_EQ(calls, (Calls{withLatin({"zh-Hans"}), pair("ko-KR"), pair("ja-JP"), pair("zh-Hant"), pair("ru-RU"),
+                          pair("th-TH"), pair("ar-SA")}));
+
+  // Only supported leads are tried.
+  calls.clear();
+  OCRLanguages::setSupportedForTesting(QStringList{"en-US", "ru-RU", "zh-Hans"});
+  script(QStringList{"zh-Hans", "en-US"}, pass(kDigits, 0.9));
+  EXPECT_EQ(run({"zh-Hans"}, true), kDigits);
+  EXPECT_EQ(calls, (Calls{{"zh-Hans", "en-US"}, pair("ru-RU")}));
+}
+
+TEST_F(Decide, FallbackOffTriesTheOtherPreferredScripts) {
+  // Everything after the first preferred code except the Latin ones, in order.
+  const QStringList prefer = {"ko-KR", "fr-FR", "ja-JP", "de-DE", "ru-RU"};
+  const QStringList first = withLatin(prefer);
+  script(first, pass(kDigits, 0.9));
+  script(pair("ru-RU"), pass("Привет", 0.9));
+  EXPECT_EQ(run(prefer, false), "Привет");
+  EXPECT_EQ(calls, (Calls{first, pair("ja-JP"), pair("ru-RU")}));
+
+  // A single preferred code leaves no candidate.
+  calls.clear();
+  EXPECT_EQ(run({"ru-RU"}, false), "");
+  EXPECT_EQ(calls, (Calls{withLatin({"ru-RU"})}));
+}
+
+TEST_F(Decide, ImageWithoutTextEndsEmpty) {
+  // Every pass is empty: score 0 never beats 1.05 * 0.
+  EXPECT_EQ(run({"en-US"}, true), "");
+  EXPECT_EQ(calls.size(), 8u);
+  const Recognized result =
+      Recognizer::recognize(QImage(), {"en-US"}, false, [](const QImage&, const QStringList&) { return Pass{}; });
+  EXPECT_TRUE(result.isEmpty());
+}
+
+TEST_F(Decide, EmptyPreferenceReadsTheLatinCodes) {
+  const QStringList first = withLatin({});
+  // German, read well: never accepted (no preferred base). Fallback off: the
+  // re-read needs de-DE preferred and there are no candidates.
+  script(first, pass(kGerman, 0.9));
+  script(latinReread("de-DE"), pass(kGerman + " neu", 0.9));
+  EXPECT_EQ(run({}, false), kGerman);
+  EXPECT_EQ(calls, (Calls{first}));
+
+  // Fallback on: the detected language gets its re-read.
+  calls.clear();
+  EXPECT_EQ(run({}, true), kGerman + " neu");
+  EXPECT_EQ(calls, (Calls{first, latinReread("de-DE")}));
+
+  // English (no Latin code) and letterless text get every script lead.
+  for (const QString& text : {kEnglish, kDigits}) {
+    calls.clear();
+    script(first, pass(text, 0.9));
+    EXPECT_EQ(run({}, true), text);
+    EXPECT_EQ(calls, (Calls{first, pair("ko-KR"), pair("ja-JP"), pair("zh-Hans"), pair("zh-Hant"), pair("ru-RU"),
+                            pair("th-TH"), pair("ar-SA")}));
+  }
+}
+
+TEST_F(Decide, AListAlreadyReadIsNotReadAgain) {
+  // A repeated preferred script would ask for the same pair twice.
+  const QStringList prefer = {"ko-KR", "ja-JP", "ja-JP"};
+  script(withLatin(prefer), pass(kDigits, 0.9));
+  script(pair("ja-JP"), pass("日本語", 0.9));
+  EXPECT_EQ(run(prefer, false), "日本語");
+  EXPECT_EQ(calls, (Calls{withLatin(prefer), pair("ja-JP")}));
+
+  // A candidate pair equal to the first pass's own list is that pass.
+  calls.clear();
+  OCRLanguages::setSupportedForTesting(QStringList{"ko-KR", "en-US"});
+  script(pair("ko-KR"), pass(kDigits, 0.9));
+  EXPECT_EQ(run({"ko-KR", "ko-KR"}, false), kDigits);
+  EXPECT_EQ(calls, (Calls{pair("ko-KR")}));
+
+  // Each call starts afresh.
+  calls.clear();
+  run({"ko-KR", "ko-KR"}, false);
+  run({"ko-KR", "ko-KR"}, false);
+  EXPECT_EQ(calls, (Calls{pair("ko-KR"), pair("ko-KR")}));
+}
+
+TEST_F(Decide, NeverReadsWithoutLanguages) {
+  // No supported Latin code and nothing preferred: the supported list stands in.
+  OCRLanguages::setSupportedForTesting(QStringList{"ko-KR", "ja-JP"});
+  script(QStringList{"ko-KR", "ja-JP"}, pass(kKorean, 0.9));
+  EXPECT_EQ(run({}, false), kKorean);
+  EXPECT_EQ(calls, (Calls{{"ko-KR", "ja-JP"}}));
+
+  // Nothing supported at all: English.
+  calls.clear();
+  OCRLanguages::setSupportedForTesting(QStringList{});
+  EXPECT_EQ(run({}, false), "");
+  EXPECT_EQ(calls, (Calls{{"en-US"}}));
+  // (TearDown checks that no list in any of these tests was empty.)
+}
+
+TEST_F(Decide, ResultIsThePassResultWithItsTable) {
+  Pass p = pass(kFrench, 0.9);
+  p.result.table = Table{{{"a", "b"}, {"c", "d"}}};
+  script(withLatin({"fr-FR"}), p);
+  const Recognized result = Recognizer::recognize(
+      QImage(), {"fr-FR"}, true, [&](const QImage&, const QStringList& languages) {
+        return passes.count(languages.join(',')) ? passes[languages.join(',')] : Pass{};
+      });
+  ASSERT_TRUE(result.table);
+  EXPECT_EQ(result.table->rows, p.result.table->rows);
+  EXPECT_EQ(result.text(), kFrench);
+}
+
+}  // namespace

@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "recognition/Recognizer.h"
+#include "tests/support/Printers.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<Piece>>;
+using Cells = std::vector<QStringList>;
+
+struct Word {
+  double x;
+  double width;
+  const char* text;
+};
+
+// One row of words whose boxes run from `top` down by `height`.
+std::vector<Piece> row(double top, std::initializer_list<Word> words, double height = 20) {
+  std::vector<Piece> out;
+  for (const Word& w : words) out.push_back({{w.x, top - height, w.width, height}, QString::fromUtf8(w.text)});
+  return out;
+}
+
+// Rows 30 px apart (10 px of space between 20 px high words), top first.
+double top(int index) { return 1000 - 30.0 * index; }
+
+// A two-column list: left words in [0, 60], right words from `right` on.
+Rows twoColumns(int count, double right) {
+  Rows rows;
+  for (int i = 0; i < count; ++i) {
+    rows.push_back(row(top(i), {{0, 60, "key"}, {right, 60, "value"}}));
+  }
+  return rows;
+}
+
+Cells cells(const std::optional<Table>& table) { return table ? table->rows : Cells{}; }
+
+TEST(DetectTable, NeedsTwoRowsOfWords) {
+  EXPECT_FALSE(Recognizer::detectTable({}));
+  EXPECT_FALSE(Recognizer::detectTable({row(top(0), {{0, 60, "a"}, {90, 60, "b"}})}));
+  EXPECT_FALSE(Recognizer::detectTable({{}, {}}));
+  // An empty row is nothing group() makes: refused rather than guessed at.
+  Rows rows = twoColumns(4, 90);
+  rows.insert(rows.begin() + 1, std::vector<Piece>{});
+  EXPECT_FALSE(Recognizer::detectTable(rows));
+}
+
+TEST(DetectTable, TwoColumnListWithAWideStrip) {
+  // A 30 px strip between the columns with 20 px words: one gap, two spans.
+  const auto table = Recognizer::detectTable(twoColumns(6, 90));
+  ASSERT_TRUE(table);
+  EXPECT_EQ(table->rows, Cells(6, QStringList{"key", "value"}));
+  EXPECT_EQ(table->columnCount(), 2);
+}
+
+TEST(DetectTable, StripMustBeHalfAWordHighWide) {
+  // Columns 61 to 68 free: 8 < 10, no gap.
+  EXPECT_FALSE(Recognizer::detectTable(twoColumns(6, 69)));
+
+  // Staggered columns keep every row's word space wide while the strip free
+  // of all rows is only from column 61 to the right words of the lower rows.
+  const auto staggered = [](double right) {
+    Rows rows;
+    for (int i = 0; i < 3; ++i) rows.push_back(row(top(i), {{0, 60, "key"}, {90, 60, "value"}}));
+    for (int i = 3; i < 6; ++i) rows.push_back(row(top(i), {{0, 50, "key"}, {right, 60, "value"}}));
+    return rows;
+  };
+  // Columns 61 to 70 free, ended by column 71: 10 >= 0.5 * 20 is a gap.
+  EXPECT_EQ(cells(Recognizer::detectTable(staggered(71))), Cells(6, QStringList{"key", "value"}));
+  // Columns 61 to 69: 9 is not.
+  EXPECT_FALSE(Recognizer::detectTable(staggered(70)));
+  // The same 10 px strip with every row's word space at 11 px (< 0.6 * 20):
+  // each row spans the gap, so no row has two cells.
+  EXPECT_FALSE(Recognizer::detectTable(twoColumns(6, 71)));
+}
+
+TEST(DetectTable, ProseHasNoGap) {
+  Rows rows;
+  const std::vector<std::vector<double>> starts = {{0, 48, 100, 140, 205}, {0, 70, 118, 180}, {0, 35, 96, 150, 200}};
+  for (size_t i = 0; i < starts.size(); ++i) {
+    std::vector<Piece> r;
+    const auto& s = starts[i];
+    for (size_t k = 0; k < s.size(); ++k) {
+      const double end = k + 1 < s.size() ? s[k + 1] - 8 : 250;
+      r.push_back({{s[k], top(int(i)) - 20, end - s[k], 20}, QStringLiteral("word")});
+    }
+    rows.push_back(r);
+  }
+  EXPECT_FALSE(Recognizer::detectTable(rows));
+}
+
+TEST(DetectTable, FreeRunsAtTheEdgesAreNotGaps) {
+  // Five rows, so columns covered by one row are free: the run from column 0
+  // (under a lone word at the left) and the run still open at the right edge
+  // (under a lone word at the right) are both wide, yet neither is a gap.
+  Rows rows;
+  for (int i = 0; i < 5; ++i) rows.push_back(row(top(i), {{50, 60, "mid"}}));
+  rows[0].insert(rows[0].begin(), row(top(0), {{0, 20, "left"}})[0]);
+  rows[4].push_back(row(top(4), {{150, 50, "right"}})[0]);
+  EXPECT_FALSE(Recognizer::detectTable(rows));
+
+  // Three rows reaching the right: the run before them is ended, a gap.
+  rows[1].push_back(row(top(1), {{150, 50, "right"}})[0]);
+  rows[2].push_back(row(top(2), {{150, 50, "right"}})[0]);
+  EXPECT_EQ(cells(Recognizer::detectTable(rows)),
+            (Cells{{"left mid", ""}, {"mid", "right"}, {"mid", "right"}, {"mid", ""}, {"mid", "right"}}));
+}
+
+TEST(DetectTable, HeadingAcrossBothColumnsSpans) {
+  // One word straddling the gap: the whole row goes to cell 0.
+  Rows rows = twoColumns(6, 90);
+  rows.insert(rows.begin(), row(top(-1), {{10, 130, "Quarterly"}, {145, 5, "!"}}));
+  EXPECT_EQ(cells(Recognizer::detectTable(rows))[0], (QStringList{"Quarterly !", ""}));
+
+  // Two words, neither straddling, but the gap lies inside the row with word
+  // spaces narrower than 0.6 * h: a spanning row as well.
+  rows[0] = row(top(-1), {{0, 70, "Quarterly"}, {78, 72, "results"}});
+  const Cells withHeading = cells(Recognizer::detectTable(rows));
+  ASSERT_EQ(withHeading.size(), 7u);
+  EXPECT_EQ(withHeading[0], (QStringList{"Quarterly results", ""}));
+  EXPECT_EQ(withHeading[1], (QStringList{"key", "value"}));
+
+  // The same row with a space of 12 (not below 0.6 * 20) is two cells.
+  rows[0] = row(top(-1), {{0, 70, "Quarterly"}, {82, 68, "results"}});
+  EXPECT_EQ(cells(Recognizer::detectTable(rows))[0], (QStringList{"Quarterly", "results"}));
+}
+
+TEST(DetectTable, WordInsideTheGapGoesToTheNearerSpan) {
+  // Six rows, so a column covered by one row is still free: the gap stays
+  // [61, 90] and a lone word in it is placed by the distance of its centre.
+  Rows rows = twoColumns(6, 90);
+  rows[2] = row(top(2), {{0, 30, "l"}, {63, 6, "near-left"}, {90, 60, "r"}});
+  rows[3] = row(top(3), {{0, 30, "l"}, {81, 7, "near-right"}, {120, 30, "r"}});
+  rows[4] = row(top(4), {{0, 30, "l"}, {72, 7, "middle"}, {120, 30, "r"}});
+  const Cells out = cells(Recognizer::detectTable(rows));
+  ASSERT_EQ(out.size(), 6u);
+  EXPECT_EQ(out[2], (QStringList{"l near-left", "r"}));
+  EXPECT_EQ(out[3], (QStringList{"l", "near-right r"}));
+  // Centre 75.5 is 14.5 from both ends: the left span wins the tie.
+  EXPECT_EQ(out[4], (QStringList{"l middle", "r"}));
+}
+
+TEST(DetectTable, ContinuationLinesFoldIntoTheRowAbove) {
+  // Three columns; the middle cell of the second row wraps onto a line only
+  // 2 px below it (cont = max(0.75 * 10, 0.45 * 20) = 9).
+  Rows rows = {
+      row(top(0), {{0, 60, "a1"}, {90, 60, "b1"}, {180, 60, "c1"}}),
+      row(top(1), {{0, 60, "a2"}, {90, 60, "b2"}, {180, 60, "c2"}}),
+      row(top(1) - 22, {{90, 60, "b2more"}}),
+      row(top(2) - 22, {{0, 60, "a3"}, {90, 60, "b3"}, {180, 60, "c3"}}),
+      row(top(3) - 22, {{0, 60, "a4"}, {90, 60, "b4"}, {180, 60, "c4"}}),
+  };
+  EXPECT_EQ(cells(Recognizer::detectTable(rows)), (Cells{{"a1", "b1", "c1"},
+                                                         {"a2", "b2 b2more", "c2"},
+                                                         {"a3", "b3", "c3"},
+                                                         {"a4", "b4", "c4"}}));
+
+  // As far below as the other rows (10 >= 9): a row of its own.
+  rows[2] = row(top(2), {{90, 60, "b2more"}});
+  rows[3] = row(top(3), {{0, 60, "a3"}, {90, 60, "b3"}, {180, 60, "c3"}});
+  rows[4] = row(top(4), {{0, 60, "a4"}, {90, 60, "b4"}, {180, 60, "c4"}});
+  EXPECT_EQ(cells(Recognizer::detectTable(rows))[2], (QStringList{"", "b2more", ""}));
+
+  // Two filled cells of three are more than half: never folded.
+  rows[2] = row(top(1) - 22, {{90, 60, "b2more"}, {180, 60, "c2more"}});
+  EXPECT_EQ(cells(Recognizer::detectTable(rows))[2], (QStringList{"", "b2more", "c2more"}));
+}
+
+TEST(DetectTable, FilledFirstCellAlwaysStartsARow) {
+  Rows rows = {
+      row(top(0), {{0, 60, "a1"}, {90, 60, "b1"}}),
+      row(top(0) - 20, {{0, 60, "a2"}}),  // touching the row above
+      row(top(1) - 20, {{0, 60, "a3"}, {90, 60, "b3"}}),
+  };
+  EXPECT_EQ(cells(Recognizer::detectTable(rows)), (Cells{{"a1", "b1"}, {"a2", ""}, {"a3", "b3"}}));
+}
+
+TEST(DetectTable, MedianCellLengthAtMost26) {
+  const QString len26(26, QLatin1Char('x'));
+  const QString len27(27, QLatin1Char('x'));
+  const auto layout = [](const QString& text) {
+    Rows rows;
+    for (int i = 0; i < 4; ++i) {
+      rows.push_back({{{0, top(i) - 20, 60, 20}, text}, {{90, top(i) - 20, 60, 20}, text}});
+    }
+    return rows;
+  };
+  EXPECT_TRUE(Recognizer::detectTable(layout(len26)));
+  EXPECT_FALSE(Recognizer::detectTable(layout(len27)));
+  // Characters are grapheme clusters: 26 accented letters of two code points each.
+  EXPECT_TRUE(Recognizer::detectTable(layout(QStringLiteral("e\u0301").repeated(26))));
+}
+
+TEST(DetectTable, EnoughRowsMustHaveTwoCells) {
+  // 4 rows, 2 of them with two cells: 2 >= 2 and 2 >= 0.5 * 4.
+  Rows four = {
+      row(top(0), {{0, 60, "a"}, {90, 60, "b"}}),
+      row(top(1), {{0, 60, "c"}}),
+      row(top(2), {{0, 60, "d"}, {90, 60, "e"}}),
+      row(top(3), {{0, 60, "f"}}),
+  };
+  EXPECT_EQ(cells(Recognizer::detectTable(four)), (Cells{{"a", "b"}, {"c", ""}, {"d", "e"}, {"f", ""}}));
+  // 5 rows with 2 such rows: 2 < 2.5.
+  Rows five = four;
+  five.push_back(row(top(4), {{0, 60, "g"}}));
+  EXPECT_FALSE(Recognizer::detectTable(five));
+  // One two-cell row alone is never a table.
+  EXPECT_FALSE(Recognizer::detectTable({row(top(0), {{0, 60, "a"}, {90, 60, "b"}}), row(top(1), {{0, 60, "c"}})}));
+}
+
+TEST(DetectTable, RealisticGridOfWords) {
+  // Five rows by three columns of multi-word cells, word spaces of 8 px, one
+  // middle cell wrapping onto a second, tighter line, a ragged last row.
+  const Rows rows = {
+      row(top(0), {{0, 52, "Name"}, {200, 40, "Role"}, {380, 40, "City"}}),
+      row(top(1), {{0, 40, "Ada"}, {48, 90, "Lovelace"}, {200, 130, "Mathematician"}, {380, 70, "London"}}),
+      row(top(2), {{0, 40, "Alan"}, {48, 70, "Turing"}, {200, 80, "Logician"}, {380, 100, "Manchester"}}),
+      row(top(3), {{0, 50, "Grace"}, {58, 70, "Hopper"}, {200, 60, "Rear"}, {268, 80, "admiral"},
+                   {380, 80, "Arlington"}}),
+      row(top(3) - 22, {{200, 70, "(retired)"}}),
+      row(top(4) - 22, {{0, 60, "Edsger"}, {68, 90, "Dijkstra"}, {200, 100, "Professor"}}),
+  };
+  const auto table = Recognizer::detectTable(rows);
+  ASSERT_TRUE(table);
+  EXPECT_EQ(table->rows, (Cells{{"Name", "Role", "City"},
+                                {"Ada Lovelace", "Mathematician", "London"},
+                                {"Alan Turing", "Logician", "Manchester"},
+                                {"Grace Hopper", "Rear admiral (retired)", "Arlington"},
+                                {"Edsger Dijkstra", "Professor", ""}}));
+  EXPECT_EQ(table->columnCount(), 3);
+}
+
+TEST(DetectTable, SpanningRowsBetweenDataRows) {
+  Rows rows = {
+      row(top(0), {{0, 60, "Fruit"}, {100, 60, "Price"}}),
+      row(top(1), {{0, 60, "Apple"}, {100, 40, "1.20"}}),
+      row(top(2), {{0, 60, "Pear"}, {100, 40, "0.90"}}),
+      row(top(3), {{0, 40, "Prices"}, {46, 30, "may"}, {82, 60, "change"}}),  // a note across both columns
+      row(top(4), {{0, 60, "Plum"}, {100, 40, "2.10"}}),
+      row(top(5), {{0, 60, "Kiwi"}, {100, 40, "0.50"}}),
+  };
+  EXPECT_EQ(cells(Recognizer::detectTable(rows)), (Cells{{"Fruit", "Price"},
+                                                         {"Apple", "1.20"},
+                                                         {"Pear", "0.90"},
+                                                         {"Prices may change", ""},
+                                                         {"Plum", "2.10"},
+                                                         {"Kiwi", "0.50"}}));
+}
+
+TEST(DetectTable, RefusesBrokenGeometryInsteadOfAllocating) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (double bad : {inf, -inf, nan}) {
+    Rows rows = twoColumns(4, 90);
+    rows[1][1].rect.x = bad;
+    EXPECT_FALSE(Recognizer::detectTable(rows)) << bad;
+    rows = twoColumns(4, 90);
+    rows[2][0].rect.height = bad;
+    EXPECT_FALSE(Recognizer::detectTable(rows)) << bad;
+  }
+  // Finite but far apart: no screen is a million pixels wide.
+  EXPECT_FALSE(Recognizer::detectTable(twoColumns(4, 1e6)));
+  EXPECT_FALSE(Recognizer::detectTable(twoColumns(4, 1e300)));
+  // Wide but plausible still works.
+  EXPECT_TRUE(Recognizer::detectTable(twoColumns(4, 15000)));
+  // Every word on one vertical line: W < 1.
+  Rows line;
+  for (int i = 0; i < 4; ++i) line.push_back({{{5, top(i) - 20, 0, 20}, "|"}, {{5, top(i) - 20, 0, 20}, "|"}});
+  EXPECT_FALSE(Recognizer::detectTable(line));
+}
+
+}  // namespace
