@@ -1,0 +1,78 @@
+#include "core/Glyph.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <algorithm>
+#include <cmath>
+
+#include "core/Ink.h"
+
+namespace {
+
+constexpr qreal kUnits = 18;
+
+void fillRect(QPainter& p, const QColor& color, qreal x, qreal y, qreal w, qreal h) {
+  p.fillRect(QRectF(x, y, w, h), color);
+}
+
+}  // namespace
+
+void drawGlyph(QPainter& p, Glyph glyph, const QColor& color) {
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+
+  QPainterPath brackets;
+  brackets.moveTo(2.5, 6);
+  brackets.lineTo(2.5, 2.5);
+  brackets.lineTo(6, 2.5);
+  brackets.moveTo(12, 2.5);
+  brackets.lineTo(15.5, 2.5);
+  brackets.lineTo(15.5, 6);
+  brackets.moveTo(15.5, 12);
+  brackets.lineTo(15.5, 15.5);
+  brackets.lineTo(12, 15.5);
+  brackets.moveTo(6, 15.5);
+  brackets.lineTo(2.5, 15.5);
+  brackets.lineTo(2.5, 12);
+  // Butt caps and mitred corners: the brackets end flush at their coordinates.
+  p.strokePath(brackets, QPen(color, 1.4, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+
+  switch (glyph) {
+    case Glyph::idle:
+      fillRect(p, color, 5.5, 6.3, 7, 1.4);
+      fillRect(p, color, 5.5, 8.6, 7, 1.4);
+      fillRect(p, color, 5.5, 10.9, 4.5, 1.4);
+      break;
+    case Glyph::picking:
+      break;
+    case Glyph::picked:
+      fillRect(p, color, 5.5, 6.3, 7, 1.4);
+      fillRect(p, color, 5.5, 10.9, 4.5, 1.4);
+      // The seal takes the middle line's place, tilted with its right end higher.
+      p.translate(10.7, 8.3);
+      p.rotate(-8);
+      fillRect(p, color, -3.7, -0.7, 7.5, 1.5);
+      break;
+  }
+  p.restore();
+}
+
+QImage glyphImage(Glyph glyph, int pixelSize, qreal dpr, bool darkPanel) {
+  const int device = std::max(1, int(std::lround(pixelSize * dpr)));
+  QImage image(device, device, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(dpr);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.scale(pixelSize / kUnits, pixelSize / kUnits);
+  drawGlyph(p, glyph, darkPanel ? Ink::hanji() : QColor(Qt::black));
+  return image;
+}
+
+QIcon glyphIcon(Glyph glyph, bool darkPanel) {
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48}) {
+    icon.addPixmap(QPixmap::fromImage(glyphImage(glyph, size, 1.0, darkPanel)));
+  }
+  return icon;
+}
