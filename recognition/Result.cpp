@@ -29,23 +29,26 @@ QString trimBy(const QString& s, Pred pred) {
 QString trimWhitespace(const QString& s) { return trimBy(s, isWhitespace); }
 QString trimWhitespaceAndNewlines(const QString& s) { return trimBy(s, isWhitespaceOrNewline); }
 
-long long graphemeCount(const QString& s) {
-  if (s.isEmpty()) return 0;
-  QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, s);
-  long long count = 0;
-  while (finder.toNextBoundary() != -1) ++count;
-  return count;
-}
-
-long long visibleCount(const QString& s) {
+long long countGraphemesIf(const QString& s, const std::function<bool(char32_t)>& test) {
   if (s.isEmpty()) return 0;
   QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, s);
   long long count = 0;
   qsizetype start = 0;
   for (qsizetype end; (end = finder.toNextBoundary()) != -1; start = end) {
-    if (!isWhitespaceOrNewline(s[start])) ++count;
+    if (end <= start) continue;
+    char32_t scalar = s[start].unicode();
+    if (s[start].isHighSurrogate() && start + 1 < end && s[start + 1].isLowSurrogate()) {
+      scalar = QChar::surrogateToUcs4(s[start], s[start + 1]);
+    }
+    if (!test || test(scalar)) ++count;
   }
   return count;
+}
+
+long long graphemeCount(const QString& s) { return countGraphemesIf(s, {}); }
+
+long long visibleCount(const QString& s) {
+  return countGraphemesIf(s, [](char32_t c) { return c > 0xFFFF || !isWhitespaceOrNewline(QChar(char16_t(c))); });
 }
 
 }  // namespace text

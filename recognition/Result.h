@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -69,6 +70,8 @@ QString trimWhitespace(const QString& s);
 QString trimWhitespaceAndNewlines(const QString& s);
 // The number of user-perceived characters (extended grapheme clusters).
 long long graphemeCount(const QString& s);
+// The number of grapheme clusters whose first Unicode scalar passes `test`.
+long long countGraphemesIf(const QString& s, const std::function<bool(char32_t)>& test);
 // The number of characters that are not whitespace or newlines.
 long long visibleCount(const QString& s);
 }  // namespace text
