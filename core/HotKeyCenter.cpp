@@ -130,7 +130,8 @@ bool HotKeyCenter::grabAll(xcb_connection_t* conn, uint8_t keycode, uint16_t mod
     }
   }
   if (!ok) {
-    ungrab(conn, taken);
+    // A variant the current hot key holds too stays: it is still in use.
+    ungrab(conn, taken, grabs_);
     taken.clear();
   }
   return ok;
@@ -153,6 +154,10 @@ bool HotKeyCenter::registerShortcut(Shortcut shortcut) {
   xcb_connection_t* conn = qtConnection();
   if (!conn) {
     qCWarning(lcHotKey) << "no X connection: the global hot key is not available";
+    return false;
+  }
+  if (!shortcut.isAcceptable()) {
+    qCInfo(lcHotKey) << "refused" << shortcut.caps().join('+') << ": needs Ctrl, Alt or Super";
     return false;
   }
   if (shortcut.isReservedForEditing()) {

@@ -22,9 +22,10 @@ class HotKeyCenter : public QObject, public QAbstractNativeEventFilter {
   std::function<void()> onPress;
 
   // Makes `shortcut` the one active hot key. False when another client holds
-  // the combination, when it is a reserved editing combination, when its key
-  // has no X keycode, or when there is no X connection. A failure keeps the
-  // previously registered shortcut active.
+  // the combination, when it lacks Ctrl, Alt or Super on a key other than
+  // F1-F15, when it is a reserved editing combination, when its key has no X
+  // keycode, or when there is no X connection. A failure keeps the previously
+  // registered shortcut active.
   bool registerShortcut(Shortcut shortcut);
   void unregister();
   bool isRegistered() const { return current_.has_value(); }

@@ -164,13 +164,16 @@ bool Shortcut::isFunctionKey(uint32_t keyCode) {
   return row && row->functionKey;
 }
 
+bool Shortcut::isAcceptable() const {
+  return (carbonMods & (kCommand | kOption | kControl)) || isFunctionKey(keyCode);
+}
+
 std::optional<Shortcut> Shortcut::fromKey(uint32_t xKeycode, Qt::KeyboardModifiers mods) {
   const auto keyCode = keyCodeForX(xKeycode);
   if (!keyCode) return std::nullopt;
-  const uint32_t mask = modsFromQt(mods);
-  if (mask & (kCommand | kOption | kControl)) return Shortcut{*keyCode, mask};
-  if (isFunctionKey(*keyCode)) return Shortcut{*keyCode, mask};
-  return std::nullopt;
+  const Shortcut shortcut{*keyCode, modsFromQt(mods)};
+  if (!shortcut.isAcceptable()) return std::nullopt;
+  return shortcut;
 }
 
 std::optional<Shortcut> Shortcut::fromEvent(const QKeyEvent& event) {

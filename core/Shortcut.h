@@ -41,6 +41,10 @@ struct Shortcut {
   // F1-F15, the keys acceptable without Ctrl, Alt or Super.
   static bool isFunctionKey(uint32_t keyCode);
 
+  // Ctrl, Alt or Super, or a function key: anything else would take a key
+  // that is needed for typing away from every other program.
+  bool isAcceptable() const;
+
   // Combinations every desktop uses for editing (Ctrl+C, V, X, Z, A): grabbing
   // them globally would break copy and paste everywhere.
   bool isReservedForEditing() const;

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -92,6 +93,22 @@ class OtherClient {
     const xcb_keysym_t sym = xcb_key_symbols_get_keysym(syms, keycode, column);
     xcb_key_symbols_free(syms);
     return sym;
+  }
+
+  std::vector<xcb_keycode_t> modifierMap(int& perModifier) {
+    auto* reply = xcb_get_modifier_mapping_reply(conn_, xcb_get_modifier_mapping(conn_), nullptr);
+    perModifier = reply ? reply->keycodes_per_modifier : 0;
+    std::vector<xcb_keycode_t> map;
+    if (reply) map.assign(xcb_get_modifier_mapping_keycodes(reply), xcb_get_modifier_mapping_keycodes(reply) + 8 * perModifier);
+    std::free(reply);
+    return map;
+  }
+  bool setModifierMap(int perModifier, const std::vector<xcb_keycode_t>& map) {
+    auto* reply = xcb_set_modifier_mapping_reply(
+        conn_, xcb_set_modifier_mapping(conn_, uint8_t(perModifier), map.data()), nullptr);
+    const bool ok = reply && reply->status == XCB_MAPPING_STATUS_SUCCESS;
+    std::free(reply);
+    return ok;
   }
 
   uint16_t numLockMask() {
@@ -451,8 +468,55 @@ TEST_F(HotKeyCenterX, EditingCombinationsAndKeylessPositionsAreRefusedWithoutGra
   EXPECT_FALSE(center.registerShortcut({52, Shortcut::kCommand}));  // no such key
   EXPECT_EQ(center.current(), Shortcut::defaultShortcut());
 
+  // Without Ctrl, Alt or Super a plain key would be taken from every program.
+  EXPECT_FALSE(center.registerShortcut({19, 0}));
+  EXPECT_FALSE(center.registerShortcut({19, Shortcut::kShift}));
+  EXPECT_EQ(center.current(), Shortcut::defaultShortcut());
+  EXPECT_TRUE(other.grab(kX2, 0));
+  EXPECT_TRUE(other.grab(kX2, XCB_MOD_MASK_SHIFT));
+
   ASSERT_TRUE(xdotool({"key", "ctrl+shift+2"}));
   EXPECT_TRUE(waitUntil([&] { return fired == 1; }));
+}
+
+// Puts NumLock on the Super modifier (Mod4) for the life of the object.
+class NumLockOnSuper {
+ public:
+  explicit NumLockOnSuper(OtherClient& other) : other_(other) {
+    saved_ = other_.modifierMap(perModifier_);
+    const xcb_keycode_t numLock = 77;
+    std::vector<xcb_keycode_t> map;
+    for (int mod = 0; mod < 8; ++mod) {
+      for (int i = 0; i < perModifier_; ++i) {
+        const xcb_keycode_t code = saved_[size_t(mod * perModifier_ + i)];
+        map.push_back(code == numLock ? 0 : code);
+      }
+      map.push_back(mod == 6 ? numLock : 0);
+    }
+    ok_ = other_.setModifierMap(perModifier_ + 1, map);
+  }
+  ~NumLockOnSuper() { other_.setModifierMap(perModifier_, saved_); }
+  bool ok() const { return ok_; }
+
+ private:
+  OtherClient& other_;
+  int perModifier_ = 0;
+  std::vector<xcb_keycode_t> saved_;
+  bool ok_ = false;
+};
+
+TEST_F(HotKeyCenterX, AFailedChangeKeepsTheGrabsItSharesWithTheCurrentOne) {
+  NumLockOnSuper remap(other);
+  ASSERT_TRUE(remap.ok());
+  ASSERT_EQ(other.numLockMask(), XCB_MOD_MASK_4);
+  // Ctrl+Super+3 is grabbed with and without Lock; Ctrl+3 wants those two plus
+  // Ctrl+3 itself with and without Lock, which the other client holds.
+  const uint16_t ctrlSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_4;
+  ASSERT_TRUE(center.registerShortcut({20, Shortcut::kCommand | Shortcut::kControl}));
+  ASSERT_TRUE(other.grab(kX3, XCB_MOD_MASK_CONTROL));
+  EXPECT_FALSE(center.registerShortcut({20, Shortcut::kCommand}));
+  EXPECT_FALSE(other.grab(kX3, ctrlSuper));
+  EXPECT_FALSE(other.grab(kX3, ctrlSuper | XCB_MOD_MASK_LOCK));
 }
 
 TEST_F(HotKeyCenterX, DestroyingTheCenterReleasesItsGrab) {
