@@ -2,10 +2,9 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <algorithm>
-#include <cmath>
 
 #include "core/Ink.h"
+#include "core/MarkParts.h"
 
 namespace AppMark {
 namespace {
@@ -14,23 +13,6 @@ constexpr qreal kGrid = 180;
 constexpr qreal kEmptyOpacity = 0.45;
 // At this width and below the strokes get heavier.
 constexpr qreal kSmallWidth = 28;
-
-QPainterPath bracketsPath() {
-  QPainterPath path;
-  path.moveTo(50, 72);
-  path.lineTo(50, 52);
-  path.lineTo(70, 52);
-  path.moveTo(130, 52);
-  path.lineTo(150, 52);
-  path.lineTo(150, 72);
-  path.moveTo(150, 128);
-  path.lineTo(150, 148);
-  path.lineTo(130, 148);
-  path.moveTo(70, 148);
-  path.lineTo(50, 148);
-  path.lineTo(50, 128);
-  return path;
-}
 
 }  // namespace
 
@@ -55,7 +37,7 @@ void draw(QPainter& p, const QRectF& rect, State state, qreal phase, bool yDown)
   plate.addRoundedRect(QRectF(10, 10, 180, 180), 40, 40);
   p.fillPath(plate, Ink::hanjiLight());
 
-  p.strokePath(bracketsPath(),
+  p.strokePath(MarkParts::cornerBrackets(QRectF(QPointF(50, 52), QPointF(150, 148)), 20),
                QPen(Ink::mook(), small ? 12 : 8, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
   if (state == State::empty) {
     p.restore();
@@ -74,10 +56,7 @@ void draw(QPainter& p, const QRectF& rect, State state, qreal phase, bool yDown)
 }
 
 QImage image(int size, State state, qreal dpr) {
-  const int device = std::max(1, int(std::lround(size * dpr)));
-  QImage img(device, device, QImage::Format_ARGB32_Premultiplied);
-  img.setDevicePixelRatio(dpr);
-  img.fill(Qt::transparent);
+  QImage img = MarkParts::transparentSquare(size, dpr);
   QPainter p(&img);
   draw(p, QRectF(0, 0, size, size), state, 0, true);
   return img;

@@ -1,12 +1,10 @@
 #include "core/Glyph.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
-#include <algorithm>
-#include <cmath>
 
 #include "core/Ink.h"
+#include "core/MarkParts.h"
 
 namespace {
 
@@ -22,21 +20,9 @@ void drawGlyph(QPainter& p, Glyph glyph, const QColor& color) {
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
 
-  QPainterPath brackets;
-  brackets.moveTo(2.5, 6);
-  brackets.lineTo(2.5, 2.5);
-  brackets.lineTo(6, 2.5);
-  brackets.moveTo(12, 2.5);
-  brackets.lineTo(15.5, 2.5);
-  brackets.lineTo(15.5, 6);
-  brackets.moveTo(15.5, 12);
-  brackets.lineTo(15.5, 15.5);
-  brackets.lineTo(12, 15.5);
-  brackets.moveTo(6, 15.5);
-  brackets.lineTo(2.5, 15.5);
-  brackets.lineTo(2.5, 12);
   // Butt caps and mitred corners: the brackets end flush at their coordinates.
-  p.strokePath(brackets, QPen(color, 1.4, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+  p.strokePath(MarkParts::cornerBrackets(QRectF(QPointF(2.5, 2.5), QPointF(15.5, 15.5)), 3.5),
+               QPen(color, 1.4, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
 
   switch (glyph) {
     case Glyph::idle:
@@ -59,10 +45,7 @@ void drawGlyph(QPainter& p, Glyph glyph, const QColor& color) {
 }
 
 QImage glyphImage(Glyph glyph, int pixelSize, qreal dpr, bool darkPanel) {
-  const int device = std::max(1, int(std::lround(pixelSize * dpr)));
-  QImage image(device, device, QImage::Format_ARGB32_Premultiplied);
-  image.setDevicePixelRatio(dpr);
-  image.fill(Qt::transparent);
+  QImage image = MarkParts::transparentSquare(pixelSize, dpr);
   QPainter p(&image);
   p.scale(pixelSize / kUnits, pixelSize / kUnits);
   drawGlyph(p, glyph, darkPanel ? Ink::hanji() : QColor(Qt::black));

@@ -58,17 +58,24 @@ Settings::Settings(PrefStore& store) : d(store) {
   shortcut_ = storedShortcut(d);
 }
 
-void Settings::setJoinLines(bool value) {
-  joinLines_ = value;
+void Settings::assign(bool& field, const QString& key, bool value) {
+  field = value;
   emit changed();
-  d.setBool(kJoinLines, value);
+  d.setBool(key, value);
 }
 
-void Settings::setTables(bool value) {
-  tables_ = value;
+void Settings::assign(QStringList& field, const QString& key, const QStringList& value) {
+  field = value;
   emit changed();
-  d.setBool(kTables, value);
+  d.setStringList(key, value);
 }
+
+void Settings::setJoinLines(bool value) { assign(joinLines_, kJoinLines, value); }
+void Settings::setTables(bool value) { assign(tables_, kTables, value); }
+void Settings::setOcrManual(bool value) { assign(ocrManual_, kOcrManual, value); }
+void Settings::setOcrFallback(bool value) { assign(ocrFallback_, kOcrFallback, value); }
+void Settings::setRecentLanguages(const QStringList& value) { assign(recentLanguages_, kRecent, value); }
+void Settings::setOcrLanguages(const QStringList& value) { assign(ocrLanguages_, kOcrLanguages, value); }
 
 void Settings::setShortcut(Shortcut value) {
   shortcut_ = value;
@@ -91,41 +98,13 @@ void Settings::setLanguage(const Lang& value) {
   setRecentLanguages(recent.mid(0, 3));
 }
 
-void Settings::setRecentLanguages(const QStringList& value) {
-  recentLanguages_ = value;
-  emit changed();
-  d.setStringList(kRecent, value);
-}
-
-void Settings::setOcrManual(bool value) {
-  ocrManual_ = value;
-  emit changed();
-  d.setBool(kOcrManual, value);
-}
-
-void Settings::setOcrLanguages(const QStringList& value) {
-  ocrLanguages_ = value;
-  emit changed();
-  d.setStringList(kOcrLanguages, value);
-}
-
-void Settings::setOcrFallback(bool value) {
-  ocrFallback_ = value;
-  emit changed();
-  d.setBool(kOcrFallback, value);
-}
-
 void Settings::setFastMode(bool value) {
-  fastMode_ = value;
-  emit changed();
-  d.setBool(kFastMode, value);
+  assign(fastMode_, kFastMode, value);
   Reporting::signal(QStringLiteral("mode.changed"), {{QStringLiteral("mode"), modeName(value)}});
 }
 
 void Settings::setReports(bool value) {
-  reports_ = value;
-  emit changed();
-  d.setBool(kReports, value);
+  assign(reports_, kReports, value);
   if (value) {
     Reporting::start();
   } else {

@@ -50,6 +50,10 @@ class Settings : public QObject {
   void changed();
 
  private:
+  // Sets a stored field: memory, observers, then the store.
+  void assign(bool& field, const QString& key, bool value);
+  void assign(QStringList& field, const QString& key, const QStringList& value);
+
   PrefStore& d;
   bool joinLines_ = false;
   bool tables_ = true;

@@ -40,14 +40,18 @@ std::optional<QVariant> portalRead(const QString& ns, const QString& key) {
   return value;
 }
 
+// A portal setting: read once, then kept current by the portal's change signal.
+struct Cached {
+  bool read = false;
+  std::optional<QVariant> value;
+};
+
 struct State {
   std::optional<bool> forcedDark;
   std::optional<bool> forcedReduce;
   SettingSource source;  // empty: the real portal
-  bool schemeRead = false;
-  std::optional<QVariant> scheme;
-  bool animationsRead = false;
-  std::optional<QVariant> animations;
+  Cached scheme;
+  Cached animations;
 };
 
 State& state() {
@@ -83,15 +87,11 @@ class PortalWatcher : public QObject {
     const QVariant raw = args[2];
     State& s = state();
     if (s.source) return;  // a test source stands in; ignore the real desktop
-    if (ns == kAppearanceNs && key == kColorScheme) {
-      s.scheme = unwrap(raw);
-      s.schemeRead = true;
-    } else if (ns == kGnomeNs && key == kAnimations) {
-      s.animations = unwrap(raw);
-      s.animationsRead = true;
-    } else {
-      return;
-    }
+    Cached* setting = ns == kAppearanceNs && key == kColorScheme ? &s.scheme
+                      : ns == kGnomeNs && key == kAnimations     ? &s.animations
+                                                                 : nullptr;
+    if (!setting) return;
+    *setting = {true, unwrap(raw)};
     emit notifier().changed();
   }
 };
@@ -105,6 +105,11 @@ std::optional<QVariant> read(const QString& ns, const QString& key) {
   return portalRead(ns, key);
 }
 
+const std::optional<QVariant>& cached(Cached& setting, const QString& ns, const QString& key) {
+  if (!setting.read) setting = {true, read(ns, key)};
+  return setting.value;
+}
+
 bool paletteIsDark() {
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
   return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
@@ -115,13 +120,9 @@ bool paletteIsDark() {
 bool isDark() {
   State& s = state();
   if (s.forcedDark) return *s.forcedDark;
-  if (!s.schemeRead) {
-    s.scheme = read(kAppearanceNs, kColorScheme);
-    s.schemeRead = true;
-  }
-  if (s.scheme) {
+  if (const auto& scheme = cached(s.scheme, kAppearanceNs, kColorScheme)) {
     bool ok = false;
-    const uint value = s.scheme->toUInt(&ok);
+    const uint value = scheme->toUInt(&ok);
     // 1 prefers dark, 2 prefers light; 0 states no preference, so the
     // palette (which a dark Qt theme darkens) decides.
     if (ok && value == 1) return true;
@@ -139,14 +140,8 @@ void setForced(std::optional<bool> dark) {
 bool reduceMotion() {
   State& s = state();
   if (s.forcedReduce) return *s.forcedReduce;
-  if (!s.animationsRead) {
-    s.animations = read(kGnomeNs, kAnimations);
-    s.animationsRead = true;
-  }
-  if (s.animations && s.animations->metaType() == QMetaType::fromType<bool>()) {
-    return !s.animations->toBool();
-  }
-  return false;
+  const auto& animations = cached(s.animations, kGnomeNs, kAnimations);
+  return animations && animations->metaType() == QMetaType::fromType<bool>() && !animations->toBool();
 }
 
 void setReduceMotionForced(std::optional<bool> reduce) {
@@ -158,10 +153,8 @@ void setReduceMotionForced(std::optional<bool> reduce) {
 void setSettingSource(SettingSource source) {
   State& s = state();
   s.source = std::move(source);
-  s.schemeRead = false;
-  s.scheme.reset();
-  s.animationsRead = false;
-  s.animations.reset();
+  s.scheme = {};
+  s.animations = {};
   emit notifier().changed();
 }
 

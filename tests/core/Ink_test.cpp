@@ -59,32 +59,29 @@ TEST(Ink, TextIsInkOnLightAndPaperOnDark) {
 TEST(Ink, RoleTable) {
   struct Row {
     const char* name;
-    Ink::Dyn dyn;
+    QColor (*colour)(bool);
     QRgb light;
     qreal lightAlpha;
     QRgb dark;
     qreal darkAlpha;
   };
   const Row rows[] = {
-      {"panel", Ink::panelDyn(), 0xF6F2EA, 1.0, 0x1F1D1A, 1.0},
-      {"text", Ink::textDyn(), 0x1F1D1A, 1.0, 0xE4DDCF, 1.0},
-      {"sub", Ink::subDyn(), 0x4A443C, 1.0, 0xCFC7B9, 1.0},
-      {"faint", Ink::faintDyn(), 0x6B645A, 1.0, 0x9C9488, 1.0},
-      {"rule", Ink::ruleDyn(), 0x1F1D1A, 0.10, 0xE4DDCF, 0.10},
-      {"fill", Ink::fillDyn(), 0x1F1D1A, 0.06, 0xE4DDCF, 0.08},
-      {"sealText", Ink::sealTextDyn(), 0xB04A31, 1.0, 0xE9876E, 1.0},
-      {"border", Ink::borderDyn(), 0x1F1D1A, 0.08, 0xE4DDCF, 0.06},
+      {"panel", Ink::panel, 0xF6F2EA, 1.0, 0x1F1D1A, 1.0},
+      {"text", Ink::text, 0x1F1D1A, 1.0, 0xE4DDCF, 1.0},
+      {"sub", Ink::sub, 0x4A443C, 1.0, 0xCFC7B9, 1.0},
+      {"faint", Ink::faint, 0x6B645A, 1.0, 0x9C9488, 1.0},
+      {"rule", Ink::rule, 0x1F1D1A, 0.10, 0xE4DDCF, 0.10},
+      {"fill", Ink::fill, 0x1F1D1A, 0.06, 0xE4DDCF, 0.08},
+      {"sealText", Ink::sealText, 0xB04A31, 1.0, 0xE9876E, 1.0},
+      {"border", Ink::border, 0x1F1D1A, 0.08, 0xE4DDCF, 0.06},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(row.dyn.light.rgb() & 0xFFFFFF, row.light);
-    EXPECT_NEAR(row.dyn.light.alphaF(), row.lightAlpha, 1e-4);
-    EXPECT_EQ(row.dyn.dark.rgb() & 0xFFFFFF, row.dark);
-    EXPECT_NEAR(row.dyn.dark.alphaF(), row.darkAlpha, 1e-4);
+    EXPECT_EQ(row.colour(false).rgb() & 0xFFFFFF, row.light);
+    EXPECT_NEAR(row.colour(false).alphaF(), row.lightAlpha, 1e-4);
+    EXPECT_EQ(row.colour(true).rgb() & 0xFFFFFF, row.dark);
+    EXPECT_NEAR(row.colour(true).alphaF(), row.darkAlpha, 1e-4);
   }
-  // The plain accessors hand out the same variants.
-  EXPECT_EQ(Ink::fill(true), Ink::fillDyn().dark);
-  EXPECT_EQ(Ink::border(false), Ink::borderDyn().light);
 }
 
 TEST(Ink, ForcedDarkFlipsARenderedSwatch) {
