@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/MarkParts.h"
+
 namespace capture {
 
 int screenAt(const std::vector<QRect>& screens, QPoint global) {
@@ -70,24 +72,6 @@ qreal bracketArm(const QRectF& r) { return std::min({24.0, r.width() / 3, r.heig
 
 QPainterPath bracketPath(const QRectF& r) { return bracketPath(r, bracketArm(r)); }
 
-QPainterPath bracketPath(const QRectF& r, qreal a) {
-  // Drawn with y down, so "top" here is the screen's top; the four corners are
-  // the same set as with y up.
-  QPainterPath p;
-  const qreal l = r.left(), t = r.top(), rt = r.right(), b = r.bottom();
-  p.moveTo(l, b - a);
-  p.lineTo(l, b);
-  p.lineTo(l + a, b);
-  p.moveTo(rt, b - a);
-  p.lineTo(rt, b);
-  p.lineTo(rt - a, b);
-  p.moveTo(rt, t + a);
-  p.lineTo(rt, t);
-  p.lineTo(rt - a, t);
-  p.moveTo(l, t + a);
-  p.lineTo(l, t);
-  p.lineTo(l + a, t);
-  return p;
-}
+QPainterPath bracketPath(const QRectF& r, qreal a) { return MarkParts::cornerBrackets(r, a); }
 
 }  // namespace capture

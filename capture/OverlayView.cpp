@@ -269,7 +269,11 @@ void OverlayView::resizeEvent(QResizeEvent*) {
 
 void OverlayView::paintTarget(QPainter& p, const QRectF& t) {
   p.setRenderHint(QPainter::Antialiasing);
-  const QRectF r = t.adjusted(-6, -6, 6, 6);
+  // A stroke an odd number of device pixels wide is centred on a pixel's
+  // middle, so that it covers whole pixels instead of smearing over two more.
+  const qreal ratio = devicePixelRatioF();
+  const qreal shift = int(std::lround(3 * ratio)) % 2 ? 0.5 / ratio : 0;
+  const QRectF r = t.adjusted(-6, -6, 6, 6).translated(shift, shift);
   p.setPen(QPen(Ink::seal(), 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
   p.setBrush(Qt::NoBrush);
   p.drawPath(capture::bracketPath(r));

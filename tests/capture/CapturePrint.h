@@ -39,3 +39,14 @@ inline void PrintTo(const ImageDiff& d, std::ostream* os) {
   *os << d.count << " pixels differ in ";
   PrintTo(d.box, os);
 }
+
+#include <QDir>
+#include <QString>
+
+// Saves a picture for people to look at, when TARVOK_SHOT_DIR names a folder.
+inline void saveShot(const QImage& img, const QString& name) {
+  const QString dir = qEnvironmentVariable("TARVOK_SHOT_DIR");
+  if (dir.isEmpty()) return;
+  QDir().mkpath(dir);
+  img.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}

@@ -1,0 +1,58 @@
+#include "capture/SelectionMarker.h"
+
+#include <QElapsedTimer>
+
+#include "capture/CaptureGeometry.h"
+#include "capture/Compositing.h"
+#include "capture/MarkerWindow.h"
+#include "platform/Appearance.h"
+
+namespace {
+double monotonic() {
+  static QElapsedTimer timer = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return timer.nsecsElapsed() / 1e9;
+}
+}  // namespace
+
+SelectionMarker::SelectionMarker(QObject* parent) : QObject(parent), clock_(monotonic) {}
+
+SelectionMarker::~SelectionMarker() { dismiss(false, 0); }
+
+MarkerWindow* SelectionMarker::live() const { return live_; }
+
+void SelectionMarker::setClock(Clock clock) { clock_ = clock ? std::move(clock) : Clock(monotonic); }
+
+QPainterPath SelectionMarker::bracketPath(const QRectF& r) { return capture::bracketPath(r); }
+
+void SelectionMarker::show(const QRectF& picked) {
+  dismiss(false, 0);
+  auto* window = new MarkerWindow(picked, clock_, capture::compositing(), Appearance::reduceMotion());
+  live_ = window;
+  window->show();
+  window->wake();
+}
+
+void SelectionMarker::finish(bool ok) {
+  if (!live_) return;
+  live_->timeline().finish(ok, now());
+  live_->wake();
+  dismiss(true, ok ? marker::kOkLinger : marker::kFailLinger);
+}
+
+void SelectionMarker::dismiss(bool animated, double after) {
+  if (!live_) return;
+  MarkerWindow* window = live_;
+  live_ = nullptr;
+  if (!animated) {
+    window->hide();
+    window->deleteLater();
+    return;
+  }
+  // The panel fades on its own from here; a new marker does not touch it.
+  window->timeline().fadeFrom(now() + after);
+  window->wake();
+}

@@ -1,0 +1,280 @@
+// Captures on a real X server with a window manager (tests/support/xsession),
+// once without and once with a compositor: what the still shows, what a drag
+// and a window pick hand back, the keys, and that every exit lets the
+// keyboard and the pointer go. xdotool drives the pointer and the keys.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QWidget>
+
+#include "capture/CaptureController.h"
+#include "capture/OverlayView.h"
+#include "capture/OverlayWindow.h"
+#include "capture/MarkerWindow.h"
+#include "capture/SelectionMarker.h"
+#include "core/HotKeyCenter.h"
+#include "core/Settings.h"
+#include "tests/capture/CapturePrint.h"
+#include "tests/capture/XHelpers.h"
+#include "tests/support/TestEnv.h"
+
+using xtest::ForeignWindow;
+using xtest::pump;
+using xtest::waitUntil;
+using xtest::xdotool;
+
+namespace {
+
+QString arg(int v) { return QString::number(v); }
+
+// A window of ours, in a colour no pattern pixel has.
+class OwnWindow : public QWidget {
+ public:
+  explicit OwnWindow(const QRect& where) : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setGeometry(where);
+  }
+  void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), QColor(255, 0, 255)); }
+};
+
+bool isMagenta(QRgb c) { return qRed(c) > 240 && qGreen(c) < 15 && qBlue(c) > 240; }
+
+// Saves a picture of the screen for people to look at, when asked to.
+void shot(const QString& name) {
+  const QString dir = qEnvironmentVariable("TARVOK_SHOT_DIR");
+  if (dir.isEmpty()) return;
+  pump(100);
+  QDir().mkpath(dir);
+  xtest::rootImage({0, 0, 1280, 800})
+      .save(dir + QLatin1Char('/') + name + QLatin1Char('-') + qEnvironmentVariable("TARVOK_XSESSION_MODE") +
+            QStringLiteral(".png"));
+}
+
+struct CaptureX : ::testing::Test {
+  CaptureController controller;
+  std::vector<std::pair<QImage, QRectF>> picked;
+  int cancels = 0;
+  std::vector<CaptureError> errors;
+
+  void SetUp() override {
+    Settings::shared().setFastMode(false);
+    controller.onPicked = [this](const QImage& img, const QRectF& r) { picked.emplace_back(img, r); };
+    controller.onCancel = [this] { ++cancels; };
+    controller.onError = [this](CaptureError e) { errors.push_back(e); };
+  }
+  void TearDown() override {
+    if (controller.isOpen()) xdotool({"key", "Escape"});
+  }
+  OverlayView* view() { return controller.window() ? controller.window()->overlay() : nullptr; }
+  // Starts a capture with the pointer at (x, y) and waits for the overlay.
+  ::testing::AssertionResult open(int x = 640, int y = 400) {
+    xdotool({"mousemove", arg(x), arg(y)});
+    controller.start();
+    if (!waitUntil([&] { return controller.isOpen() && controller.window()->grabbing(); }))
+      return ::testing::AssertionFailure() << "overlay not up; errors " << errors.size();
+    pump(60);
+    return ::testing::AssertionSuccess();
+  }
+};
+
+}  // namespace
+
+TEST_F(CaptureX, StillShowsOtherWindowsButNotOursAndOursComeBack) {
+  ForeignWindow foreign({600, 300, 300, 200});
+  ASSERT_TRUE(foreign.waitShown());
+  OwnWindow own({100, 120, 200, 150});
+  own.show();
+  ASSERT_TRUE(waitUntil([&] { return isMagenta(xtest::rootImage({150, 170, 1, 1}).pixel(0, 0)); }));
+
+  ASSERT_TRUE(open());
+  const QImage still = view()->image();
+  ASSERT_EQ(still.size(), QSize(1280, 800));
+  for (const QPoint p : {QPoint(110, 130), QPoint(200, 200), QPoint(290, 260)})
+    EXPECT_FALSE(isMagenta(still.pixel(p))) << p.x() << "," << p.y();
+  const QRect client = foreign.client();
+  for (const QPoint p : {QPoint(0, 0), QPoint(150, 100), QPoint(299, 199)})
+    EXPECT_EQ(still.pixel(client.topLeft() + p), xtest::patternAt(p.x(), p.y()));
+  // The overlay shows the still on screen, dimmed.
+  EXPECT_FALSE(isMagenta(xtest::rootImage({150, 170, 1, 1}).pixel(0, 0)));
+  shot(QStringLiteral("overlay-open"));
+
+  xdotool({"key", "Escape"});
+  EXPECT_EQ(cancels, 1);
+  EXPECT_FALSE(controller.isOpen());
+  EXPECT_TRUE(own.isVisible());
+  EXPECT_TRUE(waitUntil([&] { return isMagenta(xtest::rootImage({150, 170, 1, 1}).pixel(0, 0)); }));
+}
+
+TEST_F(CaptureX, DragReturnsExactlyTheFramedPixels) {
+  ForeignWindow foreign({500, 250, 300, 200});
+  ASSERT_TRUE(foreign.waitShown());
+  const QRect c = foreign.client();
+  ASSERT_TRUE(open());
+  const QPoint from = c.topLeft() + QPoint(17, 23), to = c.topLeft() + QPoint(250, 161);
+  xdotool({"mousemove", arg(from.x()), arg(from.y()), "mousedown", "1"});
+  xdotool({"mousemove", arg(to.x() - 40), arg(to.y() - 30)});
+  xdotool({"mousemove", arg(to.x()), arg(to.y())});
+  shot(QStringLiteral("overlay-drag"));
+  xdotool({"mouseup", "1"});
+  ASSERT_TRUE(waitUntil([&] { return !picked.empty(); }));
+  EXPECT_FALSE(controller.isOpen());
+  EXPECT_EQ(picked[0].second, QRectF(QRect(from, to - QPoint(1, 1))));
+  const QImage& img = picked[0].first;
+  ASSERT_EQ(img.size(), QSize(233, 138));
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      ASSERT_EQ(img.pixel(x, y), xtest::patternAt(x + 17, y + 23)) << x << "," << y;
+}
+
+TEST_F(CaptureX, WindowModePicksTheForeignWindowWithItsFrame) {
+  ForeignWindow foreign({450, 200, 320, 220});
+  ASSERT_TRUE(foreign.waitShown());
+  const QRect frame = foreign.frame(), client = foreign.client();
+  ASSERT_TRUE(open(100, 100));
+  xdotool({"key", "space"});
+  EXPECT_TRUE(view()->windowMode());
+  xdotool({"mousemove", arg(client.center().x()), arg(client.center().y())});
+  ASSERT_TRUE(waitUntil([&] { return view()->hovered().has_value(); }));
+  EXPECT_EQ(view()->hovered(), QRectF(frame));
+  shot(QStringLiteral("overlay-window"));
+  xdotool({"click", "1"});
+  ASSERT_TRUE(waitUntil([&] { return !picked.empty(); }));
+  EXPECT_EQ(picked[0].second, QRectF(frame));
+  const QImage& img = picked[0].first;
+  ASSERT_EQ(img.size(), frame.size());
+  const QPoint inner = client.topLeft() - frame.topLeft();
+  EXPECT_EQ(img.pixel(inner), xtest::patternAt(0, 0));
+  EXPECT_EQ(img.pixel(inner + QPoint(319, 219)), xtest::patternAt(319, 219));
+}
+
+TEST_F(CaptureX, ModeKeysAndEscReleaseTheGrabs) {
+  ForeignWindow other({900, 500, 100, 100});
+  ASSERT_TRUE(other.waitShown());
+  ASSERT_TRUE(open());
+  EXPECT_FALSE(other.canGrabKeyboard());  // the overlay holds them
+  EXPECT_FALSE(other.canGrabPointer());
+  xdotool({"key", "Tab"});
+  EXPECT_TRUE(Settings::shared().fastMode());
+  xdotool({"key", "2"});
+  EXPECT_FALSE(Settings::shared().fastMode());
+  xdotool({"key", "ctrl+1"});
+  EXPECT_FALSE(Settings::shared().fastMode());
+  xdotool({"key", "1"});
+  EXPECT_TRUE(Settings::shared().fastMode());
+  xdotool({"key", "space"});
+  EXPECT_TRUE(view()->windowMode());
+  xdotool({"key", "space"});
+  EXPECT_FALSE(view()->windowMode());
+  xdotool({"key", "Escape"});
+  EXPECT_EQ(cancels, 1);
+  EXPECT_TRUE(picked.empty());
+  EXPECT_TRUE(waitUntil([&] { return other.canGrabKeyboard() && other.canGrabPointer(); }, 2000));
+}
+
+TEST_F(CaptureX, EmptyDragIsACancelNeverTheWholeScreen) {
+  ASSERT_TRUE(open());
+  xdotool({"mousemove", "300", "200", "mousedown", "1"});
+  xdotool({"mousemove", "300", "320"});  // straight down: no width
+  ASSERT_TRUE(view()->selection().has_value());
+  xdotool({"key", "Return"});
+  xdotool({"mouseup", "1"});
+  EXPECT_EQ(cancels, 1);
+  EXPECT_TRUE(picked.empty());
+  EXPECT_FALSE(controller.isOpen());
+  EXPECT_FALSE(controller.last().has_value());
+}
+
+TEST_F(CaptureX, HotKeyOnTheOverlayRepeatsTheLastPick) {
+  HotKeyCenter center;
+  int pressed = 0;
+  center.onPress = [&] { ++pressed; };
+  ASSERT_TRUE(center.registerShortcut(Shortcut::defaultShortcut()));
+  controller.hotKeyMatcher = [&](const QKeyEvent& e) { return center.matches(e); };
+  ASSERT_TRUE(open());
+  xdotool({"key", "ctrl+shift+2"});  // nothing picked here yet
+  EXPECT_TRUE(controller.isOpen());
+  xdotool({"mousemove", "100", "100", "mousedown", "1", "mousemove", "180", "150", "mouseup", "1"});
+  ASSERT_TRUE(waitUntil([&] { return picked.size() == 1; }));
+
+  ASSERT_TRUE(open());
+  EXPECT_TRUE(view()->lastRect().has_value());
+  xdotool({"key", "ctrl+shift+2"});
+  ASSERT_TRUE(waitUntil([&] { return picked.size() == 2; }));
+  EXPECT_EQ(picked[1].second, picked[0].second);
+  EXPECT_EQ(pressed, 0);  // the overlay had the keyboard
+}
+
+namespace {
+// The same drag at a scale factor of 2, in a process of its own.
+const bool scaledChild = (testenv::registerChild("scaled-drag", [] {
+  ForeignWindow foreign({400, 200, 300, 200});
+  if (!foreign.waitShown()) return 2;
+  const QRect c = foreign.client();
+  CaptureController controller;
+  std::vector<std::pair<QImage, QRectF>> picked;
+  controller.onPicked = [&](const QImage& img, const QRectF& r) { picked.emplace_back(img, r); };
+  xdotool({"mousemove", "640", "400"});
+  controller.start();
+  if (!waitUntil([&] { return controller.isOpen() && controller.window()->grabbing(); })) return 3;
+  pump(60);
+  // Device pixels (20, 30) to (220, 130) of the client: logical 100 x 50.
+  const QPoint from = c.topLeft() + QPoint(20, 30), to = c.topLeft() + QPoint(220, 130);
+  xdotool({"mousemove", arg(from.x()), arg(from.y()), "mousedown", "1"});
+  xdotool({"mousemove", arg(to.x()), arg(to.y()), "mouseup", "1"});
+  if (!waitUntil([&] { return !picked.empty(); })) return 4;
+  const QImage& img = picked[0].first;
+  printf("picked %dx%d at %g,%g %gx%g\n", img.width(), img.height(), picked[0].second.x(), picked[0].second.y(),
+         picked[0].second.width(), picked[0].second.height());
+  // The drag is made integral in logical pixels, so its device origin may
+  // sit half a logical pixel before the pointer's.
+  const QRectF r = picked[0].second;
+  if (std::abs(r.x() * 2 - from.x()) > 1 || std::abs(r.y() * 2 - from.y()) > 1) return 5;
+  if (r.size() != QSizeF(100, 50) || img.size() != QSize(200, 100)) return 6;
+  const QPoint at = QPoint(int(r.x() * 2), int(r.y() * 2)) - c.topLeft();
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (img.pixel(x, y) != xtest::patternAt(x + at.x(), y + at.y())) return 7;
+  return 0;
+}), true);
+}  // namespace
+
+TEST(CaptureXScaled, ScaleFactorTwoDoublesThePixels) {
+  ASSERT_TRUE(scaledChild);
+  const auto r = testenv::runChild("scaled-drag", {{"QT_SCALE_FACTOR", "2"}});
+  EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+}
+
+TEST(MarkerX, MarkerFramesThePickWithoutCoveringIt) {
+  ForeignWindow foreign({400, 250, 300, 200});
+  ASSERT_TRUE(foreign.waitShown());
+  const QRect c = foreign.client();
+  const QRect picked(c.topLeft() + QPoint(50, 40), QSize(180, 110));
+  SelectionMarker marker;
+  marker.show(picked);
+  pump(300);
+  shot(QStringLiteral("marker-scanning"));
+  const QImage screen = xtest::rootImage(picked);
+  // Inside the pick only the thin band may differ from what is under it: a
+  // window without a compositor would be an opaque box there.
+  int differing = 0;
+  for (int y = 0; y < picked.height(); ++y)
+    for (int x = 0; x < picked.width(); ++x)
+      differing += screen.pixel(x, y) != xtest::patternAt(x + 50, y + 40);
+  EXPECT_LE(differing, 4 * picked.width());
+  const QColor corner = xtest::rootImage({picked.left() - 6, picked.top() - 6, 1, 1}).pixelColor(0, 0);
+  EXPECT_GT(corner.red(), 150);
+  EXPECT_LT(corner.green(), 120);
+  // Clicks go through to the window below.
+  EXPECT_TRUE(marker.live()->windowFlags() & Qt::WindowTransparentForInput);
+
+  marker.finish(true);
+  pump(200);
+  shot(QStringLiteral("marker-confirmed"));
+  const QColor badge = xtest::rootImage({picked.right() + 2 + 6, picked.top() - 2 + 6, 1, 1}).pixelColor(0, 0);
+  EXPECT_GT(badge.red(), 150);
+  EXPECT_TRUE(waitUntil([&] {
+    return xtest::rootImage({picked.left() - 2, picked.center().y(), 1, 1}).pixel(0, 0) ==
+           xtest::patternAt(48, picked.center().y() - c.top());
+  }, 3000));  // faded and gone
+}
