@@ -13,15 +13,10 @@
 
 #include "capture/CaptureGeometry.h"
 #include "capture/WindowList.h"
+#include "platform/ActiveWindow.h"
+#include "platform/X11.h"
 
 namespace {
-
-xcb_connection_t* qtConnection() {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 ? x11->connection() : nullptr;
-}
-
-uint32_t rootOf(xcb_connection_t* conn) { return xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root; }
 
 // Top-level windows of ours that would show in a grab of `area`. The tray
 // icon lives inside the tray host's window and stays.
@@ -53,25 +48,22 @@ int X11CaptureSystem::primary() const {
 }
 
 std::optional<uint32_t> X11CaptureSystem::frontWindow() const {
-  xcb_connection_t* conn = qtConnection();
-  if (!conn) return std::nullopt;
-  const auto active = capture::activeWindow(conn, rootOf(conn));
-  if (!active) return std::nullopt;
-  const auto pid = capture::windowPid(conn, *active);
+  xcb_connection_t* conn = x11::connection();
+  const ActiveWindow::Id active = ActiveWindow::current();
+  if (!conn || active == 0) return std::nullopt;
+  const auto pid = capture::windowPid(conn, active);
   if (pid && *pid == uint32_t(getpid())) return std::nullopt;
   for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (w->internalWinId() == *active) return std::nullopt;
+    if (w->internalWinId() == active) return std::nullopt;
   }
   return active;
 }
 
-void X11CaptureSystem::activate(uint32_t window) {
-  if (xcb_connection_t* conn = qtConnection()) capture::activate(conn, rootOf(conn), window);
-}
+void X11CaptureSystem::activate(uint32_t window) { ActiveWindow::activate(window); }
 
 void X11CaptureSystem::snapshot(const Screen& screen, QObject* context,
                                 std::function<void(std::optional<capture::Still>)> done) {
-  xcb_connection_t* conn = qtConnection();
+  xcb_connection_t* conn = x11::connection();
   if (!conn) {
     QTimer::singleShot(0, context, [done = std::move(done)] { done(std::nullopt); });
     return;

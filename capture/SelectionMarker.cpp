@@ -3,9 +3,9 @@
 #include <QElapsedTimer>
 
 #include "capture/CaptureGeometry.h"
-#include "capture/Compositing.h"
 #include "capture/MarkerWindow.h"
 #include "platform/Appearance.h"
+#include "platform/Compositor.h"
 
 namespace {
 double monotonic() {
@@ -30,7 +30,7 @@ QPainterPath SelectionMarker::bracketPath(const QRectF& r) { return capture::bra
 
 void SelectionMarker::show(const QRectF& picked) {
   dismiss(false, 0);
-  auto* window = new MarkerWindow(picked, clock_, capture::compositing(), Appearance::reduceMotion());
+  auto* window = new MarkerWindow(picked, clock_, Compositor::running(), Appearance::reduceMotion());
   live_ = window;
   window->show();
   window->wake();

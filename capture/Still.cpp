@@ -11,6 +11,7 @@
 
 #include "capture/WindowList.h"
 #include "core/Ink.h"
+#include "platform/X11.h"
 
 namespace capture {
 
@@ -52,12 +53,21 @@ const xcb_visualtype_t* visualFor(const xcb_screen_t* screen, xcb_visualid_t id)
 
 void freeReply(void* reply) { std::free(reply); }
 
+// The screen whose root DISPLAY names.
+const xcb_screen_t* screenOf(xcb_connection_t* conn) {
+  const xcb_window_t root = x11::root(conn);
+  for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn)); it.rem; xcb_screen_next(&it)) {
+    if (it.data->root == root) return it.data;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 QImage grabRoot(xcb_connection_t* conn, const QRect& rect) {
   if (!conn || xcb_connection_has_error(conn)) return {};
   const xcb_setup_t* setup = xcb_get_setup(conn);
-  const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
+  const xcb_screen_t* screen = screenOf(conn);
   if (!screen) return {};
   const QRect r = rect.intersected(QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels));
   if (r.isEmpty()) return {};
@@ -102,8 +112,7 @@ void takeStill(const QByteArray& display, const QRect& rootRect, uint32_t ownPid
       QImage image = grabRoot(conn, rootRect);
       if (!image.isNull()) {
         still.emplace();
-        const uint32_t root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
-        still->frames = onScreenFrames(conn, root, ownPid);
+        still->frames = onScreenFrames(conn, x11::root(conn), ownPid);
         still->dimmed = dimmedCopy(image);
         still->image = std::move(image);
       }

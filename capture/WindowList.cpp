@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <string>
-#include <unordered_map>
+
+#include "platform/X11.h"
 
 namespace capture {
 
@@ -35,24 +35,6 @@ struct Free {
 template <typename T>
 using Reply = std::unique_ptr<T, Free>;
 
-class Atoms {
- public:
-  explicit Atoms(xcb_connection_t* conn) : conn_(conn) {}
-  xcb_atom_t operator()(const char* name) {
-    auto it = cache_.find(name);
-    if (it != cache_.end()) return it->second;
-    Reply<xcb_intern_atom_reply_t> r(
-        xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, uint16_t(std::strlen(name)), name), nullptr));
-    const xcb_atom_t atom = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-    cache_[name] = atom;
-    return atom;
-  }
-
- private:
-  xcb_connection_t* conn_;
-  std::unordered_map<std::string, xcb_atom_t> cache_;
-};
-
 xcb_get_property_cookie_t ask(xcb_connection_t* conn, uint32_t window, xcb_atom_t prop, xcb_atom_t type,
                               uint32_t length = 1024) {
   return xcb_get_property(conn, 0, window, prop, type, 0, length);
@@ -71,8 +53,8 @@ std::optional<uint32_t> first(const std::vector<uint32_t>& v) {
   return v.front();
 }
 
-bool hasWindowManager(xcb_connection_t* conn, uint32_t root, Atoms& atom) {
-  const auto check = values(conn, ask(conn, root, atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW));
+bool hasWindowManager(xcb_connection_t* conn, uint32_t root) {
+  const auto check = values(conn, ask(conn, root, x11::atom(conn, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW));
   return !check.empty() && check.front() != 0;
 }
 
@@ -86,20 +68,23 @@ struct Pending {
 };
 
 std::vector<ClientWindow> readWindows(xcb_connection_t* conn, uint32_t root, const std::vector<uint32_t>& ids,
-                                      Atoms& atom, bool managed) {
-  const xcb_atom_t hiddenAtom = atom("_NET_WM_STATE_HIDDEN");
-  const xcb_atom_t dockAtom = atom("_NET_WM_WINDOW_TYPE_DOCK");
-  const xcb_atom_t desktopAtom = atom("_NET_WM_WINDOW_TYPE_DESKTOP");
+                                      bool managed) {
+  const xcb_atom_t extentsAtom = x11::atom(conn, "_NET_FRAME_EXTENTS");
+  const xcb_atom_t stateAtom = x11::atom(conn, "_NET_WM_STATE");
+  const xcb_atom_t deskAtom = x11::atom(conn, "_NET_WM_DESKTOP");
+  const xcb_atom_t typeAtom = x11::atom(conn, "_NET_WM_WINDOW_TYPE");
+  const xcb_atom_t pidAtom = x11::atom(conn, "_NET_WM_PID");
+  const xcb_atom_t hiddenAtom = x11::atom(conn, "_NET_WM_STATE_HIDDEN");
+  const xcb_atom_t dockAtom = x11::atom(conn, "_NET_WM_WINDOW_TYPE_DOCK");
+  const xcb_atom_t desktopAtom = x11::atom(conn, "_NET_WM_WINDOW_TYPE_DESKTOP");
   std::vector<Pending> pending;
   pending.reserve(ids.size());
   for (uint32_t id : ids) {
     pending.push_back({id, xcb_get_window_attributes(conn, id), xcb_get_geometry(conn, id),
                        xcb_translate_coordinates(conn, id, root, 0, 0),
-                       ask(conn, id, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 4),
-                       ask(conn, id, atom("_NET_WM_STATE"), XCB_ATOM_ATOM),
-                       ask(conn, id, atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 1),
-                       ask(conn, id, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM),
-                       ask(conn, id, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 1)});
+                       ask(conn, id, extentsAtom, XCB_ATOM_CARDINAL, 4), ask(conn, id, stateAtom, XCB_ATOM_ATOM),
+                       ask(conn, id, deskAtom, XCB_ATOM_CARDINAL, 1), ask(conn, id, typeAtom, XCB_ATOM_ATOM),
+                       ask(conn, id, pidAtom, XCB_ATOM_CARDINAL, 1)});
   }
   std::vector<ClientWindow> out;
   for (const Pending& p : pending) {
@@ -139,10 +124,9 @@ std::vector<ClientWindow> readWindows(xcb_connection_t* conn, uint32_t root, con
 }  // namespace
 
 std::vector<QRect> onScreenFrames(xcb_connection_t* conn, uint32_t root, uint32_t ownPid) {
-  Atoms atom(conn);
   std::vector<uint32_t> ids;
-  bool managed = hasWindowManager(conn, root, atom);
-  if (managed) ids = values(conn, ask(conn, root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 65536));
+  bool managed = hasWindowManager(conn, root);
+  if (managed) ids = values(conn, ask(conn, root, x11::atom(conn, "_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 65536));
   if (ids.empty()) {
     managed = false;
     Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(conn, xcb_query_tree(conn, root), nullptr));
@@ -151,41 +135,12 @@ std::vector<QRect> onScreenFrames(xcb_connection_t* conn, uint32_t root, uint32_
       ids.assign(kids, kids + xcb_query_tree_children_length(tree.get()));
     }
   }
-  const auto current = first(values(conn, ask(conn, root, atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 1)));
-  return offeredFrames(readWindows(conn, root, ids, atom, managed), current, ownPid);
-}
-
-std::optional<uint32_t> activeWindow(xcb_connection_t* conn, uint32_t root) {
-  Atoms atom(conn);
-  const auto id = first(values(conn, ask(conn, root, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 1)));
-  if (!id || *id == 0) return std::nullopt;
-  return id;
+  const auto current = first(values(conn, ask(conn, root, x11::atom(conn, "_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 1)));
+  return offeredFrames(readWindows(conn, root, ids, managed), current, ownPid);
 }
 
 std::optional<uint32_t> windowPid(xcb_connection_t* conn, uint32_t window) {
-  Atoms atom(conn);
-  return first(values(conn, ask(conn, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 1)));
-}
-
-void activate(xcb_connection_t* conn, uint32_t root, uint32_t window) {
-  Atoms atom(conn);
-  if (!hasWindowManager(conn, root, atom)) {
-    xcb_set_input_focus(conn, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
-    xcb_flush(conn);
-    return;
-  }
-  xcb_client_message_event_t ev;
-  std::memset(&ev, 0, sizeof ev);
-  ev.response_type = XCB_CLIENT_MESSAGE;
-  ev.format = 32;
-  ev.window = window;
-  ev.type = atom("_NET_ACTIVE_WINDOW");
-  ev.data.data32[0] = 2;  // from a pager: window managers do not second-guess it
-  ev.data.data32[1] = XCB_CURRENT_TIME;
-  xcb_send_event(conn, 0, root,
-                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                 reinterpret_cast<const char*>(&ev));
-  xcb_flush(conn);
+  return first(values(conn, ask(conn, window, x11::atom(conn, "_NET_WM_PID"), XCB_ATOM_CARDINAL, 1)));
 }
 
 }  // namespace capture

@@ -32,12 +32,7 @@ std::vector<QRect> offeredFrames(const std::vector<ClientWindow>& bottomToTop,
 // children when no window manager keeps one, and returns offeredFrames() of it.
 std::vector<QRect> onScreenFrames(xcb_connection_t* conn, uint32_t root, uint32_t ownPid);
 
-// The window the window manager calls active, or none.
-std::optional<uint32_t> activeWindow(xcb_connection_t* conn, uint32_t root);
 // The process that owns a window (_NET_WM_PID), or none.
 std::optional<uint32_t> windowPid(xcb_connection_t* conn, uint32_t window);
-// Asks the window manager to activate a window (as a pager would); without a
-// window manager, gives it the input focus.
-void activate(xcb_connection_t* conn, uint32_t root, uint32_t window);
 
 }  // namespace capture
