@@ -1,0 +1,82 @@
+#include <QSet>
+#include <algorithm>
+#include <chrono>
+#include <memory>
+
+#include "recognition/CodeDetect.h"
+#include "recognition/CodeSearch.h"
+#include "recognition/CodeSource.h"
+#include "recognition/CodeVariants.h"
+#include "recognition/Recognizer.h"
+
+namespace Recognizer {
+
+namespace {
+
+double monotonicSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+std::vector<Code> dedupeAndOrder(const std::vector<Code>& found) {
+  std::vector<Code> kept;
+  QSet<QString> seen;
+  for (const Code& code : found) {
+    if (seen.contains(code.payload)) continue;
+    seen.insert(code.payload);
+    kept.push_back(code);
+  }
+  std::stable_sort(kept.begin(), kept.end(),
+                   [](const Code& a, const Code& b) { return a.rect.maxY() > b.rect.maxY(); });
+  return kept;
+}
+
+std::vector<Code> searchCodes(const QImage& image, bool thorough, double budget, const CodeSearchProbe& probe) {
+  auto source = std::make_shared<CodeSource>(image);
+  if (source->isEmpty()) return {};
+  std::vector<Code> found = detect(source->grey(), {});
+  if (found.empty() && thorough) {
+    const auto now = probe.now ? probe.now : monotonicSeconds;
+    // The clock starts before the list is built: its dark test counts.
+    const double t0 = now();
+    const std::vector<Variant> list = variants(source);
+    for (size_t i = 0; i < list.size(); ++i) {
+      // Checked before each variant only; one that started runs to its end.
+      // (Written so that a budget that is not a number stops at once.)
+      if (!(now() - t0 <= budget)) break;
+      if (probe.trying) probe.trying(static_cast<int>(i) + 1);
+      cv::Mat rendered = list[i].make();
+      if (rendered.empty()) continue;
+      found = detect(rendered, list[i].back);
+      rendered.release();
+      if (!found.empty()) break;
+    }
+  }
+  return dedupeAndOrder(found);
+}
+
+std::vector<Code> codes(const QImage& image, bool thorough, double budget) {
+  return searchCodes(image, thorough, budget, {});
+}
+
+Recognized merge(const Recognized& result, const std::vector<Code>& codes) {
+  if (codes.empty()) return result;
+  Recognized merged;
+  QSet<QString> payloads;
+  for (const Code& code : codes) {
+    payloads.insert(code.payload);
+    merged.lines.push_back({Piece{code.rect, code.payload}});
+  }
+  for (const auto& row : result.lines) {
+    QStringList texts;
+    for (const Piece& piece : row) texts << piece.text;
+    if (payloads.contains(text::trimWhitespace(texts.join(QLatin1Char(' '))))) continue;
+    merged.lines.push_back(row);
+  }
+  merged.table = result.table;
+  merged.codes = codes;
+  return merged;
+}
+
+}  // namespace Recognizer

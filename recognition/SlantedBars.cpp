@@ -1,0 +1,87 @@
+#include "recognition/SlantedBars.h"
+
+#include <algorithm>
+#include <cmath>
+#include <opencv2/imgproc.hpp>
+
+namespace Recognizer {
+
+namespace {
+
+constexpr int kMaxSide = 1600;              // the orientation is measured on an image no larger than this
+constexpr int kCell = 8;                    // pixels per cell of that image
+constexpr double kCoherent = 0.75;          // how much of a cell's gradient lies along one direction
+constexpr double kMinEnergy = 40.0 * 40.0;  // mean squared gradient of a cell with bars in it
+// A code is a compact patch of such cells; strokes of letters make small or
+// thin ones.
+constexpr int kMinCells = 20;
+constexpr int kMinSide = 4;
+constexpr double kMaxAspect = 6;
+constexpr double kStraight = 8;  // degrees from an axis that the reader copes with itself
+
+}  // namespace
+
+std::vector<SlantedArea> slantedBars(const cv::Mat& grey, int limit) {
+  std::vector<SlantedArea> found;
+  if (grey.empty()) return found;
+  const double scale = std::min(1.0, double(kMaxSide) / std::max(grey.cols, grey.rows));
+  cv::Mat small;
+  if (scale < 1.0) {
+    cv::resize(grey, small, cv::Size(), scale, scale, cv::INTER_AREA);
+  } else {
+    small = grey;
+  }
+  if (small.cols < kCell * 2 || small.rows < kCell * 2) return found;
+
+  cv::Mat gx, gy;
+  cv::Sobel(small, gx, CV_32F, 1, 0, 3);
+  cv::Sobel(small, gy, CV_32F, 0, 1, 3);
+  cv::Mat jxx = gx.mul(gx), jyy = gy.mul(gy), jxy = gx.mul(gy);
+  const cv::Size cells(small.cols / kCell, small.rows / kCell);
+  cv::resize(jxx, jxx, cells, 0, 0, cv::INTER_AREA);
+  cv::resize(jyy, jyy, cells, 0, 0, cv::INTER_AREA);
+  cv::resize(jxy, jxy, cells, 0, 0, cv::INTER_AREA);
+
+  cv::Mat marked(cells, CV_8U, cv::Scalar(0));
+  for (int y = 0; y < cells.height; ++y) {
+    for (int x = 0; x < cells.width; ++x) {
+      const float a = jxx.at<float>(y, x), b = jyy.at<float>(y, x), c = jxy.at<float>(y, x);
+      const float energy = a + b;
+      if (energy < kMinEnergy) continue;
+      const float spread = std::sqrt((a - b) * (a - b) + 4 * c * c);
+      if (spread >= kCoherent * energy) marked.at<uchar>(y, x) = 255;
+    }
+  }
+  cv::Mat labels, stats, centroids;
+  const int count = cv::connectedComponentsWithStats(marked, labels, stats, centroids, 8, CV_32S);
+  struct Blob {
+    SlantedArea area;
+    int cells;
+  };
+  std::vector<Blob> blobs;
+  for (int i = 1; i < count; ++i) {
+    const int area = stats.at<int>(i, cv::CC_STAT_AREA);
+    const cv::Rect box(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                       stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+    const int shortSide = std::min(box.width, box.height), longSide = std::max(box.width, box.height);
+    if (area < kMinCells || shortSide < kMinSide || longSide > kMaxAspect * shortSide) continue;
+    const cv::Mat mask = labels(box) == i;
+    const double a = cv::mean(jxx(box), mask)[0], b = cv::mean(jyy(box), mask)[0], c = cv::mean(jxy(box), mask)[0];
+    // The direction of the gradient across the bars, in degrees from the x axis (y down).
+    const double degrees = 0.5 * std::atan2(2 * c, a - b) * 180 / CV_PI;
+    const double fromAxis = std::abs(std::remainder(degrees, 90.0));
+    if (fromAxis < kStraight) continue;
+    const double back = kCell / scale;
+    const cv::Rect inImage(cv::Point(int(box.x * back), int(box.y * back)),
+                           cv::Size(int(std::ceil(box.width * back)), int(std::ceil(box.height * back))));
+    blobs.push_back({{inImage & cv::Rect(0, 0, grey.cols, grey.rows), degrees}, area});
+  }
+  std::sort(blobs.begin(), blobs.end(), [](const Blob& x, const Blob& y) { return x.cells > y.cells; });
+  for (const Blob& blob : blobs) {
+    if (static_cast<int>(found.size()) >= limit) break;
+    found.push_back(blob.area);
+  }
+  return found;
+}
+
+}  // namespace Recognizer
