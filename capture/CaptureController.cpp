@@ -24,6 +24,7 @@ void CaptureController::start(std::optional<uint32_t> returnTo) {
   }
   if (starting_) return;
   starting_ = true;
+  since_.start();
 
   const auto screens = system_->screens();
   std::vector<QRect> geometries;
@@ -45,6 +46,7 @@ void CaptureController::start(std::optional<uint32_t> returnTo) {
       fail(CaptureError::permission);
       return;
     }
+    qCDebug(lcCapture) << "still after" << since_.elapsed() << "ms";
     show(std::move(*still), screen);
   });
 }
@@ -95,6 +97,9 @@ void CaptureController::show(capture::Still still, const CaptureSystem::Screen& 
     if (self && self->onFastMode) self->onFastMode();
   };
   window_ = window;
+  window->onReady = [self] {
+    if (self) qCDebug(lcCapture) << "overlay up after" << self->since_.elapsed() << "ms";
+  };
   window->open();
 
   if (pendingLast_) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
@@ -76,4 +77,5 @@ class CaptureController : public QObject {
   std::optional<LastPick> last_;
   bool starting_ = false;
   bool pendingLast_ = false;
+  QElapsedTimer since_;  // of the current start, for the log
 };

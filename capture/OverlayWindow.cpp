@@ -51,6 +51,8 @@ void OverlayWindow::tryGrab() {
   if (grabbing() || ++tries_ >= kMaxTries) {
     retry_.stop();
     if (!grabbing()) qCWarning(lcCapture) << "overlay could not grab keyboard" << keyboard_ << "mouse" << mouse_;
+    // Without the keyboard, Escape would never reach us: take the focus instead.
+    if (!keyboard_) activateWindow();
   } else if (!retry_.isActive()) {
     retry_.start();
   }

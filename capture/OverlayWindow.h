@@ -23,7 +23,8 @@ class OverlayWindow : public QWidget {
   void open();
   // True once both grabs are held.
   bool grabbing() const { return keyboard_ && mouse_; }
-  // Runs once, when the window is shown, painted and grabbing.
+  // Once shown, painted and grabbing: then onReady runs (once).
+  bool ready() const { return readySent_; }
   std::function<void()> onReady;
 
  protected:

@@ -230,6 +230,7 @@ TEST_F(OverlayViewPaint, RepaintingOnlyTheChangedRegionGivesTheFullPicture) {
   mouse(view, QEvent::MouseMove, {260, 185});
   const QRegion step = view.targetChange(before, view.selection());
   view.render(&partial, step.boundingRect().topLeft(), step);
+  saveShot(partial, QStringLiteral("overlay-region-offscreen"));
   EXPECT_EQ(diffImages(partial, kit::renderWidget(&view)).count, 0) << ::testing::PrintToString(diffImages(partial, kit::renderWidget(&view)));
 
   // Window mode: from one window to another.
@@ -241,6 +242,7 @@ TEST_F(OverlayViewPaint, RepaintingOnlyTheChangedRegionGivesTheFullPicture) {
   ASSERT_NE(view.hovered(), hovered);
   const QRegion jump = view.targetChange(hovered, view.hovered());
   view.render(&partial, jump.boundingRect().topLeft(), jump);
+  saveShot(partial, QStringLiteral("overlay-window-offscreen"));
   EXPECT_EQ(diffImages(partial, kit::renderWidget(&view)).count, 0) << ::testing::PrintToString(diffImages(partial, kit::renderWidget(&view)));
 }
 
