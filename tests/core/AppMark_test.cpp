@@ -10,8 +10,7 @@ namespace {
 using State = AppMark::State;
 
 // Draws a mark into a transparent image: rect in logical units, scale pixels per unit.
-QImage render(QSizeF canvas, QRectF rect, State state, qreal phase = 0, qreal scale = 1,
-              bool yDown = true) {
+QImage render(QSizeF canvas, QRectF rect, State state, qreal phase = 0, qreal scale = 1, bool yDown = true) {
   QImage img(int(std::ceil(canvas.width() * scale)), int(std::ceil(canvas.height() * scale)),
              QImage::Format_ARGB32_Premultiplied);
   img.fill(Qt::transparent);
@@ -38,7 +37,8 @@ bool isSeal(QRgb c) {
 }
 
 // Mean row (pixels) of the seal-coloured pixels of one column; -1 when none.
-double sealRow(const QImage& img, int x) {
+double sealRow(const QImage& img, qreal ux) {
+  const int x = at(ux, 10).x();
   double sum = 0;
   int n = 0;
   for (int y = 0; y < img.height(); ++y) {
@@ -50,75 +50,46 @@ double sealRow(const QImage& img, int x) {
   return n ? sum / n : -1;
 }
 
-int countSeal(const QImage& img) {
+// Seal tilt in degrees, measured 50 units apart.
+double tilt(const QImage& img) {
+  return std::atan((sealRow(img, 92) - sealRow(img, 142)) / 100) * 180 / M_PI;
+}
+
+// Ink pixels in column x.
+int inkIn(const QImage& img, int x) {
   int n = 0;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x) n += isSeal(img.pixel(x, y));
+  for (int y = 0; y < img.height(); ++y) n += isInk(img.pixel(x, y));
   return n;
 }
 
-// Length of the run of ink pixels in column x that contains row y.
-int inkRun(const QImage& img, int x, int y) {
-  if (!isInk(img.pixel(x, y))) return 0;
-  int top = y, bottom = y;
-  while (top > 0 && isInk(img.pixel(x, top - 1))) --top;
-  while (bottom + 1 < img.height() && isInk(img.pixel(x, bottom + 1))) ++bottom;
-  return bottom - top + 1;
-}
-
-int maxChannelDifference(const QImage& a, const QImage& b) {
-  int worst = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) {
-      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-      worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                        std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-    }
-  return worst;
-}
-
-}  // namespace
-
-TEST(AppMark, PickedHasPlateBracketsLinesAndSeal) {
+TEST(AppMark, PickedHasPlateBracketsLinesAndATiltedSeal) {
   const QImage img = big(State::picked);
-  EXPECT_EQ(qAlpha(img.pixel(1, 1)), 0);                       // rounded corner left open
-  EXPECT_EQ(img.pixel(at(30, 100)), qRgb(0xF6, 0xF2, 0xEA));   // plate
-  EXPECT_TRUE(isInk(img.pixel(at(50, 60))));                   // bracket
-  EXPECT_TRUE(isInk(img.pixel(at(80, 88))));                   // first line
-  EXPECT_TRUE(isInk(img.pixel(at(80, 126))));                  // second, short line
-  EXPECT_FALSE(isInk(img.pixel(at(120, 126))));                // ends at 112
+  EXPECT_EQ(qAlpha(img.pixel(1, 1)), 0);                      // rounded corner left open
+  EXPECT_EQ(img.pixel(at(30, 100)), qRgb(0xF6, 0xF2, 0xEA));  // plate
+  EXPECT_TRUE(isInk(img.pixel(at(50, 60))));                  // bracket
+  EXPECT_TRUE(isInk(img.pixel(at(80, 88))));                  // first line
+  EXPECT_TRUE(isInk(img.pixel(at(80, 126))));                 // second, short line
+  EXPECT_FALSE(isInk(img.pixel(at(120, 126))));               // ends at 112
   EXPECT_TRUE(isSeal(img.pixel(at(117, 101))));
-}
-
-TEST(AppMark, PickedSealIsTiltedRightEndHigher) {
-  const QImage img = big(State::picked);
-  const double left = sealRow(img, at(92, 0).x());
-  const double right = sealRow(img, at(142, 0).x());
-  ASSERT_GT(left, 0);
-  ASSERT_GT(right, 0);
-  // 50 units apart at 6 degrees, 2 pixels a unit.
-  EXPECT_NEAR(left - right, 2 * 50 * std::tan(6 * M_PI / 180), 1.5);
+  EXPECT_NEAR(tilt(img), 6, 1);  // right end higher
 }
 
 TEST(AppMark, PhaseOnlyMovesAWorkingSeal) {
-  EXPECT_EQ(big(State::picked, 0.7), big(State::picked, 0));
-  const QImage rest = big(State::working, 0);
+  const QImage rest = big(State::picked);
+  EXPECT_EQ(big(State::picked, 0.7), rest);
+  EXPECT_EQ(big(State::working, 0), rest);
   const QImage up = big(State::working, 1);
-  EXPECT_EQ(rest, big(State::picked, 0));
-  const int x = at(117, 0).x();
   // Six units higher (12 px) at the centre, and steeper: 14 degrees.
-  EXPECT_NEAR(sealRow(rest, x) - sealRow(up, x), 12, 1);
-  const double tilt = sealRow(up, at(92, 0).x()) - sealRow(up, at(142, 0).x());
-  EXPECT_NEAR(tilt, 2 * 50 * std::tan(14 * M_PI / 180), 2);
+  EXPECT_NEAR(sealRow(rest, 117) - sealRow(up, 117), 12, 1);
+  EXPECT_NEAR(tilt(up), 14, 1);
 }
 
 TEST(AppMark, EmptyIsPlateAndBracketsAtReducedOpacity) {
   const QImage img = big(State::empty);
   const QRgb plate = img.pixel(at(30, 100));
   EXPECT_NEAR(qAlpha(plate), 115, 2);  // 0.45 of full
-  EXPECT_EQ(countSeal(img), 0);
-  // Where the first line would be there is only plate.
-  EXPECT_EQ(img.pixel(at(80, 88)), plate);
+  EXPECT_EQ(img.pixel(at(80, 88)), plate);   // no lines
+  EXPECT_EQ(img.pixel(at(117, 101)), plate);  // no seal
   // The brackets are there, faded: darker than the plate but far from opaque ink.
   const QRgb bracket = img.pixel(at(50, 60));
   EXPECT_LT(qAlpha(bracket), 200);
@@ -126,59 +97,46 @@ TEST(AppMark, EmptyIsPlateAndBracketsAtReducedOpacity) {
   EXPECT_LT(qRed(bracket), qRed(plate));
 }
 
-TEST(AppMark, HeightOfTheRectIsIgnored) {
-  const QImage img = render({120, 120}, {0, 0, 100, 40}, State::picked);
-  EXPECT_GT(qAlpha(img.pixel(50, 60)), 0);   // below the rect's height
-  EXPECT_GT(qAlpha(img.pixel(50, 98)), 0);   // down to 100
-  EXPECT_EQ(qAlpha(img.pixel(50, 102)), 0);
-  EXPECT_EQ(qAlpha(img.pixel(102, 50)), 0);  // and 100 wide
-}
-
-TEST(AppMark, RectOffsetMovesTheMark) {
-  const QImage img = render({200, 200}, {50, 30, 100, 100}, State::picked);
+TEST(AppMark, SideIsTheRectWidthFromItsTopLeft) {
+  const QImage img = render({200, 200}, {50, 30, 100, 40}, State::picked);  // height ignored
   EXPECT_EQ(qAlpha(img.pixel(45, 80)), 0);
   EXPECT_GT(qAlpha(img.pixel(55, 80)), 0);
   EXPECT_EQ(qAlpha(img.pixel(100, 25)), 0);
   EXPECT_GT(qAlpha(img.pixel(100, 35)), 0);
+  EXPECT_GT(qAlpha(img.pixel(100, 128)), 0);  // down to 130
+  EXPECT_EQ(qAlpha(img.pixel(100, 132)), 0);
+  EXPECT_EQ(qAlpha(img.pixel(152, 80)), 0);
 }
 
 TEST(AppMark, SmallMarksGetHeavierStrokes) {
-  // Drawn ten times magnified so the stroke widths can be counted in pixels.
-  const QImage small = render({30, 30}, {0, 0, 28, 28}, State::picked, 0, 10);
-  const QImage large = render({30, 30}, {0, 0, 28.5, 28.5}, State::picked, 0, 10);
-  auto px = [](qreal u, qreal width) { return int((u - 10) * width / 180 * 10); };
-
-  // Top-left bracket's horizontal arm at design x 60, y 52.
-  const int smallBracket = inkRun(small, px(60, 28), px(52, 28));
-  const int largeBracket = inkRun(large, px(60, 28.5), px(52, 28.5));
-  EXPECT_NEAR(smallBracket, 12 * 28 / 180.0 * 10, 2);    // 18.7 px
-  EXPECT_NEAR(largeBracket, 8 * 28.5 / 180.0 * 10, 2);   // 12.7 px
-
-  // First line at design x 80, y 88.
-  const int smallLine = inkRun(small, px(80, 28), px(88, 28));
-  const int largeLine = inkRun(large, px(80, 28.5), px(88, 28.5));
-  EXPECT_NEAR(smallLine, 14 * 28 / 180.0 * 10, 2);       // 21.8 px
-  EXPECT_NEAR(largeLine, 10 * 28.5 / 180.0 * 10, 2);     // 15.8 px
+  // Drawn ten times magnified; at design x 60 a column crosses the top and
+  // bottom brackets' arms, at x 80 the two lines.
+  for (qreal width : {28.0, 28.5}) {
+    const QImage img = render({30, 30}, {0, 0, width, width}, State::picked, 0, 10);
+    auto column = [&](qreal u) { return inkIn(img, int((u - 10) * width / 18)); };
+    const qreal bracket = (width <= 28 ? 12 : 8) * width / 18, line = (width <= 28 ? 14 : 10) * width / 18;
+    EXPECT_NEAR(column(60), 2 * bracket, 4) << width;
+    EXPECT_NEAR(column(80), 2 * line, 4) << width;
+  }
 }
 
 TEST(AppMark, SamePictureWithYUpOrYDown) {
   for (State s : {State::picked, State::working, State::empty}) {
     const QImage down = render({200, 200}, {10, 20, 180, 180}, s, 0.6, 1, true);
     const QImage up = render({200, 200}, {10, 20, 180, 180}, s, 0.6, 1, false);
-    EXPECT_LE(maxChannelDifference(down, up), 8) << int(s);
+    int worst = 0;
+    for (int i = 0; i < 200 * 200 * 4; ++i) worst = std::max(worst, std::abs(down.constBits()[i] - up.constBits()[i]));
+    EXPECT_LE(worst, 8) << int(s);
     EXPECT_TRUE(isSeal(up.pixel(10 + 107, 20 + 91)) || s == State::empty);
   }
 }
 
 TEST(AppMark, ImageIsASquareOfTheGivenSize) {
-  const QImage img = AppMark::image(56, State::picked);
-  EXPECT_EQ(img.size(), QSize(56, 56));
-  EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);
-  EXPECT_GT(qAlpha(img.pixel(28, 28)), 240);
-  EXPECT_GT(qAlpha(img.pixel(28, 54)), 0);  // fills the full height
-
   const QImage sharp = AppMark::image(56, State::picked, 2);
   EXPECT_EQ(sharp.size(), QSize(112, 112));
   EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
-  EXPECT_GT(qAlpha(sharp.pixel(56, 108)), 0);
+  EXPECT_EQ(qAlpha(sharp.pixel(0, 0)), 0);
+  EXPECT_GT(qAlpha(sharp.pixel(56, 108)), 0);  // fills the full height
 }
+
+}  // namespace

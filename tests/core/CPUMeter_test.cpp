@@ -6,61 +6,46 @@ namespace {
 
 using T = CPUMeter::Ticks;
 
-// A baseline and a reading whose busy share since the baseline is `share`.
-std::optional<int> at(double share, double load, int cores = 4) {
-  return CPUMeter::evaluate(T{1000, 5000}, T{1000 + share * 800, 5800}, load, cores);
+// A baseline and a reading whose busy share since the baseline is `share`, on four cores.
+std::optional<int> at(double share, double load) {
+  return CPUMeter::evaluate(T{1000, 5000}, T{1000 + share * 800, 5800}, load, 4);
 }
 
 TEST(CPUMeter, BusyShareAndLoadRules) {
   EXPECT_EQ(at(0.8, 0.5), 80);
-  EXPECT_EQ(at(0.9, 8.0), 95);   // high load lifts to at least 95
+  EXPECT_EQ(at(0.9, 8.0), 95);  // high load lifts to at least 95
   EXPECT_EQ(at(0.97, 8.0), 97);
   EXPECT_EQ(at(0.5, 8.0), 95);
   EXPECT_EQ(at(0.5, 7.9), std::nullopt);
   EXPECT_EQ(at(0.875, 1.0), 88);  // 87.5 rounds away from zero
-  EXPECT_EQ(at(1.0, 0.0), 100);
 }
 
 TEST(CPUMeter, FallsBackToTheLoadAverage) {
   EXPECT_EQ(CPUMeter::evaluate(std::nullopt, T{1, 2}, 1.0, 4), std::nullopt);
   EXPECT_EQ(CPUMeter::evaluate(std::nullopt, T{1, 2}, 8.0, 4), 95);
-  EXPECT_EQ(CPUMeter::evaluate(T{1, 2}, std::nullopt, 8.0, 4), 95);
   // No ticks elapsed, or counters that went backwards.
-  EXPECT_EQ(CPUMeter::evaluate(T{10, 20}, T{10, 20}, 1.0, 4), std::nullopt);
   EXPECT_EQ(CPUMeter::evaluate(T{10, 20}, T{10, 20}, 9.0, 4), 95);
   EXPECT_EQ(CPUMeter::evaluate(T{10, 20}, T{5, 10}, 1.0, 4), std::nullopt);
   // An unreadable load average counts as low.
   EXPECT_EQ(CPUMeter::evaluate(std::nullopt, std::nullopt, std::nullopt, 4), std::nullopt);
 }
 
-TEST(CPUMeter, ParsesTheMachineLine) {
+TEST(CPUMeter, ReadsTheMachineLineOfProcStat) {
   const auto t = CPUMeter::parseProcStat("cpu  100 20 30 850 5 0 1 0 0 0\ncpu0 1 2 3 4\n");
   ASSERT_TRUE(t);
   EXPECT_EQ(t->busy, 150);
   EXPECT_EQ(t->total, 1000);
   EXPECT_FALSE(CPUMeter::parseProcStat("cpu0 1 2 3 4"));
   EXPECT_FALSE(CPUMeter::parseProcStat("cpu  1 2"));
-  EXPECT_FALSE(CPUMeter::parseProcStat(nullptr));
-}
-
-TEST(CPUMeter, ReadsRealCountersThatMoveForward) {
-  const auto a = CPUMeter::ticks();
-  ASSERT_TRUE(a);
-  volatile double sink = 0;
-  for (int i = 0; i < 20000000; ++i) sink = sink + i;
-  const auto b = CPUMeter::ticks();
-  ASSERT_TRUE(b);
-  EXPECT_GE(b->total, a->total);
-  EXPECT_GE(b->busy, a->busy);
+  // The real file, and a meter measuring against a baseline from it.
+  const auto real = CPUMeter::ticks();
+  ASSERT_TRUE(real);
+  EXPECT_GT(real->total, real->busy);
   CPUMeter meter;
-  EXPECT_FALSE(meter.last);
   meter.mark();
-  EXPECT_TRUE(meter.last);
+  ASSERT_TRUE(meter.last);
   const auto percent = meter.busyPercent();
-  if (percent) {
-    EXPECT_GE(*percent, 80);
-    EXPECT_LE(*percent, 100);
-  }
+  EXPECT_TRUE(!percent || (*percent >= 80 && *percent <= 100));
 }
 
 }  // namespace

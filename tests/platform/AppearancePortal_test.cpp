@@ -21,28 +21,24 @@ namespace {
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kInterface = QStringLiteral("org.freedesktop.portal.Settings");
 
-const bool registered = (testenv::registerChild("appearance-read", [] {
-  if (qEnvironmentVariableIntValue("TARVOK_TEST_DARK_PALETTE") == 1) {
-    QPalette p = QGuiApplication::palette();
-    p.setColor(QPalette::Window, QColor(20, 20, 20));
-    QGuiApplication::setPalette(p);
-  }
-  std::printf("dark=%d reduce=%d\n", Appearance::isDark(), Appearance::reduceMotion());
-  std::fflush(stdout);
-  if (qEnvironmentVariableIntValue("TARVOK_TEST_WAIT_CHANGE") != 1) return 0;
+void darkPalette() {
+  QPalette p = QGuiApplication::palette();
+  p.setColor(QPalette::Window, QColor(20, 20, 20));
+  QGuiApplication::setPalette(p);
+}
 
-  // Ask the fake portal to announce a change, then wait (bounded) for it.
-  // Two announcements come: the colour scheme, then the animations.
+const bool registered = (testenv::registerChild("appearance-read", [] {
+  if (qEnvironmentVariableIntValue("TARVOK_TEST_DARK_PALETTE") == 1) darkPalette();
+  std::printf("dark=%d reduce=%d\n", Appearance::isDark(), Appearance::reduceMotion());
+  if (qEnvironmentVariableIntValue("TARVOK_TEST_WAIT_CHANGE") != 1) return 0;
+  // Wait (bounded) for the two changes the fake portal announces after being
+  // read. The palette turns dark meanwhile: only the portal can say light now.
+  darkPalette();
   static int changes = 0;
   QObject::connect(&Appearance::notifier(), &Appearance::Notifier::changed, qApp, [] {
     if (++changes == 2) QCoreApplication::exit(0);
   });
   QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(0); });
-  QTimer::singleShot(0, qApp, [] {
-    QDBusMessage poke = QDBusMessage::createMethodCall("org.freedesktop.portal.Desktop", kPath, kInterface, "Read");
-    poke << QStringLiteral("test") << QStringLiteral("poke");
-    QDBusConnection::sessionBus().call(poke, QDBus::Block, 5000);
-  });
   QCoreApplication::exec();
   std::printf("dark=%d reduce=%d\n", Appearance::isDark(), Appearance::reduceMotion());
   return 0;
@@ -53,30 +49,26 @@ const bool registered = (testenv::registerChild("appearance-read", [] {
 class FakePortal : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
- public:
-  QString busName;
-
  public slots:
+  // Dark and no animations; once both were read, a switch to light that turns
+  // animations back on is announced.
   Q_SCRIPTABLE QDBusVariant Read(const QString& ns, const QString& key) {
-    if (ns == "test" && key == "poke") {
-      // After the reply: a switch to light that also turns animations back on.
-      QTimer::singleShot(0, this, [this] {
+    QVariant value;
+    if (ns == "org.freedesktop.appearance" && key == "color-scheme") value = QVariant(uint(1));
+    if (ns == "org.gnome.desktop.interface" && key == "enable-animations") {
+      value = QVariant(false);
+      QTimer::singleShot(0, this, [] {
         announce("org.freedesktop.appearance", "color-scheme", QVariant(uint(2)));
         announce("org.gnome.desktop.interface", "enable-animations", QVariant(true));
       });
-      return QDBusVariant(QVariant(0));
     }
-    QVariant value;
-    if (ns == "org.freedesktop.appearance" && key == "color-scheme") value = QVariant(uint(1));
-    if (ns == "org.gnome.desktop.interface" && key == "enable-animations") value = QVariant(false);
     return QDBusVariant(QVariant::fromValue(QDBusVariant(value)));
   }
 
  private:
-  void announce(const QString& ns, const QString& key, const QVariant& value) {
+  static void announce(const QString& ns, const QString& key, const QVariant& value) {
     QDBusMessage signal = QDBusMessage::createSignal(kPath, kInterface, "SettingChanged");
-    signal << ns << key << QVariant::fromValue(QDBusVariant(value));
-    QDBusConnection(busName).send(signal);
+    QDBusConnection("fake-portal").send(signal << ns << key << QVariant::fromValue(QDBusVariant(value)));
   }
 };
 
@@ -107,7 +99,6 @@ class AppearancePortal : public ::testing::Test {
     QDBusConnection bus = QDBusConnection::connectToBus(address_, "fake-portal");
     ASSERT_TRUE(bus.isConnected());
     portal_ = new FakePortal;
-    portal_->busName = "fake-portal";
     thread_.start();
     portal_->moveToThread(&thread_);
     ASSERT_TRUE(bus.registerService("org.freedesktop.portal.Desktop"));
@@ -129,15 +120,12 @@ class AppearancePortal : public ::testing::Test {
 
 TEST_F(AppearancePortal, NoPortalOnTheBusFallsBackToThePalette) {
   EXPECT_EQ(child({{"TARVOK_TEST_DARK_PALETTE", "1"}}), QStringList{"dark=1 reduce=0"});
-  EXPECT_EQ(child({{"TARVOK_TEST_DARK_PALETTE", "0"}}), QStringList{"dark=0 reduce=0"});
 }
 
 TEST_F(AppearancePortal, ReadsThePortalAndFollowsItsChanges) {
   startPortal();
   // The portal says dark and no animations even though the palette is light.
-  EXPECT_EQ(child({}), QStringList{"dark=1 reduce=1"});
-  EXPECT_EQ(child({{"TARVOK_TEST_WAIT_CHANGE", "1"}}),
-            (QStringList{"dark=1 reduce=1", "dark=0 reduce=0"}));
+  EXPECT_EQ(child({{"TARVOK_TEST_WAIT_CHANGE", "1"}}), (QStringList{"dark=1 reduce=1", "dark=0 reduce=0"}));
 }
 
 #include "AppearancePortal_test.moc"

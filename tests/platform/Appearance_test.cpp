@@ -7,7 +7,7 @@
 
 namespace {
 
-// A stand-in portal holding a few settings; unknown ones are unreadable.
+// A stand-in portal holding two settings; unknown ones are unreadable.
 struct Portal {
   std::optional<QVariant> colorScheme;
   std::optional<QVariant> animations;
@@ -23,108 +23,71 @@ struct Portal {
   ~Portal() { Appearance::setSettingSource({}); }
 };
 
-// Sets the application palette's window colour for one test.
-struct WindowColour {
-  explicit WindowColour(QColor c) : saved(QGuiApplication::palette()) {
-    QPalette p = saved;
-    p.setColor(QPalette::Window, c);
-    QGuiApplication::setPalette(p);
-  }
-  ~WindowColour() { QGuiApplication::setPalette(saved); }
-  QPalette saved;
-};
+void setWindowColour(QColor c) {
+  QPalette p = QGuiApplication::palette();
+  p.setColor(QPalette::Window, c);
+  QGuiApplication::setPalette(p);
+}
 
-}  // namespace
-
-TEST(Appearance, PortalPreferenceWinsOverThePalette) {
-  WindowColour light(Qt::white);
+TEST(Appearance, PortalPreferenceWinsOverThePaletteAndIsAskedOnce) {
   Portal portal;
-  portal.colorScheme = QVariant(uint(1));
-  portal.install();
-  EXPECT_TRUE(Appearance::isDark());
-
-  WindowColour dark(QColor(30, 30, 30));
-  portal.colorScheme = QVariant(uint(2));
-  portal.install();
-  EXPECT_FALSE(Appearance::isDark());
+  for (auto [scheme, window, dark] : {std::tuple{1u, QColor(Qt::white), true}, {2u, QColor(30, 30, 30), false}}) {
+    setWindowColour(window);
+    portal.colorScheme = QVariant(scheme);
+    portal.install();
+    EXPECT_EQ(Appearance::isDark(), dark);
+  }
+  portal.reads = 0;
+  for (int i = 0; i < 3; ++i) {
+    Appearance::isDark();
+    Appearance::reduceMotion();
+  }
+  EXPECT_EQ(portal.reads, 1);  // the scheme was read already, the animations once now
 }
 
 TEST(Appearance, NoPreferenceOrNoPortalFollowsThePalette) {
   Portal portal;
-  portal.colorScheme = QVariant(uint(0));
-  portal.install();
-  {
-    WindowColour dark(QColor(40, 38, 36));
+  for (std::optional<QVariant> scheme : {std::optional<QVariant>(QVariant(0u)), std::optional<QVariant>()}) {
+    portal.colorScheme = scheme;
+    portal.install();
+    setWindowColour(QColor(40, 38, 36));
     EXPECT_TRUE(Appearance::isDark());
-  }
-  {
-    WindowColour light(QColor(240, 240, 240));
+    setWindowColour(QColor(240, 240, 240));
     EXPECT_FALSE(Appearance::isDark());
   }
-  portal.colorScheme.reset();
-  portal.install();
-  WindowColour dark(QColor(40, 38, 36));
-  EXPECT_TRUE(Appearance::isDark());
 }
 
-TEST(Appearance, PortalIsAskedOnce) {
+TEST(Appearance, ForcedAppearanceOverridesThePortalAndSignalsChanges) {
   Portal portal;
-  portal.colorScheme = QVariant(uint(1));
-  portal.animations = QVariant(true);
-  portal.install();
-  for (int i = 0; i < 5; ++i) {
-    Appearance::isDark();
-    Appearance::reduceMotion();
-  }
-  EXPECT_EQ(portal.reads, 2);
-}
-
-TEST(Appearance, ForcedAppearanceOverridesEverything) {
-  Portal portal;
-  portal.colorScheme = QVariant(uint(1));
+  portal.colorScheme = QVariant(1u);
   portal.install();
   int changes = 0;
   QObject::connect(&Appearance::notifier(), &Appearance::Notifier::changed, [&] { ++changes; });
   Appearance::setForced(false);
   EXPECT_FALSE(Appearance::isDark());
-  EXPECT_EQ(changes, 1);
   Appearance::setForced(true);
-  EXPECT_TRUE(Appearance::isDark());
   Appearance::setForced(true);  // no change, no signal
   EXPECT_EQ(changes, 2);
   Appearance::setForced(std::nullopt);
   EXPECT_TRUE(Appearance::isDark());  // back to the portal, which says dark
   EXPECT_EQ(changes, 2);
-  QObject::disconnect(&Appearance::notifier(), nullptr, nullptr, nullptr);
 }
 
-TEST(Appearance, ReduceMotionFromTheAnimationsSetting) {
+TEST(Appearance, ReduceMotionFromTheAnimationsSettingUnlessForced) {
   Portal portal;
+  const std::pair<std::optional<QVariant>, bool> cases[] = {
+      {QVariant(false), true}, {QVariant(true), false}, {std::nullopt, false}, {QVariant("false"), false}};
+  for (const auto& [animations, reduce] : cases) {
+    portal.animations = animations;
+    portal.install();
+    EXPECT_EQ(Appearance::reduceMotion(), reduce);
+  }
   portal.animations = QVariant(false);
   portal.install();
-  EXPECT_TRUE(Appearance::reduceMotion());
-  portal.animations = QVariant(true);
-  portal.install();
-  EXPECT_FALSE(Appearance::reduceMotion());
-  portal.animations.reset();  // unreadable: motion stays on
-  portal.install();
-  EXPECT_FALSE(Appearance::reduceMotion());
-  portal.animations = QVariant(QStringLiteral("false"));  // not a boolean: ignored
-  portal.install();
-  EXPECT_FALSE(Appearance::reduceMotion());
-}
-
-TEST(Appearance, ForcedReduceMotion) {
-  Portal portal;
-  portal.animations = QVariant(true);
-  portal.install();
-  Appearance::setReduceMotionForced(true);
-  EXPECT_TRUE(Appearance::reduceMotion());
   Appearance::setReduceMotionForced(false);
-  EXPECT_FALSE(Appearance::reduceMotion());
-  portal.animations = QVariant(false);
-  portal.install();
   EXPECT_FALSE(Appearance::reduceMotion());
   Appearance::setReduceMotionForced(std::nullopt);
   EXPECT_TRUE(Appearance::reduceMotion());
 }
+
+}  // namespace
