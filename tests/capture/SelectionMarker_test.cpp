@@ -30,15 +30,6 @@ struct Still {
 
 }  // namespace
 
-TEST(MarkerTimeline, TimingCurves) {
-  EXPECT_DOUBLE_EQ(marker::easeInOut(0), 0);
-  EXPECT_NEAR(marker::easeInOut(0.5), 0.5, 1e-9);
-  EXPECT_NEAR(marker::easeInOut(1), 1, 1e-9);
-  EXPECT_LT(marker::easeInOut(0.1), 0.1);   // slow start
-  EXPECT_GT(marker::easeOut(0.1), 0.1);     // fast start
-  EXPECT_NEAR(marker::easeOut(0.5), 0.7, 0.05);
-}
-
 TEST(MarkerTimeline, BandSweepsDownAndUpNineTenthsEachWay) {
   const Timeline t({20, 20, 200, 104}, 10);  // clip 100 high
   EXPECT_TRUE(t.frameAt(10).band);

@@ -113,13 +113,13 @@ class ForeignWindow {
   xcb_window_t root() const { return root_; }
 
   // Waits until it is mapped, framed by the window manager and on top.
-  bool waitShown() {
+  bool waitShown(int ms = 1500) {
     return waitUntil([&] {
       auto* attrs = xcb_get_window_attributes_reply(conn_, xcb_get_window_attributes(conn_, window_), nullptr);
       const bool viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
       std::free(attrs);
       return viewable && frame() != client();
-    }) && (pump(150), true);
+    }, ms) && (pump(150), true);
   }
 
   // The client area in root pixels.
@@ -145,24 +145,19 @@ class ForeignWindow {
     return r;
   }
 
-  // Whether this client could take the keyboard (or the pointer) now; lets go at once.
-  bool canGrabKeyboard() {
-    auto* r = xcb_grab_keyboard_reply(
+  // Whether this client could take both the keyboard and the pointer now; lets go at once.
+  bool canGrab() {
+    auto* k = xcb_grab_keyboard_reply(
         conn_, xcb_grab_keyboard(conn_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr);
-    const bool ok = r && r->status == XCB_GRAB_STATUS_SUCCESS;
-    std::free(r);
-    if (ok) xcb_ungrab_keyboard(conn_, XCB_CURRENT_TIME);
-    xcb_flush(conn_);
-    return ok;
-  }
-  bool canGrabPointer() {
-    auto* r = xcb_grab_pointer_reply(conn_,
+    auto* p = xcb_grab_pointer_reply(conn_,
                                      xcb_grab_pointer(conn_, 0, root_, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
                                                       XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
                                      nullptr);
-    const bool ok = r && r->status == XCB_GRAB_STATUS_SUCCESS;
-    std::free(r);
-    if (ok) xcb_ungrab_pointer(conn_, XCB_CURRENT_TIME);
+    const bool ok = k && k->status == XCB_GRAB_STATUS_SUCCESS && p && p->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(k);
+    std::free(p);
+    xcb_ungrab_keyboard(conn_, XCB_CURRENT_TIME);
+    xcb_ungrab_pointer(conn_, XCB_CURRENT_TIME);
     xcb_flush(conn_);
     return ok;
   }
