@@ -1,0 +1,161 @@
+#include "ui/onboarding/OnboardingController.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include "platform/PrefStore.h"
+#include "tests/ui/menu/ViewProbe.h"
+#include "tests/ui/onboarding/SignalRecorder.h"
+#include "ui/onboarding/ObButton.h"
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done, int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(5);
+  }
+  return true;
+}
+
+ObButton* button(OnboardingController& c, const char* name) {
+  auto* b = c.window() ? c.window()->findChild<ObButton*>(QString::fromLatin1(name)) : nullptr;
+  EXPECT_TRUE(b) << name;
+  return b;
+}
+
+}  // namespace
+
+TEST(OnboardingModel, AnnouncesOnlyRealChanges) {
+  OnboardingModel m(false);
+  int changed = 0, permission = 0;
+  QObject::connect(&m, &OnboardingModel::changed, [&] { ++changed; });
+  QObject::connect(&m, &OnboardingModel::permissionChanged, [&] { ++permission; });
+  m.setPermission(false);
+  m.setConflict(false);
+  EXPECT_EQ(changed, 0);
+  m.setPermission(true);
+  m.setPermission(true);
+  m.setConflict(true);
+  EXPECT_EQ(permission, 1);
+  EXPECT_EQ(changed, 2);
+  EXPECT_FALSE(m.ready());
+  m.setConflict(false);
+  EXPECT_TRUE(m.ready());
+}
+
+TEST(OnboardingController, BuildsOneWindowAndReportsItOnce) {
+  SignalRecorder rec;
+  bool granted = false;
+  OnboardingController c([&] { return granted; });
+  EXPECT_FALSE(c.window());
+  EXPECT_FALSE(c.model().permission());
+  EXPECT_FALSE(c.polling());
+
+  granted = true;  // show() asks again before anything is drawn
+  c.show();
+  QWidget* first = c.window();
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(first->isVisible());
+  EXPECT_TRUE(c.model().permission());
+  EXPECT_TRUE(c.polling());
+  EXPECT_EQ(first->windowTitle(), "tarvok");
+  EXPECT_TRUE(first->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  c.show();
+  EXPECT_EQ(c.window(), first);
+  EXPECT_EQ(rec.count("onboarding.shown"), 1);
+  EXPECT_EQ(rec.last(), reporting::Params());
+
+  c.close();  // a capture failure later shows the same window, unannounced
+  c.show();
+  EXPECT_EQ(c.window(), first);
+  EXPECT_EQ(rec.count("onboarding.shown"), 1);
+}
+
+TEST(OnboardingController, LaterFinishesOnboardingOnceAndHides) {
+  SignalRecorder rec;
+  OnboardingController c([] { return false; });
+  EXPECT_FALSE(OnboardingController::onboarded());
+  c.show();
+  probe::click(button(c, "later"));
+  EXPECT_EQ(rec.names, (QStringList{"onboarding.shown", "onboarding.done"}));
+  EXPECT_EQ(rec.last(), (reporting::Params{{"permission", "no"}}));
+  EXPECT_TRUE(OnboardingController::onboarded());
+  EXPECT_TRUE(PrefStore::standard().boolValue("onboarded"));
+  EXPECT_FALSE(c.window()->isVisible());
+  EXPECT_FALSE(c.polling());
+
+  c.show();
+  c.close();  // finished before: nothing more is sent
+  EXPECT_EQ(rec.count("onboarding.done"), 1);
+  EXPECT_TRUE(OnboardingController::onboarded());
+}
+
+TEST(OnboardingController, TryClosesTheWindowBeforeStartingACapture) {
+  SignalRecorder rec;
+  OnboardingController c([] { return true; });
+  int tries = 0;
+  bool visibleDuringTry = true;
+  c.onTry = [&] {
+    ++tries;
+    visibleDuringTry = c.window()->isVisible();
+  };
+  c.show();
+  probe::click(button(c, "try"));
+  EXPECT_EQ(tries, 1);
+  EXPECT_FALSE(visibleDuringTry);
+  EXPECT_EQ(rec.last(), (reporting::Params{{"permission", "yes"}}));
+
+  // A taken shortcut disables try: the callback is not reached.
+  c.model().setConflict(true);
+  c.show();
+  probe::click(button(c, "try"));
+  EXPECT_EQ(tries, 1);
+}
+
+TEST(OnboardingController, ChangeShortcutHandsOverTheWindowWhenInstalled) {
+  OnboardingController c([] { return true; });
+  c.show();
+  probe::click(button(c, "change"));  // nothing installed: nothing happens
+  QWidget* got = nullptr;
+  c.onChangeShortcut = [&](QWidget* w) { got = w; };
+  probe::click(button(c, "change"));
+  EXPECT_EQ(got, c.window());
+}
+
+TEST(OnboardingController, PollSeesAGrantWithinASecondAndStopsWhenTheWindowCloses) {
+  SignalRecorder rec;
+  bool granted = false;
+  int asked = 0;
+  OnboardingController c([&] {
+    ++asked;
+    return granted;
+  });
+  c.show();
+  int flips = 0;
+  QObject::connect(&c.model(), &OnboardingModel::permissionChanged, [&] { ++flips; });
+  granted = true;
+  EXPECT_TRUE(waitFor([&] { return c.model().permission(); }, 1200));
+  EXPECT_EQ(flips, 1);
+
+  // The title bar's close button only hides: no finish, no signal, no poll.
+  c.window()->close();
+  EXPECT_FALSE(c.window()->isVisible());
+  EXPECT_FALSE(c.polling());
+  const int before = asked;
+  granted = false;
+  EXPECT_FALSE(waitFor([&] { return asked > before; }, 1300));
+  EXPECT_TRUE(c.model().permission());
+  EXPECT_FALSE(OnboardingController::onboarded());
+  EXPECT_EQ(rec.count("onboarding.done"), 0);
+
+  c.show();  // back on screen: asked again at once, and polled again
+  EXPECT_FALSE(c.model().permission());
+  EXPECT_TRUE(c.polling());
+}
