@@ -18,10 +18,12 @@ bool isEnabled() {
   QFile file(entryPath());
   if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) return false;
   bool inEntry = false;
+  bool sawEntry = false;  // a file without the group is no entry the desktop runs
   while (!file.atEnd()) {
     const QByteArray line = file.readLine().trimmed();
     if (line.startsWith('[')) {
       inEntry = line == "[Desktop Entry]";
+      sawEntry = sawEntry || inEntry;
       continue;
     }
     if (!inEntry) continue;
@@ -32,7 +34,7 @@ bool isEnabled() {
     if (key == "Hidden" && value == "true") return false;
     if (key == "X-GNOME-Autostart-enabled" && value == "false") return false;
   }
-  return true;
+  return sawEntry;
 }
 
 // The desktop-entry rules: a path with blanks or reserved characters goes in

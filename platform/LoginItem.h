@@ -10,7 +10,7 @@ namespace LoginItem {
 QString entryPath();
 
 // True when an entry exists that the desktop will start: a readable file
-// that neither hides itself (Hidden=true) nor is switched off
+// with a [Desktop Entry] group that neither hides itself (Hidden=true) nor is switched off
 // (X-GNOME-Autostart-enabled=false).
 bool isEnabled();
 
