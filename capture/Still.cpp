@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "capture/WindowList.h"
 #include "core/Ink.h"
@@ -23,10 +24,21 @@ QColor dimColor() {
 
 QImage dimmedCopy(const QImage& image) {
   if (image.isNull()) return {};
-  QImage out = image.convertToFormat(QImage::Format_RGB32);
-  if (out.constBits() == image.constBits()) out.detach();
-  QPainter p(&out);
-  p.fillRect(out.rect(), dimColor());
+  const QImage src = image.convertToFormat(QImage::Format_RGB32);
+  QImage out(src.size(), QImage::Format_RGB32);
+  const QColor dim = dimColor();
+  // Copy and dim one band of rows; a 4K still is split over a few threads.
+  auto band = [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) std::memcpy(out.scanLine(y), src.constScanLine(y), size_t(out.width()) * 4);
+    QImage rows(out.scanLine(y0), out.width(), y1 - y0, out.bytesPerLine(), QImage::Format_RGB32);
+    QPainter(&rows).fillRect(rows.rect(), dim);
+  };
+  const int h = out.height();
+  const int bands = qint64(out.width()) * h > 2'000'000 ? 4 : 1;
+  std::vector<std::thread> helpers;
+  for (int i = 1; i < bands; ++i) helpers.emplace_back(band, h * i / bands, h * (i + 1) / bands);
+  band(0, h / bands);
+  for (std::thread& t : helpers) t.join();
   return out;
 }
 
