@@ -22,6 +22,8 @@ KeptAboveWindow::KeptAboveWindow(QWidget* content)
   // The window takes the content's preferred size and cannot be resized.
   layout->setSizeConstraint(QLayout::SetFixedSize);
   layout->addWidget(content_);
+  settle_.setInterval(15);
+  connect(&settle_, &QTimer::timeout, this, &KeptAboveWindow::settleFrame);
 }
 
 QPoint KeptAboveWindow::centredIn(const QRect& available, const QSize& frame) {
@@ -32,19 +34,52 @@ QPoint KeptAboveWindow::centredIn(const QRect& available, const QSize& frame) {
   return {x, y};
 }
 
-void KeptAboveWindow::present() {
-  if (QLayout* l = layout()) l->activate();
+namespace {
+// The frame the window manager gave one of our windows last; a new window
+// will most likely get the same.
+QMargins& lastFrame() {
+  static QMargins margins;
+  return margins;
+}
+}  // namespace
+
+QMargins KeptAboveWindow::frameMargins() const {
+  return windowHandle() && isVisible() ? windowHandle()->frameMargins() : QMargins();
+}
+
+void KeptAboveWindow::centre() {
   QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
   if (!screen) screen = QGuiApplication::primaryScreen();
-  if (screen) {
-    // The frame is known once the window manager has framed the window;
-    // before that the content alone is centred.
-    const QSize frame = isVisible() ? frameGeometry().size() : size();
-    move(centredIn(screen->availableGeometry(), frame));
-  }
+  if (!screen) return;
+  const QMargins known = frameMargins();
+  assumed_ = known.isNull() ? lastFrame() : known;
+  const QSize frame = size().grownBy(assumed_);
+  // move() places the frame's corner, also before the frame exists.
+  move(centredIn(screen->availableGeometry(), frame));
+}
+
+void KeptAboveWindow::present() {
+  if (QLayout* l = layout()) l->activate();
+  centre();
   show();
   raise();
   activateWindow();
+  if (frameMargins().isNull()) {
+    settleTicks_ = 0;
+    settle_.start();
+  }
+}
+
+void KeptAboveWindow::settleFrame() {
+  const QMargins real = frameMargins();
+  if (real.isNull()) {
+    // No window manager, or none that frames: the guess stands.
+    if (++settleTicks_ >= 40 || !isVisible()) settle_.stop();
+    return;
+  }
+  settle_.stop();
+  lastFrame() = real;
+  if (real != assumed_) centre();
 }
 
 void KeptAboveWindow::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), Ink::panel()); }

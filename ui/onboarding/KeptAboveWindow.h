@@ -1,7 +1,9 @@
 #pragma once
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QTimer>
 #include <QWidget>
 
 // A decorated top-level window that stays above other windows and holds one
@@ -34,5 +36,14 @@ class KeptAboveWindow : public QWidget {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  QMargins frameMargins() const;
+  void centre();
+  void settleFrame();
+
   QWidget* content_;
+  // Until the window manager has framed the window its frame is a guess;
+  // this timer watches for the real one and centres again once.
+  QTimer settle_;
+  int settleTicks_ = 0;
+  QMargins assumed_;
 };

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFontMetricsF>
+
+#include "core/Fonts.h"
+#include "core/Ink.h"
+#include "core/Settings.h"
+#include "core/Strings.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/TestEnv.h"
+#include "tests/ui/menu/ViewProbe.h"
+#include "ui/about/AboutController.h"
+#include "ui/about/AboutView.h"
+#include "ui/kit/Text.h"
+#include "ui/onboarding/ObButton.h"
+
+using about::Role;
+
+namespace {
+
+about::Layout layOut(const QString& body) {
+  about::Inputs in;
+  in.body = body;
+  return about::layOut(in);
+}
+
+int px(const QFont& f) { return f.pixelSize(); }
+
+bool shows(const AboutView& v, const QString& text) {
+  for (const PlacedText& t : v.placement().texts)
+    if (t.text == text) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(AboutLayout, ParagraphsAreStyledByTheirPlace) {
+  EXPECT_EQ(about::paragraphs("one"), QStringList{"one"});
+  EXPECT_EQ(about::paragraphs("a\n\n\nb"), (QStringList{"a", "\nb"}));  // nothing trimmed
+  EXPECT_EQ(about::paragraphs("a\n\n\n\nb"), (QStringList{"a", "", "b"}));
+
+  const about::Layout one = layOut("Only a lead.");
+  ASSERT_EQ(one.paragraphs.size(), 1u);
+  EXPECT_EQ(one.paragraphs[0].role, Role::lead);
+  EXPECT_EQ(px(one.paragraphs[0].font), px(Fonts::face(15)));
+  EXPECT_EQ(one.texts.back().color, Ink::text());
+
+  const about::Layout two = layOut("Lead.\n\nA note.");
+  ASSERT_EQ(two.paragraphs.size(), 2u);
+  EXPECT_EQ(two.paragraphs[1].role, Role::last);
+  EXPECT_EQ(px(two.paragraphs[1].font), 11);
+  EXPECT_EQ(two.texts.back().color, Ink::faint());
+
+  const about::Layout four = layOut("Lead.\n\nFirst middle.\n\nSecond middle.\n\nA note.");
+  ASSERT_EQ(four.paragraphs.size(), 4u);
+  for (int i : {1, 2}) {
+    EXPECT_EQ(four.paragraphs[size_t(i)].role, Role::middle);
+    EXPECT_EQ(px(four.paragraphs[size_t(i)].font), 12);
+    EXPECT_EQ(four.texts[four.texts.size() - 4 + size_t(i)].color, Ink::sub());
+  }
+  // Paragraphs follow one another down the view, 10 apart (the note 12).
+  const auto& t = four.texts;
+  const size_t n = t.size();
+  EXPECT_DOUBLE_EQ(t[n - 3].rect().top(), t[n - 4].rect().bottom() + 10);
+  EXPECT_DOUBLE_EQ(t[n - 1].rect().top(), t[n - 2].rect().bottom() + 12);
+  EXPECT_GT(four.size.height(), two.size.height());
+}
+
+TEST(AboutView, HeaderSharesOneBaselineAndDropsTheReadingInKorean) {
+  Settings& s = Settings::shared();
+  s.setLanguage(Lang("en"));
+  AboutView en;
+  ASSERT_TRUE(shows(en, about::headword()));
+  ASSERT_TRUE(shows(en, about::romanisation()));
+  EXPECT_TRUE(about::romanisation().contains(QChar(0x00B7)));
+  const about::Layout& l = en.placement();
+  QFont word = kit::font(40, QFont::Light, Fonts::koreanFace());
+  EXPECT_NEAR(l.texts[0].at.y() + QFontMetricsF(word).ascent(), l.baseline, 0.01);
+  EXPECT_NEAR(l.texts[1].at.y() + QFontMetricsF(Fonts::face(15)).ascent(), l.baseline, 0.01);
+  EXPECT_DOUBLE_EQ(l.appMark.bottom(), l.baseline);
+  EXPECT_GT(l.texts[1].at.x(), l.texts[0].rect().right());  // the reading follows the word
+
+  s.setLanguage(Lang("ko"));
+  AboutView ko;
+  EXPECT_TRUE(shows(ko, about::headword()));
+  EXPECT_FALSE(shows(ko, about::romanisation()));
+  EXPECT_TRUE(shows(ko, about::paragraphs(L::table(Lang("ko")).aboutBody).first()));
+}
+
+TEST(AboutView, LinksExistOnlyForConfiguredWebAddresses) {
+  {
+    AboutView plain;  // the shipped Info.json names no addresses
+    EXPECT_TRUE(AboutView::repo().isEmpty());
+    EXPECT_FALSE(plain.findChild<ObButton*>("project")->isVisibleTo(&plain));
+    EXPECT_FALSE(plain.findChild<ObButton*>("privacy")->isVisibleTo(&plain));
+    EXPECT_TRUE(plain.placement().project.isEmpty());
+  }
+  testenv::FakeBundle bundle({{"TQProjectURL", " https://example.org/tarvok "},
+                              {"TQPrivacyURL", "file:///etc/passwd"}});
+  Settings::shared().setLanguage(Lang("en"));
+  AboutView v;
+  QList<QUrl> opened;
+  v.openUrl = [&](const QUrl& url) { opened << url; };
+  auto* project = v.findChild<ObButton*>("project");
+  EXPECT_TRUE(project->isVisibleTo(&v));
+  EXPECT_FALSE(v.findChild<ObButton*>("privacy")->isVisibleTo(&v));  // not a web address
+  EXPECT_EQ(project->title(), "GitHub");
+  probe::render(&v);
+  probe::click(project);
+  EXPECT_EQ(opened, QList<QUrl>{QUrl("https://example.org/tarvok")});
+  EXPECT_GT(project->geometry().left(), 160);  // at the trailing edge
+}
+
+TEST(AboutController, ReopeningReusesTheWindowInTheLanguageOfTheMoment) {
+  testenv::FakeBundle bundle({{"TQProjectURL", "https://example.org/p"}, {"TQPrivacyURL", "https://example.org/q"}});
+  bundle.writeCatalog("ar", [] {
+    QFile f(testenv::sourceResources() + "/Strings/ar.json");
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }());
+  Settings& s = Settings::shared();
+  s.setLanguage(Lang("en"));
+  AboutController c;
+  EXPECT_FALSE(c.window());
+  c.open();
+  QWidget* w = c.window();
+  ASSERT_TRUE(w);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(w->windowTitle(), "About tarvok");
+  auto* view = w->findChild<AboutView*>();
+  ASSERT_TRUE(view);
+  EXPECT_EQ(view->layoutDirection(), Qt::LeftToRight);
+  const QRect projectLtr = view->findChild<ObButton*>("project")->geometry();
+
+  w->close();  // the close button hides it
+  EXPECT_FALSE(w->isVisible());
+  s.setLanguage(Lang("ar"));
+  EXPECT_EQ(view->layoutDirection(), Qt::LeftToRight);  // an open window is not rebuilt behind the user's back
+  c.open();
+  EXPECT_EQ(c.window(), w);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(view->layoutDirection(), Qt::RightToLeft);
+  EXPECT_EQ(w->windowTitle(), L::table(Lang("ar")).aboutTitle);
+  EXPECT_TRUE(shows(*view, about::paragraphs(L::table(Lang("ar")).aboutBody).first()));
+  EXPECT_EQ(w->size(), view->sizeHint());  // the window took the new text's height
+  // Mirrored: the links gather at the left edge.
+  const QRect projectRtl = view->findChild<ObButton*>("project")->geometry();
+  EXPECT_EQ(projectRtl.left(), 320 - projectLtr.right() - 1);
+}
