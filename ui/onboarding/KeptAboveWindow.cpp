@@ -61,6 +61,8 @@ void KeptAboveWindow::centre() {
 void KeptAboveWindow::present() {
   if (QLayout* l = layout()) l->activate();
   centre();
+  // A window the user minimised comes back as well.
+  if (windowState() & Qt::WindowMinimized) setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
