@@ -1,0 +1,212 @@
+// The clipboard against a real X server (tests/support/xsession), checked
+// from outside with xclip the way another program would paste.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryFile>
+#include <QThread>
+#include <QTimer>
+
+#include "tests/toast/Samples.h"
+#include "tests/toast/XOwner.h"
+#include "toast/ClipboardBackup.h"
+#include "toast/ToastModel.h"
+
+namespace {
+
+using Kind = ToastModel::Kind;
+
+bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+struct Paste {
+  bool ok = false;
+  QByteArray bytes;
+};
+
+// What a program pasting `target` gets. The event loop keeps running while
+// xclip waits, because when this process owns the clipboard it must answer.
+Paste paste(const QString& target) {
+  QProcess xclip;
+  xclip.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard", "-t", target});
+  waitUntil([&] { return xclip.state() == QProcess::NotRunning; }, 15000);
+  if (qEnvironmentVariableIsSet("TOAST_DEBUG")) qWarning() << target << xclip.readAllStandardError();
+  return {xclip.exitStatus() == QProcess::NormalExit && xclip.exitCode() == 0, xclip.readAllStandardOutput()};
+}
+
+QStringList targets() { return QString::fromLatin1(paste(QStringLiteral("TARGETS")).bytes).split('\n', Qt::SkipEmptyParts); }
+
+// Hands the clipboard to xclip, which serves it from a process of its own.
+void seedWithXclip(const QString& target, const QByteArray& bytes) {
+  QTemporaryFile file;
+  ASSERT_TRUE(file.open());
+  file.write(bytes);
+  file.flush();
+  ASSERT_EQ(QProcess::execute(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", target, "-i", file.fileName()}), 0);
+  ASSERT_TRUE(waitUntil([&] { return targets().contains(target); }));
+}
+
+QByteArray noise(qsizetype n) {
+  QByteArray bytes(n, Qt::Uninitialized);
+  QRandomGenerator gen(7);
+  for (qsizetype i = 0; i < n; ++i) bytes[i] = char(gen.bounded(256));
+  return bytes;
+}
+
+QByteArray bytesOf(const ClipboardBackup& backup, const QString& type) {
+  for (const auto& [t, bytes] : backup.items.at(0)) {
+    if (t == type) return bytes;
+  }
+  return "<missing>";
+}
+
+std::unique_ptr<ToastModel> pickedModel(const Recognized& result) {
+  auto model = std::make_unique<ToastModel>();
+  model->setKind(Kind::picked);
+  model->setResult(result);
+  return model;
+}
+
+}  // namespace
+
+TEST(ClipboardX, WrittenTextAndTableAsOtherProgramsPasteThem) {
+  ToastModel model;
+  model.setResult(samples::lines({"Grüße aus Köln", "second line"}));
+  model.writeClipboard();
+  EXPECT_EQ(paste("UTF8_STRING").bytes, QStringLiteral("Grüße aus Köln\nsecond line").toUtf8());
+  EXPECT_FALSE(targets().contains("text/html"));
+
+  Table table;
+  table.rows = {{"Name", "Qty"}, {"Äpfel <rot>", "3"}, {"Birnen & Co", "12"}};
+  model.setResult(samples::withTable(table));
+  model.setAsTable(true);
+  model.writeClipboard();
+  const QStringList offered = targets();
+  EXPECT_TRUE(offered.contains("text/html")) << offered.join(' ').toStdString();
+  EXPECT_TRUE(offered.contains("UTF8_STRING"));
+  EXPECT_EQ(paste("text/html").bytes, table.html().toUtf8());
+  EXPECT_EQ(paste("UTF8_STRING").bytes, table.tsv().toUtf8());
+  EXPECT_EQ(paste("text/plain").bytes, table.tsv().toUtf8());
+
+  // A committed edit is plain text only: the table's HTML must not linger.
+  model.setEdited(QStringLiteral("edited"));
+  model.writeClipboard();
+  EXPECT_FALSE(targets().contains("text/html"));
+  EXPECT_EQ(paste("UTF8_STRING").bytes, "edited");
+}
+
+TEST(ClipboardX, UndoGivesBackEveryFormatOfAnotherProgramByteForByte) {
+  const QByteArray text = QStringLiteral("naïve café ✓").toUtf8();
+  const QByteArray png = noise(300 * 1024);  // large enough to arrive in chunks
+  const QByteArray custom("\x00\x01\x02custom\xff", 10);
+  ClipboardBackup backup;
+  {
+    xowner::Owner owner({{"UTF8_STRING", text}, {"image/png", png}, {"application/x-tarvok-sample", custom}});
+    PendingBackup pending = PendingBackup::start();
+    ASSERT_TRUE(waitUntil([&] { return pending.ready(); }));
+    backup = pending.wait(0);
+  }
+  ASSERT_EQ(backup.items.size(), 1u);
+  for (const auto& [type, bytes] : backup.items[0]) EXPECT_FALSE(ClipboardBackup::isPseudoFormat(type)) << type.toStdString();
+  EXPECT_EQ(backup.items[0].size(), 3u);
+  EXPECT_EQ(bytesOf(backup, "text/plain"), text);
+  EXPECT_EQ(bytesOf(backup, "image/png"), png);
+
+  pickedModel(samples::lines({"recognised"}))->writeClipboard();
+  ASSERT_EQ(paste("UTF8_STRING").bytes, "recognised");
+
+  backup.restore();
+  EXPECT_EQ(paste("UTF8_STRING").bytes, text);
+  EXPECT_EQ(paste("image/png").bytes, png);
+  EXPECT_EQ(paste("application/x-tarvok-sample").bytes, custom);
+  EXPECT_FALSE(targets().contains("text/html"));
+}
+
+TEST(ClipboardX, UndoGivesBackAnImageSeededByXclip) {
+  const QByteArray png = noise(64 * 1024);
+  seedWithXclip("image/png", png);
+  const ClipboardBackup backup = ClipboardBackup::take(5000);
+  ASSERT_EQ(backup.items.size(), 1u);
+  EXPECT_EQ(bytesOf(backup, "image/png"), png);
+
+  pickedModel(samples::lines({"recognised"}))->writeClipboard();
+  EXPECT_FALSE(targets().contains("image/png"));
+  backup.restore();
+  EXPECT_EQ(paste("image/png").bytes, png);
+}
+
+TEST(ClipboardX, OurOwnClipboardIsCopiedWithoutAskingTheServer) {
+  Table table;
+  table.rows = {{"a", "b"}, {"1", "2"}};
+  auto first = pickedModel(samples::withTable(table));
+  first->setAsTable(true);
+  first->writeClipboard();
+  ASSERT_TRUE(QGuiApplication::clipboard()->ownsClipboard());
+  PendingBackup pending = PendingBackup::start();
+  EXPECT_TRUE(pending.ready());
+  const ClipboardBackup backup = pending.wait(0);
+
+  pickedModel(samples::lines({"next"}))->writeClipboard();
+  backup.restore();
+  EXPECT_EQ(paste("text/html").bytes, table.html().toUtf8());
+  EXPECT_EQ(paste("UTF8_STRING").bytes, table.tsv().toUtf8());
+}
+
+TEST(ClipboardX, AnEmptyClipboardComesBackEmpty) {
+  xowner::Owner::clearClipboard();
+  ASSERT_FALSE(paste("TARGETS").ok);
+  const ClipboardBackup backup = ClipboardBackup::take(5000);
+  EXPECT_TRUE(backup.items.empty());
+
+  pickedModel(samples::lines({"recognised"}))->writeClipboard();
+  ASSERT_TRUE(paste("UTF8_STRING").ok);
+  backup.restore();
+  EXPECT_FALSE(paste("UTF8_STRING").ok);  // not the recognised text
+  EXPECT_FALSE(paste("TARGETS").ok);
+}
+
+TEST(ClipboardX, AHungOwnerNeitherFreezesTheInterfaceNorSurvivesUndo) {
+  xowner::Owner hung({{"UTF8_STRING", "never delivered"}}, /*hung=*/true);
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+  ticker.start(10);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  PendingBackup pending = PendingBackup::start();
+  // Qt's own read would block this thread for 10 s; ours gives up in the background.
+  ASSERT_TRUE(waitUntil([&] { return pending.ready(); }, 8000));
+  EXPECT_LT(elapsed.elapsed(), 8000);
+  EXPECT_GT(ticks, 10);  // the event loop ran all along
+  EXPECT_GE(hung.requests(), 1);
+  const ClipboardBackup backup = pending.wait(0);
+  EXPECT_TRUE(backup.items.empty());
+
+  // The result is written all the same; undo then leaves nothing rather than the result.
+  pickedModel(samples::lines({"recognised"}))->writeClipboard();
+  EXPECT_EQ(paste("UTF8_STRING").bytes, "recognised");
+  backup.restore();
+  EXPECT_FALSE(paste("UTF8_STRING").ok);
+}
+
+TEST(ClipboardX, ABoundedWaitReturnsBeforeASlowOwnerAnswers) {
+  xowner::Owner hung({{"UTF8_STRING", "never delivered"}}, /*hung=*/true);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  const ClipboardBackup backup = ClipboardBackup::take(100);
+  EXPECT_LT(elapsed.elapsed(), 2000);  // the budget, not the owner, decides
+  EXPECT_TRUE(backup.items.empty());
+}

@@ -1,0 +1,129 @@
+// The toast's marks and buttons: the stamp's spring and its replay, the
+// marching dashes, reduced motion, and the flat buttons.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEnterEvent>
+#include <QImage>
+
+#include "core/Fonts.h"
+#include "core/Ink.h"
+#include "tests/toast/Samples.h"
+#include "toast/MarchingFrame.h"
+#include "toast/StampCheck.h"
+#include "toast/ToastButton.h"
+#include "toast/ToastModel.h"
+#include "toast/ToastView.h"
+#include "ui/kit/Render.h"
+
+TEST(StampCheck, LandsWithASpringFromLargeAndClear) {
+  samples::SettingsScope scope;
+  Appearance::setReduceMotionForced(false);
+  EXPECT_EQ(StampCheck::spring(0), 0);
+  double peak = 0;
+  for (double t = 0; t < 0.5; t += 0.005) peak = std::max(peak, double(StampCheck::spring(t)));
+  EXPECT_GT(peak, 1.1) << "a short overshoot";
+  EXPECT_LT(peak, 1.25);
+  EXPECT_NEAR(StampCheck::spring(0.8), 1, 0.01);
+
+  double now = 50;
+  StampCheck stamp;
+  stamp.setClock([&] { return now; });
+  EXPECT_EQ(stamp.opacity(), 0) << "not landed before it lands";
+  stamp.land();
+  EXPECT_TRUE(stamp.animating());
+  EXPECT_EQ(stamp.scale(), 1.6);
+  EXPECT_EQ(stamp.opacity(), 0);
+  now += 0.15;
+  EXPECT_LT(stamp.scale(), 1.0) << "overshoots below its size";
+  EXPECT_EQ(stamp.opacity(), 1);
+  now += 1;
+  EXPECT_EQ(stamp.progress(), 1);
+  stamp.land();  // a new stamp starts over
+  EXPECT_EQ(stamp.progress(), 0);
+}
+
+TEST(StampCheck, ReducedMotionShowsTheEndStateAtOnce) {
+  samples::SettingsScope scope;
+  Appearance::setReduceMotionForced(true);
+  StampCheck stamp;
+  stamp.land();
+  EXPECT_FALSE(stamp.animating());
+  EXPECT_EQ(stamp.progress(), 1);
+  EXPECT_EQ(stamp.scale(), 1);
+  const QImage image = kit::renderWidget(&stamp);
+  const QPoint centre(image.width() / 2, image.height() / 2 + 6);  // below the check's stroke
+  EXPECT_EQ(QColor(image.pixel(centre)).name(), Ink::seal().name());
+  // The glow sits under the square: just below it, a faint seal tint.
+  EXPECT_GT(qAlpha(image.pixel(image.width() / 2, image.height() / 2 + 14)), 0);
+
+  MarchingFrame frame;
+  frame.setClock([] { return 1.0; });
+  frame.show();
+  EXPECT_FALSE(frame.animating());
+  EXPECT_EQ(frame.dashPhase(), 0);
+}
+
+TEST(StampCheck, ANewStampReplaysTheLandingAndATableToggleDoesNot) {
+  samples::SettingsScope scope;
+  Appearance::setReduceMotionForced(false);
+  double now = 10;
+  ToastModel model;
+  ToastView view(model, {});
+  view.setClock([&] { return now; });
+  model.setResult(samples::withTable(samples::table(3, 2)));
+  model.newStamp();
+  EXPECT_EQ(view.stamp()->progress(), 0);
+  now += 2;
+  EXPECT_EQ(view.stamp()->progress(), 1);
+  model.setAsTable(true);
+  EXPECT_EQ(view.stamp()->progress(), 1);
+  model.newStamp();
+  EXPECT_EQ(view.stamp()->progress(), 0);
+}
+
+TEST(MarchingFrame, DashesAdvanceTwentyTwoPixelsASecond) {
+  samples::SettingsScope scope;
+  Appearance::setReduceMotionForced(false);
+  double now = 1.0;
+  MarchingFrame frame;
+  frame.setClock([&] { return now; });
+  EXPECT_NEAR(frame.dashPhase(), -4, 1e-9);  // 22 mod 9
+  now = 1.25;
+  EXPECT_NEAR(frame.dashPhase(), -(27.5 - 27), 1e-9);
+  EXPECT_FALSE(frame.animating());
+  frame.show();
+  EXPECT_TRUE(frame.animating());
+  frame.hide();
+  EXPECT_FALSE(frame.animating());
+}
+
+TEST(ToastButton, StrongIsFilledAtRestPlainOnlyWhenHovered) {
+  ToastButton strong;
+  strong.setTitle("Undo");
+  strong.setStrong(true);
+  ToastButton plain;
+  plain.setTitle("Edit");
+  EXPECT_TRUE(strong.filled());
+  EXPECT_FALSE(plain.filled());
+  auto fillAt = [](ToastButton& b) { return qAlpha(kit::renderWidget(&b).pixel(2, 12)); };
+  EXPECT_GT(fillAt(strong), 0);
+  EXPECT_EQ(fillAt(plain), 0);
+  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+  QCoreApplication::sendEvent(&plain, &enter);
+  EXPECT_TRUE(plain.filled());
+  EXPECT_GT(fillAt(plain), 0);
+  EXPECT_EQ(plain.focusPolicy(), Qt::NoFocus) << "a click must not take the keyboard";
+}
+
+TEST(ToastButton, ALongTitleWidensTheButton) {
+  ToastButton b;
+  b.setTitle("Go");
+  const int shortWidth = b.sizeHint().width();
+  b.setTitle("A considerably longer title than usual");
+  EXPECT_EQ(b.sizeHint().width(), int(std::ceil(Fonts::textWidth(b.title(), 12, QFont::Normal))) + 16);
+  EXPECT_GT(b.sizeHint().width(), shortWidth + 150);
+  EXPECT_EQ(b.sizeHint().height(), 24);
+  b.setStrong(true);
+  EXPECT_EQ(b.sizeHint().width(), int(std::ceil(Fonts::textWidth(b.title(), 12, QFont::Medium))) + 16);
+}

@@ -1,0 +1,155 @@
+// The toast model: which text is copied, previewed and described, what counts
+// as a link, and what reaches the clipboard (Qt's in-process clipboard here;
+// the real X clipboard is Clipboard_x_test).
+#include "toast/ToastModel.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "tests/toast/Samples.h"
+
+namespace {
+
+using Kind = ToastModel::Kind;
+
+QStringList formats() { return QGuiApplication::clipboard()->mimeData()->formats(); }
+QByteArray clip(const QString& format) { return QGuiApplication::clipboard()->mimeData()->data(format); }
+
+}  // namespace
+
+TEST(ToastModel, StartsAsThePartSays) {
+  ToastModel m;
+  EXPECT_EQ(m.kind(), Kind::picked);
+  EXPECT_EQ(int(Kind::conflict), 5);
+  EXPECT_FALSE(m.stampID().isNull());
+  EXPECT_FALSE(m.busyCPU() || m.edited() || m.backup());
+  EXPECT_FALSE(m.asTable() || m.joined() || m.hovering() || m.editing());
+  EXPECT_EQ(m.copiedText(), "");
+  EXPECT_NE(ToastModel().stampID(), m.stampID());
+}
+
+TEST(ToastModel, TextPrecedenceEditThenTableThenJoinedThenLines) {
+  samples::SettingsScope scope;
+  Settings::shared().setLanguage(Lang("en"));
+  ToastModel m;
+  Recognized r = samples::withTable(samples::table(5, 2));
+  m.setResult(r);
+  EXPECT_EQ(m.copiedText(), r.text());
+  EXPECT_EQ(m.meta(), "5 lines · 49 characters");
+
+  m.setJoined(true);
+  EXPECT_EQ(m.copiedText(), r.joinedText());
+  EXPECT_EQ(m.meta(), "1 line · " + QString::number(r.joinedText().size()) + " characters")
+      << "a joined result is one line, whatever its rows";
+
+  m.setAsTable(true);
+  EXPECT_EQ(m.copiedText(), r.table->tsv());
+  EXPECT_EQ(m.preview(), "c0.0  \u00B7  c0.1\nc1.0  \u00B7  c1.1\nc2.0  \u00B7  c2.1");
+  EXPECT_EQ(m.meta(), "5 rows × 2 columns");
+
+  m.setEdited(QStringLiteral("mine"));
+  EXPECT_EQ(m.copiedText(), "mine");
+  EXPECT_EQ(m.preview(), "mine") << "the edit wins over the table even in table mode";
+  EXPECT_EQ(m.meta(), "Edited · 4 characters");
+
+  m.setEdited(QString());
+  EXPECT_EQ(m.meta(), "Edited · 0 characters");
+}
+
+TEST(ToastModel, TablePreviewOfOneRowHasNoLineBreak) {
+  ToastModel m;
+  m.setResult(samples::withTable(samples::table(1, 3)));
+  m.setAsTable(true);
+  EXPECT_EQ(m.preview(), "c0.0  \u00B7  c0.1  \u00B7  c0.2");
+  // Table mode without a table falls back to the text.
+  m.setResult(samples::lines({"a", "b"}));
+  EXPECT_EQ(m.preview(), "a\nb");
+  EXPECT_EQ(m.copiedText(), "a\nb");
+}
+
+TEST(ToastModel, MetaCountsWhatAReaderSeesAndNamesTheCode) {
+  samples::SettingsScope scope;
+  Settings::shared().setLanguage(Lang("en"));
+  ToastModel m;
+  // "é" decomposed (e + U+0301) and a family emoji joined with ZWJ are one character each.
+  Recognized r = samples::lines({QStringLiteral("Cafe\u0301 \U0001F468\u200D\U0001F469\u200D\U0001F467"), "ok"});
+  m.setResult(r);
+  EXPECT_EQ(m.meta(), "2 lines · 9 characters");
+
+  r.codes = {samples::code("12345", false)};
+  m.setResult(r);
+  EXPECT_EQ(m.meta(), "Barcode · 2 lines · 9 characters");
+  r.codes.push_back(samples::code("https://example.com", true));
+  m.setResult(r);
+  EXPECT_EQ(m.meta(), "QR · 2 lines · 9 characters");
+  m.setEdited(QStringLiteral("x"));
+  EXPECT_EQ(m.meta(), "Edited · 1 characters") << "no code prefix on an edit";
+}
+
+TEST(ToastModel, WhatCountsAsALink) {
+  EXPECT_EQ(ToastModel::openable("https://example.com/a?b=1"), QUrl("https://example.com/a?b=1"));
+  EXPECT_TRUE(ToastModel::openable("HTTPS://EXAMPLE.COM"));
+  EXPECT_TRUE(ToastModel::openable("\n\n  https://example.com  \n\n")) << "blank lines around one URL";
+  EXPECT_TRUE(ToastModel::openable("mailto:someone@example.com"));
+  EXPECT_TRUE(ToastModel::openable("tel:+4930123456"));
+  EXPECT_TRUE(ToastModel::openable("sms:+4930123456"));
+  EXPECT_TRUE(ToastModel::openable("facetime:someone@example.com"));
+  EXPECT_FALSE(ToastModel::openable("example.com")) << "a bare host is no link";
+  EXPECT_FALSE(ToastModel::openable("https://a.example\nhttps://b.example")) << "two URL lines";
+  EXPECT_FALSE(ToastModel::openable("ftp://example.com"));
+  EXPECT_FALSE(ToastModel::openable("file:///etc/passwd"));
+  EXPECT_FALSE(ToastModel::openable("javascript:alert(1)"));
+  EXPECT_FALSE(ToastModel::openable("Note: call me"));
+  EXPECT_FALSE(ToastModel::openable("   "));
+}
+
+TEST(ToastModel, LinkComesFromTheFirstOpenableCodeThenTheText) {
+  ToastModel m;
+  Recognized r = samples::lines({"https://text.example"});
+  r.codes = {samples::code("example.com", true), samples::code("HTTPS://CODE.EXAMPLE/x", true),
+             samples::code("https://later.example", true)};
+  m.setResult(r);
+  EXPECT_EQ(m.link()->host(), "code.example") << "a bare host payload is skipped, capitals are fine";
+  r.codes = {samples::code("example.com", true)};
+  m.setResult(r);
+  EXPECT_EQ(m.link(), QUrl("https://text.example")) << "no code gives one: the copied text is tried";
+  m.setEdited(QStringLiteral("plain words"));
+  EXPECT_FALSE(m.link()) << "an edit replaces the codes too";
+}
+
+TEST(ToastModel, ChangesAreAnnouncedOnlyWhenSomethingChanged) {
+  ToastModel m;
+  int changes = 0;
+  QObject::connect(&m, &ToastModel::changed, [&] { ++changes; });
+  m.setKind(Kind::picked);
+  m.setJoined(false);
+  EXPECT_EQ(changes, 0);
+  m.setKind(Kind::working);
+  m.setBusyCPU(80);
+  m.setDraft("x");
+  m.newStamp();
+  EXPECT_EQ(changes, 4);
+}
+
+TEST(ToastModel, WritesTextOrTheTableAsOneItemAndNothingElse) {
+  ToastModel m;
+  const Table t = samples::table(3, 2);
+  m.setResult(samples::withTable(t));
+  m.writeClipboard();
+  EXPECT_EQ(formats(), QStringList{"text/plain"}) << "tables off: lines as text, no HTML";
+  EXPECT_EQ(clip("text/plain"), m.result().text().toUtf8());
+
+  m.setAsTable(true);
+  m.writeClipboard();
+  EXPECT_TRUE(formats().contains("text/html"));
+  EXPECT_EQ(clip("text/plain"), t.tsv().toUtf8());
+  EXPECT_EQ(clip("text/html"), t.html().toUtf8());
+
+  m.setEdited(QString());
+  m.writeClipboard();
+  EXPECT_EQ(formats(), QStringList{"text/plain"});
+  EXPECT_EQ(clip("text/plain"), "") << "an empty edit is still written";
+}

@@ -1,0 +1,157 @@
+// The toast on a real X server with a window manager, with and without a
+// compositor (tests/support/xsession): it must never take the keyboard from
+// the user's window unless asked, and give it back when the edit ends.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
+
+#include "platform/ActiveWindow.h"
+#include "platform/Compositor.h"
+#include "tests/toast/Samples.h"
+#include "tests/support/XWindows.h"
+#include "toast/DraftEditor.h"
+#include "toast/ToastButton.h"
+#include "toast/ToastController.h"
+#include "toast/ToastPanel.h"
+
+namespace {
+
+using Kind = ToastModel::Kind;
+using namespace xwindows;
+
+QString clipboardText() {
+  const QMimeData* d = QGuiApplication::clipboard()->mimeData();
+  return d ? d->text() : QString();
+}
+
+// Moves the pointer; xdotool's --sync would wait forever for a move to where it already is.
+bool moveTo(QPoint p) {
+  if (QCursor::pos() == p) return true;
+  return xdotool({"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
+}
+
+bool click(QWidget* w, QPoint local) { return moveTo(w->mapToGlobal(local)) && xdotool({"click", "1"}); }
+
+bool clickCentre(QWidget* w) { return click(w, w->rect().center()); }
+
+// The user is typing in another program's window when the toast comes up.
+class ToastPanelX : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(user_.waitManaged());
+    ASSERT_TRUE(ActiveWindow::activate(user_.id()));
+    ASSERT_TRUE(waitUntil([&] { return ActiveWindow::current() == user_.id(); }));
+    moveTo(QPoint(300, 700));
+  }
+  bool userHasKeyboard() { return ActiveWindow::current() == user_.id() && user_.focus() == user_.id(); }
+
+  UserWindow user_;
+  ToastController toast_;
+};
+
+}  // namespace
+
+TEST_F(ToastPanelX, AppearsAtTheTopRightWithoutTakingTheKeyboard) {
+  toast_.show(Kind::picked, samples::lines({"first line", "second line"}), ClipboardBackup{});
+  ToastPanel* panel = toast_.panel();
+  ASSERT_TRUE(waitUntil([&] { return panel->isVisible() && panel->windowOpacity() >= 1; }));
+  pump(300);
+  EXPECT_TRUE(userHasKeyboard());
+  EXPECT_FALSE(panel->isActiveWindow());
+
+  const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+  QRect frame;
+  ASSERT_TRUE(waitUntil([&] { return (frame = user_.onScreen(xcb_window_t(panel->winId()))).size() == panel->size(); }));
+  EXPECT_EQ(frame.x() + frame.width(), avail.x() + avail.width() - 16);
+  EXPECT_EQ(frame.y(), avail.y() + 12);
+  EXPECT_EQ(frame.size(), toast_.view()->sizeHint());
+
+  // A click on a button acts and leaves the keyboard where it was.
+  ASSERT_TRUE(clickCentre(toast_.view()->button(ToastAction::toggleJoin)));
+  EXPECT_TRUE(waitUntil([&] { return toast_.model().joined(); }));
+  EXPECT_EQ(clipboardText(), "first line second line");
+  pump(200);
+  EXPECT_TRUE(userHasKeyboard());
+}
+
+TEST_F(ToastPanelX, EditingTakesTheKeyboardAndGivesItBack) {
+  toast_.show(Kind::picked, samples::lines({"typo"}), ClipboardBackup{});
+  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isVisible(); }));
+  ASSERT_TRUE(clickCentre(toast_.view()->button(ToastAction::edit)));
+  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isActiveWindow(); })) << "the editor gets the keyboard";
+  EXPECT_TRUE(toast_.model().editing());
+  EXPECT_TRUE(toast_.view()->editor()->hasFocus());
+  ASSERT_TRUE(xdotool({"type", "--delay", "5", "s fixed"}));
+  ASSERT_TRUE(waitUntil([&] { return toast_.model().draft() == "typos fixed"; })) << toast_.model().draft().toStdString();
+  ASSERT_TRUE(xdotool({"key", "ctrl+Return"}));
+  ASSERT_TRUE(waitUntil([&] { return !toast_.model().editing(); }));
+  EXPECT_EQ(clipboardText(), "typos fixed");
+  EXPECT_TRUE(waitUntil([&] { return userHasKeyboard(); })) << "back to the user's window";
+  EXPECT_TRUE(waitUntil([&] { return !toast_.panel()->isActiveWindow(); }));
+}
+
+TEST_F(ToastPanelX, ClickingTheCardLendsItTheKeysUntilItGoes) {
+  toast_.show(Kind::picked, samples::lines({"one", "two"}), ClipboardBackup{});
+  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isVisible(); }));
+  const ToastLayout& l = toast_.view()->cardLayout();
+  ASSERT_TRUE(click(toast_.view(), QPointF(l.card.center().x(), l.card.top() + 6).toPoint()));
+  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isActiveWindow(); }));
+  ASSERT_TRUE(xdotool({"key", "ctrl+j"}));
+  EXPECT_TRUE(waitUntil([&] { return toast_.model().joined(); }));
+  ASSERT_TRUE(xdotool({"key", "ctrl+shift+z"}));
+  pump(100);
+  EXPECT_EQ(toast_.model().kind(), Kind::picked) << "Ctrl must be alone";
+  ASSERT_TRUE(xdotool({"key", "ctrl+z"}));
+  EXPECT_TRUE(waitUntil([&] { return toast_.model().kind() == Kind::undone; }));
+  toast_.hide();
+  EXPECT_TRUE(waitUntil([&] { return userHasKeyboard(); }));
+}
+
+TEST_F(ToastPanelX, WithoutACompositorTheMarginIsCutAway) {
+  const bool compositor = Compositor::running();
+  toast_.show(Kind::working);
+  ToastPanel* panel = toast_.panel();
+  ASSERT_TRUE(waitUntil([&] { return panel->isVisible() && panel->windowOpacity() >= 1; }));
+  EXPECT_EQ(toast_.view()->shadowed(), compositor);
+  if (compositor) {
+    EXPECT_TRUE(panel->mask().isEmpty());
+    return;
+  }
+  EXPECT_FALSE(panel->mask().isEmpty());
+  const QRectF card = toast_.view()->cardLayout().card;
+  EXPECT_TRUE(panel->mask().contains(card.center().toPoint()));
+  EXPECT_FALSE(panel->mask().contains(QPoint(2, 2))) << "the shadow margin";
+  // The screen under the margin shows what is behind the toast, not a black box.
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QPoint corner = panel->mapToGlobal(QPoint(4, 4));
+  pump(200);
+  const QImage with = screen->grabWindow(0, corner.x(), corner.y(), 4, 4).toImage();
+  toast_.hide();
+  ASSERT_TRUE(waitUntil([&] { return !panel->isVisible(); }));
+  pump(200);
+  const QImage without = screen->grabWindow(0, corner.x(), corner.y(), 4, 4).toImage();
+  EXPECT_EQ(with, without);
+}
+
+TEST_F(ToastPanelX, FadesWithACompositorAndComesBackDuringTheFadeOut) {
+  const bool compositor = Compositor::running();
+  toast_.show(Kind::picked, samples::lines({"x"}), ClipboardBackup{});
+  ToastPanel* panel = toast_.panel();
+  if (compositor) {
+    EXPECT_LT(panel->windowOpacity(), 1) << "starts transparent";
+  }
+  ASSERT_TRUE(waitUntil([&] { return panel->windowOpacity() >= 1; }, 2000));
+  toast_.hide();
+  EXPECT_EQ(toast_.phase(), compositor ? ToastController::Phase::fadingOut : ToastController::Phase::hidden);
+  pump(100);
+  toast_.show(Kind::working);
+  pump(600);  // longer than the fade-out that was under way
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(panel->windowOpacity(), 1);
+  toast_.hide();
+  EXPECT_TRUE(waitUntil([&] { return !panel->isVisible(); }, 2000));
+}

@@ -1,0 +1,3 @@
+#include "toast/ToastLog.h"
+
+Q_LOGGING_CATEGORY(lcToast, "tarvok.toast", QtInfoMsg)

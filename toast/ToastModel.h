@@ -1,0 +1,88 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+#include <optional>
+
+#include "recognition/Result.h"
+#include "toast/ClipboardBackup.h"
+
+class QClipboard;
+
+// The state of the result toast and every text derived from it. The model is
+// the only writer of recognised content to the clipboard. It holds no timer
+// and no window; the controller sets it, the view observes `changed`.
+class ToastModel : public QObject {
+  Q_OBJECT
+ public:
+  // In this order; the ordinals 0 to 5 are stable.
+  enum class Kind { working, picked, empty, permission, undone, conflict };
+
+  explicit ToastModel(QObject* parent = nullptr);
+
+  Kind kind() const { return kind_; }
+  void setKind(Kind kind);
+  // Identity of the current stamp mark; a new one replays its landing.
+  QUuid stampID() const { return stampID_; }
+  void newStamp();
+  std::optional<int> busyCPU() const { return busyCPU_; }
+  void setBusyCPU(std::optional<int> percent);
+  const Recognized& result() const { return result_; }
+  void setResult(Recognized result);
+  bool asTable() const { return asTable_; }
+  void setAsTable(bool on);
+  bool joined() const { return joined_; }
+  void setJoined(bool on);
+  bool hovering() const { return hovering_; }
+  void setHovering(bool on);
+  bool editing() const { return editing_; }
+  void setEditing(bool on);
+  const QString& draft() const { return draft_; }
+  void setDraft(const QString& text);
+  // The committed edit; once set it wins over every other text.
+  const std::optional<QString>& edited() const { return edited_; }
+  void setEdited(std::optional<QString> text);
+  // What the clipboard held before the result was copied (not observed).
+  const std::optional<ClipboardBackup>& backup() const { return backup_; }
+  void setBackup(std::optional<ClipboardBackup> backup) { backup_ = std::move(backup); }
+
+  // True when the table of the result is what is copied and previewed.
+  bool tableShown() const { return asTable_ && result_.table.has_value(); }
+
+  // The plain text that goes to the clipboard.
+  QString copiedText() const;
+  // The text of the toast's body: the first three table rows, or the copied text.
+  QString preview() const;
+  // The subtitle of a picked toast, in the interface language.
+  QString meta() const;
+  // What the open action opens.
+  std::optional<QUrl> link() const;
+
+  // A link when the whole text (trimmed) is one URL of a scheme we open:
+  // http, https, mailto, tel, sms, facetime (compared in lower case).
+  static std::optional<QUrl> openable(const QString& text);
+
+  // Replaces the clipboard: the edit, or the table as tab-separated text plus
+  // HTML on one item, or the copied text. Nothing else is written.
+  void writeClipboard(QClipboard* clipboard = nullptr) const;
+
+ signals:
+  void changed();
+
+ private:
+  template <typename T>
+  void assign(T& field, T value);
+
+  Kind kind_ = Kind::picked;
+  QUuid stampID_ = QUuid::createUuid();
+  std::optional<int> busyCPU_;
+  Recognized result_;
+  bool asTable_ = false;
+  bool joined_ = false;
+  bool hovering_ = false;
+  bool editing_ = false;
+  QString draft_;
+  std::optional<QString> edited_;
+  std::optional<ClipboardBackup> backup_;
+};
