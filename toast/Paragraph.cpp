@@ -3,12 +3,13 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTextLayout>
+#include <utility>
 
 namespace {
 const QChar kEllipsis(0x2026);
 }
 
-Paragraph::Paragraph(const QString& text, const QFont& font, qreal width, const Options& options) {
+Paragraph::Paragraph(const QString& text, const QFont& font, qreal width, const Options& options) : width_(width) {
   if (text.isEmpty()) return;
   // QTextLayout breaks lines only at line separators.
   QString content = text;
@@ -47,7 +48,6 @@ void Paragraph::layOut(const QString& text, const QFont& font, qreal width, cons
   for (QTextLine line = layout_->createLine(); line.isValid(); line = layout_->createLine()) {
     line.setLineWidth(width);
     line.setPosition(QPointF(0, y));
-    if (line.lineNumber() == 0) baseline_ = line.ascent();
     height_ = y + line.height();
     y += line.height() + options.extraSpacing;
   }
@@ -73,10 +73,40 @@ QString Paragraph::shownText() const {
   return lines.join(QLatin1Char('\n'));
 }
 
-void Paragraph::paint(QPainter& p, const QPointF& topLeft, const QColor& color) const {
+int Paragraph::cursorAt(const QPointF& point) const {
+  if (!layout_ || layout_->lineCount() == 0) return 0;
+  for (int i = 0; i < layout_->lineCount(); ++i) {
+    const QTextLine line = layout_->lineAt(i);
+    if (point.y() < line.y() + line.height() || i == layout_->lineCount() - 1) {
+      return line.xToCursor(point.x());
+    }
+  }
+  return 0;
+}
+
+QString Paragraph::text(int from, int to) const {
+  if (!layout_) return {};
+  if (from > to) std::swap(from, to);
+  QString part = layout_->text().mid(from, to - from);
+  part.replace(QChar::LineSeparator, QLatin1Char('\n'));
+  return part;
+}
+
+void Paragraph::paint(QPainter& p, const QPointF& topLeft, const QColor& color, int selectFrom, int selectTo,
+                      const QColor& highlight) const {
   if (!layout_) return;
+  if (selectFrom > selectTo) std::swap(selectFrom, selectTo);
+  QList<QTextLayout::FormatRange> selections;
+  if (selectTo > selectFrom) {
+    QTextLayout::FormatRange range;
+    range.start = selectFrom;
+    range.length = selectTo - selectFrom;
+    range.format.setBackground(highlight);
+    range.format.setForeground(color);
+    selections << range;
+  }
   p.save();
   p.setPen(color);
-  layout_->draw(&p, topLeft);
+  layout_->draw(&p, topLeft, selections);
   p.restore();
 }

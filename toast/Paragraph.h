@@ -24,21 +24,27 @@ class Paragraph {
   Paragraph(Paragraph&&) noexcept;
   Paragraph& operator=(Paragraph&&) noexcept;
 
+  qreal width() const { return width_; }
   qreal height() const { return height_; }
   int lineCount() const;
   bool truncated() const { return truncated_; }
   // The text as shown, lines joined by "\n" (truncated lines end in "…").
   QString shownText() const;
-  // The first line's baseline, from the top.
-  qreal firstBaseline() const { return baseline_; }
 
-  void paint(QPainter& painter, const QPointF& topLeft, const QColor& color) const;
+  // The text position nearest to a point (relative to the top left).
+  int cursorAt(const QPointF& point) const;
+  // The shown text between two positions, lines separated by "\n".
+  QString text(int from, int to) const;
+
+  // Paints the lines; the positions [selectFrom, selectTo) on a highlight.
+  void paint(QPainter& painter, const QPointF& topLeft, const QColor& color, int selectFrom = 0, int selectTo = 0,
+             const QColor& highlight = {}) const;
 
  private:
   void layOut(const QString& text, const QFont& font, qreal width, const Options& options);
 
   std::unique_ptr<QTextLayout> layout_;
+  qreal width_ = 0;
   qreal height_ = 0;
-  qreal baseline_ = 0;
   bool truncated_ = false;
 };

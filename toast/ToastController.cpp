@@ -171,6 +171,11 @@ void ToastController::build() {
   connect(view_, &ToastView::cardPressed, this, [this] {
     if (model_.kind() == Kind::picked) panel_->takeKeyboard();
   });
+  // Once the user has gone back to another window, a later click on the
+  // toast must not pull the keyboard over again; an edit keeps its claim.
+  connect(panel_, &ToastPanel::keyboardLost, this, [this] {
+    if (!model_.editing()) panel_->giveBackKeyboard();
+  });
   QPointer<ToastController> self(this);
   keyMonitor_ = new KeyMonitor(this, [self](QObject* receiver, QKeyEvent* event) {
     return self && self->keyPressed(receiver, event);

@@ -1,7 +1,13 @@
 #include "toast/ToastPanel.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QWindow>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/X11.h"
 
 ToastPanel::ToastPanel(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -26,9 +32,45 @@ void ToastPanel::resizeEvent(QResizeEvent* event) {
   if (content_) content_->setGeometry(rect());
 }
 
+void ToastPanel::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange) return;
+  const bool active = isActiveWindow();
+  if (wasActive_ && !active) emit keyboardLost();
+  wasActive_ = active;
+}
+
 void ToastPanel::showInFront() {
-  if (!isVisible()) show();
+  if (!isVisible()) {
+    markAsFloating();
+    show();
+  }
   raise();
+}
+
+// What Qt's flags cannot say: no taskbar or pager entry, on every desktop.
+// Set before each mapping, when the window manager reads them.
+void ToastPanel::markAsFloating() {
+  xcb_connection_t* conn = x11::connection();
+  if (!conn) return;
+  const xcb_window_t window = xcb_window_t(winId());
+  const xcb_atom_t state = x11::atom(conn, "_NET_WM_STATE");
+  std::vector<xcb_atom_t> states;
+  if (xcb_get_property_reply_t* reply = xcb_get_property_reply(
+          conn, xcb_get_property(conn, 0, window, state, XCB_ATOM_ATOM, 0, 64), nullptr)) {
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+    states.assign(atoms, atoms + xcb_get_property_value_length(reply) / 4);
+    std::free(reply);
+  }
+  for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_STICKY"}) {
+    const xcb_atom_t a = x11::atom(conn, name);
+    if (std::find(states.begin(), states.end(), a) == states.end()) states.push_back(a);
+  }
+  xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32, uint32_t(states.size()),
+                      states.data());
+  const uint32_t allDesktops = 0xFFFFFFFF;
+  xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, x11::atom(conn, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL,
+                      32, 1, &allDesktops);
 }
 
 // The flag says whether the window manager may give the panel the keyboard

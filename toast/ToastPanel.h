@@ -32,13 +32,20 @@ class ToastPanel : public QWidget {
   // The window remembered by takeKeyboard(); 0 for none.
   ActiveWindow::Id previousWindow() const { return previous_; }
 
+ signals:
+  // The panel was the active window and another window took over.
+  void keyboardLost();
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void setAcceptsFocus(bool accepts);
+  void markAsFloating();
 
   QWidget* content_ = nullptr;
   bool takesKeyboard_ = false;
   ActiveWindow::Id previous_ = 0;
+  bool wasActive_ = false;
 };

@@ -1,5 +1,7 @@
 #include "toast/ToastView.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -70,6 +72,8 @@ ToastView::~ToastView() = default;
 
 void ToastView::modelChanged() {
   dirty_ = true;
+  selectFrom_ = selectTo_ = 0;  // the text under it may have changed
+  selecting_ = false;
   if (model_.kind() == ToastModel::Kind::picked && model_.stampID() != stampShown_) {
     stampShown_ = model_.stampID();
     stamp_->land();
@@ -203,9 +207,55 @@ void ToastView::run(ToastAction action) const {
   }
 }
 
+const ToastLayout::Block* ToastView::previewAt(const QPointF& point) const {
+  const ToastLayout& l = cardLayout();
+  if (model_.kind() != ToastModel::Kind::picked || l.blocks.empty()) return nullptr;
+  const ToastLayout::Block& b = l.blocks.front();
+  return QRectF(b.topLeft, QSizeF(b.paragraph->width(), b.paragraph->height())).contains(point) ? &b : nullptr;
+}
+
+QString ToastView::selectedText() const {
+  const ToastLayout& l = cardLayout();
+  if (selectFrom_ == selectTo_ || l.blocks.empty()) return {};
+  return l.blocks.front().paragraph->text(selectFrom_, selectTo_);
+}
+
+// The preview can be selected with the pointer; a selection becomes the X
+// primary selection, which a middle click pastes, as selected text does
+// everywhere on this desktop.
 void ToastView::mousePressEvent(QMouseEvent* event) {
-  if (cardPath().contains(event->position())) emit cardPressed();
-  QWidget::mousePressEvent(event);
+  if (!cardPath().contains(event->position())) {
+    QWidget::mousePressEvent(event);
+    return;
+  }
+  if (event->button() == Qt::LeftButton) {
+    if (const ToastLayout::Block* b = previewAt(event->position())) {
+      selecting_ = true;
+      selectFrom_ = selectTo_ = b->paragraph->cursorAt(event->position() - b->topLeft);
+      update();
+    }
+  }
+  event->accept();
+  emit cardPressed();
+}
+
+void ToastView::mouseMoveEvent(QMouseEvent* event) {
+  const ToastLayout& l = cardLayout();
+  if (!selecting_ || l.blocks.empty()) return;
+  const ToastLayout::Block& b = l.blocks.front();
+  selectTo_ = b.paragraph->cursorAt(event->position() - b.topLeft);
+  update();
+}
+
+void ToastView::mouseReleaseEvent(QMouseEvent* event) {
+  if (!selecting_) {
+    QWidget::mouseReleaseEvent(event);
+    return;
+  }
+  selecting_ = false;
+  const QString text = selectedText();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!text.isEmpty() && clipboard && clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
 }
 
 // Blurring is the costly part of a frame, and the stamp's landing repaints
@@ -235,7 +285,14 @@ void ToastView::paintEvent(QPaintEvent*) {
   for (const QRectF& rule : l.rules) p.fillRect(rule, Ink::rule());
   drawLine(p, l.title);
   drawLine(p, l.sub);
-  for (const auto& block : l.blocks) block.paragraph->paint(p, block.topLeft, colorOf(block.role));
+  QColor highlight = Ink::seal();
+  highlight.setAlphaF(0.25);
+  for (size_t i = 0; i < l.blocks.size(); ++i) {
+    const auto& block = l.blocks[i];
+    const bool selectable = i == 0 && model_.kind() == ToastModel::Kind::picked;
+    block.paragraph->paint(p, block.topLeft, colorOf(block.role), selectable ? selectFrom_ : 0,
+                           selectable ? selectTo_ : 0, highlight);
+  }
   for (const auto& cell : l.cells) drawLine(p, cell);
   if (!l.busyDot.isEmpty()) {
     p.setPen(Qt::NoPen);

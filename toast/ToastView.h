@@ -60,6 +60,9 @@ class ToastView : public QWidget {
   MarchingFrame* marching() const { return marching_; }
   QWidget* markWidget() const;
 
+  // The preview text the user has selected with the pointer (empty: none).
+  QString selectedText() const;
+
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -72,6 +75,8 @@ class ToastView : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void modelChanged();
@@ -79,6 +84,8 @@ class ToastView : public QWidget {
   void placeChildren();
   void run(ToastAction action) const;
   const QImage& shadowImage(qreal dpr) const;
+  // The preview block under a point, or null.
+  const ToastLayout::Block* previewAt(const QPointF& point) const;
 
   ToastModel& model_;
   Actions actions_;
@@ -93,6 +100,9 @@ class ToastView : public QWidget {
   AppMarkView* appMark_ = nullptr;
   DraftEditor* editor_ = nullptr;
   std::vector<ToastButton*> buttons_;
+  int selectFrom_ = 0;  // a selection in the preview paragraph
+  int selectTo_ = 0;
+  bool selecting_ = false;
   mutable QImage shadow_;
   mutable QSize shadowSize_;
 };

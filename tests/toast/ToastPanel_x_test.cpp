@@ -5,8 +5,10 @@
 
 #include <QClipboard>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QProcess>
 #include <QScreen>
 
 #include "platform/ActiveWindow.h"
@@ -14,6 +16,7 @@
 #include "tests/toast/Samples.h"
 #include "tests/support/XWindows.h"
 #include "toast/DraftEditor.h"
+#include "ui/kit/Text.h"
 #include "toast/ToastButton.h"
 #include "toast/ToastController.h"
 #include "toast/ToastPanel.h"
@@ -69,6 +72,13 @@ TEST_F(ToastPanelX, AppearsAtTheTopRightWithoutTakingTheKeyboard) {
   EXPECT_EQ(frame.x() + frame.width(), avail.x() + avail.width() - 16);
   EXPECT_EQ(frame.y(), avail.y() + 12);
   EXPECT_EQ(frame.size(), toast_.view()->sizeHint());
+  QProcess xprop;
+  xprop.start("xprop", {"-id", QString::number(panel->winId()), "_NET_WM_STATE", "_NET_WM_DESKTOP"});
+  ASSERT_TRUE(waitUntil([&] { return xprop.state() == QProcess::NotRunning; }));
+  const QString props = QString::fromLatin1(xprop.readAllStandardOutput());
+  for (const char* state : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_ABOVE"}) {
+    EXPECT_TRUE(props.contains(state)) << state << " in " << props.toStdString();
+  }
 
   // A click on a button acts and leaves the keyboard where it was.
   ASSERT_TRUE(clickCentre(toast_.view()->button(ToastAction::toggleJoin)));
@@ -94,7 +104,7 @@ TEST_F(ToastPanelX, EditingTakesTheKeyboardAndGivesItBack) {
   EXPECT_TRUE(waitUntil([&] { return !toast_.panel()->isActiveWindow(); }));
 }
 
-TEST_F(ToastPanelX, ClickingTheCardLendsItTheKeysUntilItGoes) {
+TEST_F(ToastPanelX, ClickingTheCardLendsItTheKeysUntilTheUserGoesBack) {
   toast_.show(Kind::picked, samples::lines({"one", "two"}), ClipboardBackup{});
   ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isVisible(); }));
   const ToastLayout& l = toast_.view()->cardLayout();
@@ -102,13 +112,38 @@ TEST_F(ToastPanelX, ClickingTheCardLendsItTheKeysUntilItGoes) {
   ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isActiveWindow(); }));
   ASSERT_TRUE(xdotool({"key", "ctrl+j"}));
   EXPECT_TRUE(waitUntil([&] { return toast_.model().joined(); }));
-  ASSERT_TRUE(xdotool({"key", "ctrl+shift+z"}));
+  ASSERT_TRUE(xdotool({"key", "ctrl+shift+j"}));
   pump(100);
-  EXPECT_EQ(toast_.model().kind(), Kind::picked) << "Ctrl must be alone";
+  EXPECT_TRUE(toast_.model().joined()) << "Ctrl must be alone";
+
+  // The user clicks back into their window; a later button click leaves it there.
+  ASSERT_TRUE(moveTo(user_.onScreen(user_.id()).center()) && xdotool({"click", "1"}));
+  ASSERT_TRUE(waitUntil([&] { return userHasKeyboard(); }));
+  ASSERT_TRUE(clickCentre(toast_.view()->button(ToastAction::toggleJoin)));
+  EXPECT_TRUE(waitUntil([&] { return !toast_.model().joined(); }));
+  pump(200);
+  EXPECT_TRUE(userHasKeyboard());
   ASSERT_TRUE(xdotool({"key", "ctrl+z"}));
-  EXPECT_TRUE(waitUntil([&] { return toast_.model().kind() == Kind::undone; }));
-  toast_.hide();
-  EXPECT_TRUE(waitUntil([&] { return userHasKeyboard(); }));
+  pump(100);
+  EXPECT_EQ(toast_.model().kind(), Kind::picked) << "the keys now go to the user's window";
+}
+
+TEST_F(ToastPanelX, ThePreviewCanBeSelectedForAMiddleClickPaste) {
+  toast_.show(Kind::picked, samples::lines({"select me please", "second"}), ClipboardBackup{});
+  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isVisible(); }));
+  const ToastLayout::Block& preview = toast_.view()->cardLayout().blocks.at(0);
+  const QFontMetricsF metrics(kit::font(12, QFont::Normal));
+  const QPointF start = preview.topLeft + QPointF(1, metrics.height() / 2);
+  const QPointF end = start + QPointF(metrics.horizontalAdvance("select me"), 0);
+  ASSERT_TRUE(moveTo(toast_.view()->mapToGlobal(start.toPoint())) && xdotool({"mousedown", "1"}));
+  ASSERT_TRUE(moveTo(toast_.view()->mapToGlobal(end.toPoint())) && xdotool({"mouseup", "1"}));
+  ASSERT_TRUE(waitUntil([&] { return !toast_.view()->selectedText().isEmpty(); }));
+  EXPECT_EQ(toast_.view()->selectedText(), "select me");
+  QProcess xclip;
+  xclip.start("xclip", {"-o", "-selection", "primary"});
+  ASSERT_TRUE(waitUntil([&] { return xclip.state() == QProcess::NotRunning; }));
+  EXPECT_EQ(xclip.readAllStandardOutput(), "select me");
+  EXPECT_EQ(clipboardText(), "select me please\nsecond") << "the clipboard keeps the result";
 }
 
 TEST_F(ToastPanelX, WithoutACompositorTheMarginIsCutAway) {
