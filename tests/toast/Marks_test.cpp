@@ -98,7 +98,7 @@ TEST(MarchingFrame, DashesAdvanceTwentyTwoPixelsASecond) {
   EXPECT_FALSE(frame.animating());
 }
 
-TEST(ToastButton, StrongIsFilledAtRestPlainOnlyWhenHovered) {
+TEST(ToastButton, StrongIsFilledAtRestPlainOnlyWhenHoveredAndTitlesAreNeverCut) {
   ToastButton strong;
   strong.setTitle("Undo");
   strong.setStrong(true);
@@ -114,16 +114,9 @@ TEST(ToastButton, StrongIsFilledAtRestPlainOnlyWhenHovered) {
   EXPECT_TRUE(plain.filled());
   EXPECT_GT(fillAt(plain), 0);
   EXPECT_EQ(plain.focusPolicy(), Qt::NoFocus) << "a click must not take the keyboard";
-}
 
-TEST(ToastButton, ALongTitleWidensTheButton) {
-  ToastButton b;
-  b.setTitle("Go");
-  const int shortWidth = b.sizeHint().width();
-  b.setTitle("A considerably longer title than usual");
-  EXPECT_EQ(b.sizeHint().width(), int(std::ceil(Fonts::textWidth(b.title(), 12, QFont::Normal))) + 16);
-  EXPECT_GT(b.sizeHint().width(), shortWidth + 150);
-  EXPECT_EQ(b.sizeHint().height(), 24);
-  b.setStrong(true);
-  EXPECT_EQ(b.sizeHint().width(), int(std::ceil(Fonts::textWidth(b.title(), 12, QFont::Medium))) + 16);
+  // A long title widens the button rather than being cut.
+  plain.setTitle("A considerably longer title than usual");
+  EXPECT_EQ(plain.sizeHint(), QSize(int(std::ceil(Fonts::textWidth(plain.title(), 12, QFont::Normal))) + 16, 24));
+  EXPECT_GT(plain.sizeHint().width(), 200);
 }
