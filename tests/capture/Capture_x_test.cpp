@@ -14,19 +14,32 @@
 #include "capture/OverlayWindow.h"
 #include "capture/MarkerWindow.h"
 #include "capture/SelectionMarker.h"
+#include "capture/Still.h"
 #include "core/HotKeyCenter.h"
 #include "core/Settings.h"
 #include "platform/ActiveWindow.h"
 #include "tests/capture/CapturePrint.h"
-#include "tests/capture/XHelpers.h"
+#include "tests/support/XWindows.h"
 #include "tests/support/TestEnv.h"
 
-using xtest::ForeignWindow;
-using xtest::pump;
-using xtest::waitUntil;
-using xtest::xdotool;
+using xwindows::PatternWindow;
+using xwindows::pump;
+using xwindows::waitUntil;
 
 namespace {
+
+// The root window as it is on screen now, from a connection of its own.
+QImage rootImage(const QRect& rect) {
+  xwindows::Probe x;
+  return capture::grabRoot(x.conn(), rect).copy();
+}
+
+// Runs xdotool and lets the events it caused arrive.
+bool xdotool(const QStringList& args) {
+  const bool ok = xwindows::xdotool(args);
+  pump(30);
+  return ok;
+}
 
 QString arg(int v) { return QString::number(v); }
 
@@ -47,7 +60,7 @@ void shot(const QString& name) {
   if (dir.isEmpty()) return;
   pump(100);
   QDir().mkpath(dir);
-  xtest::rootImage({0, 0, 1280, 800})
+  rootImage({0, 0, 1280, 800})
       .save(dir + QLatin1Char('/') + name + QLatin1Char('-') + qEnvironmentVariable("TARVOK_XSESSION_MODE") +
             QStringLiteral(".png"));
 }
@@ -58,7 +71,7 @@ class WindowManagerReady : public ::testing::Environment {
  public:
   void SetUp() override {
     for (int attempt = 0; attempt < 10; ++attempt) {
-      ForeignWindow probe({10, 10, 60, 60});
+      PatternWindow probe({10, 10, 60, 60});
       if (probe.waitShown()) return;
     }
   }
@@ -95,11 +108,11 @@ struct CaptureX : ::testing::Test {
 }  // namespace
 
 TEST_F(CaptureX, StillShowsOtherWindowsButNotOursAndOursComeBack) {
-  ForeignWindow foreign({600, 300, 300, 200});
+  PatternWindow foreign({600, 300, 300, 200});
   ASSERT_TRUE(foreign.waitShown());
   OwnWindow own({100, 120, 200, 150});
   own.show();
-  ASSERT_TRUE(waitUntil([&] { return isMagenta(xtest::rootImage({150, 170, 1, 1}).pixel(0, 0)); }));
+  ASSERT_TRUE(waitUntil([&] { return isMagenta(rootImage({150, 170, 1, 1}).pixel(0, 0)); }));
 
   ASSERT_TRUE(open());
   const QImage still = view()->image();
@@ -108,20 +121,20 @@ TEST_F(CaptureX, StillShowsOtherWindowsButNotOursAndOursComeBack) {
     EXPECT_FALSE(isMagenta(still.pixel(p))) << p.x() << "," << p.y();
   const QRect client = foreign.client();
   for (const QPoint p : {QPoint(0, 0), QPoint(150, 100), QPoint(299, 199)})
-    EXPECT_EQ(still.pixel(client.topLeft() + p), xtest::patternAt(p.x(), p.y()));
+    EXPECT_EQ(still.pixel(client.topLeft() + p), xwindows::patternAt(p.x(), p.y()));
   // The overlay shows the still on screen, dimmed.
-  EXPECT_FALSE(isMagenta(xtest::rootImage({150, 170, 1, 1}).pixel(0, 0)));
+  EXPECT_FALSE(isMagenta(rootImage({150, 170, 1, 1}).pixel(0, 0)));
   shot(QStringLiteral("overlay-open"));
 
   xdotool({"key", "Escape"});
   EXPECT_EQ(cancels, 1);
   EXPECT_FALSE(controller.isOpen());
   EXPECT_TRUE(own.isVisible());
-  EXPECT_TRUE(waitUntil([&] { return isMagenta(xtest::rootImage({150, 170, 1, 1}).pixel(0, 0)); }));
+  EXPECT_TRUE(waitUntil([&] { return isMagenta(rootImage({150, 170, 1, 1}).pixel(0, 0)); }));
 }
 
 TEST_F(CaptureX, DragReturnsExactlyTheFramedPixels) {
-  ForeignWindow foreign({500, 250, 300, 200});
+  PatternWindow foreign({500, 250, 300, 200});
   ASSERT_TRUE(foreign.waitShown());
   const QRect c = foreign.client();
   ASSERT_TRUE(open());
@@ -138,11 +151,11 @@ TEST_F(CaptureX, DragReturnsExactlyTheFramedPixels) {
   ASSERT_EQ(img.size(), QSize(233, 138));
   for (int y = 0; y < img.height(); ++y)
     for (int x = 0; x < img.width(); ++x)
-      ASSERT_EQ(img.pixel(x, y), xtest::patternAt(x + 17, y + 23)) << x << "," << y;
+      ASSERT_EQ(img.pixel(x, y), xwindows::patternAt(x + 17, y + 23)) << x << "," << y;
 }
 
-TEST_F(CaptureX, WindowModePicksTheForeignWindowWithItsFrame) {
-  ForeignWindow foreign({450, 200, 320, 220});
+TEST_F(CaptureX, WindowModePicksThePatternWindowWithItsFrame) {
+  PatternWindow foreign({450, 200, 320, 220});
   ASSERT_TRUE(foreign.waitShown());
   const QRect frame = foreign.frame(), client = foreign.client();
   ASSERT_TRUE(open(100, 100));
@@ -158,12 +171,12 @@ TEST_F(CaptureX, WindowModePicksTheForeignWindowWithItsFrame) {
   const QImage& img = picked[0].first;
   ASSERT_EQ(img.size(), frame.size());
   const QPoint inner = client.topLeft() - frame.topLeft();
-  EXPECT_EQ(img.pixel(inner), xtest::patternAt(0, 0));
-  EXPECT_EQ(img.pixel(inner + QPoint(319, 219)), xtest::patternAt(319, 219));
+  EXPECT_EQ(img.pixel(inner), xwindows::patternAt(0, 0));
+  EXPECT_EQ(img.pixel(inner + QPoint(319, 219)), xwindows::patternAt(319, 219));
 }
 
 TEST_F(CaptureX, ModeKeysAndEscReleaseTheGrabs) {
-  ForeignWindow other({900, 500, 100, 100});
+  PatternWindow other({900, 500, 100, 100});
   ASSERT_TRUE(other.waitShown());
   ActiveWindow::activate(other.id());
   ASSERT_TRUE(waitUntil([&] { return ActiveWindow::current() == other.id(); }));
@@ -224,7 +237,7 @@ TEST_F(CaptureX, HotKeyOnTheOverlayRepeatsTheLastPick) {
 namespace {
 // The same drag at a scale factor of 2, in a process of its own.
 const bool scaledChild = (testenv::registerChild("scaled-drag", [] {
-  ForeignWindow foreign({400, 200, 300, 200});
+  PatternWindow foreign({400, 200, 300, 200});
   if (!foreign.waitShown()) return 2;
   const QRect c = foreign.client();
   CaptureController controller;
@@ -250,7 +263,7 @@ const bool scaledChild = (testenv::registerChild("scaled-drag", [] {
   const QPoint at = QPoint(int(r.x() * 2), int(r.y() * 2)) - c.topLeft();
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 200; ++x)
-      if (img.pixel(x, y) != xtest::patternAt(x + at.x(), y + at.y())) return 7;
+      if (img.pixel(x, y) != xwindows::patternAt(x + at.x(), y + at.y())) return 7;
   return 0;
 }), true);
 }  // namespace
@@ -262,7 +275,7 @@ TEST(CaptureXScaled, ScaleFactorTwoDoublesThePixels) {
 }
 
 TEST(MarkerX, MarkerFramesThePickWithoutCoveringIt) {
-  ForeignWindow foreign({400, 250, 300, 200});
+  PatternWindow foreign({400, 250, 300, 200});
   ASSERT_TRUE(foreign.waitShown());
   const QRect c = foreign.client();
   const QRect picked(c.topLeft() + QPoint(50, 40), QSize(180, 110));
@@ -270,15 +283,15 @@ TEST(MarkerX, MarkerFramesThePickWithoutCoveringIt) {
   marker.show(picked);
   pump(300);
   shot(QStringLiteral("marker-scanning"));
-  const QImage screen = xtest::rootImage(picked);
+  const QImage screen = rootImage(picked);
   // Inside the pick only the thin band may differ from what is under it: a
   // window without a compositor would be an opaque box there.
   int differing = 0;
   for (int y = 0; y < picked.height(); ++y)
     for (int x = 0; x < picked.width(); ++x)
-      differing += screen.pixel(x, y) != xtest::patternAt(x + 50, y + 40);
+      differing += screen.pixel(x, y) != xwindows::patternAt(x + 50, y + 40);
   EXPECT_LE(differing, 4 * picked.width());
-  const QColor corner = xtest::rootImage({picked.left() - 6, picked.top() - 6, 1, 1}).pixelColor(0, 0);
+  const QColor corner = rootImage({picked.left() - 6, picked.top() - 6, 1, 1}).pixelColor(0, 0);
   EXPECT_GT(corner.red(), 150);
   EXPECT_LT(corner.green(), 120);
   // Clicks go through to the window below.
@@ -287,10 +300,10 @@ TEST(MarkerX, MarkerFramesThePickWithoutCoveringIt) {
   marker.finish(true);
   pump(200);
   shot(QStringLiteral("marker-confirmed"));
-  const QColor badge = xtest::rootImage({picked.right() + 2 + 6, picked.top() - 2 + 6, 1, 1}).pixelColor(0, 0);
+  const QColor badge = rootImage({picked.right() + 2 + 6, picked.top() - 2 + 6, 1, 1}).pixelColor(0, 0);
   EXPECT_GT(badge.red(), 150);
   EXPECT_TRUE(waitUntil([&] {
-    return xtest::rootImage({picked.left() - 2, picked.center().y(), 1, 1}).pixel(0, 0) ==
-           xtest::patternAt(48, picked.center().y() - c.top());
+    return rootImage({picked.left() - 2, picked.center().y(), 1, 1}).pixel(0, 0) ==
+           xwindows::patternAt(48, picked.center().y() - c.top());
   }, 3000));  // faded and gone
 }

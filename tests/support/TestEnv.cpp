@@ -1,10 +1,12 @@
 #include "tests/support/TestEnv.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 
 namespace testenv {
 
@@ -35,6 +37,19 @@ std::function<int()> childBody(const std::string& name) {
   auto it = children().find(name);
   return it == children().end() ? std::function<int()>() : it->second;
 }
+
+bool waitUntil(const std::function<bool()>& done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(2);
+  }
+  return true;
+}
+
+void pump(int ms) { waitUntil([] { return false; }, ms); }
 
 QString scratch() { return qEnvironmentVariable("TARVOK_TEST_SCRATCH"); }
 

@@ -10,6 +10,11 @@
 
 namespace testenv {
 
+// Processes events until `done` holds or `ms` pass; false on time-out.
+bool waitUntil(const std::function<bool()>& done, int ms = 5000);
+// Processes events for `ms`.
+void pump(int ms);
+
 // A folder private to this test process (removed at exit).
 QString scratch();
 

@@ -1,40 +1,29 @@
 #pragma once
-// A window of another X client, standing for the program the user works in,
-// and helpers to drive a real X session.
+// Driving a real X session (tests/support/xsession) from a test: a connection
+// of the test's own that reads what the window manager made of windows (client
+// list, stacking, states, frames, focus), windows of another client, and the
+// pointer and keys through xdotool.
 #include <xcb/xcb.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QByteArray>
+#include <QColor>
 #include <QProcess>
 #include <QRect>
-#include <QThread>
+#include <QStringList>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
+#include <vector>
+
+#include "tests/support/TestEnv.h"
 
 namespace xwindows {
 
-inline bool waitUntil(const std::function<bool()>& done, int ms = 4000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(2);
-  }
-  return true;
-}
+using testenv::pump;
+using testenv::waitUntil;
 
-inline void pump(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(2);
-  }
-}
-
-// Runs xdotool while this process keeps answering X events.
+// Runs xdotool while this process keeps answering X events (it may own the
+// clipboard or hold a grab xdotool waits on).
 inline bool xdotool(const QStringList& args) {
   QProcess p;
   p.start(QStringLiteral("xdotool"), args);
@@ -42,81 +31,210 @@ inline bool xdotool(const QStringList& args) {
   return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-class UserWindow {
+class Probe {
  public:
-  explicit UserWindow(int x = 100) {
-    conn_ = xcb_connect(nullptr, nullptr);
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data;
-    root_ = screen->root;
-    window_ = xcb_generate_id(conn_);
-    const uint32_t values[] = {screen->white_pixel};
-    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, window_, root_, int16_t(x), 200, 400, 300, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
-    xcb_map_window(conn_, window_);
+  Probe() : conn_(xcb_connect(nullptr, nullptr)) { root_ = screen()->root; }
+  ~Probe() {
+    for (xcb_window_t w : own_) xcb_destroy_window(conn_, w);
     xcb_flush(conn_);
+    xcb_disconnect(conn_);
   }
-  ~UserWindow() { xcb_disconnect(conn_); }
-  UserWindow(const UserWindow&) = delete;
-  UserWindow& operator=(const UserWindow&) = delete;
+  Probe(const Probe&) = delete;
+  Probe& operator=(const Probe&) = delete;
 
-  xcb_window_t id() const { return window_; }
+  xcb_connection_t* conn() const { return conn_; }
+  xcb_window_t root() const { return root_; }
+  xcb_screen_t* screen() const { return xcb_setup_roots_iterator(xcb_get_setup(conn_)).data; }
 
-  // Waits until the window manager has taken the window on. A window mapped
-  // while the window manager was still starting is never managed: it is
-  // mapped again until it is.
-  bool waitManaged(int ms = 6000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!managed()) {
-      if (timer.elapsed() > ms) return false;
-      if (!waitUntil([&] { return managed(); }, 1000)) {
-        xcb_unmap_window(conn_, window_);
-        xcb_map_window(conn_, window_);
-        xcb_flush(conn_);
-      }
+  xcb_atom_t atom(const char* name) {
+    auto* r = xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = r ? r->atom : XCB_NONE;
+    std::free(r);
+    return a;
+  }
+
+  std::vector<uint32_t> cardinals(xcb_window_t w, const char* prop, xcb_atom_t type) {
+    auto* r = xcb_get_property_reply(conn_, xcb_get_property(conn_, 0, w, atom(prop), type, 0, 1024), nullptr);
+    std::vector<uint32_t> out;
+    if (r && r->format == 32) {
+      const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(r));
+      out.assign(v, v + xcb_get_property_value_length(r) / 4);
     }
-    return true;
+    std::free(r);
+    return out;
   }
 
-  // True once the window manager lists the window among its clients.
-  bool managed() {
-    xcb_intern_atom_reply_t* a =
-        xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, 16, "_NET_CLIENT_LIST"), nullptr);
-    xcb_get_property_reply_t* list =
-        xcb_get_property_reply(conn_, xcb_get_property(conn_, 0, root_, a->atom, XCB_ATOM_WINDOW, 0, 1024), nullptr);
+  // Bottom to top, as the window manager keeps them.
+  std::vector<uint32_t> stacking() { return cardinals(root_, "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW); }
+  bool listed(xcb_window_t w) {
+    const auto list = cardinals(root_, "_NET_CLIENT_LIST", XCB_ATOM_WINDOW);
+    return std::find(list.begin(), list.end(), w) != list.end();
+  }
+  // True when `upper` stands above `lower` in the stacking order.
+  bool above(xcb_window_t upper, xcb_window_t lower) {
+    const auto s = stacking();
+    const auto u = std::find(s.begin(), s.end(), upper), l = std::find(s.begin(), s.end(), lower);
+    return u != s.end() && l != s.end() && u > l;
+  }
+  bool hasState(xcb_window_t w, const char* state) {
+    const auto states = cardinals(w, "_NET_WM_STATE", XCB_ATOM_ATOM);
+    return std::find(states.begin(), states.end(), atom(state)) != states.end();
+  }
+  QByteArray name(xcb_window_t w) {
+    auto* r = xcb_get_property_reply(
+        conn_, xcb_get_property(conn_, 0, w, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 0, 256), nullptr);
+    QByteArray out = r ? QByteArray(static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r))
+                       : QByteArray();
+    std::free(r);
+    return out;
+  }
+  bool viewable(xcb_window_t w) {
+    auto* a = xcb_get_window_attributes_reply(conn_, xcb_get_window_attributes(conn_, w), nullptr);
+    const bool v = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
     std::free(a);
-    bool found = false;
-    if (list) {
-      const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(list));
-      for (int i = 0; i < xcb_get_property_value_length(list) / 4; ++i) found = found || ids[i] == window_;
-      std::free(list);
-    }
-    return found;
+    return v;
   }
-
-  // Where the X server has a window (of any client) on the screen.
+  // Where a window (of any client) is on the screen, in root pixels.
   QRect onScreen(xcb_window_t w) {
-    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, w), nullptr);
-    xcb_translate_coordinates_reply_t* t =
-        xcb_translate_coordinates_reply(conn_, xcb_translate_coordinates(conn_, w, root_, 0, 0), nullptr);
-    const QRect r = (g && t) ? QRect(t->dst_x, t->dst_y, g->width, g->height) : QRect();
+    auto* g = xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, w), nullptr);
+    auto* t = xcb_translate_coordinates_reply(conn_, xcb_translate_coordinates(conn_, w, root_, 0, 0), nullptr);
+    const QRect r = g && t ? QRect(t->dst_x, t->dst_y, g->width, g->height) : QRect();
     std::free(g);
     std::free(t);
     return r;
   }
-
+  // The same, widened by the frame the window manager drew.
+  QRect frame(xcb_window_t w) {
+    QRect r = onScreen(w);
+    const auto e = cardinals(w, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL);
+    if (e.size() == 4) r.adjust(-int(e[0]), -int(e[2]), int(e[1]), int(e[3]));
+    return r;
+  }
   // The window that has the X input focus.
   xcb_window_t focus() {
-    xcb_get_input_focus_reply_t* r = xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr);
+    auto* r = xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr);
     const xcb_window_t f = r ? r->focus : XCB_NONE;
     std::free(r);
     return f;
   }
 
+  // What the title bar's close button does: the manager is asked to close it.
+  void requestClose(xcb_window_t w) {
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = w;
+    ev.type = atom("_NET_CLOSE_WINDOW");
+    ev.data.data32[0] = XCB_CURRENT_TIME;
+    ev.data.data32[1] = 2;  // from a pager: the user's own request
+    xcb_send_event(conn_, 0, root_, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    xcb_flush(conn_);
+  }
+
+  // Whether this client could take both the keyboard and the pointer now; lets go at once.
+  bool canGrab() {
+    auto* k = xcb_grab_keyboard_reply(
+        conn_, xcb_grab_keyboard(conn_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr);
+    auto* p = xcb_grab_pointer_reply(conn_,
+                                     xcb_grab_pointer(conn_, 0, root_, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
+                                                      XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+                                     nullptr);
+    const bool ok = k && k->status == XCB_GRAB_STATUS_SUCCESS && p && p->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(k);
+    std::free(p);
+    xcb_ungrab_keyboard(conn_, XCB_CURRENT_TIME);
+    xcb_ungrab_pointer(conn_, XCB_CURRENT_TIME);
+    xcb_flush(conn_);
+    return ok;
+  }
+
+  // An ordinary window of this client over the given area, mapped now, with
+  // a white background or the given one (a pixmap). The window manager is
+  // asked to keep the position.
+  xcb_window_t foreign(const QRect& r, xcb_pixmap_t background = XCB_NONE) {
+    const xcb_window_t w = xcb_generate_id(conn_);
+    const uint32_t values[] = {background ? background : screen()->white_pixel};
+    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, w, root_, int16_t(r.x()), int16_t(r.y()), uint16_t(r.width()),
+                      uint16_t(r.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen()->root_visual,
+                      background ? XCB_CW_BACK_PIXMAP : XCB_CW_BACK_PIXEL, values);
+    uint32_t hints[18] = {1 | 2 | 4 | 8, uint32_t(r.x()), uint32_t(r.y()), uint32_t(r.width()), uint32_t(r.height())};
+    xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18,
+                        hints);
+    xcb_map_window(conn_, w);
+    xcb_flush(conn_);
+    own_.push_back(w);
+    return w;
+  }
+
  private:
   xcb_connection_t* conn_;
-  xcb_window_t root_;
+  xcb_window_t root_ = XCB_NONE;
+  std::vector<xcb_window_t> own_;
+};
+
+// A window of another program, the one the user works in.
+class UserWindow : public Probe {
+ public:
+  explicit UserWindow(int x = 100) : window_(foreign({x, 200, 400, 300})) {}
+
+  xcb_window_t id() const { return window_; }
+  bool managed() { return listed(window_); }
+
+  // Waits until the window manager has taken the window on. A window mapped
+  // while the window manager was still starting is never managed: it is
+  // mapped again until it is.
+  bool waitManaged(int ms = 6000) {
+    return waitUntil([&] {
+      if (waitUntil([&] { return managed(); }, 1000)) return true;
+      xcb_unmap_window(conn(), window_);
+      xcb_map_window(conn(), window_);
+      xcb_flush(conn());
+      return false;
+    }, ms);
+  }
+
+ private:
   xcb_window_t window_;
+};
+
+// The known colour of pixel (x, y) of a PatternWindow's client area.
+inline QRgb patternAt(int x, int y) { return qRgb((x * 7) % 256, (y * 5) % 256, (x + 3 * y) % 256); }
+
+// A window of another program whose background is the pattern, painted by
+// the server itself, so it needs no event loop.
+class PatternWindow : public Probe {
+ public:
+  explicit PatternWindow(const QRect& want) {
+    const xcb_pixmap_t pixmap = xcb_generate_id(conn());
+    const uint8_t depth = screen()->root_depth;
+    xcb_create_pixmap(conn(), depth, pixmap, root(), uint16_t(want.width()), uint16_t(want.height()));
+    const xcb_gcontext_t gc = xcb_generate_id(conn());
+    xcb_create_gc(conn(), gc, pixmap, 0, nullptr);
+    const int rows = 40;
+    std::vector<uint32_t> buf(size_t(want.width() * rows));
+    for (int y0 = 0; y0 < want.height(); y0 += rows) {
+      const int n = std::min(rows, want.height() - y0);
+      for (int y = 0; y < n; ++y)
+        for (int x = 0; x < want.width(); ++x) buf[size_t(y * want.width() + x)] = patternAt(x, y0 + y) & 0xFFFFFF;
+      xcb_put_image(conn(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(want.width()), uint16_t(n), 0,
+                    int16_t(y0), 0, depth, uint32_t(want.width() * n * 4), reinterpret_cast<const uint8_t*>(buf.data()));
+    }
+    xcb_free_gc(conn(), gc);
+    window_ = foreign(want, pixmap);
+  }
+
+  xcb_window_t id() const { return window_; }
+  QRect client() { return onScreen(window_); }
+  QRect frame() { return Probe::frame(window_); }
+
+  // Waits until it is mapped, framed by the window manager and settled.
+  bool waitShown(int ms = 1500) {
+    return waitUntil([&] { return viewable(window_) && frame() != client(); }, ms) && (pump(150), true);
+  }
+
+ private:
+  xcb_window_t window_ = XCB_NONE;
 };
 
 }  // namespace xwindows

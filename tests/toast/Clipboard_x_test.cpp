@@ -2,16 +2,13 @@
 // from outside with xclip the way another program would paste.
 #include <gtest/gtest.h>
 
-#include <QClipboard>
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryFile>
-#include <QThread>
 #include <QTimer>
 
+#include "tests/support/TestEnv.h"
 #include "tests/toast/Samples.h"
 #include "tests/toast/XOwner.h"
 #include "toast/ClipboardBackup.h"
@@ -20,17 +17,7 @@
 namespace {
 
 using Kind = ToastModel::Kind;
-
-bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(1);
-  }
-  return true;
-}
+using testenv::waitUntil;
 
 struct Paste {
   bool ok = false;

@@ -9,7 +9,7 @@
 #include "core/Strings.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TestEnv.h"
-#include "tests/ui/menu/ViewProbe.h"
+#include "tests/support/ViewProbe.h"
 #include "ui/about/AboutController.h"
 #include "ui/about/AboutView.h"
 #include "ui/kit/Text.h"

@@ -3,7 +3,7 @@
 #include "core/Settings.h"
 #include "recognition/OCRLanguages.h"
 #include "tests/support/Fixtures.h"
-#include "tests/ui/menu/ViewProbe.h"
+#include "tests/support/ViewProbe.h"
 #include "ui/language/LanguagePage.h"
 #include "ui/language/OCRChoice.h"
 #include "ui/menu/ChoiceRow.h"

@@ -2,36 +2,18 @@
 // into with xdotool, as a user would.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
-#include <QProcess>
-#include <QThread>
 #include <QWindow>
-#include <functional>
 
 #include "core/Settings.h"
 #include "ui/language/SearchField.h"
 #include "ui/language/UILanguagePage.h"
 #include "ui/menu/ChoiceRow.h"
 #include "ui/menu/MenuView.h"
+#include "tests/support/XWindows.h"
 
-namespace {
-
-bool waitFor(const std::function<bool()>& done, int ms = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(10);
-  }
-  return true;
-}
-
-bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
-
-}  // namespace
+using xwindows::xdotool;
+using xwindows::waitUntil;
 
 TEST(SearchPanel, TypingReachesTheSearchFieldAndThePanelRefits) {
   Lang::setPreferredLanguagesSource([] { return QStringList{"en-US"}; });
@@ -49,13 +31,13 @@ TEST(SearchPanel, TypingReachesTheSearchFieldAndThePanelRefits) {
   fitToContent(&panel, view);
   panel.move(200, 120);
   panel.show();
-  ASSERT_TRUE(waitFor([&] { return panel.windowHandle() && panel.windowHandle()->isExposed(); }));
+  ASSERT_TRUE(waitUntil([&] { return panel.windowHandle() && panel.windowHandle()->isExposed(); }));
   // The window manager may place a new window first: put it back, as the
   // panel's owner places it after showing, and make it the key window.
   panel.move(200, 120);
-  ASSERT_TRUE(waitFor([&] { return panel.pos() == QPoint(200, 120); }));
+  ASSERT_TRUE(waitUntil([&] { return panel.pos() == QPoint(200, 120); }));
   panel.activateWindow();
-  ASSERT_TRUE(waitFor([&] { return panel.isActiveWindow(); }));
+  ASSERT_TRUE(waitUntil([&] { return panel.isActiveWindow(); }));
   const int fullHeight = panel.height();
 
   auto* page = qobject_cast<UILanguagePage*>(view->page());
@@ -65,19 +47,19 @@ TEST(SearchPanel, TypingReachesTheSearchFieldAndThePanelRefits) {
   ASSERT_TRUE(xdotool({"mousemove", "--sync", QString::number(target.x()), QString::number(target.y())}));
   ASSERT_TRUE(xdotool({"click", "1"}));
 
-  ASSERT_TRUE(waitFor([&] { return edit->hasFocus(); })) << "the panel did not take the keyboard";
+  ASSERT_TRUE(waitUntil([&] { return edit->hasFocus(); })) << "the panel did not take the keyboard";
   ASSERT_TRUE(xdotool({"type", "--delay", "40", "deut"}));
-  ASSERT_TRUE(waitFor([&] { return page->query() == "deut"; })) << page->query().toStdString();
+  ASSERT_TRUE(waitUntil([&] { return page->query() == "deut"; })) << page->query().toStdString();
 
   EXPECT_FALSE(page->listRow(Lang("de"))->isHidden());
   EXPECT_TRUE(page->listRow(Lang("fr"))->isHidden());
   // The shorter search list makes the panel fit again.
-  ASSERT_TRUE(waitFor([&] { return panel.height() < fullHeight; }));
+  ASSERT_TRUE(waitUntil([&] { return panel.height() < fullHeight; }));
   EXPECT_GE(relayouts, 1);
   EXPECT_EQ(panel.size(), view->sizeHint());
 
   // Backspace back to empty brings the whole list back, and the panel grows again.
   for (int i = 0; i < 4; ++i) ASSERT_TRUE(xdotool({"key", "BackSpace"}));
-  ASSERT_TRUE(waitFor([&] { return page->query().isEmpty() && panel.height() == fullHeight; }));
+  ASSERT_TRUE(waitUntil([&] { return page->query().isEmpty() && panel.height() == fullHeight; }));
   Lang::setPreferredLanguagesSource({});
 }

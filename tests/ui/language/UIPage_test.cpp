@@ -6,7 +6,7 @@
 
 #include "core/Settings.h"
 #include "tests/support/Fixtures.h"
-#include "tests/ui/menu/ViewProbe.h"
+#include "tests/support/ViewProbe.h"
 #include "ui/kit/Clickable.h"
 #include "ui/language/LanguageSearch.h"
 #include "ui/language/SearchField.h"

@@ -10,7 +10,7 @@
 #include "ui/menu/ModeChip.h"
 #include "ui/menu/SealCheck.h"
 #include "ui/menu/ShortcutButton.h"
-#include "tests/ui/menu/ViewProbe.h"
+#include "tests/support/ViewProbe.h"
 
 using probe::at;
 using probe::near;

@@ -12,7 +12,7 @@
 #include "platform/Appearance.h"
 #include "platform/LoginItem.h"
 #include "tests/support/Fixtures.h"
-#include "tests/ui/menu/ViewProbe.h"
+#include "tests/support/ViewProbe.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/language/LanguagePage.h"
 #include "ui/language/UILanguagePage.h"

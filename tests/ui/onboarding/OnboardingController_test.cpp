@@ -2,27 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
-
 #include "platform/PrefStore.h"
-#include "tests/ui/menu/ViewProbe.h"
+#include "tests/support/TestEnv.h"
+#include "tests/support/ViewProbe.h"
 #include "tests/ui/onboarding/SignalRecorder.h"
 #include "ui/onboarding/ObButton.h"
 
-namespace {
+using testenv::waitUntil;
 
-bool waitFor(const std::function<bool()>& done, int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(5);
-  }
-  return true;
-}
+namespace {
 
 ObButton* button(OnboardingController& c, const char* name) {
   auto* b = c.window() ? c.window()->findChild<ObButton*>(QString::fromLatin1(name)) : nullptr;
@@ -141,7 +129,7 @@ TEST(OnboardingController, PollSeesAGrantWithinASecondAndStopsWhenTheWindowClose
   int flips = 0;
   QObject::connect(&c.model(), &OnboardingModel::permissionChanged, [&] { ++flips; });
   granted = true;
-  EXPECT_TRUE(waitFor([&] { return c.model().permission(); }, 1200));
+  EXPECT_TRUE(waitUntil([&] { return c.model().permission(); }, 1200));
   EXPECT_EQ(flips, 1);
 
   // The title bar's close button only hides: no finish, no signal, no poll.
@@ -150,7 +138,7 @@ TEST(OnboardingController, PollSeesAGrantWithinASecondAndStopsWhenTheWindowClose
   EXPECT_FALSE(c.polling());
   const int before = asked;
   granted = false;
-  EXPECT_FALSE(waitFor([&] { return asked > before; }, 1300));
+  EXPECT_FALSE(waitUntil([&] { return asked > before; }, 1300));
   EXPECT_TRUE(c.model().permission());
   EXPECT_FALSE(OnboardingController::onboarded());
   EXPECT_EQ(rec.count("onboarding.done"), 0);

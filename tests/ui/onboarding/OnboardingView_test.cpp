@@ -5,7 +5,7 @@
 #include "core/Ink.h"
 #include "core/Settings.h"
 #include "core/Strings.h"
-#include "tests/ui/menu/ViewProbe.h"
+#include "tests/support/ViewProbe.h"
 #include "ui/onboarding/ObButton.h"
 #include "ui/onboarding/OnboardingModel.h"
 #include "ui/onboarding/StepMark.h"

@@ -3,26 +3,26 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "tests/ui/menu/ViewProbe.h"
+#include "tests/support/ViewProbe.h"
 #include "tests/ui/onboarding/SignalRecorder.h"
-#include "tests/ui/onboarding/XWindows.h"
+#include "tests/support/XWindows.h"
 #include "ui/onboarding/ObButton.h"
 #include "ui/onboarding/OnboardingController.h"
 
 TEST(OnboardingWindow, AFreshStartShowsAListedWindowAboveOthersCentredOnTheScreen) {
   SignalRecorder rec;
-  xwin::Probe x;
+  xwindows::Probe x;
   OnboardingController c;  // the real screen-access check
   EXPECT_TRUE(c.model().permission());  // an X connection is up
   c.show();
   QWidget* w = c.window();
   const auto id = xcb_window_t(w->winId());
-  ASSERT_TRUE(xwin::waitUntil([&] { return x.listed(id) && x.viewable(id); }));
-  xwin::pump(200);  // the manager settles the frame
+  ASSERT_TRUE(xwindows::waitUntil([&] { return x.listed(id) && x.viewable(id); }));
+  xwindows::pump(200);  // the manager settles the frame
   EXPECT_TRUE(x.hasState(id, "_NET_WM_STATE_ABOVE"));
   EXPECT_EQ(x.name(id), "tarvok");
   EXPECT_TRUE(w->findChild<ObButton*>("try")->isEnabled());
-  EXPECT_TRUE(xwin::waitUntil([&] { return w->isActiveWindow(); }, 2000));
+  EXPECT_TRUE(xwindows::waitUntil([&] { return w->isActiveWindow(); }, 2000));
 
   const QRect frame = x.frame(id);
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
@@ -31,13 +31,13 @@ TEST(OnboardingWindow, AFreshStartShowsAListedWindowAboveOthersCentredOnTheScree
 
   // A window opened later by another program stays below it.
   const xcb_window_t other = x.foreign(frame.adjusted(-40, -40, 40, 40));
-  ASSERT_TRUE(xwin::waitUntil([&] { return x.listed(other) && x.viewable(other); }));
-  xwin::pump(100);
+  ASSERT_TRUE(xwindows::waitUntil([&] { return x.listed(other) && x.viewable(other); }));
+  xwindows::pump(100);
   EXPECT_TRUE(x.above(id, other));
 
   // The title bar's close button hides the window and does not finish onboarding.
   x.requestClose(id);
-  ASSERT_TRUE(xwin::waitUntil([&] { return !w->isVisible() && !x.viewable(id); }));
+  ASSERT_TRUE(xwindows::waitUntil([&] { return !w->isVisible() && !x.viewable(id); }));
   EXPECT_FALSE(c.polling());
   EXPECT_FALSE(OnboardingController::onboarded());
   EXPECT_EQ(rec.count("onboarding.done"), 0);
@@ -46,12 +46,12 @@ TEST(OnboardingWindow, AFreshStartShowsAListedWindowAboveOthersCentredOnTheScree
   EXPECT_EQ(c.window(), w);
   // Qt gives the window a new X id after a close; the widget is the same.
   const auto again = xcb_window_t(w->winId());
-  ASSERT_TRUE(xwin::waitUntil([&] { return x.viewable(again) && x.listed(again); }));
-  xwin::pump(200);
+  ASSERT_TRUE(xwindows::waitUntil([&] { return x.viewable(again) && x.listed(again); }));
+  xwindows::pump(200);
   EXPECT_NEAR(x.frame(again).center().y(), area.center().y(), 2);  // centred again
   EXPECT_TRUE(x.above(again, other));
   EXPECT_EQ(rec.count("onboarding.shown"), 1);
   probe::click(w->findChild<ObButton*>("later"));
-  EXPECT_TRUE(xwin::waitUntil([&] { return !x.viewable(again); }));
+  EXPECT_TRUE(xwindows::waitUntil([&] { return !x.viewable(again); }));
   EXPECT_TRUE(OnboardingController::onboarded());
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for the menu's view tests: synthetic pointer events, renders, and
-// colour probes at logical positions.
+// Helpers for view tests: synthetic pointer events, renders at 2x, and colour
+// probes at logical positions.
 #include <QApplication>
 #include <QColor>
 #include <QEnterEvent>
