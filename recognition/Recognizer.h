@@ -48,8 +48,9 @@ std::vector<Code> codes(const QImage& image, bool thorough, double budget);
 // The text result with the codes in front of it.
 Recognized merge(const Recognized& result, const std::vector<Code>& codes);
 
-// Fills the engine pool and loads the code reader in the background so the
-// first capture pays no start-up; discards every result.
+// Fills the engine pool and loads the code reader so that the first capture
+// pays no start-up; discards every result. Blocks for up to a second or so:
+// run it on a background thread.
 void warmUp();
 
 }  // namespace Recognizer

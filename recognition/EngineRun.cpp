@@ -1,0 +1,142 @@
+#include "recognition/EngineRun.h"
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <future>
+#include <memory>
+
+#include "recognition/Bands.h"
+
+namespace ocr {
+
+namespace {
+
+using tesseract::PageIteratorLevel;
+
+QString utf8(const tesseract::ResultIterator& it, PageIteratorLevel level) {
+  std::unique_ptr<char[]> text(it.GetUTF8Text(level));
+  return text ? QString::fromUtf8(text.get()) : QString();
+}
+
+std::optional<QRect> box(const tesseract::ResultIterator& it, PageIteratorLevel level) {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  if (!it.BoundingBox(level, &left, &top, &right, &bottom) || right <= left || bottom <= top) return std::nullopt;
+  return QRect(left, top, right - left, bottom - top);
+}
+
+// The line as the engine gives it, without the "\n" that ends every line
+// (two after a paragraph's last) and with one space for every gap: the
+// Chinese and Japanese models keep a wide gap's width as a run of spaces.
+QString lineText(QString s) {
+  qsizetype end = s.size();
+  while (end > 0 && (s[end - 1] == QLatin1Char('\n') || s[end - 1] == QLatin1Char('\r'))) --end;
+  s.truncate(end);
+  static const QRegularExpression spaces(QStringLiteral(" {2,}"));
+  return s.replace(spaces, QStringLiteral(" "));
+}
+
+std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words) {
+  std::vector<EngineLine> lines;
+  std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+  if (!it) return lines;
+  // One walk in the iterator's reading order, opening a line at each line's
+  // first element, so that words and lines cannot get out of step.
+  const PageIteratorLevel step = words ? tesseract::RIL_WORD : tesseract::RIL_TEXTLINE;
+  bool first = true;
+  bool open = false;  // the current line is kept
+  it->Begin();
+  do {
+    if (first || it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
+      first = false;
+      open = !it->Empty(tesseract::RIL_TEXTLINE);
+      if (!open) continue;
+      EngineLine line;
+      line.text = lineText(utf8(*it, tesseract::RIL_TEXTLINE));
+      line.confidence = std::clamp(double(it->Confidence(tesseract::RIL_TEXTLINE)) / 100.0, 0.0, 1.0);
+      line.box = box(*it, tesseract::RIL_TEXTLINE);
+      lines.push_back(std::move(line));
+    }
+    if (words && open && !it->Empty(tesseract::RIL_WORD))
+      lines.back().words.push_back({utf8(*it, tesseract::RIL_WORD), box(*it, tesseract::RIL_WORD)});
+  } while (it->Next(step));
+  return lines;
+}
+
+struct BandResult {
+  bool ran = false;
+  std::vector<EngineLine> lines;
+};
+
+BandResult readBand(EnginePool::Lease& engine, const QImage& img, const RunConfig& config) {
+  BandResult out;
+  if (img.isNull()) return out;
+  engine->SetPageSegMode(tesseract::PageSegMode(config.pageSegMode));
+  // Rows of a QImage are padded to 4 bytes: the stride is bytesPerLine, not the width.
+  engine->SetImage(img.constBits(), img.width(), img.height(), 1, int(img.bytesPerLine()));
+  if (engine->Recognize(nullptr) != 0) {
+    // Whatever state the engine is left in, it is not worth keeping.
+    engine.discard();
+    return out;
+  }
+  out.lines = collect(*engine.get(), config.words);
+  out.ran = true;
+  return out;
+}
+
+}  // namespace
+
+EngineResult run(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
+  if (image.isNull() || key.isEmpty()) return {};
+  return run(prepare(image, config.prepare), key, config, pool);
+}
+
+EngineResult run(Prepared prepared, const QString& key, const RunConfig& config, EnginePool& pool) {
+  EngineResult result;
+  if (prepared.isNull() || key.isEmpty()) return result;
+  std::vector<EnginePool::Lease> engines;
+  engines.push_back(pool.acquire(key));
+  if (!engines.front()) return result;
+  while (int(engines.size()) < config.maxEngines) {
+    EnginePool::Lease more = pool.acquireIdle(key);
+    if (!more) break;
+    engines.push_back(std::move(more));
+  }
+  const std::vector<Band> parts = bands(prepared, int(engines.size()));
+  engines.resize(parts.size());  // the ones not needed go back at once
+
+  std::vector<BandResult> read(parts.size());
+  if (parts.size() == 1) {
+    read[0] = readBand(engines[0], prepared.image, config);
+  } else {
+    // The first band on this thread, the others each on a thread of its own;
+    // all are joined before returning.
+    std::vector<QImage> images;
+    for (const Band& band : parts) images.push_back(bandImage(prepared, band, prepared.pad));
+    std::vector<std::future<BandResult>> others;
+    for (size_t i = 1; i < parts.size(); ++i)
+      others.push_back(std::async(std::launch::async, [&, i] { return readBand(engines[i], images[i], config); }));
+    read[0] = readBand(engines[0], images[0], config);
+    for (size_t i = 1; i < parts.size(); ++i) read[i] = others[i - 1].get();
+  }
+
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (!read[i].ran) continue;
+    result.ran = true;
+    // Back from the band's own image to the whole prepared image.
+    const int shift = parts.size() == 1 ? 0 : parts[i].top - prepared.pad;
+    for (EngineLine& line : read[i].lines) {
+      if (line.box) line.box->translate(0, shift);
+      for (EngineWord& word : line.words)
+        if (word.box) word.box->translate(0, shift);
+      result.lines.push_back(std::move(line));
+    }
+  }
+  result.prepared = std::move(prepared);
+  return result;
+}
+
+}  // namespace ocr

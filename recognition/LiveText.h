@@ -1,0 +1,27 @@
+#pragma once
+#include <QImage>
+#include <optional>
+
+#include "recognition/Result.h"
+
+// The fast recognition path: one cheap engine pass with the user's default
+// languages, lines only, no geometry. Used in fast mode and as a second try
+// when the accurate road finds nothing.
+namespace LiveText {
+
+// The lines of the image, one single-piece row per line (zero rectangle,
+// text trimmed of spaces and tabs), no table, no codes; none when nothing was
+// read. Blocking: call it from a worker thread. On the GUI thread it reads
+// nothing, warns and returns none, so that a capture can never freeze the
+// interface.
+std::optional<Recognized> read(const QImage& image);
+
+// Starts the fast path's engine on a background thread and returns at once.
+void warmUp();
+
+// The transcript split into rows the way read() returns them: lines at line
+// feeds, each trimmed of spaces and tabs, blank ones left out; none when no
+// row is left.
+std::optional<Recognized> rowsOf(const QString& transcript);
+
+}  // namespace LiveText

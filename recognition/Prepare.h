@@ -1,0 +1,67 @@
+#pragma once
+#include <QImage>
+
+#include "recognition/Result.h"
+
+// Screen text made ready for the text engine, and the way back to the
+// source's pixels. Screen text is small (lines of 9-16 px) and often light on
+// dark; the engine reads dark text of larger sizes best. The factors were
+// chosen with `bench/ocr_bench --sweep` (error rates over its whole sample
+// set, one pass each).
+namespace ocr {
+
+struct PrepareOptions {
+  // The height a line's ink band is scaled to, in pixels. Measured on 11 px
+  // text: 13.5 % errors unscaled, 3.5 % at 18, 2.7 % at 23, 2.6 % at 26,
+  // 2.9-3.2 % at 30-36, where time grows again.
+  double lineHeight = 26;
+  // Never scaled further than this, nor down.
+  double maxScale = 3;
+  // Never grown beyond this many pixels: a large capture is scaled less.
+  double maxPixels = 24e6;
+  // Border added on every side, in prepared pixels, in the ground's grey:
+  // on crops cut one pixel from the ink, 12 reads as well as 24, 0 worse.
+  int pad = 12;
+  // Light text on a dark ground is turned into dark on light. The engine
+  // reads it either way, but only after a second, inverted try of each line:
+  // 20 % more time over the sample set.
+  bool invert = true;
+};
+
+// The measurements that decide the preparation, in source pixels.
+struct Measure {
+  int background = 255;   // the most common grey level
+  bool lightOnDark = false;
+  double lineHeight = 0;  // median height of the text lines' ink bands; 0 when no ink
+  int inkThreshold = 0;   // how much darker than the ground (after inversion) ink is at least
+};
+
+// Grey levels of the image: alpha composed over white first.
+QImage grey(const QImage& source);
+
+// The background, the polarity and the line height of a grey image.
+Measure measure(const QImage& grey8);
+
+struct Prepared {
+  QImage image;  // Format_Grayscale8: dark text on a light ground, scaled and padded
+  int pad = 0;
+  int sourceWidth = 0;
+  int sourceHeight = 0;
+  int scaledWidth = 0;  // the scaled source within the image, without the border
+  int scaledHeight = 0;
+  int ground = 255;  // the background's grey level in the image
+  Measure measured;
+
+  bool isNull() const { return image.isNull(); }
+  // Prepared pixels per source pixel; the two differ by rounding only.
+  double scaleX() const { return sourceWidth > 0 ? double(scaledWidth) / sourceWidth : 1; }
+  double scaleY() const { return sourceHeight > 0 ? double(scaledHeight) / sourceHeight : 1; }
+  // A box of the prepared image (top-left origin, right and bottom exclusive)
+  // in source pixels with a bottom-left origin, clipped to the source.
+  PixelRect toSource(int left, int top, int right, int bottom) const;
+};
+
+// A null Prepared for a null or empty image.
+Prepared prepare(const QImage& source, const PrepareOptions& options = {});
+
+}  // namespace ocr

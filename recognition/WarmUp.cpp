@@ -1,0 +1,27 @@
+#include "recognition/EnginePool.h"
+#include "recognition/EngineRun.h"
+#include "recognition/OCRLanguages.h"
+#include "recognition/Recognizer.h"
+
+namespace Recognizer {
+
+// Synchronous: the launch runs it on a background thread. Only the engine of
+// the first pass with the user's default languages is started (the common
+// capture needs nothing else); starting every script's engine as well would
+// cost seconds of CPU and hundreds of megabytes for passes that rarely run.
+void warmUp() {
+  QImage white(64, 32, QImage::Format_ARGB32_Premultiplied);
+  if (white.isNull()) return;
+  white.fill(Qt::white);
+
+  // The quick code pass, so that the code reader's tables are built too.
+  (void)codes(white, false, 0);
+
+  const QStringList languages = OCRLanguages::firstPass(OCRLanguages::primary(std::nullopt));
+  EnginePool& pool = EnginePool::shared();
+  // As many as one read may use side by side.
+  pool.fill(pool.keyFor(languages), ocr::RunConfig{}.maxEngines);
+  (void)read(white, languages, false);
+}
+
+}  // namespace Recognizer

@@ -1,0 +1,74 @@
+#include "recognition/LiveText.h"
+
+#include <gtest/gtest.h>
+
+#include <QThreadPool>
+#include <future>
+
+#include "recognition/EnginePool.h"
+#include "recognition/OCRLanguages.h"
+#include "tests/recognition/TextImages.h"
+#include "tests/support/Printers.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+std::optional<Recognized> readOnWorker(const QImage& image) {
+  return std::async(std::launch::async, [&] { return LiveText::read(image); }).get();
+}
+
+QStringList texts(const Recognized& r) {
+  QStringList out;
+  for (const auto& row : r.lines) {
+    EXPECT_EQ(row.size(), 1u);
+    EXPECT_TRUE(row.front().rect.isZero());
+    out << row.front().text;
+  }
+  return out;
+}
+
+TEST(LiveTextRows, SplitAtLineFeedsTrimmedBlankOnesLeftOut) {
+  const auto r = LiveText::rowsOf(QStringLiteral("Hello\n\n  world \t\n"));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(texts(*r), (QStringList{"Hello", "world"}));
+  EXPECT_FALSE(r->table);
+  EXPECT_TRUE(r->codes.empty());
+  // A line of spaces and tabs is dropped; only blank lines is nothing at all.
+  EXPECT_EQ(texts(*LiveText::rowsOf(QStringLiteral("a\n \t \nb"))), (QStringList{"a", "b"}));
+  EXPECT_FALSE(LiveText::rowsOf(QStringLiteral("\n  \n\t\n")));
+  EXPECT_FALSE(LiveText::rowsOf(QString()));
+}
+
+TEST(LiveText, ReadsLinesWithoutGeometry) {
+  const QStringList lines{"Fast mode reads lines", "without any geometry"};
+  const auto r = readOnWorker(textimages::lines(lines).image);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(texts(*r), lines);
+  EXPECT_FALSE(r->table);
+}
+
+TEST(LiveText, NothingReadIsNone) {
+  QImage white(300, 80, QImage::Format_RGB32);
+  white.fill(Qt::white);
+  EXPECT_FALSE(readOnWorker(white));
+  EXPECT_FALSE(readOnWorker(QImage()));
+}
+
+TEST(LiveText, RefusesTheGuiThread) {
+  testenv::LogCapture log(QStringLiteral("tarvok.ocr"));
+  EXPECT_FALSE(LiveText::read(textimages::lines({"Never here"}).image));
+  EXPECT_TRUE(log.contains(QStringLiteral("GUI thread")));
+  EXPECT_EQ(EnginePool::shared().counters().starts, 0);
+}
+
+TEST(LiveText, WarmUpReturnsAndLeavesTheEngineReady) {
+  LiveText::warmUp();
+  QThreadPool::globalInstance()->waitForDone();
+  EnginePool& pool = EnginePool::shared();
+  EXPECT_GE(pool.idle(pool.keyFor(OCRLanguages::primary(std::nullopt))), 1);
+  const auto started = pool.counters().starts;
+  ASSERT_TRUE(readOnWorker(textimages::lines({"Warm already"}).image));
+  EXPECT_EQ(pool.counters().starts, started);
+}
+
+}  // namespace

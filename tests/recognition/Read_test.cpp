@@ -1,0 +1,204 @@
+// The accurate reader end to end: real engines on images rendered here.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryFile>
+#include <unistd.h>
+
+#include "recognition/EnginePool.h"
+#include "recognition/OCRLanguages.h"
+#include "recognition/Recognizer.h"
+#include "tests/recognition/TextImages.h"
+#include "tests/support/Printers.h"
+
+namespace {
+
+using textimages::Style;
+
+const QStringList kEnglish{QStringLiteral("en-US")};
+
+const QStringList kParagraph{QStringLiteral("The quick brown fox jumps over the lazy dog."),
+                             QStringLiteral("Settings were saved at 10:45 on Friday."),
+                             QStringLiteral("Click Continue to install the updates.")};
+
+QStringList rowTexts(const Recognized& r) {
+  QStringList out;
+  for (const auto& row : r.lines) {
+    QStringList pieces;
+    for (const Piece& p : row) pieces << p.text;
+    out << pieces.join(QLatin1Char(' '));
+  }
+  return out;
+}
+
+Style darkStyle() {
+  Style s;
+  s.ground = QColor(32, 33, 36);
+  s.ink = QColor(232, 234, 237);
+  return s;
+}
+
+TEST(Read, EnglishParagraphRowsInOrderWithBoxesWhereDrawn) {
+  Style style;
+  style.px = 13;
+  const auto drawn = textimages::lines(kParagraph, style);
+  const Recognizer::Pass pass = Recognizer::read(drawn.image, kEnglish);
+  ASSERT_EQ(rowTexts(pass.result), kParagraph);
+  EXPECT_GT(pass.confidence, 0.8);
+  EXPECT_LE(pass.confidence, 1.0);
+  EXPECT_FALSE(pass.result.table);
+  EXPECT_TRUE(pass.result.codes.empty());
+  for (size_t i = 0; i < size_t(kParagraph.size()); ++i) {
+    ASSERT_EQ(pass.result.lines[i].size(), 1u);
+    const PixelRect got = pass.result.lines[i][0].rect;
+    const PixelRect want = textimages::bottomLeft(drawn.ink[i], drawn.image.height());
+    SCOPED_TRACE(kParagraph[int(i)].toStdString());
+    EXPECT_NEAR(got.minX(), want.minX(), 3);
+    EXPECT_NEAR(got.maxX(), want.maxX(), 3);
+    EXPECT_NEAR(got.minY(), want.minY(), 3);
+    EXPECT_NEAR(got.maxY(), want.maxY(), 3);
+  }
+}
+
+TEST(Read, LightTextOnDarkReadsLikeDarkOnLight) {
+  Style style = darkStyle();
+  style.px = 11;
+  const auto drawn = textimages::lines(kParagraph, style);
+  const Recognizer::Pass pass = Recognizer::read(drawn.image, kEnglish);
+  EXPECT_EQ(rowTexts(pass.result), kParagraph);
+  EXPECT_GT(pass.confidence, 0.8);
+}
+
+TEST(Read, RowsPaddedInMemoryAreReadWithTheirStride) {
+  // 333 pixels: neither grey (336-byte rows) nor 24-bit rows (1000 bytes) are packed.
+  for (QImage::Format format : {QImage::Format_RGB888, QImage::Format_Grayscale8, QImage::Format_RGB32}) {
+    Style style;
+    style.format = format;
+    const auto drawn = textimages::lines({"Padded rows read fine"}, style, 333);
+    ASSERT_EQ(drawn.image.width(), 333);
+    const Recognizer::Pass pass = Recognizer::read(drawn.image, kEnglish);
+    EXPECT_EQ(pass.result.text(), "Padded rows read fine") << "format " << int(format);
+  }
+}
+
+TEST(Read, EnginesSideBySideKeepEveryLineAndAccent) {
+  // Two idle engines: the image is read in two bands at once.
+  const QStringList russian{QStringLiteral("Ваши изменения сохранены в 10:42."),
+                            QStringLiteral("Чтобы поделиться документом, нажмите"),
+                            QStringLiteral("адреса электронной почты людей,"),
+                            QStringLiteral("которых хотите пригласить сегодня.")};
+  const QStringList languages{QStringLiteral("ru-RU")};
+  EnginePool& pool = EnginePool::shared();
+  ASSERT_EQ(pool.fill(pool.keyFor(languages), 2), 2);
+  Style style;
+  style.px = 13;
+  const Recognizer::Pass pass = Recognizer::read(textimages::lines(russian, style).image, languages);
+  EXPECT_EQ(rowTexts(pass.result), russian);
+  EXPECT_EQ(pool.counters().starts, 2);
+  EXPECT_EQ(pool.counters().hits, 2);  // both were used
+}
+
+TEST(Read, NothingToReadGivesTheEmptyPass) {
+  QImage white(400, 120, QImage::Format_RGB32);
+  white.fill(Qt::white);
+  for (const QImage& image : {white, QImage()}) {
+    const Recognizer::Pass pass = Recognizer::read(image, kEnglish);
+    EXPECT_TRUE(pass.result.isEmpty());
+    EXPECT_EQ(pass.confidence, 0);
+  }
+  // No language the engine knows: nothing is read either.
+  const auto drawn = textimages::lines({"Some text"});
+  const Recognizer::Pass unknown = Recognizer::read(drawn.image, {QStringLiteral("xx-YY")});
+  EXPECT_TRUE(unknown.result.isEmpty());
+  EXPECT_EQ(unknown.confidence, 0);
+}
+
+TEST(Read, TableOfFiveRowsAndThreeColumns) {
+  const std::vector<QStringList> rows{{"Name", "Size", "Modified"},
+                                      {"report.pdf", "2.4 MB", "Yesterday"},
+                                      {"budget.xlsx", "86 KB", "Monday"},
+                                      {"notes.txt", "3 KB", "Today"},
+                                      {"photo.png", "512 KB", "March"}};
+  Style style;
+  style.px = 14;
+  style.pitch = 1.8;
+  const auto drawn = textimages::render(rows, style, 0, {16, 200, 340});
+  const Recognizer::Pass pass = Recognizer::read(drawn.image, kEnglish);
+  ASSERT_TRUE(pass.result.table) << pass.result.text().toStdString();
+  ASSERT_EQ(pass.result.table->rows.size(), rows.size());
+  for (size_t r = 0; r < rows.size(); ++r) EXPECT_EQ(pass.result.table->rows[r], rows[r]);
+  EXPECT_EQ(pass.result.lines.size(), rows.size());
+}
+
+TEST(Read, ChineseTableGapsBecomeSingleSpaces) {
+  const std::vector<QStringList> rows{{"名称", "大小", "种类"}, {"报告", "很大", "文稿"}, {"预算", "很小", "表格"}};
+  Style style;
+  style.family = QStringLiteral("Noto Sans CJK SC");
+  style.px = 16;
+  style.pitch = 1.8;
+  const auto drawn = textimages::render(rows, style, 0, {16, 160, 300});
+  const Recognizer::Pass pass = Recognizer::read(drawn.image, {QStringLiteral("zh-Hans")});
+  EXPECT_EQ(rowTexts(pass.result), (QStringList{"名称 大小 种类", "报告 很大 文稿", "预算 很小 表格"}));
+  ASSERT_TRUE(pass.result.table);
+  EXPECT_EQ(pass.result.table->rows, rows);
+}
+
+TEST(Read, GermanWithKoreanPreferenceTakesTheLatinReRead) {
+  const QStringList german{QStringLiteral("Ihre Änderungen wurden gespeichert."),
+                           QStringLiteral("Größere Dateien werden zuerst hochgeladen;"),
+                           QStringLiteral("die Übertragung kann einige Minuten dauern.")};
+  Style style;
+  style.px = 16;
+  const auto drawn = textimages::lines(german, style);
+  std::vector<QStringList> passes;
+  const Recognized result = Recognizer::recognize(drawn.image, {QStringLiteral("ko-KR")}, true,
+                                                  [&](const QImage& img, const QStringList& languages) {
+                                                    passes.push_back(languages);
+                                                    return Recognizer::read(img, languages, false);
+                                                  });
+  ASSERT_EQ(passes.size(), 2u);
+  EXPECT_EQ(passes[1], (QStringList{"de-DE", "en-US", "fr-FR", "it-IT", "de-DE", "es-ES", "pt-BR", "vi-VT"}));
+  EXPECT_EQ(rowTexts(result), german);
+}
+
+TEST(Read, TheEnginesStayQuietOnTheConsole) {
+  QTemporaryFile capture;
+  ASSERT_TRUE(capture.open());
+  fflush(stderr);
+  const int saved = dup(STDERR_FILENO);
+  dup2(capture.handle(), STDERR_FILENO);
+  // A first engine start, an engine that cannot start, and images without a
+  // resolution, each of which the engine would comment on.
+  const auto drawn = textimages::lines({"Quiet please"});
+  const Recognizer::Pass pass = Recognizer::read(drawn.image, kEnglish);
+  (void)EnginePool::shared().acquire(QStringLiteral("nosuchlanguage"));
+  QImage tiny(3, 2, QImage::Format_RGB32);
+  tiny.fill(Qt::black);
+  (void)Recognizer::read(tiny, kEnglish);
+  fflush(stderr);
+  dup2(saved, STDERR_FILENO);
+  close(saved);
+  EXPECT_EQ(pass.result.text(), "Quiet please");
+  QFile written(capture.fileName());
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  const QByteArray said = written.readAll();
+  // Our own log line about the missing language is the only thing allowed.
+  for (const QByteArray& line : said.split('\n'))
+    if (!line.isEmpty()) {
+      EXPECT_TRUE(line.startsWith("tarvok.ocr:")) << line.toStdString();
+    }
+}
+
+TEST(WarmUp, LeavesTheFirstPassEngineReady) {
+  Recognizer::warmUp();
+  const EnginePool::Counters warm = EnginePool::shared().counters();
+  EXPECT_GE(warm.starts, 1);
+  const QStringList first = OCRLanguages::firstPass(OCRLanguages::primary(std::nullopt));
+  const Recognizer::Pass pass = Recognizer::read(textimages::lines(kParagraph).image, first);
+  EXPECT_EQ(rowTexts(pass.result), kParagraph);
+  const EnginePool::Counters after = EnginePool::shared().counters();
+  EXPECT_EQ(after.starts, warm.starts);  // the first real read started no engine
+  EXPECT_GT(after.hits, warm.hits);
+}
+
+}  // namespace
