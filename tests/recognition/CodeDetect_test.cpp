@@ -1,10 +1,8 @@
 // The quick code pass on screen-like images: every symbology the writer makes,
-// its payload, its kind and its box; several codes at once; what may not come
-// back (empty payloads, duplicates, light-on-dark codes).
+// several codes at once, and what may not come back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 #include <thread>
 
 #include "recognition/Recognizer.h"
@@ -15,32 +13,12 @@ namespace {
 
 using namespace codeimages;
 
-void PrintTo(const PixelRect& r, std::ostream* os) {
-  *os << '(' << r.x << ", " << r.y << ", " << r.width << " x " << r.height << ')';
-}
-
-// Every edge of the found box lies within `tolerance` pixels of the drawn one.
-::testing::AssertionResult near(const PixelRect& found, const PixelRect& drawn, double tolerance) {
-  const double d = std::max({std::abs(found.minX() - drawn.minX()), std::abs(found.maxX() - drawn.maxX()),
-                             std::abs(found.minY() - drawn.minY()), std::abs(found.maxY() - drawn.maxY())});
-  if (d <= tolerance) return ::testing::AssertionSuccess();
-  std::ostringstream os;
-  PrintTo(found, &os);
-  os << " is " << d << " px off ";
-  PrintTo(drawn, &os);
-  return ::testing::AssertionFailure() << os.str();
-}
-
-const Code* find(const std::vector<Code>& codes, const QString& payload) {
-  for (const Code& c : codes)
-    if (c.payload == payload) return &c;
-  return nullptr;
-}
+std::vector<Code> quick(const QImage& image) { return Recognizer::codes(image, false, 0.8); }
 
 struct Symbol {
   BarcodeFormat format;
   const char* written;
-  const char* read;  // what the reader gives back (Codabar drops its start and stop letters)
+  const char* read;  // Codabar drops its start and stop letters
 };
 
 void PrintTo(const Symbol& s, std::ostream* os) { *os << ZXing::ToString(s.format); }
@@ -49,15 +27,13 @@ class EverySymbology : public ::testing::TestWithParam<Symbol> {};
 
 TEST_P(EverySymbology, ReadsPayloadKindAndBoxWithinOneModule) {
   const Symbol s = GetParam();
-  for (const int module : {2, 3}) {
-    QImage screen = page(800, 600);
-    const Drawn drawn = draw(screen, encode(s.format, s.written), 180, 140, module, 80);
-    const std::vector<Code> codes = Recognizer::codes(screen, false, 0.8);
-    ASSERT_EQ(codes.size(), 1u) << "module " << module;
-    EXPECT_EQ(codes[0].payload, QString::fromUtf8(s.read));
-    EXPECT_EQ(codes[0].isQR, !isLinear(s.format));
-    EXPECT_TRUE(near(codes[0].rect, drawn.rect, drawn.module)) << "module " << module;
-  }
+  QImage screen = page(800, 600);
+  const Drawn drawn = draw(screen, encode(s.format, s.written), 180, 140, 2, 80);
+  const std::vector<Code> codes = quick(screen);
+  ASSERT_EQ(codes.size(), 1u);
+  EXPECT_EQ(codes[0].payload, QString::fromUtf8(s.read));
+  EXPECT_EQ(codes[0].isQR, !isLinear(s.format));
+  EXPECT_LE(offBy(codes[0].rect, drawn.rect), drawn.module);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, EverySymbology,
@@ -82,40 +58,33 @@ INSTANTIATE_TEST_SUITE_P(Corpus, EverySymbology,
                          });
 
 TEST(QuickPass, ReadsEveryImageFormatWithItsOwnRowStride) {
-  // 30 pixels wide: grey and 24-bit rows are padded to 4 bytes.
+  // 211 pixels wide: grey and 24-bit rows are padded to 4 bytes.
   QImage screen(211, 150, QImage::Format_RGB32);
   screen.fill(Qt::white);
   draw(screen, encode(BarcodeFormat::QRCode, "stride"), 50, 40, 3);
-  for (const auto format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_Grayscale8,
-                            QImage::Format_RGB888, QImage::Format_Indexed8, QImage::Format_RGBA8888}) {
-    const QImage image = screen.convertToFormat(format);
-    const std::vector<Code> codes = Recognizer::codes(image, false, 0.8);
-    ASSERT_EQ(codes.size(), 1u) << "format " << format << ", " << image.bytesPerLine() << " bytes a row";
+  for (const auto format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_Grayscale8, QImage::Format_RGB888,
+                            QImage::Format_Indexed8, QImage::Format_RGBA8888}) {
+    const std::vector<Code> codes = quick(screen.convertToFormat(format));
+    ASSERT_EQ(codes.size(), 1u) << "format " << format;
     EXPECT_EQ(codes[0].payload, "stride");
   }
   // A crop of a larger image keeps the larger image's stride.
   QImage wide(900, 300, QImage::Format_Grayscale8);
   wide.fill(255);
   draw(wide, encode(BarcodeFormat::QRCode, "cropped"), 650, 80, 3);
-  const QImage crop = wide.copy(600, 0, 211, 300);
-  ASSERT_EQ(Recognizer::codes(crop, false, 0.8).size(), 1u);
+  EXPECT_EQ(quick(wide.copy(600, 0, 211, 300)).size(), 1u);
   EXPECT_TRUE(Recognizer::codes(QImage(), true, 0.8).empty());
 }
 
 TEST(QuickPass, PayloadsAreTrimmedAndBlankOnesDropped) {
   QImage screen = page(800, 600);
   draw(screen, encode(BarcodeFormat::QRCode, "  \t hello tarvok \n"), 120, 150, 4);
-  draw(screen, encode(BarcodeFormat::QRCode, "    "), 500, 150, 4);
+  draw(screen, encode(BarcodeFormat::QRCode, " \n "), 500, 150, 4);
   draw(screen, encode(BarcodeFormat::Code128, "  CODE 128  "), 150, 420, 2, 60);
-  const std::vector<Code> codes = Recognizer::codes(screen, false, 0.8);
+  const std::vector<Code> codes = quick(screen);
   ASSERT_EQ(codes.size(), 2u);
   EXPECT_EQ(codes[0].payload, "hello tarvok");
   EXPECT_EQ(codes[1].payload, "CODE 128");
-
-  // An image whose only code is blank has no code at all.
-  QImage blank = page(400, 300);
-  draw(blank, encode(BarcodeFormat::QRCode, " \n "), 150, 100, 4);
-  EXPECT_TRUE(Recognizer::codes(blank, false, 0.8).empty());
 }
 
 TEST(QuickPass, EqualCodesCountOnceAndTheHigherCodeComesFirst) {
@@ -124,19 +93,19 @@ TEST(QuickPass, EqualCodesCountOnceAndTheHigherCodeComesFirst) {
   const Drawn twinA = draw(screen, encode(BarcodeFormat::QRCode, "twin"), 420, 260, 4);
   const Drawn twinB = draw(screen, encode(BarcodeFormat::QRCode, "twin"), 720, 90, 4);
   const Drawn high = draw(screen, encode(BarcodeFormat::QRCode, "higher"), 100, 60, 4);
-  const std::vector<Code> codes = Recognizer::codes(screen, false, 0.8);
+  const std::vector<Code> codes = quick(screen);
   ASSERT_EQ(codes.size(), 3u);
   EXPECT_EQ(codes[0].payload, "higher");
   EXPECT_EQ(codes[1].payload, "twin");
   EXPECT_EQ(codes[2].payload, "lower");
-  EXPECT_TRUE(near(codes[0].rect, high.rect, 4));
-  EXPECT_TRUE(near(codes[1].rect, twinA.rect, 4) || near(codes[1].rect, twinB.rect, 4));
-  EXPECT_TRUE(near(codes[2].rect, low.rect, 4));
+  EXPECT_LE(offBy(codes[0].rect, high.rect), 4);
+  EXPECT_LE(std::min(offBy(codes[1].rect, twinA.rect), offBy(codes[1].rect, twinB.rect)), 4);
+  EXPECT_LE(offBy(codes[2].rect, low.rect), 4);
 }
 
 // The code library aborts the whole process when one linear payload turns up
 // twice in a multi-symbol read (two equal codes, or one code seen again in
-// its downscaled pass). Each of these screens did that to a plain read.
+// its downscaled pass). This screen did that to a plain read.
 TEST(QuickPass, SurvivesScreensFullOfLinearCodesAndReadsThemAll) {
   QImage screen = page(1600, 800);
   const Drawn a = draw(screen, encode(BarcodeFormat::Code128, "TARVOK-0001"), 40, 120, 3, 120);
@@ -146,19 +115,18 @@ TEST(QuickPass, SurvivesScreensFullOfLinearCodesAndReadsThemAll) {
   const Drawn d = draw(screen, encode(BarcodeFormat::Code39, "LOW-39"), 700, 500, 2, 100);
   const Drawn q = draw(screen, encode(BarcodeFormat::QRCode, "qr beside them"), 1300, 480, 4);
 
-  const std::vector<Code> codes = Recognizer::codes(screen, false, 0.8);
+  const std::vector<Code> codes = quick(screen);
   ASSERT_EQ(codes.size(), 5u);
   for (const auto& [payload, drawn] :
        {std::pair{"TARVOK-0002", b}, {"4006381333931", c}, {"LOW-39", d}, {"qr beside them", q}}) {
     const Code* code = find(codes, payload);
     ASSERT_NE(code, nullptr) << payload;
-    EXPECT_TRUE(near(code->rect, drawn.rect, drawn.module)) << payload;
+    EXPECT_LE(offBy(code->rect, drawn.rect), drawn.module) << payload;
+    EXPECT_EQ(code->isQR, std::string(payload) == "qr beside them") << payload;
   }
   const Code* twice = find(codes, "TARVOK-0001");
   ASSERT_NE(twice, nullptr);
-  EXPECT_TRUE(near(twice->rect, a.rect, a.module) || near(twice->rect, again.rect, again.module));
-  EXPECT_TRUE(find(codes, "qr beside them")->isQR);
-  EXPECT_FALSE(find(codes, "TARVOK-0002")->isQR);
+  EXPECT_LE(std::min(offBy(twice->rect, a.rect), offBy(twice->rect, again.rect)), a.module);
 }
 
 TEST(QuickPass, SurvivesTurnedAndPhotographedCodes) {
@@ -167,76 +135,52 @@ TEST(QuickPass, SurvivesTurnedAndPhotographedCodes) {
   drawRotated(screen, encode(BarcodeFormat::Code128, "TURNED-90"), 1100, 350, 3, 90, 120);
   drawRotated(screen, encode(BarcodeFormat::QRCode, "turned qr"), 400, 750, 5, 30);
   drawRotated(screen, encode(BarcodeFormat::EAN13, "4006381333931"), 1000, 780, 3, -4, 120);
-  const QImage photo = photographed(screen);
-
-  for (const QImage& image : {screen, photo}) {
-    const std::vector<Code> codes = Recognizer::codes(image, false, 0.8);
+  for (const bool photo : {false, true}) {
+    const std::vector<Code> codes = quick(photo ? photographed(screen) : screen);
     for (const char* payload : {"PHOTO-128-XYZ", "TURNED-90", "turned qr", "4006381333931"})
-      EXPECT_NE(find(codes, payload), nullptr) << payload << (image.format() == screen.format() ? "" : " (photo)");
+      EXPECT_NE(find(codes, payload), nullptr) << payload << (photo ? " (photo)" : "");
   }
 }
 
-TEST(QuickPass, TurnedLinearCodeGetsTheBoxOfItsTurnedBars) {
-  QImage screen = page(1000, 700);
-  const Drawn drawn = drawRotated(screen, encode(BarcodeFormat::Code128, "TURNED-BOX"), 500, 350, 3, 6, 150);
-  const std::vector<Code> codes = Recognizer::codes(screen, false, 0.8);
-  ASSERT_EQ(codes.size(), 1u);
-  // Rows near the corners of a turned code carry only a few of its bars.
-  EXPECT_TRUE(near(codes[0].rect, drawn.rect, 2.5 * drawn.module));
-}
-
-TEST(QuickPass, ReadsLinearCodesTurnedAnyWay) {
+TEST(QuickPass, LinearCodesTurnedAnyWayGetTheBoxOfTheirTurnedBars) {
   // The library scans rows and columns; past a few degrees no straight line
   // crosses every bar, and the slanted bars are turned upright first.
-  for (const double degrees : {25.0, 45.0, -60.0, 140.0}) {
+  for (const double degrees : {6.0, 25.0, 45.0, -60.0, 140.0}) {
     QImage screen = page(1000, 800);
     const Drawn bars = drawRotated(screen, encode(BarcodeFormat::Code128, "SLANTED-128"), 330, 400, 3, degrees, 90);
     const Drawn shop = drawRotated(screen, encode(BarcodeFormat::EAN13, "4006381333931"), 740, 400, 3, -degrees, 120);
-    const std::vector<Code> codes = Recognizer::codes(screen, false, 0.8);
+    const std::vector<Code> codes = quick(screen);
     ASSERT_EQ(codes.size(), 2u) << degrees << " degrees";
     const Code* a = find(codes, "SLANTED-128");
     const Code* b = find(codes, "4006381333931");
     ASSERT_TRUE(a && b) << degrees << " degrees";
-    EXPECT_FALSE(a->isQR);
-    EXPECT_TRUE(near(a->rect, bars.rect, 3 * bars.module)) << degrees << " degrees";
-    EXPECT_TRUE(near(b->rect, shop.rect, 3 * shop.module)) << degrees << " degrees";
+    EXPECT_FALSE(a->isQR || b->isQR);
+    // Rows near the corners of a turned code carry only a few of its bars.
+    EXPECT_LE(offBy(a->rect, bars.rect), 3 * bars.module) << degrees << " degrees";
+    EXPECT_LE(offBy(b->rect, shop.rect), 3 * shop.module) << degrees << " degrees";
   }
 }
 
 TEST(QuickPass, ReadsFromSeveralThreadsAtOnce) {
   std::vector<QImage> screens;
-  std::vector<std::vector<Code>> alone;
   for (int i = 0; i < 4; ++i) {
     QImage screen = page(900, 600, QColor(250, 250, 250), QColor(40, 40, 40), i);
     draw(screen, encode(BarcodeFormat::QRCode, "thread " + std::to_string(i)), 100 + 60 * i, 120, 3);
     draw(screen, encode(BarcodeFormat::Code128, "T-" + std::to_string(i)), 300, 380, 2, 60);
     screens.push_back(screen);
-    alone.push_back(Recognizer::codes(screen, false, 0.8));
   }
   std::vector<std::vector<Code>> together(4);
   std::vector<std::thread> threads;
   for (int i = 0; i < 4; ++i)
     threads.emplace_back([&, i] {
-      for (int round = 0; round < 3; ++round) together[i] = Recognizer::codes(screens[i], false, 0.8);
+      for (int round = 0; round < 3; ++round) together[i] = quick(screens[i]);
     });
   for (auto& t : threads) t.join();
   for (int i = 0; i < 4; ++i) {
-    ASSERT_EQ(together[i].size(), 2u);
-    ASSERT_EQ(alone[i].size(), 2u);
-    for (size_t k = 0; k < 2; ++k) {
-      EXPECT_EQ(together[i][k].payload, alone[i][k].payload);
-      EXPECT_EQ(together[i][k].rect.x, alone[i][k].rect.x);
-    }
+    ASSERT_EQ(together[i].size(), 2u) << i;
+    EXPECT_EQ(together[i][0].payload, QString("thread %1").arg(i));
+    EXPECT_EQ(together[i][1].payload, QString("T-%1").arg(i));
   }
-}
-
-// The code library reads dark marks on a light ground only; the quick pass
-// sees nothing in a light-on-dark code.
-TEST(QuickPass, DoesNotReadLightOnDarkCodes) {
-  QImage screen = page(800, 600, QColor(30, 30, 30), QColor(220, 220, 220));
-  draw(screen, encode(BarcodeFormat::QRCode, "inverted"), 300, 200, 4, 0, QColor(240, 240, 240), QColor(30, 30, 30));
-  draw(screen, encode(BarcodeFormat::Code128, "INV-128"), 200, 420, 3, 60, QColor(240, 240, 240), QColor(30, 30, 30));
-  EXPECT_TRUE(Recognizer::codes(screen, false, 0.8).empty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <opencv2/core.hpp>
@@ -40,6 +41,18 @@ struct Drawn {
   PixelRect rect;
   double module = 0;
 };
+
+// How far the furthest edge of a found box lies from the drawn one, in pixels.
+inline double offBy(const PixelRect& found, const PixelRect& drawn) {
+  return std::max({std::abs(found.minX() - drawn.minX()), std::abs(found.maxX() - drawn.maxX()),
+                   std::abs(found.minY() - drawn.minY()), std::abs(found.maxY() - drawn.maxY())});
+}
+
+inline const Code* find(const std::vector<Code>& codes, const QString& payload) {
+  for (const Code& c : codes)
+    if (c.payload == payload) return &c;
+  return nullptr;
+}
 
 // A page of a screen: a plain background with lines of UI text.
 inline QImage page(int width, int height, QColor background = QColor(250, 250, 250), QColor ink = QColor(40, 40, 40),
