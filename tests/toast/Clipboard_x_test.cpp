@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryFile>
 #include <QTimer>
 
 #include "tests/support/TestEnv.h"
@@ -16,7 +15,6 @@
 
 namespace {
 
-using Kind = ToastModel::Kind;
 using testenv::waitUntil;
 
 struct Paste {
@@ -35,16 +33,6 @@ Paste paste(const QString& target) {
 
 QStringList targets() { return QString::fromLatin1(paste(QStringLiteral("TARGETS")).bytes).split('\n', Qt::SkipEmptyParts); }
 
-// Hands the clipboard to xclip, which serves it from a process of its own.
-void seedWithXclip(const QString& target, const QByteArray& bytes) {
-  QTemporaryFile file;
-  ASSERT_TRUE(file.open());
-  file.write(bytes);
-  file.flush();
-  ASSERT_EQ(QProcess::execute(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", target, "-i", file.fileName()}), 0);
-  ASSERT_TRUE(waitUntil([&] { return targets().contains(target); }));
-}
-
 QByteArray noise(qsizetype n) {
   QByteArray bytes(n, Qt::Uninitialized);
   QRandomGenerator gen(7);
@@ -52,18 +40,11 @@ QByteArray noise(qsizetype n) {
   return bytes;
 }
 
-QByteArray bytesOf(const ClipboardBackup& backup, const QString& type) {
-  for (const auto& [t, bytes] : backup.items.at(0)) {
-    if (t == type) return bytes;
-  }
-  return "<missing>";
-}
-
-std::unique_ptr<ToastModel> pickedModel(const Recognized& result) {
-  auto model = std::make_unique<ToastModel>();
-  model->setKind(Kind::picked);
-  model->setResult(result);
-  return model;
+// A fresh result written as a capture writes it.
+void writeRecognised() {
+  ToastModel model;
+  model.setResult(samples::lines({"recognised"}));
+  model.writeClipboard();
 }
 
 }  // namespace
@@ -80,9 +61,6 @@ TEST(ClipboardX, WrittenTextAndTableAsOtherProgramsPasteThem) {
   model.setResult(samples::withTable(table));
   model.setAsTable(true);
   model.writeClipboard();
-  const QStringList offered = targets();
-  EXPECT_TRUE(offered.contains("text/html")) << offered.join(' ').toStdString();
-  EXPECT_TRUE(offered.contains("UTF8_STRING"));
   EXPECT_EQ(paste("text/html").bytes, table.html().toUtf8());
   EXPECT_EQ(paste("UTF8_STRING").bytes, table.tsv().toUtf8());
   EXPECT_EQ(paste("text/plain").bytes, table.tsv().toUtf8());
@@ -115,32 +93,15 @@ TEST(ClipboardX, UndoGivesBackEveryFormatOfAnotherProgramByteForByte) {
     backup = pending.wait(0);
   }
   ASSERT_EQ(backup.items.size(), 1u);
-  for (const auto& [type, bytes] : backup.items[0]) EXPECT_FALSE(ClipboardBackup::isPseudoFormat(type)) << type.toStdString();
-  EXPECT_EQ(backup.items[0].size(), 3u);
-  EXPECT_EQ(bytesOf(backup, "text/plain"), text);
-  EXPECT_EQ(bytesOf(backup, "image/png"), png);
+  EXPECT_EQ(backup.items[0].size(), 3u) << "no pseudo formats (TARGETS, ...) among the data";
 
-  pickedModel(samples::lines({"recognised"}))->writeClipboard();
+  writeRecognised();
   ASSERT_EQ(paste("UTF8_STRING").bytes, "recognised");
-
   backup.restore();
   EXPECT_EQ(paste("UTF8_STRING").bytes, text);
   EXPECT_EQ(paste("image/png").bytes, png);
   EXPECT_EQ(paste("application/x-tarvok-sample").bytes, custom);
   EXPECT_FALSE(targets().contains("text/html"));
-}
-
-TEST(ClipboardX, UndoGivesBackAnImageSeededByXclip) {
-  const QByteArray png = noise(64 * 1024);
-  seedWithXclip("image/png", png);
-  const ClipboardBackup backup = ClipboardBackup::take(5000);
-  ASSERT_EQ(backup.items.size(), 1u);
-  EXPECT_EQ(bytesOf(backup, "image/png"), png);
-
-  pickedModel(samples::lines({"recognised"}))->writeClipboard();
-  EXPECT_FALSE(targets().contains("image/png"));
-  backup.restore();
-  EXPECT_EQ(paste("image/png").bytes, png);
 }
 
 TEST(ClipboardX, AnEmptyClipboardComesBackEmpty) {
@@ -149,42 +110,35 @@ TEST(ClipboardX, AnEmptyClipboardComesBackEmpty) {
   const ClipboardBackup backup = ClipboardBackup::take(5000);
   EXPECT_TRUE(backup.items.empty());
 
-  pickedModel(samples::lines({"recognised"}))->writeClipboard();
+  writeRecognised();
   ASSERT_TRUE(paste("UTF8_STRING").ok);
   backup.restore();
-  EXPECT_FALSE(paste("UTF8_STRING").ok);  // not the recognised text
-  EXPECT_FALSE(paste("TARGETS").ok);
+  EXPECT_FALSE(paste("TARGETS").ok) << "not the recognised text";
 }
 
 TEST(ClipboardX, AHungOwnerNeitherFreezesTheInterfaceNorSurvivesUndo) {
   xowner::Owner hung({{"UTF8_STRING", "never delivered"}}, /*hung=*/true);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  EXPECT_TRUE(ClipboardBackup::take(100).items.empty());
+  EXPECT_LT(elapsed.elapsed(), 2000) << "the budget, not the owner, decides";
+
   int ticks = 0;
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
   ticker.start(10);
-  QElapsedTimer elapsed;
-  elapsed.start();
+  elapsed.restart();
   PendingBackup pending = PendingBackup::start();
   // Qt's own read would block this thread for 10 s; ours gives up in the background.
   ASSERT_TRUE(waitUntil([&] { return pending.ready(); }, 8000));
-  EXPECT_LT(elapsed.elapsed(), 8000);
-  EXPECT_GT(ticks, 10);  // the event loop ran all along
+  EXPECT_GT(ticks, 10) << "the event loop ran all along";
   EXPECT_GE(hung.requests(), 1);
   const ClipboardBackup backup = pending.wait(0);
   EXPECT_TRUE(backup.items.empty());
 
   // The result is written all the same; undo then leaves nothing rather than the result.
-  pickedModel(samples::lines({"recognised"}))->writeClipboard();
+  writeRecognised();
   EXPECT_EQ(paste("UTF8_STRING").bytes, "recognised");
   backup.restore();
   EXPECT_FALSE(paste("UTF8_STRING").ok);
-}
-
-TEST(ClipboardX, ABoundedWaitReturnsBeforeASlowOwnerAnswers) {
-  xowner::Owner hung({{"UTF8_STRING", "never delivered"}}, /*hung=*/true);
-  QElapsedTimer elapsed;
-  elapsed.start();
-  const ClipboardBackup backup = ClipboardBackup::take(100);
-  EXPECT_LT(elapsed.elapsed(), 2000);  // the budget, not the owner, decides
-  EXPECT_TRUE(backup.items.empty());
 }

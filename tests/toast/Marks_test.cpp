@@ -16,30 +16,33 @@
 #include "toast/ToastView.h"
 #include "ui/kit/Render.h"
 
-TEST(StampCheck, LandsWithASpringFromLargeAndClear) {
+TEST(StampCheck, LandsWithASpringFromLargeAndClearAndReplaysOnlyForANewStamp) {
   samples::SettingsScope scope;
   Appearance::setReduceMotionForced(false);
-  EXPECT_EQ(StampCheck::spring(0), 0);
   double peak = 0;
   for (double t = 0; t < 0.5; t += 0.005) peak = std::max(peak, double(StampCheck::spring(t)));
   EXPECT_GT(peak, 1.1) << "a short overshoot";
   EXPECT_LT(peak, 1.25);
   EXPECT_NEAR(StampCheck::spring(0.8), 1, 0.01);
 
-  double now = 50;
-  StampCheck stamp;
-  stamp.setClock([&] { return now; });
-  EXPECT_EQ(stamp.opacity(), 0) << "not landed before it lands";
-  stamp.land();
+  double now = 10;
+  ToastModel model;
+  ToastView view(model, {});
+  view.setClock([&] { return now; });
+  StampCheck& stamp = *view.stamp();
+  model.setResult(samples::withTable(samples::table(3, 2)));
+  model.newStamp();
   EXPECT_TRUE(stamp.animating());
   EXPECT_EQ(stamp.scale(), 1.6);
   EXPECT_EQ(stamp.opacity(), 0);
   now += 0.15;
   EXPECT_LT(stamp.scale(), 1.0) << "overshoots below its size";
   EXPECT_EQ(stamp.opacity(), 1);
-  now += 1;
+  now += 2;
   EXPECT_EQ(stamp.progress(), 1);
-  stamp.land();  // a new stamp starts over
+  model.setAsTable(true);
+  EXPECT_EQ(stamp.progress(), 1) << "a table toggle does not replay it";
+  model.newStamp();
   EXPECT_EQ(stamp.progress(), 0);
 }
 
@@ -49,13 +52,11 @@ TEST(StampCheck, ReducedMotionShowsTheEndStateAtOnce) {
   StampCheck stamp;
   stamp.land();
   EXPECT_FALSE(stamp.animating());
-  EXPECT_EQ(stamp.progress(), 1);
   EXPECT_EQ(stamp.scale(), 1);
   const QImage image = kit::renderWidget(&stamp);
   const QPoint centre(image.width() / 2, image.height() / 2 + 6);  // below the check's stroke
   EXPECT_EQ(QColor(image.pixel(centre)).name(), Ink::seal().name());
-  // The glow sits under the square: just below it, a faint seal tint.
-  EXPECT_GT(qAlpha(image.pixel(image.width() / 2, image.height() / 2 + 14)), 0);
+  EXPECT_GT(qAlpha(image.pixel(image.width() / 2, image.height() / 2 + 14)), 0) << "the glow under the square";
 
   MarchingFrame frame;
   frame.setClock([] { return 1.0; });
@@ -64,25 +65,7 @@ TEST(StampCheck, ReducedMotionShowsTheEndStateAtOnce) {
   EXPECT_EQ(frame.dashPhase(), 0);
 }
 
-TEST(StampCheck, ANewStampReplaysTheLandingAndATableToggleDoesNot) {
-  samples::SettingsScope scope;
-  Appearance::setReduceMotionForced(false);
-  double now = 10;
-  ToastModel model;
-  ToastView view(model, {});
-  view.setClock([&] { return now; });
-  model.setResult(samples::withTable(samples::table(3, 2)));
-  model.newStamp();
-  EXPECT_EQ(view.stamp()->progress(), 0);
-  now += 2;
-  EXPECT_EQ(view.stamp()->progress(), 1);
-  model.setAsTable(true);
-  EXPECT_EQ(view.stamp()->progress(), 1);
-  model.newStamp();
-  EXPECT_EQ(view.stamp()->progress(), 0);
-}
-
-TEST(MarchingFrame, DashesAdvanceTwentyTwoPixelsASecond) {
+TEST(MarchingFrame, DashesAdvanceTwentyTwoPixelsASecondWhileShown) {
   samples::SettingsScope scope;
   Appearance::setReduceMotionForced(false);
   double now = 1.0;
@@ -90,7 +73,7 @@ TEST(MarchingFrame, DashesAdvanceTwentyTwoPixelsASecond) {
   frame.setClock([&] { return now; });
   EXPECT_NEAR(frame.dashPhase(), -4, 1e-9);  // 22 mod 9
   now = 1.25;
-  EXPECT_NEAR(frame.dashPhase(), -(27.5 - 27), 1e-9);
+  EXPECT_NEAR(frame.dashPhase(), -0.5, 1e-9);  // 27.5 mod 9
   EXPECT_FALSE(frame.animating());
   frame.show();
   EXPECT_TRUE(frame.animating());
@@ -104,19 +87,14 @@ TEST(ToastButton, StrongIsFilledAtRestPlainOnlyWhenHoveredAndTitlesAreNeverCut) 
   strong.setStrong(true);
   ToastButton plain;
   plain.setTitle("Edit");
-  EXPECT_TRUE(strong.filled());
-  EXPECT_FALSE(plain.filled());
   auto fillAt = [](ToastButton& b) { return qAlpha(kit::renderWidget(&b).pixel(2, 12)); };
   EXPECT_GT(fillAt(strong), 0);
   EXPECT_EQ(fillAt(plain), 0);
   QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
   QCoreApplication::sendEvent(&plain, &enter);
-  EXPECT_TRUE(plain.filled());
   EXPECT_GT(fillAt(plain), 0);
   EXPECT_EQ(plain.focusPolicy(), Qt::NoFocus) << "a click must not take the keyboard";
 
-  // A long title widens the button rather than being cut.
   plain.setTitle("A considerably longer title than usual");
   EXPECT_EQ(plain.sizeHint(), QSize(int(std::ceil(Fonts::textWidth(plain.title(), 12, QFont::Normal))) + 16, 24));
-  EXPECT_GT(plain.sizeHint().width(), 200);
 }

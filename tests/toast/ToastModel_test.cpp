@@ -13,23 +13,10 @@
 
 namespace {
 
-using Kind = ToastModel::Kind;
-
 QStringList formats() { return QGuiApplication::clipboard()->mimeData()->formats(); }
 QByteArray clip(const QString& format) { return QGuiApplication::clipboard()->mimeData()->data(format); }
 
 }  // namespace
-
-TEST(ToastModel, StartsAsThePartSays) {
-  ToastModel m;
-  EXPECT_EQ(m.kind(), Kind::picked);
-  EXPECT_EQ(int(Kind::conflict), 5);
-  EXPECT_FALSE(m.stampID().isNull());
-  EXPECT_FALSE(m.busyCPU() || m.edited() || m.backup());
-  EXPECT_FALSE(m.asTable() || m.joined() || m.hovering() || m.editing());
-  EXPECT_EQ(m.copiedText(), "");
-  EXPECT_NE(ToastModel().stampID(), m.stampID());
-}
 
 TEST(ToastModel, TextPrecedenceEditThenTableThenJoinedThenLines) {
   samples::SettingsScope scope;
@@ -55,16 +42,9 @@ TEST(ToastModel, TextPrecedenceEditThenTableThenJoinedThenLines) {
   EXPECT_EQ(m.preview(), "mine") << "the edit wins over the table even in table mode";
   EXPECT_EQ(m.meta(), "Edited · 4 characters");
 
-  m.setEdited(QString());
-  EXPECT_EQ(m.meta(), "Edited · 0 characters");
-}
-
-TEST(ToastModel, TablePreviewOfOneRowHasNoLineBreak) {
-  ToastModel m;
-  m.setResult(samples::withTable(samples::table(1, 3)));
-  m.setAsTable(true);
-  EXPECT_EQ(m.preview(), "c0.0  \u00B7  c0.1  \u00B7  c0.2");
   // Table mode without a table falls back to the text.
+  m.setEdited(std::nullopt);
+  m.setJoined(false);
   m.setResult(samples::lines({"a", "b"}));
   EXPECT_EQ(m.preview(), "a\nb");
   EXPECT_EQ(m.copiedText(), "a\nb");
@@ -91,19 +71,12 @@ TEST(ToastModel, MetaCountsWhatAReaderSeesAndNamesTheCode) {
 
 TEST(ToastModel, WhatCountsAsALink) {
   EXPECT_EQ(ToastModel::openable("https://example.com/a?b=1"), QUrl("https://example.com/a?b=1"));
-  EXPECT_TRUE(ToastModel::openable("HTTPS://EXAMPLE.COM"));
-  EXPECT_TRUE(ToastModel::openable("\n\n  https://example.com  \n\n")) << "blank lines around one URL";
-  EXPECT_TRUE(ToastModel::openable("mailto:someone@example.com"));
-  EXPECT_TRUE(ToastModel::openable("tel:+4930123456"));
-  EXPECT_TRUE(ToastModel::openable("sms:+4930123456"));
-  EXPECT_TRUE(ToastModel::openable("facetime:someone@example.com"));
-  EXPECT_FALSE(ToastModel::openable("example.com")) << "a bare host is no link";
-  EXPECT_FALSE(ToastModel::openable("https://a.example\nhttps://b.example")) << "two URL lines";
-  EXPECT_FALSE(ToastModel::openable("ftp://example.com"));
-  EXPECT_FALSE(ToastModel::openable("file:///etc/passwd"));
-  EXPECT_FALSE(ToastModel::openable("javascript:alert(1)"));
-  EXPECT_FALSE(ToastModel::openable("Note: call me"));
-  EXPECT_FALSE(ToastModel::openable("   "));
+  for (const char* yes : {"HTTPS://EXAMPLE.COM", "\n\n  https://example.com  \n\n", "mailto:someone@example.com",
+                          "tel:+4930123456", "sms:+4930123456", "facetime:someone@example.com"})
+    EXPECT_TRUE(ToastModel::openable(yes)) << yes;
+  for (const char* no : {"example.com", "https://a.example\nhttps://b.example", "ftp://example.com",
+                         "file:///etc/passwd", "javascript:alert(1)", "Note: call me", "   "})
+    EXPECT_FALSE(ToastModel::openable(no)) << no;
 }
 
 TEST(ToastModel, LinkComesFromTheFirstOpenableCodeThenTheText) {
@@ -122,12 +95,13 @@ TEST(ToastModel, LinkComesFromTheFirstOpenableCodeThenTheText) {
 
 TEST(ToastModel, ChangesAreAnnouncedOnlyWhenSomethingChanged) {
   ToastModel m;
+  EXPECT_NE(ToastModel().stampID(), m.stampID());
   int changes = 0;
   QObject::connect(&m, &ToastModel::changed, [&] { ++changes; });
-  m.setKind(Kind::picked);
+  m.setKind(ToastModel::Kind::picked);
   m.setJoined(false);
   EXPECT_EQ(changes, 0);
-  m.setKind(Kind::working);
+  m.setKind(ToastModel::Kind::working);
   m.setBusyCPU(80);
   m.setDraft("x");
   m.newStamp();
@@ -144,7 +118,6 @@ TEST(ToastModel, WritesTextOrTheTableAsOneItemAndNothingElse) {
 
   m.setAsTable(true);
   m.writeClipboard();
-  EXPECT_TRUE(formats().contains("text/html"));
   EXPECT_EQ(clip("text/plain"), t.tsv().toUtf8());
   EXPECT_EQ(clip("text/html"), t.html().toUtf8());
 
