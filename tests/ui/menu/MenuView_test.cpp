@@ -1,3 +1,5 @@
+// The status menu's panel offscreen: the width rule, fast mode, light and
+// dark, mirroring, pages and the relayout requests, and open at login.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -52,37 +54,35 @@ struct Menu {
   // The plate's width as drawn: the run of opaque pixels across its middle.
   qreal drawnPlateWidth() {
     const QImage img = render();
-    const int y = img.height() / 2;
     int left = -1, right = -1;
     for (int x = 0; x < img.width(); ++x) {
-      if (qAlpha(img.pixel(x, y)) == 255) {
-        if (left < 0) left = x;
-        right = x;
-      }
+      if (qAlpha(img.pixel(x, img.height() / 2)) < 255) continue;
+      if (left < 0) left = x;
+      right = x;
     }
     return (right - left + 1) / probe::kDpr;
   }
-  QPointF centreOf(QWidget* w) const { return w->mapTo(&view, QRectF(w->rect()).center()); }
+  // A point of the tables row's check box, clear of its border and tick.
+  QPointF tablesBox() { return part<ToggleRow>("tables")->check()->mapTo(&view, QPointF(25.5, 17.5)); }
 };
-
-QByteArray catalogue(const QJsonObject& texts) { return QJsonDocument(texts).toJson(); }
 
 }  // namespace
 
 TEST(MenuWidth, ClampsBetweenShortAndLongTextsAndLanguagePagesAre232) {
   testenv::FakeBundle bundle;
-  bundle.writeCatalog("de", catalogue({{"_name", "Deutsch"},
-                                       {"joinLines", "Zeilen zu einem einzigen langen Absatz zusammenfügen, bitte"}}));
-  bundle.writeCatalog("nl", catalogue({{"_name", "N"}, {"appName", "t"}, {"tagline", "t"}, {"pick", "P"},
-                                       {"change", "c"}, {"openAtLogin", "o"}, {"joinLines", "j"}, {"tables", "t"},
-                                       {"reports", "r"}, {"language", "l"}, {"ocrMode", "m"}, {"modeFast", "f"},
-                                       {"modeAccurate", "a"}, {"about", "a"}, {"quit", "q"}}));
+  bundle.writeCatalog("de", QJsonDocument(QJsonObject{{"_name", "Deutsch"},
+                                                      {"joinLines", "Zeilen zu einem einzigen langen Absatz zusammenfügen, bitte"}})
+                                .toJson());
+  QJsonObject tiny{{"_name", "N"}};
+  for (const char* key : {"appName", "tagline", "pick", "change", "openAtLogin", "joinLines", "tables", "reports",
+                          "language", "ocrMode", "modeFast", "modeAccurate", "about", "quit"})
+    tiny[key] = "x";
+  bundle.writeCatalog("nl", QJsonDocument(tiny).toJson());
   bundle.reload();
   Menu m;
   const qreal english = m.drawnPlateWidth();
   EXPECT_GT(english, 220);
   EXPECT_LT(english, 320);
-
   m.s.setLanguage(Lang("de"));
   EXPECT_EQ(m.drawnPlateWidth(), 320);
   m.s.setLanguage(Lang("nl"));
@@ -94,8 +94,6 @@ TEST(MenuWidth, ClampsBetweenShortAndLongTextsAndLanguagePagesAre232) {
   const qreal wide = m.drawnPlateWidth();
   EXPECT_GT(wide, english);
   EXPECT_LE(wide, 320);
-  const auto* shortcut = m.part<PickRow>("pick")->shortcutButton();
-  EXPECT_GE(shortcut->mapTo(&m.view, QPoint(0, 0)).x(), MenuView::kOuter + MenuView::kInset + 60);
 
   m.state.setPage(MenuState::Page::language);
   EXPECT_EQ(m.drawnPlateWidth(), 232);
@@ -106,102 +104,69 @@ TEST(MenuWidth, ClampsBetweenShortAndLongTextsAndLanguagePagesAre232) {
 
 TEST(MenuView, FastModeDimsTheTablesRowWhichThenIgnoresClicks) {
   Menu m;
-  auto* tables = m.part<ToggleRow>("tables");
-  QImage img = m.render();
-  // Inside the box's fill, clear of its border and tick.
-  const QPointF box = tables->check()->mapTo(&m.view, QPointF(23 + 2.5, 7.5 + 10));
-  EXPECT_TRUE(near(at(img, box), Ink::seal()));
-
-  probe::click(m.part<ModeRow>("mode")->fastChip());
+  const QImage before = m.render();  // lays the rows out
+  EXPECT_TRUE(near(at(before, m.tablesBox()), Ink::seal()));
+  auto* mode = m.part<ModeRow>("mode");
+  probe::click(mode->fastChip());
   EXPECT_TRUE(m.s.fastMode());
-  EXPECT_EQ(m.ran, QStringList{"warmUp"});
-  img = m.render();
-  EXPECT_TRUE(near(at(img, box), probe::blend(Ink::seal(), Ink::panel(), 0.45), 3)) << at(img, box);
-  probe::click(tables->check());
-  EXPECT_TRUE(m.s.tables());  // nothing changed
+  EXPECT_TRUE(near(at(m.render(), m.tablesBox()), probe::blend(Ink::seal(), Ink::panel(), 0.45), 3));
+  probe::click(m.part<ToggleRow>("tables")->check());
+  EXPECT_TRUE(m.s.tables()) << "nothing changed";
 
-  probe::click(m.part<ModeRow>("mode")->fastChip());  // again: stored and warmed up again
+  probe::click(mode->fastChip());  // again: stored and warmed up again
   EXPECT_EQ(m.ran, (QStringList{"warmUp", "warmUp"}));
-  probe::click(m.part<ModeRow>("mode")->accurateChip());
+  probe::click(mode->accurateChip());
   EXPECT_FALSE(m.s.fastMode());
   EXPECT_EQ(m.ran.size(), 2);
-  img = m.render();
-  EXPECT_TRUE(near(at(img, box), Ink::seal()));
-  probe::click(tables->check());
+  EXPECT_TRUE(near(at(m.render(), m.tablesBox()), Ink::seal()));
+  probe::click(m.part<ToggleRow>("tables")->check());
   EXPECT_FALSE(m.s.tables());
 }
 
-TEST(MenuView, PlateFollowsLightAndDark) {
+TEST(MenuView, PlateAndRowsFollowLightAndDark) {
   Menu m;
-  const QPointF blank(MenuView::kOuter + 3, m.view.sizeHint().height() / 2.0);
   Appearance::setForced(false);
-  EXPECT_TRUE(near(at(m.render(), blank), Ink::panel(false), 1));
+  const QImage light = m.render();
+  const QPointF blank(MenuView::kOuter + 3, m.view.sizeHint().height() / 2.0);
+  const QPointF pick = m.part("pick")->mapTo(&m.view, QRectF(m.part("pick")->rect()).center()) - QPointF(40, 10);
+  EXPECT_TRUE(near(at(light, blank), Ink::panel(false), 1));
   Appearance::setForced(true);
   const QImage dark = m.render();
   EXPECT_TRUE(near(at(dark, blank), Ink::panel(true), 1));
-  // Rows repaint in the dark inks too: the pick row's fill over the dark panel.
-  const QPointF pick = m.centreOf(m.part("pick")) - QPointF(40, 10);
-  EXPECT_TRUE(near(at(dark, pick), probe::blend(QColor(Ink::fill(true).rgb()), Ink::panel(true), Ink::fill(true).alphaF()), 3));
+  const QColor fill = Ink::fill(true);
+  EXPECT_TRUE(near(at(dark, pick), probe::blend(QColor(fill.rgb()), Ink::panel(true), fill.alphaF()), 3));
   Appearance::setForced(std::nullopt);
 }
 
 TEST(MenuView, ArabicMirrorsRowsButNotCapsOrCheckFigures) {
   Menu m;
-  auto* tables = m.part<ToggleRow>("tables");
   auto* shortcut = m.part<PickRow>("pick")->shortcutButton();
   const QImage ltr = m.render();
-  const QPointF boxLtr = tables->check()->mapTo(&m.view, QPointF(36 - 13, 7.5));
+  const QPointF boxLtr = m.part<ToggleRow>("tables")->check()->mapTo(&m.view, QPointF(23, 7.5));
   const qreal capsW = kit::keycap::rowWidth(m.s.shortcut().caps());
   const QPointF capsLtr = shortcut->mapTo(&m.view, QPointF(shortcut->width() - 8 - capsW, 8));
 
   m.s.setLanguage(Lang("ar"));
   EXPECT_EQ(m.view.layoutDirection(), Qt::RightToLeft);
   const QImage rtl = m.render();
-  tables = m.part<ToggleRow>("tables");
-  const QPointF boxRtl = tables->check()->mapTo(&m.view, QPointF(0, 7.5));
-  EXPECT_LT(boxRtl.x(), m.view.width() / 2);  // the box went to the left
+  const QPointF boxRtl = m.part<ToggleRow>("tables")->check()->mapTo(&m.view, QPointF(0, 7.5));
+  EXPECT_LT(boxRtl.x(), m.view.width() / 2) << "the box went to the left";
   EXPECT_GT(boxLtr.x(), m.view.width() / 2);
   EXPECT_EQ(probe::crop(rtl, {boxRtl, QSizeF(13, 13)}), probe::crop(ltr, {boxLtr, QSizeF(13, 13)}));
-
   const QPointF capsRtl = shortcut->mapTo(&m.view, QPointF(8, 8));
   EXPECT_LT(capsRtl.x(), m.view.width() / 2);
   EXPECT_EQ(probe::crop(rtl, {capsRtl, QSizeF(capsW, 16)}), probe::crop(ltr, {capsLtr, QSizeF(capsW, 16)}));
   for (auto* heading : m.view.page()->findChildren<SectionHeader*>()) EXPECT_EQ(heading->letterSpacing(), 0);
 
-  // The pages follow: the OCR page's back chevron and rows are mirrored too.
-  m.state.setPage(MenuState::Page::language);
+  m.state.setPage(MenuState::Page::language);  // the pages follow
   m.settle();
-  auto* manual = m.part<QWidget>("manual");
-  EXPECT_EQ(manual->layoutDirection(), Qt::RightToLeft);
+  EXPECT_EQ(m.part("manual")->layoutDirection(), Qt::RightToLeft);
 }
 
-TEST(MenuView, PagesSwitchAndEachSwitchAsksForOneRelayout) {
+TEST(MenuView, EachPageSwitchAndSizeChangeAsksForOneRelayout) {
   Menu m;
   m.settle();
-  EXPECT_EQ(m.relayouts, 0);  // nothing for the initial state
-  probe::click(m.part("language"));
-  EXPECT_EQ(m.state.page(), MenuState::Page::language);
-  m.settle();
-  EXPECT_EQ(m.relayouts, 1);
-  ASSERT_TRUE(qobject_cast<LanguagePage*>(m.view.page()));
-
-  probe::click(m.part("uiLanguage"));
-  m.settle();
-  ASSERT_TRUE(qobject_cast<UILanguagePage*>(m.view.page()));
-  EXPECT_EQ(m.relayouts, 2);
-  probe::click(m.part("back"));
-  m.settle();
-  EXPECT_EQ(m.state.page(), MenuState::Page::language);
-  probe::click(m.part("back"));
-  m.settle();
-  EXPECT_EQ(m.state.page(), MenuState::Page::main);
-  EXPECT_EQ(m.relayouts, 4);
-  ASSERT_TRUE(qobject_cast<MainPage*>(m.view.page()));
-}
-
-TEST(MenuView, RelayoutFollowsSizeChangesAndTheWatchedPreferences) {
-  Menu m;
-  m.settle();
+  EXPECT_EQ(m.relayouts, 0) << "nothing for the initial state";
   m.s.setJoinLines(true);  // no change of size
   m.settle();
   EXPECT_EQ(m.relayouts, 0);
@@ -211,27 +176,36 @@ TEST(MenuView, RelayoutFollowsSizeChangesAndTheWatchedPreferences) {
   m.settle();
   EXPECT_EQ(m.relayouts, 1);
   EXPECT_GT(m.view.sizeHint().height(), before);
-  m.s.setShortcutNote(std::nullopt);
-  m.settle();
-  EXPECT_EQ(m.relayouts, 2);
-
   // Watched preferences ask even when the size stays; several in one turn ask once.
+  m.s.setShortcutNote(std::nullopt);
   m.s.setFastMode(true);
   m.s.setFastMode(false);
   m.s.setLanguage(Lang("de"));
   m.settle();
-  EXPECT_EQ(m.relayouts, 3);
+  EXPECT_EQ(m.relayouts, 2);
 
-  m.state.setPage(MenuState::Page::language);
+  probe::click(m.part("language"));
   m.settle();
-  const int auto_ = m.view.sizeHint().height();
+  ASSERT_TRUE(qobject_cast<LanguagePage*>(m.view.page()));
+  EXPECT_EQ(m.relayouts, 3);
+  const int automatic = m.view.sizeHint().height();
   m.s.setOcrManual(true);
   m.settle();
-  EXPECT_EQ(m.relayouts, 5);
-  EXPECT_GT(m.view.sizeHint().height(), auto_ + 100);  // the language list came in
+  EXPECT_EQ(m.relayouts, 4);
+  EXPECT_GT(m.view.sizeHint().height(), automatic + 100) << "the language list came in";
+
+  probe::click(m.part("uiLanguage"));
+  m.settle();
+  ASSERT_TRUE(qobject_cast<UILanguagePage*>(m.view.page()));
+  probe::click(m.part("back"));
+  m.settle();
+  probe::click(m.part("back"));
+  m.settle();
+  ASSERT_TRUE(qobject_cast<MainPage*>(m.view.page()));
+  EXPECT_EQ(m.relayouts, 7);
 }
 
-TEST(MenuView, RowsRunTheirActions) {
+TEST(MenuView, RowsRunTheirActionsAndTheHostFitsTheView) {
   Menu m;
   m.render();
   probe::click(m.part<PickRow>("pick")->pickButton());
@@ -241,21 +215,31 @@ TEST(MenuView, RowsRunTheirActions) {
   QKeyEvent ctrlQ(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier);
   QApplication::sendEvent(&m.view, &ctrlQ);
   EXPECT_EQ(m.ran, (QStringList{"capture", "record", "about", "quit", "quit"}));
+
+  QWidget host;
+  m.view.setParent(&host);
+  const QSize fitted = fitToContent(&host, &m.view);
+  EXPECT_EQ(fitted, m.view.sizeHint());
+  EXPECT_EQ(host.size(), fitted);
+  m.s.setRecording(true);  // the record hint adds a line
+  EXPECT_GT(fitToContent(&host, &m.view).height(), fitted.height());
+  EXPECT_EQ(m.view.plateShape().boundingRect(), QRectF(m.view.rect()).adjusted(18, 18, -18, -18));
+  m.s.setRecording(false);
+  m.view.setParent(nullptr);
 }
 
 TEST(MenuView, OpenAtLoginWritesTheAutostartEntryAndSpringsBackWhenRefused) {
   const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-  ASSERT_TRUE(config.contains("tarvok-test"));  // never the user's real folder
+  ASSERT_TRUE(config.contains("tarvok-test")) << "never the user's real folder";
+  const QString entry = config + "/autostart/tarvok.desktop";
   Menu m;
   auto* login = m.part<ToggleRow>("openAtLogin");
   EXPECT_FALSE(m.view.login());
   probe::click(login->check());
-  EXPECT_TRUE(m.view.login());
-  EXPECT_TRUE(login->check()->isOn());
-  EXPECT_TRUE(QFile::exists(config + "/autostart/tarvok.desktop"));
+  EXPECT_TRUE(m.view.login() && login->check()->isOn());
+  EXPECT_TRUE(QFile::exists(entry));
   probe::click(login->check());
-  EXPECT_FALSE(m.view.login());
-  EXPECT_FALSE(QFile::exists(config + "/autostart/tarvok.desktop"));
+  EXPECT_FALSE(QFile::exists(entry));
 
   // A file where the autostart folder should be: the entry cannot be written.
   QDir(config + "/autostart").removeRecursively();
@@ -265,26 +249,9 @@ TEST(MenuView, OpenAtLoginWritesTheAutostartEntryAndSpringsBackWhenRefused) {
   probe::click(login->check());
   EXPECT_FALSE(m.view.login());
   EXPECT_FALSE(login->check()->isOn());
-  const QImage img = m.render();
-  EXPECT_TRUE(near(at(img, login->check()->mapTo(&m.view, QPointF(36 - 6.5, 14))), Ink::panel(), 2));
+  EXPECT_TRUE(near(at(m.render(), login->check()->mapTo(&m.view, QPointF(29.5, 14))), Ink::panel(), 2));
 
-  // A view built later reads the real state.
   QFile::remove(config + "/autostart");
   ASSERT_TRUE(LoginItem::setEnabled(true));
-  Menu again;
-  EXPECT_TRUE(again.view.login());
-}
-
-TEST(MenuView, FitToContentSizesTheHostAroundTheView) {
-  Menu m;
-  QWidget host;
-  m.view.setParent(&host);
-  const QSize fitted = fitToContent(&host, &m.view);
-  EXPECT_EQ(fitted, m.view.sizeHint());
-  EXPECT_EQ(host.size(), fitted);
-  EXPECT_EQ(m.view.geometry(), QRect(QPoint(0, 0), fitted));
-  m.s.setRecording(true);  // the record hint adds a line
-  EXPECT_GT(fitToContent(&host, &m.view).height(), fitted.height());
-  EXPECT_EQ(m.view.plateShape().boundingRect(), QRectF(m.view.rect()).adjusted(18, 18, -18, -18));
-  m.view.setParent(nullptr);
+  EXPECT_TRUE(Menu().view.login()) << "a view built later reads the real state";
 }
