@@ -1,71 +1,56 @@
 // tarvok: turns any part of the screen into text.
 #include <QApplication>
 #include <QLoggingCategory>
-#include <QSystemTrayIcon>
+#include <QStringList>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 
+#include "app/AppDelegate.h"
 #include "app/Environment.h"
-#include "core/Fonts.h"
-#include "core/Glyph.h"
-#include "core/HotKeyCenter.h"
-#include "core/Settings.h"
-#include "core/Strings.h"
-#include "platform/Appearance.h"
-
-Q_LOGGING_CATEGORY(lcApp, "tarvok.app", QtInfoMsg)
-
-namespace {
-
-const char* const kUsage =
-    "Usage: tarvok [-h]\n"
-    "\n"
-    "Starts tarvok in the tray. Press the shortcut (Ctrl+Shift+2 by default)\n"
-    "anywhere to read the text of a part of the screen.\n"
-    "\n"
-    "  -h, --help   print this help and exit\n";
-
-bool hasArg(int argc, char** argv, const char* name) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], name) == 0) return true;
-  }
-  return false;
-}
-
-}  // namespace
+#include "app/Signals.h"
+#include "app/SingleInstance.h"
+#include "app/Switches.h"
+#include "platform/Relaunch.h"
 
 int main(int argc, char** argv) {
   Environment::ensureThreadLimit(argv);
-  const bool help = hasArg(argc, argv, "-h") || hasArg(argc, argv, "--help");
-  if (help) {
-    std::fputs(kUsage, stdout);
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  const switches::Choice choice = switches::parse(args);
+  if (choice.mode == switches::Mode::help) {
+    std::fputs(switches::usage().toUtf8().constData(), stdout);
     return 0;
   }
+  const bool console = switches::isConsole(choice.mode);
+  Environment::preferOffscreenForConsole(console);
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tarvok"));
   QApplication::setQuitOnLastWindowClosed(false);
-  Fonts::registerAll();
 
-  Settings& settings = Settings::shared();
-  QSystemTrayIcon tray;
-  const auto refreshIcon = [&tray] { tray.setIcon(glyphIcon(Glyph::idle, Appearance::isDark())); };
-  refreshIcon();
-  QObject::connect(&Appearance::notifier(), &Appearance::Notifier::changed, &tray, refreshIcon);
-  tray.setToolTip(L::table(settings.language()).appName);
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-    qCWarning(lcApp) << "no system tray found; the shortcut still works";
+  // One copy per user and display; the console modes run beside it.
+  SingleInstance instance(SingleInstance::defaultName(), SingleInstance::defaultDir());
+  if (!console) {
+    // A relaunch starts us while the copy that started us still runs.
+    if (const qint64 from = qEnvironmentVariableIntValue(Relaunch::kRelaunchedFrom); from > 0) {
+      SingleInstance::waitForExit(from, 5000);
+      qunsetenv(Relaunch::kRelaunchedFrom);
+    }
+    switch (instance.claim()) {
+      case SingleInstance::Role::first:
+        break;
+      case SingleInstance::Role::handedOver:
+        return 0;
+      case SingleInstance::Role::failed:
+        std::fputs("tarvok: another copy is running but does not answer\n", stderr);
+        return 1;
+    }
   }
-  tray.show();
 
-  HotKeyCenter hotKey;
-  hotKey.onPress = [] { qCInfo(lcApp) << "shortcut pressed"; };
-  const Shortcut shortcut = settings.shortcut();
-  if (hotKey.registerShortcut(shortcut)) {
-    qCInfo(lcApp).noquote() << "shortcut" << shortcut.caps().join(QLatin1Char('+')) << "registered";
-  } else {
-    qCWarning(lcApp).noquote() << "shortcut" << shortcut.caps().join(QLatin1Char('+'))
-                               << "is taken by another program";
-  }
+  AppDelegate delegate;
+  instance.onReopen = [&delegate] { delegate.reopen(); };
+  Signals stop;
+  stop.install([](int) { QCoreApplication::quit(); });
+  delegate.launch(choice);
   return app.exec();
 }

@@ -1,0 +1,179 @@
+#include "app/CaptureRoad.h"
+
+#include <QLoggingCategory>
+#include <QPointer>
+
+#include "capture/CaptureController.h"
+#include "capture/OverlayWindow.h"
+#include "capture/SelectionMarker.h"
+#include "core/CPUMeter.h"
+#include "core/Settings.h"
+#include "toast/ToastController.h"
+#include "ui/onboarding/OnboardingController.h"
+
+Q_LOGGING_CATEGORY(lcRoad, "tarvok.app.road", QtInfoMsg)
+
+namespace {
+constexpr int kGlyphBackToIdleMs = 1000;
+constexpr int kBackupPollMs = 20;
+}  // namespace
+
+CaptureRoad::CaptureRoad(Parts parts, Hooks hooks, road::Engines engines, QObject* parent)
+    : QObject(parent), parts_(parts), hooks_(std::move(hooks)), runner_(std::move(engines)) {
+  captureStart_.start();
+}
+
+void CaptureRoad::install() {
+  QPointer<CaptureRoad> self(this);
+  parts_.capture.onPicked = [self](const QImage& image, const QRectF& rect) {
+    if (self) self->picked(image, rect);
+  };
+  parts_.toast.onRetryAccurate = [self] {
+    if (self) self->retryAccurate();
+  };
+  parts_.toast.onSameSpot = [self] {
+    if (self) {
+      self->sameSpot();
+    } else {
+      Reporting::signal(QStringLiteral("toast.sameSpot"));
+    }
+  };
+  parts_.capture.onCancel = [self] {
+    if (self) self->cancelled();
+  };
+  parts_.capture.onError = [self](CaptureError error) {
+    if (self) self->failed(error);
+  };
+}
+
+QString CaptureRoad::modeWord() {
+  return Settings::shared().fastMode() ? QStringLiteral("fast") : QStringLiteral("accurate");
+}
+
+void CaptureRoad::startCapture() {
+  // An open overlay keeps the baseline of the capture that opened it.
+  if (!parts_.capture.isActive()) parts_.cpu.mark();
+  const std::optional<uint32_t> returnTo = hooks_.handOverMenu ? hooks_.handOverMenu() : std::nullopt;
+  parts_.marker.dismiss(false, 0);
+  glyph(Glyph::picking);
+  Reporting::signal(QStringLiteral("capture.started"), {{QStringLiteral("mode"), modeWord()}});
+  parts_.capture.start(returnTo);
+}
+
+void CaptureRoad::picked(const QImage& image, const QRectF& rect) {
+  captureStart_.restart();
+  lastPicked_ = LastPicked{image, rect};
+  parts_.marker.show(rect);
+  parts_.toast.show(ToastController::Kind::working, std::nullopt, std::nullopt, parts_.cpu.busyPercent());
+  recognize(image);
+}
+
+void CaptureRoad::recognize(const QImage& image) {
+  const uint64_t sequence = ++sequence_;
+  // The clipboard is read now, in the background: an owner that is slow to
+  // answer must not hold up the result.
+  backup_ = PendingBackup::start();
+  road::Request request = road::requestFor(image, Settings::shared());
+  qCDebug(lcRoad) << "recognition" << sequence << (request.fast ? "fast" : "accurate") << request.languages;
+  QPointer<CaptureRoad> self(this);
+  runner_.start(sequence, std::move(request), [self](uint64_t n, const Recognized& result) {
+    if (self) self->deliver(n, result);
+  });
+}
+
+void CaptureRoad::deliver(uint64_t sequence, const Recognized& result) {
+  if (sequence != sequence_) {
+    qCDebug(lcRoad) << "recognition" << sequence << "dropped: a newer one was started";
+    return;
+  }
+  const bool found = !result.text().isEmpty();
+  parts_.marker.finish(found);
+  if (!found) {
+    Reporting::signal(QStringLiteral("capture.empty"), {{QStringLiteral("mode"), modeWord()}});
+    glyph(Glyph::idle);
+    parts_.toast.show(ToastController::Kind::empty);
+    return;
+  }
+  const double seconds = double(captureStart_.nsecsElapsed()) / 1e9;
+  Reporting::signal(QStringLiteral("capture.done"), doneParameters(result, modeWord(), seconds));
+
+  std::optional<ClipboardBackup> backup;
+  const bool backupReady = backup_ && backup_->ready();
+  if (backupReady) backup = backup_->wait(0);
+  parts_.toast.show(ToastController::Kind::picked, result, std::move(backup));
+  if (!backupReady) attachLateBackup(sequence);
+
+  glyph(Glyph::picked);
+  QPointer<CaptureRoad> self(this);
+  QTimer::singleShot(kGlyphBackToIdleMs, this, [self] {
+    if (self && !self->parts_.capture.isActive()) self->glyph(Glyph::idle);
+  });
+}
+
+// The result is on the clipboard already; the copy of what was there before
+// joins the toast once its owner has answered, so that undo can restore it.
+void CaptureRoad::attachLateBackup(uint64_t sequence) {
+  if (!backup_) return;
+  auto* poll = new QTimer(this);
+  poll->setInterval(kBackupPollMs);
+  auto waited = std::make_shared<QElapsedTimer>();
+  waited->start();
+  connect(poll, &QTimer::timeout, this, [this, poll, waited, sequence] {
+    const bool current = sequence == sequence_ && backup_ && parts_.toast.model().kind() == ToastController::Kind::picked;
+    if (!current) {
+      poll->deleteLater();
+      return;
+    }
+    if (!backup_->ready() && waited->elapsed() < kBackupLateMs) return;
+    // Not ready by now counts as an empty clipboard: undo then clears it.
+    parts_.toast.model().setBackup(backup_->wait(0));
+    poll->deleteLater();
+  });
+  poll->start();
+}
+
+reporting::Params CaptureRoad::doneParameters(const Recognized& result, const QString& mode, double seconds) {
+  bool anyQR = false;
+  for (const Code& c : result.codes) anyQR = anyQR || c.isQR;
+  const QString code = anyQR ? QStringLiteral("qr") : result.codes.empty() ? QStringLiteral("no") : QStringLiteral("bar");
+  return {{QStringLiteral("mode"), mode},
+          {QStringLiteral("lines"), Reporting::bucket(static_cast<long long>(result.lines.size()))},
+          {QStringLiteral("chars"), Reporting::bucket(text::graphemeCount(result.text()))},
+          {QStringLiteral("table"), result.table ? QStringLiteral("yes") : QStringLiteral("no")},
+          {QStringLiteral("code"), code},
+          {QStringLiteral("seconds"), Reporting::seconds(seconds)}};
+}
+
+void CaptureRoad::cancelled() {
+  glyph(Glyph::idle);
+  Reporting::signal(QStringLiteral("capture.cancelled"));
+}
+
+void CaptureRoad::failed(CaptureError error) {
+  glyph(Glyph::idle);
+  Reporting::error(QStringLiteral("capture.failed"), {{QStringLiteral("reason"), reasonOf(error)}});
+  // Without a screen there is nothing to show a window on, and the guide to
+  // screen access would point at the wrong cause.
+  if (error == CaptureError::noDisplay) return;
+  parts_.onboarding.show();
+  if (!askedPermission_) {
+    askedPermission_ = true;
+    if (hooks_.requestScreenAccess) hooks_.requestScreenAccess();
+  }
+}
+
+void CaptureRoad::retryAccurate() {
+  if (!lastPicked_) return;
+  Settings::shared().setFastMode(false);
+  Reporting::signal(QStringLiteral("toast.retryAccurate"));
+  captureStart_.restart();
+  parts_.marker.show(lastPicked_->rect);
+  parts_.toast.show(ToastController::Kind::working, std::nullopt, std::nullopt, parts_.cpu.busyPercent());
+  recognize(lastPicked_->image);
+}
+
+void CaptureRoad::sameSpot() {
+  Reporting::signal(QStringLiteral("toast.sameSpot"));
+  glyph(Glyph::picking);
+  parts_.capture.repeatLast();
+}

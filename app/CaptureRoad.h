@@ -1,0 +1,96 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QImage>
+#include <QObject>
+#include <QRectF>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "app/RecognitionRunner.h"
+#include "capture/CaptureError.h"
+#include "core/Glyph.h"
+#include "core/Reporting.h"
+#include "toast/ClipboardBackup.h"
+
+class CaptureController;
+class CPUMeter;
+class OnboardingController;
+class SelectionMarker;
+class ToastController;
+
+// The road of one capture, from the request (hot key, menu, onboarding) to
+// the text on the clipboard with the toast: the CPU baseline, the menu
+// hand-over, the glyph, the marker, recognition off the GUI thread, delivery
+// with the clipboard backup, and the toast's retry and same-spot requests.
+//
+// Each recognition gets a number; only the newest one started may deliver.
+// An older one that finishes later (or earlier, while a newer pick is being
+// read) changes nothing: no clipboard write, no backup, no marker change.
+class CaptureRoad : public QObject {
+  Q_OBJECT
+ public:
+  struct Parts {
+    CaptureController& capture;
+    ToastController& toast;
+    SelectionMarker& marker;
+    CPUMeter& cpu;
+    OnboardingController& onboarding;
+  };
+  struct Hooks {
+    // Shows a state of the tray glyph.
+    std::function<void(Glyph)> glyph;
+    // Closes the menu without giving the focus back; answers the window that
+    // was in front before the menu opened (none when it was closed).
+    std::function<std::optional<uint32_t>()> handOverMenu;
+    // Asks the system for screen access (at most once per run).
+    std::function<void()> requestScreenAccess;
+  };
+  struct LastPicked {
+    QImage image;
+    QRectF rect;  // global space
+  };
+
+  CaptureRoad(Parts parts, Hooks hooks, road::Engines engines = road::realEngines(), QObject* parent = nullptr);
+
+  // Installs the road's handlers on the capture controller and the toast.
+  void install();
+
+  void startCapture();
+  void picked(const QImage& image, const QRectF& rect);
+  void recognize(const QImage& image);
+  void deliver(uint64_t sequence, const Recognized& result);
+  void cancelled();
+  void failed(CaptureError error);
+  void retryAccurate();
+  void sameSpot();
+
+  // The parameters of "capture.done".
+  static reporting::Params doneParameters(const Recognized& result, const QString& mode, double seconds);
+  static QString modeWord();
+
+  uint64_t sequence() const { return sequence_; }
+  const std::optional<LastPicked>& lastPicked() const { return lastPicked_; }
+  bool askedPermission() const { return askedPermission_; }
+  bool recognizing() const { return runner_.busy(); }
+
+  // How long delivery waits for the clipboard backup after the result is
+  // shown before the undo gives up on it.
+  static constexpr int kBackupLateMs = 1000;
+
+ private:
+  void glyph(Glyph g) {
+    if (hooks_.glyph) hooks_.glyph(g);
+  }
+  void attachLateBackup(uint64_t sequence);
+
+  Parts parts_;
+  Hooks hooks_;
+  RecognitionRunner runner_;
+  uint64_t sequence_ = 0;
+  std::optional<PendingBackup> backup_;  // of the newest recognition
+  std::optional<LastPicked> lastPicked_;
+  QElapsedTimer captureStart_;
+  bool askedPermission_ = false;
+};

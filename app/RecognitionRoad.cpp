@@ -1,0 +1,60 @@
+#include "app/RecognitionRoad.h"
+
+#include <future>
+
+#include "recognition/LiveText.h"
+#include "core/Settings.h"
+#include "recognition/Recognizer.h"
+#include "ui/language/OCRChoice.h"
+
+namespace road {
+
+const Engines& realEngines() {
+  static const Engines engines{
+      [](const QImage& image, const QStringList& prefer, bool fallback) {
+        return Recognizer::recognize(image, prefer, fallback);
+      },
+      [](const QImage& image) { return LiveText::read(image); },
+      [](const QImage& image, bool thorough, double budget) { return Recognizer::codes(image, thorough, budget); },
+      [](const Recognized& result, const std::vector<Code>& codes) { return Recognizer::merge(result, codes); }};
+  return engines;
+}
+
+Request requestFor(const QImage& image, const Settings& settings) {
+  Request r;
+  r.image = image;
+  const Lang language = settings.language();
+  const std::optional<QString> ui = language.isAuto() ? std::nullopt : std::optional<QString>(language.rawValue());
+  r.languages = OCRChoice::preferred(settings.ocrManual(), settings.ocrLanguages(), ui);
+  r.fallback = settings.ocrManual() ? settings.ocrFallback() : true;
+  r.fast = settings.fastMode();
+  return r;
+}
+
+bool wantsThoroughPass(const std::vector<Code>& quick, const Recognized& text) {
+  return quick.empty() && text::visibleCount(text.text()) < kThoroughBelow;
+}
+
+Recognized readText(const Request& request, const Engines& engines) {
+  if (request.fast) {
+    if (auto lines = engines.fast(request.image)) return *lines;
+    return engines.accurate(request.image, request.languages, request.fallback);
+  }
+  Recognized result = engines.accurate(request.image, request.languages, request.fallback);
+  if (result.text().isEmpty()) {
+    if (auto lines = engines.fast(request.image)) result = *lines;
+  }
+  return result;
+}
+
+Recognized run(const Request& request, const Engines& engines) {
+  // The quick pass overlaps the text: a capture pays for the slower of the two.
+  std::future<std::vector<Code>> quick =
+      std::async(std::launch::async, [&] { return engines.codes(request.image, false, kThoroughBudget); });
+  const Recognized text = readText(request, engines);
+  std::vector<Code> codes = quick.get();
+  if (wantsThoroughPass(codes, text)) codes = engines.codes(request.image, true, kThoroughBudget);
+  return engines.merge(text, codes);
+}
+
+}  // namespace road

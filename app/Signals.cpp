@@ -1,0 +1,45 @@
+#include "app/Signals.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <cerrno>
+
+namespace {
+
+int pipeFds[2] = {-1, -1};
+
+void onSignal(int number) {
+  const int saved = errno;
+  const unsigned char byte = static_cast<unsigned char>(number);
+  [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], &byte, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+Signals::Signals(QObject* parent) : QObject(parent) {}
+
+Signals::~Signals() {
+  for (int number : {SIGTERM, SIGINT, SIGHUP}) ::signal(number, SIG_DFL);
+}
+
+bool Signals::install(std::function<void(int)> handler) {
+  onSignal_ = std::move(handler);
+  if (pipeFds[0] < 0 && ::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, [this] {
+    unsigned char byte = 0;
+    while (::read(pipeFds[0], &byte, 1) == 1) {
+      if (onSignal_) onSignal_(byte);
+    }
+  });
+  struct sigaction action {};
+  action.sa_handler = onSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
+  return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <QObject>
+#include <functional>
+
+class QSocketNotifier;
+
+// SIGTERM, SIGINT and SIGHUP end the program through the event loop, so that
+// a logout or a Ctrl+C runs the same clean exit as the Quit row (the hot key
+// let go, the lock released). The handler only writes to a pipe.
+class Signals : public QObject {
+  Q_OBJECT
+ public:
+  explicit Signals(QObject* parent = nullptr);
+  ~Signals() override;
+
+  // Installs the handlers; `onSignal` runs on the main thread with the signal number.
+  bool install(std::function<void(int)> onSignal);
+
+ private:
+  QSocketNotifier* notifier_ = nullptr;
+  std::function<void(int)> onSignal_;
+};

@@ -1,0 +1,57 @@
+#include "app/Switches.h"
+
+#include <optional>
+
+namespace switches {
+
+namespace {
+
+// The argument after the first occurrence of `name`; none when `name` is
+// absent or last.
+std::optional<QString> followedBy(const QStringList& args, const QString& name) {
+  const qsizetype at = args.indexOf(name);
+  if (at < 0 || at + 1 >= args.size()) return std::nullopt;
+  return args[at + 1];
+}
+
+}  // namespace
+
+Choice parse(const QStringList& args) {
+  Choice c;
+  if (args.contains(QStringLiteral("-h")) || args.contains(QStringLiteral("--help"))) {
+    c.mode = Mode::help;
+  } else if (args.contains(QStringLiteral("-benchocr"))) {
+    c.mode = Mode::benchOCR;
+    c.fast = args.contains(QStringLiteral("-fast"));
+  } else if (args.contains(QStringLiteral("-reporttest"))) {
+    c.mode = Mode::reportTest;
+  } else if (const auto file = followedBy(args, QStringLiteral("-read"))) {
+    c.mode = Mode::read;
+    c.path = *file;
+  } else if (const auto folder = followedBy(args, QStringLiteral("-snapshot"))) {
+    c.mode = Mode::snapshot;
+    c.path = *folder;
+  }
+  return c;
+}
+
+bool isConsole(Mode mode) { return mode != Mode::none && mode != Mode::help; }
+
+QString usage() {
+  return QStringLiteral(
+      "Usage: tarvok [switch]\n"
+      "\n"
+      "Without a switch tarvok starts in the tray. Press the shortcut\n"
+      "(Ctrl+Shift+2 by default) anywhere, then drag over a part of the screen\n"
+      "or click a window: its text, barcodes and QR codes go to the clipboard.\n"
+      "Starting tarvok again while it runs opens its menu.\n"
+      "\n"
+      "Developer switches:\n"
+      "  -read FILE        recognise an image file and print what was found\n"
+      "  -benchocr [-fast] time one recognition of a rendered page (keeps running)\n"
+      "  -reporttest       send a test signal and a test warning, if reports are set up\n"
+      "  -snapshot FOLDER  render the interface into PNG files in FOLDER\n"
+      "  -h, --help        print this help and exit\n");
+}
+
+}  // namespace switches

@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// The command line: the developer switches that turn the tray program into a
+// console tool, and the help switch.
+namespace switches {
+
+enum class Mode { none, help, benchOCR, reportTest, read, snapshot };
+
+struct Choice {
+  Mode mode = Mode::none;
+  QString path;       // the file of "-read", the folder of "-snapshot"
+  bool fast = false;  // "-fast" beside "-benchocr"
+};
+
+// Decides the mode from the arguments (without the program name). Each whole
+// argument is compared exactly. "-h"/"--help" wins, then "-benchocr",
+// "-reporttest", the first "-read" followed by a path, the first "-snapshot"
+// followed by a folder; a "-read" or "-snapshot" that ends the line is ignored.
+Choice parse(const QStringList& args);
+
+// True for the modes that end the normal launch after the fonts.
+bool isConsole(Mode mode);
+
+// The text of "-h".
+QString usage();
+
+}  // namespace switches

@@ -1,0 +1,276 @@
+// The capture road with the real controllers, toast and marker (offscreen)
+// and scripted recognition engines: which result reaches the clipboard when
+// recognitions overlap, the signals and their buckets, the glyph, retry in
+// accurate mode, same spot, and capture errors.
+#include "app/CaptureRoad.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+
+#include "capture/CaptureController.h"
+#include "capture/OverlayWindow.h"
+#include "capture/SelectionMarker.h"
+#include "core/CPUMeter.h"
+#include "core/Settings.h"
+#include "toast/ToastController.h"
+#include "ui/onboarding/OnboardingController.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(2);
+  }
+  return true;
+}
+
+// A desktop with one screen whose still is taken at once, or fails.
+class Desktop : public CaptureSystem {
+ public:
+  bool fails = false;
+  QPoint pointer() const override { return {50, 50}; }
+  std::vector<Screen> screens() const override { return {{"screen", {0, 0, 400, 300}, 1}}; }
+  int primary() const override { return 0; }
+  std::optional<uint32_t> frontWindow() const override { return 0x400001; }
+  void activate(uint32_t) override {}
+  void snapshot(const Screen&, QObject*, std::function<void(std::optional<capture::Still>)> done) override {
+    if (fails) return done(std::nullopt);
+    capture::Still still;
+    still.image = QImage(400, 300, QImage::Format_RGB32);
+    still.image.fill(Qt::white);
+    done(still);
+  }
+  void restoreOwnWindows() override {}
+};
+
+// Engines whose text depends on the image's width (1: nothing found, 7: a
+// QR code beside the text); each accurate read waits until the test opens
+// the gate for that width (or the gates are open for all).
+struct Gates {
+  std::mutex m;
+  std::condition_variable cv;
+  std::set<int> open;
+  bool all = true;
+  std::atomic<int> finished{0};
+
+  road::Engines engines() {
+    road::Engines e;
+    e.fast = [](const QImage& image) {
+      if (image.width() == 1) return std::optional<Recognized>();
+      return std::optional<Recognized>(lineOf(QStringLiteral("fast %1").arg(image.width())));
+    };
+    e.accurate = [this](const QImage& image, const QStringList&, bool) {
+      std::unique_lock l(m);
+      cv.wait_for(l, std::chrono::seconds(10), [&] { return all || open.count(image.width()); });
+      if (image.width() == 1) return Recognized{};
+      return lineOf(QStringLiteral("accurate %1").arg(image.width()));
+    };
+    e.codes = [](const QImage& image, bool, double) {
+      return image.width() == 7 ? std::vector<Code>{Code{PixelRect{0, 0, 5, 5}, QStringLiteral("https://qr.example"), true}}
+                                : std::vector<Code>{};
+    };
+    e.merge = [this](const Recognized& text, const std::vector<Code>& codes) {
+      ++finished;  // the last step before the result is handed back
+      Recognized r = text;
+      for (auto it = codes.rbegin(); it != codes.rend(); ++it) r.lines.insert(r.lines.begin(), {Piece{it->rect, it->payload}});
+      r.codes = codes;
+      return r;
+    };
+    return e;
+  }
+  void release(int width) {
+    {
+      std::lock_guard l(m);
+      open.insert(width);
+    }
+    cv.notify_all();
+  }
+  static Recognized lineOf(const QString& text) {
+    Recognized r;
+    r.lines.push_back({Piece{PixelRect{}, text}});
+    return r;
+  }
+};
+
+QImage ofWidth(int w) {
+  QImage image(w, 10, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  return image;
+}
+
+QString clipboardText() { return QGuiApplication::clipboard()->text(); }
+
+struct CaptureRoadTest : ::testing::Test {
+  std::shared_ptr<Desktop> desktop = std::make_shared<Desktop>();
+  CaptureController capture{desktop};
+  ToastController toast;
+  SelectionMarker marker;
+  CPUMeter cpu;
+  OnboardingController onboarding{[] { return true; }};
+  Gates gates;
+  std::vector<Glyph> glyphs;
+  int accessRequests = 0;
+  std::optional<uint32_t> menuWindow;
+  testenv::LogCapture log{QStringLiteral("tarvok.reporting")};
+  std::unique_ptr<CaptureRoad> road;
+
+  void SetUp() override {
+    Settings::shared().setFastMode(false);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    CaptureRoad::Hooks hooks;
+    hooks.glyph = [this](Glyph g) { glyphs.push_back(g); };
+    hooks.handOverMenu = [this] { return menuWindow; };
+    hooks.requestScreenAccess = [this] { ++accessRequests; };
+    road = std::make_unique<CaptureRoad>(CaptureRoad::Parts{capture, toast, marker, cpu, onboarding}, hooks,
+                                         gates.engines());
+    road->install();
+  }
+  void TearDown() override {
+    gates.all = true;
+    gates.cv.notify_all();
+    road.reset();  // waits for what still runs
+  }
+  bool idle() {
+    return waitFor([&] { return !road->recognizing(); }) && (QCoreApplication::processEvents(), true);
+  }
+};
+
+}  // namespace
+
+TEST_F(CaptureRoadTest, OnlyTheNewestRecognitionDeliversWhicheverFinishesFirst) {
+  gates.all = false;
+  // The newer one finishes first: the older one, finishing last, changes nothing.
+  road->picked(ofWidth(101), QRectF(10, 10, 101, 10));
+  road->picked(ofWidth(102), QRectF(20, 20, 102, 10));
+  gates.release(102);
+  ASSERT_TRUE(waitFor([] { return clipboardText() == "accurate 102"; }));
+  MarkerWindow* const after = marker.live();
+  log.clear();
+  gates.release(101);
+  ASSERT_TRUE(idle());
+  EXPECT_EQ(clipboardText(), "accurate 102");
+  EXPECT_EQ(toast.model().result().text(), "accurate 102");
+  EXPECT_EQ(marker.live(), after);
+  EXPECT_FALSE(log.contains(QStringLiteral("capture.done")));
+
+  // The older one finishes first while a newer pick is read: dropped too.
+  road->picked(ofWidth(103), QRectF(30, 30, 103, 10));
+  road->picked(ofWidth(104), QRectF(40, 40, 104, 10));
+  gates.release(103);
+  ASSERT_TRUE(waitFor([&] { return gates.finished == 3; }));
+  waitFor([] { return false; }, 50);  // its result is handed back by now
+  EXPECT_EQ(clipboardText(), "accurate 102");
+  EXPECT_EQ(toast.model().kind(), ToastController::Kind::working);
+  gates.release(104);
+  ASSERT_TRUE(waitFor([] { return clipboardText() == "accurate 104"; }));
+}
+
+TEST_F(CaptureRoadTest, DeliveryReportsBucketedCountsShowsTheToastAndTurnsTheGlyphBackToIdle) {
+  road->picked(ofWidth(7), QRectF(0, 0, 7, 10));  // a QR code beside one line of text
+  ASSERT_TRUE(waitFor([] { return clipboardText() == "https://qr.example\naccurate 7"; }));
+  EXPECT_TRUE(log.contains(QStringLiteral(
+      "signal dropped: capture.done chars=21-100 code=qr lines=2-5 mode=accurate seconds=<0.5 table=no")))
+      << log.lines().join('\n').toStdString();
+  EXPECT_EQ(toast.model().kind(), ToastController::Kind::picked);
+  EXPECT_EQ(glyphs, std::vector<Glyph>{Glyph::picked});
+  EXPECT_TRUE(waitFor([&] { return glyphs.size() == 2; }, 2000));
+  EXPECT_EQ(glyphs.back(), Glyph::idle);
+
+  // Counts land in their buckets; a table and bar codes are told apart.
+  Recognized r;
+  for (int i = 0; i < 6; ++i) r.lines.push_back({Piece{PixelRect{}, QStringLiteral("x")}});
+  r.table = Table{{{"a", "b"}}};
+  r.codes = {Code{PixelRect{}, QStringLiteral("123"), false}};
+  const auto p = CaptureRoad::doneParameters(r, QStringLiteral("fast"), 12.0);
+  EXPECT_EQ(p.value("lines"), "6-20");
+  EXPECT_EQ(p.value("chars"), "6-20");  // six letters and five line breaks
+  EXPECT_EQ(p.value("table"), "yes");
+  EXPECT_EQ(p.value("code"), "bar");
+  EXPECT_EQ(p.value("seconds"), "10+");
+  EXPECT_EQ(p.value("mode"), "fast");
+}
+
+TEST_F(CaptureRoadTest, AnEmptyResultShowsTheEmptyToastAndLeavesTheClipboardAlone) {
+  road->picked(ofWidth(1), QRectF(0, 0, 1, 10));
+  ASSERT_TRUE(waitFor([&] { return toast.model().kind() == ToastController::Kind::empty; }));
+  EXPECT_EQ(clipboardText(), "before");
+  EXPECT_TRUE(log.contains(QStringLiteral("signal dropped: capture.empty mode=accurate")));
+  EXPECT_FALSE(log.contains(QStringLiteral("capture.done")));
+  EXPECT_EQ(glyphs, std::vector<Glyph>{Glyph::idle});
+}
+
+TEST_F(CaptureRoadTest, StartingTakesTheMenusWindowAndKeepsTheBaselineOfAnOpenOverlay) {
+  Settings::shared().setFastMode(true);
+  menuWindow = 0x500007;
+  road->startCapture();
+  ASSERT_TRUE(capture.isOpen());
+  EXPECT_EQ(capture.previousWindow(), 0x500007u);
+  EXPECT_EQ(glyphs, std::vector<Glyph>{Glyph::picking});
+  EXPECT_TRUE(log.contains(QStringLiteral("capture.started mode=fast")));
+
+  cpu.last = CPUMeter::Ticks{1, 2};
+  road->startCapture();  // the hot key again on the open overlay
+  ASSERT_TRUE(cpu.last.has_value());
+  EXPECT_EQ(cpu.last->busy, 1);
+  EXPECT_EQ(int(log.lines().filter(QStringLiteral("capture.started")).size()), 2);
+
+  capture.window()->hide();
+  road->cancelled();
+  EXPECT_EQ(glyphs.back(), Glyph::idle);
+  EXPECT_TRUE(log.contains(QStringLiteral("capture.cancelled")));
+}
+
+TEST_F(CaptureRoadTest, RetryReadsTheLastPickAccuratelyAndSameSpotThatFailsForgetsItsRequest) {
+  road->retryAccurate();  // nothing picked yet
+  EXPECT_FALSE(log.contains(QStringLiteral("toast.retryAccurate")));
+  EXPECT_EQ(road->sequence(), 0u);
+
+  Settings::shared().setFastMode(true);
+  road->picked(ofWidth(55), QRectF(5, 5, 55, 10));
+  ASSERT_TRUE(waitFor([] { return clipboardText() == "fast 55"; }));
+  road->retryAccurate();
+  EXPECT_FALSE(Settings::shared().fastMode());
+  EXPECT_EQ(toast.model().kind(), ToastController::Kind::working);
+  ASSERT_TRUE(waitFor([] { return clipboardText() == "accurate 55"; }));
+  EXPECT_TRUE(log.contains(QStringLiteral("toast.retryAccurate")));
+  EXPECT_TRUE(log.contains(QStringLiteral("mode=accurate seconds=")));
+  ASSERT_TRUE(road->lastPicked().has_value());
+  EXPECT_EQ(road->lastPicked()->rect, QRectF(5, 5, 55, 10));
+
+  desktop->fails = true;
+  road->sameSpot();
+  EXPECT_TRUE(log.contains(QStringLiteral("toast.sameSpot")));
+  EXPECT_FALSE(capture.pendingLast());
+  EXPECT_EQ(glyphs.back(), Glyph::idle);
+}
+
+TEST_F(CaptureRoadTest, CaptureErrorsTellTheirReasonAndAskForAccessOnce) {
+  road->failed(CaptureError::noDisplay);
+  EXPECT_TRUE(log.contains(QStringLiteral("capture.failed reason=noDisplay")));
+  EXPECT_EQ(onboarding.window(), nullptr);
+  EXPECT_EQ(accessRequests, 0);
+
+  desktop->fails = true;
+  road->startCapture();
+  road->startCapture();
+  EXPECT_TRUE(log.contains(QStringLiteral("capture.failed reason=permission")));
+  ASSERT_NE(onboarding.window(), nullptr);
+  EXPECT_TRUE(onboarding.window()->isVisible());
+  EXPECT_EQ(accessRequests, 1);
+  EXPECT_TRUE(road->askedPermission());
+  EXPECT_EQ(glyphs.back(), Glyph::idle);
+  onboarding.window()->hide();
+}
