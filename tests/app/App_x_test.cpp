@@ -1,0 +1,287 @@
+// The program as a user meets it, on a private X session with a window
+// manager and a tray host, once without and once with a compositor: it sits
+// in the tray, a second start opens its menu, the hot key freezes the screen,
+// a drag puts the text of another program's window on the clipboard with the
+// toast, undo gives the clipboard back byte for byte, and a taken hot key
+// leads to the conflict toast. xdotool is the user's hands, xclip reads the
+// clipboard.
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <QFont>
+#include <QPainter>
+#include <memory>
+
+#include "platform/ActiveWindow.h"
+#include "tests/app/XApp.h"
+
+using xapp::App;
+using xapp::PictureWindow;
+using xapp::xdotool;
+
+namespace {
+
+QString arg(int v) { return QString::number(v); }
+
+// Saves a picture of the whole screen when TARVOK_SHOT_DIR names a folder.
+void shot(const QString& name) {
+  const QString dir = qEnvironmentVariable("TARVOK_SHOT_DIR");
+  if (dir.isEmpty()) return;
+  QDir().mkpath(dir);
+  xapp::run(QStringLiteral("import"), {"-window", "root",
+                                       dir + QLatin1Char('/') + name + QLatin1Char('-') +
+                                           qEnvironmentVariable("TARVOK_XSESSION_MODE") + QStringLiteral(".png")});
+}
+
+// Lines of text, black on white, in a plain face at a size people read.
+QImage textPicture(const QStringList& lines, QSize size) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(30);
+  p.setFont(font);
+  p.setPen(Qt::black);
+  int y = 50;
+  for (const QString& line : lines) {
+    p.drawText(30, y, line);
+    y += 52;
+  }
+  return image;
+}
+
+// A small table with wide gaps between its columns.
+QImage tablePicture() {
+  QImage image(QSize(620, 200), QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(26);
+  p.setFont(font);
+  p.setPen(Qt::black);
+  const QStringList rows[] = {{"Fruit", "Count", "Price"}, {"Apple", "12", "3.50"}, {"Melon", "4", "7.25"}};
+  int y = 50;
+  for (const QStringList& row : rows) {
+    int x = 30;
+    for (const QString& cell : row) {
+      p.drawText(x, y, cell);
+      x += 210;
+    }
+    y += 55;
+  }
+  return image;
+}
+
+// The program, started once for the suite.
+class AppX : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    app_ = new App(QStringLiteral("app"));
+    app_->start();
+  }
+  static void TearDownTestSuite() {
+    delete app_;
+    app_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(app_->running()) << app_->log().constData();
+    ASSERT_TRUE(app_->waitLog("registered")) << app_->log().constData();
+  }
+  void TearDown() override {
+    if (HasFailure()) std::fprintf(stderr, "--- log of the program ---\n%s\n", app_->log().constData());
+    xdotool({"key", "Escape"});
+  }
+
+  // Presses the hot key and waits until the frozen screen takes the mouse.
+  static ::testing::AssertionResult openOverlay() {
+    const int before = app_->count("overlay up");
+    xdotool({"key", "ctrl+shift+2"});
+    if (!app_->waitLog("overlay up", before + 1)) return ::testing::AssertionFailure() << "no overlay";
+    xapp::pump(100);
+    return ::testing::AssertionSuccess();
+  }
+
+  static void drag(QPoint from, QPoint to) {
+    xdotool({"mousemove", arg(from.x()), arg(from.y()), "mousedown", "1"});
+    xdotool({"mousemove", arg((from.x() + to.x()) / 2), arg((from.y() + to.y()) / 2)});
+    xdotool({"mousemove", arg(to.x()), arg(to.y())});
+    xdotool({"mouseup", "1"});
+  }
+
+  static bool clipboardBecomes(const QByteArray& want, const QString& target = QStringLiteral("UTF8_STRING"),
+                               int ms = 15000) {
+    return xapp::waitUntil([&] { return xapp::clipboard(target) == want; }, ms);
+  }
+
+  static App* app_;
+};
+
+App* AppX::app_ = nullptr;
+
+}  // namespace
+
+TEST_F(AppX, SitsInTheTrayAndASecondStartOpensItsMenu) {
+  EXPECT_TRUE(xapp::waitUntil([] { return !xapp::trayIcon().isEmpty(); }, 8000)) << "no tray icon";
+  EXPECT_TRUE(xapp::visibleWindows(QStringLiteral("tarvok menu")).empty());
+
+  EXPECT_EQ(app_->runAgain(), 0);
+  ASSERT_TRUE(xapp::waitUntil([] { return !xapp::visibleWindows(QStringLiteral("tarvok menu")).empty(); }));
+  const QRect menu = xapp::visibleWindows(QStringLiteral("tarvok menu")).front();
+  // Under the tray icon at the top right, inside the screen.
+  EXPECT_LT(menu.top(), 40);
+  EXPECT_GT(menu.right(), 900);
+  EXPECT_LE(menu.right(), 1280);
+  shot(QStringLiteral("menu-open"));
+
+  xdotool({"key", "Escape"});
+  EXPECT_TRUE(xapp::waitUntil([] { return xapp::visibleWindows(QStringLiteral("tarvok menu")).empty(); }));
+  EXPECT_TRUE(app_->running());
+}
+
+TEST_F(AppX, TheTrayIconTogglesTheMenuAndEscOrAClickElsewhereClosesItGivingTheKeyboardBack) {
+  auto menuOpen = [] { return !xapp::visibleWindows(QStringLiteral("tarvok menu")).empty(); };
+  xwindows::UserWindow user(150);
+  ASSERT_TRUE(user.waitManaged());
+  ActiveWindow::activate(user.id());
+  ASSERT_TRUE(xapp::waitUntil([&] { return user.focus() == user.id(); }));
+  const QRect icon = xapp::trayIcon();
+  ASSERT_FALSE(icon.isEmpty());
+  auto clickIcon = [&] { xdotool({"mousemove", arg(icon.center().x()), arg(icon.center().y()), "click", "1"}); };
+
+  clickIcon();
+  ASSERT_TRUE(xapp::waitUntil(menuOpen)) << icon.x() << "," << icon.y() << " " << icon.width();
+  EXPECT_TRUE(xapp::waitUntil([&] { return user.focus() != user.id(); }));  // the menu has the keyboard
+  xapp::pump(300);
+  clickIcon();
+  EXPECT_TRUE(xapp::waitUntil([&] { return !menuOpen(); }));
+
+  xapp::pump(500);
+  clickIcon();
+  ASSERT_TRUE(xapp::waitUntil(menuOpen));
+  xdotool({"key", "Escape"});
+  EXPECT_TRUE(xapp::waitUntil([&] { return !menuOpen(); }));
+  EXPECT_TRUE(xapp::waitUntil([&] { return user.focus() == user.id(); })) << "the keyboard did not come back";
+
+  xapp::pump(500);
+  clickIcon();
+  ASSERT_TRUE(xapp::waitUntil(menuOpen));
+  xdotool({"mousemove", "700", "700", "click", "1"});  // the bare desktop
+  EXPECT_TRUE(xapp::waitUntil([&] { return !menuOpen(); }));
+}
+
+TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheOldOneBack) {
+  const QStringList lines{QStringLiteral("Quiet harbor lights"), QStringLiteral("Invoice 2048 paid")};
+  PictureWindow doc(textPicture(lines, QSize(520, 150)), QPoint(200, 260));
+  ASSERT_TRUE(doc.waitShown());
+  const QByteArray before = "before \xE2\x9C\x93 caf\xC3\xA9\n";
+  xapp::seedClipboard(before);
+  ASSERT_TRUE(clipboardBecomes(before, QStringLiteral("UTF8_STRING"), 3000));
+
+  const int toastsBefore = int(xapp::visibleWindows(QStringLiteral("tarvok")).size());
+  ASSERT_TRUE(openOverlay());
+  shot(QStringLiteral("overlay"));
+  const QRect c = doc.client();
+  drag(c.topLeft() + QPoint(10, 8), c.topLeft() + QPoint(500, 140));
+  ASSERT_TRUE(clipboardBecomes(lines.join(QLatin1Char('\n')).toUtf8()))
+      << "clipboard: " << xapp::clipboard().constData();
+  EXPECT_TRUE(app_->waitLog("signal dropped: capture.done"));
+  // The toast: one more window of ours, at the top right.
+  ASSERT_TRUE(xapp::waitUntil([&] { return int(xapp::visibleWindows(QStringLiteral("tarvok")).size()) > toastsBefore; }));
+  xapp::pump(400);
+  shot(QStringLiteral("toast-after-capture"));
+
+  // Undo from the toast's keys: a click on the card hands it the keyboard.
+  QRect toast;
+  for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
+    if (r.width() > 100) toast = r;
+  ASSERT_FALSE(toast.isEmpty());
+  xdotool({"mousemove", arg(toast.left() + 40), arg(toast.top() + 30), "click", "1"});
+  xdotool({"key", "ctrl+z"});
+  EXPECT_TRUE(clipboardBecomes(before, QStringLiteral("UTF8_STRING"), 5000))
+      << "clipboard: " << xapp::clipboard().toHex().constData();
+}
+
+TEST_F(AppX, DragOverATablePutsTabSeparatedTextAndHtml) {
+  PictureWindow doc(tablePicture(), QPoint(220, 300));
+  ASSERT_TRUE(doc.waitShown());
+  ASSERT_TRUE(openOverlay());
+  const QRect c = doc.client();
+  drag(c.topLeft() + QPoint(8, 8), c.topLeft() + QPoint(600, 185));
+  const QByteArray tsv = "Fruit\tCount\tPrice\nApple\t12\t3.50\nMelon\t4\t7.25";
+  EXPECT_TRUE(clipboardBecomes(tsv)) << "clipboard: " << xapp::clipboard().constData();
+  const QByteArray html = xapp::clipboard(QStringLiteral("text/html"));
+  EXPECT_TRUE(html.contains("<table")) << html.constData();
+  EXPECT_TRUE(html.contains("Melon")) << html.constData();
+}
+
+TEST_F(AppX, EmptyAreaShowsTheEmptyToastAndLeavesTheClipboardAlone) {
+  PictureWindow blank(textPicture({}, QSize(400, 200)), QPoint(300, 300));
+  ASSERT_TRUE(blank.waitShown());
+  const QByteArray before = "keep me";
+  xapp::seedClipboard(before);
+  const int empties = app_->count("capture.empty");
+  ASSERT_TRUE(openOverlay());
+  const QRect c = blank.client();
+  drag(c.topLeft() + QPoint(20, 20), c.topLeft() + QPoint(380, 180));
+  ASSERT_TRUE(app_->waitLog("capture.empty", empties + 1, 15000));
+  EXPECT_EQ(xapp::clipboard(), before);
+}
+
+TEST_F(AppX, EscCancelsAndAHeldHotKeyOpensOneOverlay) {
+  const int started = app_->count("capture.started"), cancelled = app_->count("capture.cancelled");
+  const int overlays = app_->count("overlay up"), done = app_->count("capture.done");
+  xdotool({"keydown", "ctrl+shift+2"});
+  xapp::pump(700);  // long enough for the key to repeat
+  xdotool({"keyup", "ctrl+shift+2"});
+  ASSERT_TRUE(app_->waitLog("overlay up", overlays + 1));
+  xapp::pump(200);
+  EXPECT_EQ(app_->count("capture.started"), started + 1);
+  xdotool({"key", "Escape"});
+  EXPECT_TRUE(app_->waitLog("capture.cancelled", cancelled + 1));
+  EXPECT_EQ(app_->count("overlay up"), overlays + 1);
+  EXPECT_EQ(app_->count("capture.done"), done);
+}
+
+// Another program holds Ctrl+Shift+2 before tarvok starts.
+TEST(AppConflictX, ATakenHotKeyLeadsToTheConflictToast) {
+  xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+  // The key of "2" (evdev 3 + 8) with Ctrl and Shift, as the program would grab it.
+  xcb_void_cookie_t grab = xcb_grab_key_checked(other, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT, 11,
+                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+  ASSERT_EQ(xcb_request_check(other, grab), nullptr);
+
+  App app(QStringLiteral("conflict"));
+  app.start();
+  EXPECT_TRUE(app.waitLog("not available: taken by another program")) << app.log().constData();
+  // The conflict toast, 0.8 s after the launch.
+  EXPECT_TRUE(xapp::waitUntil([] {
+    for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
+      if (r.width() > 100) return true;
+    return false;
+  }, 5000));
+  shot(QStringLiteral("conflict-toast"));
+  EXPECT_EQ(app.stop(), 0);
+  xcb_disconnect(other);
+}
+
+// A relaunch starts the new copy while the old one still runs: the new one
+// waits for it to end instead of handing the launch back to it.
+TEST(AppRelaunchX, TheNewCopyWaitsForTheOldOneAndThenTakesOver) {
+  App old(QStringLiteral("relaunch"));
+  old.start();
+  ASSERT_TRUE(old.waitLog("registered")) << old.log().constData();
+  App fresh(QStringLiteral("relaunch"));
+  fresh.start({}, {{QStringLiteral("TARVOK_RELAUNCHED_FROM"), QString::number(old.pid())}});
+  xapp::pump(600);
+  EXPECT_TRUE(fresh.running());  // waiting, not handed over
+  EXPECT_EQ(old.count("started again"), 0);
+
+  EXPECT_EQ(old.stop(), 0);
+  ASSERT_TRUE(fresh.waitLog("registered")) << fresh.log().constData();
+  // It is the running copy now: another start opens its menu.
+  EXPECT_EQ(fresh.runAgain(), 0);
+  EXPECT_TRUE(fresh.waitLog("started again"));
+  EXPECT_EQ(fresh.stop(), 0);
+}

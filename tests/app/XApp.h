@@ -1,0 +1,232 @@
+#pragma once
+// Driving the real program (build/tarvok) on the private X session of a test:
+// a window of another client that shows a picture, the program as a child
+// process with its own folders, the clipboard through xclip, and the tray.
+#include <xcb/xcb.h>
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "platform/PrefStore.h"
+#include "tests/support/TestEnv.h"
+#include "tests/support/XWindows.h"
+
+namespace xapp {
+
+using testenv::pump;
+using testenv::waitUntil;
+
+inline int run(const QString& program, const QStringList& args, QByteArray* out = nullptr,
+               const QByteArray& input = {}, int ms = 10000) {
+  QProcess p;
+  p.start(program, args);
+  if (!input.isNull()) {
+    p.write(input);
+    p.closeWriteChannel();
+  }
+  waitUntil([&] { return p.state() == QProcess::NotRunning; }, ms);
+  if (p.state() != QProcess::NotRunning) {
+    p.kill();
+    p.waitForFinished();
+    return -1;
+  }
+  if (out) *out = p.readAllStandardOutput();
+  return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// xdotool, then a moment for the events it made to arrive.
+inline bool xdotool(const QStringList& args) {
+  const bool ok = xwindows::xdotool(args);
+  pump(30);
+  return ok;
+}
+
+// One target of the clipboard as bytes; empty when it cannot be read.
+inline QByteArray clipboard(const QString& target = QStringLiteral("UTF8_STRING")) {
+  QByteArray out;
+  if (run(QStringLiteral("xclip"), {"-selection", "clipboard", "-o", "-t", target}, &out, {}, 5000) != 0) return {};
+  return out;
+}
+
+// Gives the clipboard to an xclip of its own, which serves `bytes` as text.
+inline void seedClipboard(const QByteArray& bytes) {
+  run(QStringLiteral("xclip"), {"-selection", "clipboard", "-i"}, nullptr, bytes);
+}
+
+// A window of another program whose background is `picture`, painted by
+// the server, so that it needs no event loop of ours.
+class PictureWindow : public xwindows::Probe {
+ public:
+  PictureWindow(const QImage& picture, QPoint at) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    const uint8_t depth = screen()->root_depth;
+    const xcb_pixmap_t pixmap = xcb_generate_id(conn());
+    xcb_create_pixmap(conn(), depth, pixmap, root(), uint16_t(rgb.width()), uint16_t(rgb.height()));
+    const xcb_gcontext_t gc = xcb_generate_id(conn());
+    xcb_create_gc(conn(), gc, pixmap, 0, nullptr);
+    const int rows = 32;
+    for (int y0 = 0; y0 < rgb.height(); y0 += rows) {
+      const int n = std::min(rows, rgb.height() - y0);
+      std::vector<uint32_t> buf(size_t(rgb.width() * n));
+      for (int y = 0; y < n; ++y)
+        std::memcpy(&buf[size_t(y * rgb.width())], rgb.constScanLine(y0 + y), size_t(rgb.width()) * 4);
+      xcb_put_image(conn(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(rgb.width()), uint16_t(n), 0, int16_t(y0),
+                    0, depth, uint32_t(rgb.width() * n * 4), reinterpret_cast<const uint8_t*>(buf.data()));
+    }
+    xcb_free_gc(conn(), gc);
+    window_ = foreign(QRect(at, rgb.size()), pixmap);
+  }
+
+  // The picture on screen, in root pixels.
+  QRect client() { return onScreen(window_); }
+
+  // Waits until it is viewable and framed by the window manager.
+  bool waitShown(int ms = 4000) {
+    const bool ok = waitUntil([&] { return viewable(window_) && frame(window_) != client(); }, ms);
+    pump(200);
+    return ok;
+  }
+
+ private:
+  xcb_window_t window_ = XCB_NONE;
+};
+
+// Where the program's icon sits in the tray host (a viewable window of
+// WM_CLASS instance "tarvok" under trayer's window called "panel"), in root
+// pixels; empty while there is none.
+inline QRect trayIcon() {
+  xcb_connection_t* conn = xcb_connect(nullptr, nullptr);
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+  auto text = [&](xcb_window_t w, xcb_atom_t property) {
+    auto* p = xcb_get_property_reply(conn, xcb_get_property(conn, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+                                     nullptr);
+    QByteArray n = p ? QByteArray(static_cast<const char*>(xcb_get_property_value(p)), xcb_get_property_value_length(p))
+                     : QByteArray();
+    std::free(p);
+    return n;
+  };
+  QRect icon;
+  std::function<bool(xcb_window_t, bool)> walk = [&](xcb_window_t w, bool underPanel) {
+    if (underPanel && text(w, XCB_ATOM_WM_CLASS).startsWith(QByteArray("tarvok", 7))) {
+      auto* attrs = xcb_get_window_attributes_reply(conn, xcb_get_window_attributes(conn, w), nullptr);
+      const bool viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
+      std::free(attrs);
+      auto* g = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, w), nullptr);
+      auto* t = xcb_translate_coordinates_reply(conn, xcb_translate_coordinates(conn, w, root, 0, 0), nullptr);
+      if (viewable && g && t) icon = QRect(t->dst_x, t->dst_y, g->width, g->height);
+      std::free(g);
+      std::free(t);
+      if (viewable) return true;
+    }
+    const bool panel = underPanel || text(w, XCB_ATOM_WM_NAME) == "panel";
+    auto* tree = xcb_query_tree_reply(conn, xcb_query_tree(conn, w), nullptr);
+    bool found = false;
+    if (tree) {
+      const xcb_window_t* kids = xcb_query_tree_children(tree);
+      for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) found = walk(kids[i], panel);
+      std::free(tree);
+    }
+    return found;
+  };
+  walk(root, false);
+  xcb_disconnect(conn);
+  return icon;
+}
+
+// Visible top-level windows whose name is exactly `name`, with their frames.
+inline std::vector<QRect> visibleWindows(const QString& name) {
+  QByteArray out;
+  std::vector<QRect> frames;
+  if (run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^" + name + "$"}, &out) != 0) return frames;
+  for (const QByteArray& id : out.split('\n')) {
+    if (id.trimmed().isEmpty()) continue;
+    QByteArray geo;
+    run(QStringLiteral("xdotool"), {"getwindowgeometry", "--shell", QString::fromLatin1(id.trimmed())}, &geo);
+    int x = 0, y = 0, w = 0, h = 0;
+    for (const QByteArray& line : geo.split('\n')) {
+      if (line.startsWith("X=")) x = line.mid(2).toInt();
+      if (line.startsWith("Y=")) y = line.mid(2).toInt();
+      if (line.startsWith("WIDTH=")) w = line.mid(6).toInt();
+      if (line.startsWith("HEIGHT=")) h = line.mid(7).toInt();
+    }
+    frames.emplace_back(x, y, w, h);
+  }
+  return frames;
+}
+
+// The program as a user starts it, with folders of its own and its debug log.
+class App {
+ public:
+  explicit App(const QString& name, bool onboarded = true) {
+    base_ = testenv::scratch() + QLatin1Char('/') + name;
+    for (const char* d : {"config", "state", "cache", "data"}) QDir().mkpath(base_ + QLatin1Char('/') + d);
+    if (onboarded) PrefStore(base_ + QStringLiteral("/config/tarvok/tarvok.conf")).setBool(QStringLiteral("onboarded"), true);
+  }
+  ~App() { stop(); }
+
+  QProcessEnvironment environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), base_ + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), base_ + QStringLiteral("/state"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), base_ + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), base_ + QStringLiteral("/data"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tarvok.*.debug=true"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return env;
+  }
+
+  void start(const QStringList& args = {}, const std::map<QString, QString>& extra = {}) {
+    QProcessEnvironment env = environment();
+    for (const auto& [key, value] : extra) env.insert(key, value);
+    process_.setProcessEnvironment(env);
+    process_.setProcessChannelMode(QProcess::SeparateChannels);
+    QObject::connect(&process_, &QProcess::readyReadStandardError, [this] { log_ += process_.readAllStandardError(); });
+    process_.start(QStringLiteral(TARVOK_EXE), args);
+    process_.waitForStarted();
+  }
+
+  // Runs another copy to its end with the same folders; its exit code.
+  int runAgain(const QStringList& args = {}, QByteArray* out = nullptr) {
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start(QStringLiteral(TARVOK_EXE), args);
+    waitUntil([&] { return p.state() == QProcess::NotRunning; }, 15000);
+    if (out) *out = p.readAllStandardOutput();
+    return p.state() == QProcess::NotRunning && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  }
+
+  // Ends it as a logout does; its exit code.
+  int stop() {
+    if (process_.state() == QProcess::NotRunning) return process_.exitCode();
+    process_.terminate();
+    waitUntil([&] { return process_.state() == QProcess::NotRunning; }, 8000);
+    if (process_.state() != QProcess::NotRunning) {
+      process_.kill();
+      process_.waitForFinished();
+      return -1;
+    }
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+  }
+
+  bool running() const { return process_.state() == QProcess::Running; }
+  qint64 pid() const { return process_.processId(); }
+  const QByteArray& log() const { return log_; }
+  int count(const QByteArray& text) const { return int(log_.count(text)); }
+  bool waitLog(const QByteArray& text, int times = 1, int ms = 8000) {
+    return waitUntil([&] { return count(text) >= times; }, ms);
+  }
+
+ private:
+  QString base_;
+  QProcess process_;
+  QByteArray log_;
+};
+
+}  // namespace xapp
