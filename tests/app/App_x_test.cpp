@@ -15,6 +15,7 @@
 
 #include "platform/ActiveWindow.h"
 #include "tests/app/XApp.h"
+#include "tests/recognition/CodeImages.h"
 
 using xapp::App;
 using xapp::PictureWindow;
@@ -34,10 +35,14 @@ void shot(const QString& name) {
                                            qEnvironmentVariable("TARVOK_XSESSION_MODE") + QStringLiteral(".png")});
 }
 
-// Lines of text, black on white, in a plain face at a size people read.
-QImage textPicture(const QStringList& lines, QSize size) {
+// Lines of text, black on white, in a plain face at a size people read, and
+// a QR code at the right when asked for.
+QImage textPicture(const QStringList& lines, QSize size, bool withCode = false) {
   QImage image(size, QImage::Format_RGB32);
   image.fill(Qt::white);
+  if (withCode)
+    codeimages::draw(image, codeimages::encode(codeimages::BarcodeFormat::QRCode, "https://example.com/pay"),
+                     size.width() - 150, 20, 4);
   QPainter p(&image);
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setPixelSize(30);
@@ -172,7 +177,7 @@ TEST_F(AppX, TheTrayIconTogglesTheMenuAndEscOrAClickElsewhereClosesItGivingTheKe
 
 TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheOldOneBack) {
   const QStringList lines{QStringLiteral("Quiet harbor lights"), QStringLiteral("Invoice 2048 paid")};
-  PictureWindow doc(textPicture(lines, QSize(520, 150)), QPoint(200, 260));
+  PictureWindow doc(textPicture(lines, QSize(720, 180), true), QPoint(150, 260));
   ASSERT_TRUE(doc.waitShown());
   const QByteArray before = "before \xE2\x9C\x93 caf\xC3\xA9\n";
   xapp::seedClipboard(before);
@@ -182,7 +187,7 @@ TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheO
   ASSERT_TRUE(openOverlay());
   shot(QStringLiteral("overlay"));
   const QRect c = doc.client();
-  drag(c.topLeft() + QPoint(10, 8), c.topLeft() + QPoint(500, 140));
+  drag(c.topLeft() + QPoint(10, 8), c.topLeft() + QPoint(500, 140));  // the text, not the code
   ASSERT_TRUE(clipboardBecomes(lines.join(QLatin1Char('\n')).toUtf8()))
       << "clipboard: " << xapp::clipboard().constData();
   EXPECT_TRUE(app_->waitLog("signal dropped: capture.done"));

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QProcess>
 
+#include "app/ReadFile.h"
 #include "app/ReportTest.h"
 #include "tests/recognition/CodeImages.h"
 #include "tests/support/TestEnv.h"
@@ -102,6 +103,32 @@ TEST(Switches, ReportTestConfirmsOnlyWhatAClientReallyTookAndSaysWhyNothingWasSe
   EXPECT_EQ(reporttest::outcomeLine(f), QStringLiteral("보내지 않음: report.test. 보고 설정이 꺼져 있음"));
 }
 
+TEST(Switches, ReadTriesTheOtherTextPathOnlyInFastModeAndAlwaysLooksForCodesThoroughly) {
+  std::vector<std::string> calls;
+  road::Engines e;
+  e.fast = [&](const QImage&) {
+    calls.push_back("fast");
+    return std::optional<Recognized>();
+  };
+  e.accurate = [&](const QImage&, const QStringList& prefer, bool fallback) {
+    calls.push_back("accurate");
+    EXPECT_FALSE(prefer.isEmpty());
+    EXPECT_TRUE(fallback);
+    return Recognized{};
+  };
+  e.codes = [&](const QImage&, bool thorough, double) {
+    calls.push_back(thorough ? "thorough" : "quick");
+    return std::vector<Code>{};
+  };
+  e.merge = [](const Recognized& r, const std::vector<Code>&) { return r; };
+  const QImage image(8, 8, QImage::Format_RGB32);
+  readfile::recognize(image, true, e);
+  EXPECT_EQ(calls, (std::vector<std::string>{"fast", "accurate", "thorough"}));
+  calls.clear();
+  readfile::recognize(image, false, e);  // an empty accurate text stays: no second try
+  EXPECT_EQ(calls, (std::vector<std::string>{"accurate", "thorough"}));
+}
+
 TEST(SwitchesProgram, ReadListsTwoQRCodesAndPrintsTheirPayloadsAsTheText) {
   QImage image = blank(420, 700);
   codeimages::draw(image, codeimages::encode(codeimages::BarcodeFormat::QRCode, "tarvok first"), 100, 60, 6);
@@ -118,7 +145,7 @@ TEST(SwitchesProgram, ReadListsTwoQRCodesAndPrintsTheirPayloadsAsTheText) {
   EXPECT_EQ(r.lines.mid(3, 3), (QStringList{"글:", "tarvok first", "https://example.org/second"}));
 }
 
-TEST(SwitchesProgram, ReadPutsACodeBeforeItsCaptionAndOffersItsLinkWhenItIsTheWholeText) {
+TEST(SwitchesProgram, ReadPutsACodeBeforeItsCaptionAndOffersItsLink) {
   QImage image = blank(640, 320);
   write(image, QStringLiteral("Scan to pay"), {340, 160});
   codeimages::draw(image, codeimages::encode(codeimages::BarcodeFormat::QRCode, "https://pay.example/42"), 70, 70, 5);
