@@ -182,8 +182,10 @@ void pickToClipboard(const QString& exe, bool fast, bool withCode) {
   sleepMs(300);
   std::vector<double> ms;
   for (int i = 0; i < 10; ++i) {
+    // The seed must really own the clipboard before the pick.
+    const xcb_window_t before = server.owner();
     run(QStringLiteral("xclip"), {"-selection", "clipboard", "-i"}, "seed");
-    waitFor([&] { return server.owner() != 0; });
+    waitFor([&] { return server.owner() != before && server.owner() != 0; });
     const xcb_window_t seeded = server.owner();
     const int overlays = program.count("overlay up");
     xdotool({"key", "ctrl+shift+2"});
