@@ -60,6 +60,24 @@ std::vector<Code> codes(const QImage& image, bool thorough, double budget) {
   return searchCodes(image, thorough, budget, {});
 }
 
+namespace {
+
+// The text engine reads a code's modules as junk ("OR [m]"): a text piece whose
+// centre lies on a detected code is that junk, not text of the picture.
+bool liesOnACode(const Piece& piece, const std::vector<Code>& codes) {
+  if (piece.rect.isZero()) return false;  // no geometry: nothing to compare
+  const double x = piece.rect.midX();
+  const double y = piece.rect.midY();
+  for (const Code& code : codes) {
+    if (x >= code.rect.minX() && x <= code.rect.maxX() && y >= code.rect.minY() && y <= code.rect.maxY()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 Recognized merge(const Recognized& result, const std::vector<Code>& codes) {
   if (codes.empty()) return result;
   Recognized merged;
@@ -69,10 +87,15 @@ Recognized merge(const Recognized& result, const std::vector<Code>& codes) {
     merged.lines.push_back({Piece{code.rect, code.payload}});
   }
   for (const auto& row : result.lines) {
+    std::vector<Piece> kept;
     QStringList texts;
-    for (const Piece& piece : row) texts << piece.text;
-    if (payloads.contains(text::trimWhitespace(texts.join(QLatin1Char(' '))))) continue;
-    merged.lines.push_back(row);
+    for (const Piece& piece : row) {
+      if (liesOnACode(piece, codes)) continue;
+      kept.push_back(piece);
+      texts << piece.text;
+    }
+    if (kept.empty() || payloads.contains(text::trimWhitespace(texts.join(QLatin1Char(' '))))) continue;
+    merged.lines.push_back(std::move(kept));
   }
   merged.table = result.table;
   merged.codes = codes;

@@ -55,6 +55,15 @@ TEST(Merge, CodeRowsComeFirstAndRowsEqualToAPayloadGo) {
   EXPECT_EQ(merged.codes[1].payload, "4006381333931");
 }
 
+TEST(Merge, TextReadOffACodesModulesIsDropped) {
+  Recognized text;
+  text.lines = {{Piece{{110, 350, 40, 12}, "OR [m]"}, Piece{{300, 350, 90, 12}, "Scan to pay"}},
+                {Piece{{120, 320, 30, 12}, "on ok"}},
+                {Piece{{}, "no geometry"}}};
+  const Recognized merged = Recognizer::merge(text, {{{100, 300, 80, 80}, "https://pay.example/42", true}});
+  EXPECT_EQ(rowTexts(merged), (QStringList{"https://pay.example/42", "Scan to pay", "no geometry"}));
+}
+
 TEST(Merge, OnlySpacesAndTabsAreTrimmedFromTextRowsAndNoCodesChangeNothing) {
   Recognized text = textRows({{"code\n"}, {"\u00a0code\u3000"}, {"co", "de"}});
   EXPECT_EQ(rowTexts(Recognizer::merge(text, {{{}, "code", true}})), (QStringList{"code", "code\n", "co|de"}));
