@@ -1,5 +1,8 @@
 #pragma once
 // Recognition results and settings helpers shared by the toast tests.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QStringList>
 
 #include "core/Settings.h"
@@ -37,6 +40,16 @@ inline Recognized withTable(const Table& t) {
 }
 
 inline Code code(const QString& payload, bool qr) { return Code{{}, payload, qr}; }
+
+// What this process's clipboard holds now.
+inline QByteArray clip(const QString& format) {
+  const QMimeData* d = QGuiApplication::clipboard()->mimeData();
+  return d ? d->data(format) : QByteArray();
+}
+inline QString clipboardText() {
+  const QMimeData* d = QGuiApplication::clipboard()->mimeData();
+  return d ? d->text() : QString();
+}
 
 // Puts the settings a test depends on back as they were when it ends.
 class SettingsScope {

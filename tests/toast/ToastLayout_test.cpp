@@ -146,21 +146,6 @@ TEST(ToastLayout, WideTablesShareTheColumnAndNarrowColumnsKeepTheirWidth) {
   EXPECT_NEAR(l.cells[1].rect.width(), l.cells[2].rect.width(), 0.5) << "the wide ones give up alike";
 }
 
-TEST(ToastLayout, BusyLineOnlyOnAWorkingToastWithAFigure) {
-  ToastModel m;
-  m.setKind(Kind::working);
-  EXPECT_TRUE(layOut(m).busyDot.isEmpty());
-  m.setBusyCPU(87);
-  const ToastLayout l = layOut(m);
-  ASSERT_EQ(l.busy.size(), 3u);
-  EXPECT_EQ(l.busy[1].text, english().busy);
-  EXPECT_EQ(l.busy[2].text, "CPU 87%");
-  EXPECT_EQ(l.busy[2].rect.right(), l.card.right() - 12) << "the figure keeps to the trailing edge";
-  EXPECT_GT(l.busyDot.top(), l.rules.at(0).top()) << "below a rule";
-  m.setKind(Kind::empty);
-  EXPECT_TRUE(layOut(m).busyDot.isEmpty());
-}
-
 TEST(ToastLayout, EmptyStateOffersRetryOnlyInFastMode) {
   const Strings& t = english();
   ToastModel m;

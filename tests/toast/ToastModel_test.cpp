@@ -11,12 +11,9 @@
 
 #include "tests/toast/Samples.h"
 
-namespace {
+using samples::clip;
 
-QStringList formats() { return QGuiApplication::clipboard()->mimeData()->formats(); }
-QByteArray clip(const QString& format) { return QGuiApplication::clipboard()->mimeData()->data(format); }
-
-}  // namespace
+static QStringList formats() { return QGuiApplication::clipboard()->mimeData()->formats(); }
 
 TEST(ToastModel, TextPrecedenceEditThenTableThenJoinedThenLines) {
   samples::SettingsScope scope;
@@ -91,21 +88,6 @@ TEST(ToastModel, LinkComesFromTheFirstOpenableCodeThenTheText) {
   EXPECT_EQ(m.link(), QUrl("https://text.example")) << "no code gives one: the copied text is tried";
   m.setEdited(QStringLiteral("plain words"));
   EXPECT_FALSE(m.link()) << "an edit replaces the codes too";
-}
-
-TEST(ToastModel, ChangesAreAnnouncedOnlyWhenSomethingChanged) {
-  ToastModel m;
-  EXPECT_NE(ToastModel().stampID(), m.stampID());
-  int changes = 0;
-  QObject::connect(&m, &ToastModel::changed, [&] { ++changes; });
-  m.setKind(ToastModel::Kind::picked);
-  m.setJoined(false);
-  EXPECT_EQ(changes, 0);
-  m.setKind(ToastModel::Kind::working);
-  m.setBusyCPU(80);
-  m.setDraft("x");
-  m.newStamp();
-  EXPECT_EQ(changes, 4);
 }
 
 TEST(ToastModel, WritesTextOrTheTableAsOneItemAndNothingElse) {

@@ -25,11 +25,7 @@ namespace {
 
 using Kind = ToastModel::Kind;
 using namespace xwindows;
-
-QString clipboardText() {
-  const QMimeData* d = QGuiApplication::clipboard()->mimeData();
-  return d ? d->text() : QString();
-}
+using samples::clipboardText;
 
 // Moves the pointer; xdotool's --sync would wait forever for a move to where it already is.
 bool moveTo(QPoint p) {
@@ -125,6 +121,10 @@ TEST_F(ToastPanelX, ClickingTheCardLendsItTheKeysUntilTheUserGoesBack) {
 TEST_F(ToastPanelX, ThePreviewCanBeSelectedForAMiddleClickPaste) {
   toast_.show(Kind::picked, samples::lines({"select me please", "second"}), ClipboardBackup{});
   ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isVisible(); }));
+  // The pointer rests on the card first, as a user's does, and the preview
+  // grows under it; a hover that begins mid-drag drops the selection.
+  ASSERT_TRUE(moveTo(toast_.panel()->geometry().center()));
+  ASSERT_TRUE(waitUntil([&] { return toast_.model().hovering(); }));
   const ToastLayout::Block& preview = toast_.view()->cardLayout().blocks.at(0);
   const QFontMetricsF metrics(kit::font(12, QFont::Normal));
   const QPointF start = preview.topLeft + QPointF(1, metrics.height() / 2);

@@ -6,11 +6,13 @@
 #include <xcb/xcb.h>
 
 #include <QByteArray>
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <thread>
+#include <vector>
 
 namespace xowner {
 
@@ -18,16 +20,12 @@ class Owner {
  public:
   // Serves `targets` (name -> bytes); values larger than `chunk` go by INCR.
   explicit Owner(std::map<QByteArray, QByteArray> targets, bool hung = false, int chunk = 64 * 1024)
-      : targets_(std::move(targets)), hung_(hung), chunk_(chunk) {
-    conn_ = xcb_connect(nullptr, nullptr);
+      : targets_(std::move(targets)), hung_(hung), chunk_(chunk), conn_(xcb_connect(nullptr, nullptr)) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data;
     window_ = xcb_generate_id(conn_);
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(conn_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
-    clipboard_ = atom("CLIPBOARD");
-    targetsAtom_ = atom("TARGETS");
-    incr_ = atom("INCR");
     // A property change on our own window gives a server timestamp to own with.
     xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 5, "owner");
     xcb_flush(conn_);
@@ -38,7 +36,7 @@ class Owner {
       std::free(e);
       if (found) break;
     }
-    xcb_set_selection_owner(conn_, window_, clipboard_, time);
+    xcb_set_selection_owner(conn_, window_, atom(conn_, "CLIPBOARD"), time);
     xcb_flush(conn_);
     thread_ = std::thread([this] { serve(); });
   }
@@ -55,25 +53,21 @@ class Owner {
   // Leaves the clipboard with no owner at all.
   static void clearClipboard() {
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 9, "CLIPBOARD"), nullptr);
-    xcb_set_selection_owner(c, XCB_NONE, r->atom, XCB_CURRENT_TIME);
-    std::free(r);
+    xcb_set_selection_owner(c, XCB_NONE, atom(c, "CLIPBOARD"), XCB_CURRENT_TIME);
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));  // a round trip: done
     xcb_disconnect(c);
   }
 
  private:
-  xcb_atom_t atom(const char* name) {
-    xcb_intern_atom_reply_t* r =
-        xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = r->atom;
+  static xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    auto* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = r ? r->atom : XCB_NONE;
     std::free(r);
     return a;
   }
 
   void notify(const xcb_selection_request_event_t* req, xcb_atom_t property) {
-    xcb_selection_notify_event_t n;
-    std::memset(&n, 0, sizeof n);
+    xcb_selection_notify_event_t n{};
     n.response_type = XCB_SELECTION_NOTIFY;
     n.time = req->time;
     n.requestor = req->requestor;
@@ -84,28 +78,28 @@ class Owner {
     xcb_flush(conn_);
   }
 
+  void put(const xcb_selection_request_event_t* req, xcb_atom_t property, xcb_atom_t type, uint8_t format,
+           uint32_t count, const void* data) {
+    xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, req->requestor, property, type, format, count, data);
+  }
+
   void answer(const xcb_selection_request_event_t* req) {
     ++requests_;
     if (hung_) return;
     const xcb_atom_t property = req->property == XCB_NONE ? req->target : req->property;
-    if (req->target == targetsAtom_) {
-      std::vector<xcb_atom_t> list{targetsAtom_};
-      for (const auto& [name, bytes] : targets_) list.push_back(atom(name.constData()));
-      xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, req->requestor, property, XCB_ATOM_ATOM, 32,
-                          uint32_t(list.size()), list.data());
-      notify(req, property);
-      return;
+    if (req->target == atom(conn_, "TARGETS")) {
+      std::vector<xcb_atom_t> list{req->target};
+      for (const auto& entry : targets_) list.push_back(atom(conn_, entry.first.constData()));
+      put(req, property, XCB_ATOM_ATOM, 32, uint32_t(list.size()), list.data());
+      return notify(req, property);
     }
     for (const auto& [name, bytes] : targets_) {
-      if (atom(name.constData()) != req->target) continue;
+      if (atom(conn_, name.constData()) != req->target) continue;
       if (bytes.size() <= chunk_) {
-        xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, req->requestor, property, req->target, 8,
-                            uint32_t(bytes.size()), bytes.constData());
-        notify(req, property);
-      } else {
-        sendIncrementally(req, property, bytes);
+        put(req, property, req->target, 8, uint32_t(bytes.size()), bytes.constData());
+        return notify(req, property);
       }
-      return;
+      return sendIncrementally(req, property, bytes);
     }
     notify(req, XCB_NONE);
   }
@@ -116,28 +110,23 @@ class Owner {
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(conn_, req->requestor, XCB_CW_EVENT_MASK, &mask);
     const uint32_t size = uint32_t(bytes.size());
-    xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, req->requestor, property, incr_, 32, 1, &size);
+    put(req, property, atom(conn_, "INCR"), 32, 1, &size);
     notify(req, property);
-    qsizetype offset = 0;
-    for (;;) {
+    for (qsizetype offset = 0;; offset += chunk_) {
       if (!waitForDelete(req->requestor, property)) return;
-      const qsizetype n = std::min<qsizetype>(chunk_, bytes.size() - offset);
-      xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, req->requestor, property, req->target, 8, uint32_t(n),
-                          bytes.constData() + offset);
+      const qsizetype n = std::clamp<qsizetype>(bytes.size() - offset, 0, chunk_);
+      put(req, property, req->target, 8, uint32_t(n), bytes.constData() + offset);
       xcb_flush(conn_);
       if (n == 0) return;
-      offset += n;
     }
   }
 
   bool waitForDelete(xcb_window_t window, xcb_atom_t property) {
     for (int spins = 0; spins < 500 && !stop_; ++spins) {
       while (xcb_generic_event_t* e = xcb_poll_for_event(conn_)) {
-        bool done = false;
-        if ((e->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
-          auto* p = reinterpret_cast<xcb_property_notify_event_t*>(e);
-          done = p->window == window && p->atom == property && p->state == XCB_PROPERTY_DELETE;
-        }
+        const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(e);
+        const bool done = (e->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && p->window == window &&
+                          p->atom == property && p->state == XCB_PROPERTY_DELETE;
         std::free(e);
         if (done) return true;
       }
@@ -152,9 +141,8 @@ class Owner {
       pollfd fd{xcb_get_file_descriptor(conn_), POLLIN, 0};
       ::poll(&fd, 1, 20);
       while (xcb_generic_event_t* e = xcb_poll_for_event(conn_)) {
-        if ((e->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
+        if ((e->response_type & 0x7f) == XCB_SELECTION_REQUEST)
           answer(reinterpret_cast<xcb_selection_request_event_t*>(e));
-        }
         std::free(e);
       }
     }
@@ -163,11 +151,8 @@ class Owner {
   std::map<QByteArray, QByteArray> targets_;
   bool hung_;
   qsizetype chunk_;
-  xcb_connection_t* conn_ = nullptr;
+  xcb_connection_t* conn_;
   xcb_window_t window_ = XCB_NONE;
-  xcb_atom_t clipboard_ = XCB_NONE;
-  xcb_atom_t targetsAtom_ = XCB_NONE;
-  xcb_atom_t incr_ = XCB_NONE;
   std::atomic<bool> stop_{false};
   std::atomic<int> requests_{0};
   std::thread thread_;

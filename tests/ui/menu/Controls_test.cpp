@@ -1,5 +1,5 @@
-// The menu's controls on a piece of panel: the seal check, mode chips, rows,
-// the shortcut button and choice rows, left to right and mirrored.
+// The menu's controls on a piece of panel: the seal check, mode chips, the
+// shortcut button and choice rows, left to right and mirrored.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -9,7 +9,6 @@
 #include "tests/support/ViewProbe.h"
 #include "ui/kit/KeyCap.h"
 #include "ui/menu/ChoiceRow.h"
-#include "ui/menu/MenuRow.h"
 #include "ui/menu/ModeChip.h"
 #include "ui/menu/SealCheck.h"
 #include "ui/menu/ShortcutButton.h"
@@ -66,14 +65,6 @@ TEST(ModeChip, SelectionWinsOverHoverAndClicksAlwaysAct) {
   const int plain = chip->sizeHint().width();
   chip->setSelected(true);
   EXPECT_GT(chip->sizeHint().width(), plain) << "the semibold face of a selected chip is wider";
-}
-
-TEST(MenuRow, HoverFillsTheRow) {
-  probe::Backdrop back(QSize(200, 28));
-  auto* row = back.hold(new MenuRow("About", std::nullopt, [] {}), QRect(0, 0, 200, 28));
-  EXPECT_TRUE(near(at(probe::renderAsIs(&back), {150, 14}), Ink::panel(), 2));
-  probe::hover(row, true);
-  EXPECT_TRUE(near(at(probe::renderAsIs(&back), {150, 14}), onPanel(Ink::fill()), 3));
 }
 
 TEST(ShortcutButton, FacesFollowRecordingAndHoverAndCapsStayLeftToRight) {
