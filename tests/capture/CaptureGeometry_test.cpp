@@ -62,17 +62,3 @@ TEST(CaptureGeometry, WindowsAreOfferedBySizeAndClippedToTheScreen) {
   EXPECT_EQ(viewWindows({{1480, 100, 200, 200}, {1300, 0, 80, 80}, {1300, 0, 82, 82}}, hiDpi, 2, {1280, 800}), scaled);
   EXPECT_TRUE(viewWindows({{0, 0, 500, 500}}, hiDpi, 0, {1280, 800}).empty());
 }
-
-TEST(CaptureGeometry, FrontMostWindowWinsAndMaximumEdgesAreOutside) {
-  const std::vector<QRectF> rects{{100, 100, 100, 100}, {50, 50, 300, 300}};
-  EXPECT_EQ(firstContaining(rects, {100, 100}), QRectF(100, 100, 100, 100));
-  EXPECT_EQ(firstContaining(rects, {200, 150}), QRectF(50, 50, 300, 300)) << "right edge of the first";
-  EXPECT_EQ(firstContaining(rects, {350, 100}), std::nullopt);
-}
-
-TEST(CaptureGeometry, BracketArmsFollowTheShorterSide) {
-  EXPECT_DOUBLE_EQ(bracketArm({0, 0, 400, 300}), 24);
-  EXPECT_DOUBLE_EQ(bracketArm({0, 0, 30, 300}), 10);
-  EXPECT_NEAR(bracketArm(QRectF(20, 20, 30, 30).adjusted(-2, -2, 2, 2)), 34.0 / 3, 1e-9);
-  EXPECT_EQ(bracketPath({10, 20, 90, 60}).elementCount(), 12) << "four open corners";
-}
