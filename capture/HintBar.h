@@ -50,7 +50,6 @@ class HintBar {
   QRectF paintRect() const;
   QRectF fastChip() const { return fastChip_; }
   QRectF accurateChip() const { return accurateChip_; }
-  int segmentCount() const { return int(segments_.size()); }
 
   void paint(QPainter& painter) const;
 
