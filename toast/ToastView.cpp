@@ -72,8 +72,14 @@ ToastView::~ToastView() = default;
 
 void ToastView::modelChanged() {
   dirty_ = true;
-  selectFrom_ = selectTo_ = 0;  // the text under it may have changed
-  selecting_ = false;
+  // A selection survives changes that keep the text under it, such as the
+  // preview growing while the pointer rests on the card mid-drag.
+  const QString selectable = model_.kind() == ToastModel::Kind::picked ? model_.preview() : QString();
+  if (selectable != selectableText_) {
+    selectableText_ = selectable;
+    selectFrom_ = selectTo_ = 0;
+    selecting_ = false;
+  }
   if (model_.kind() == ToastModel::Kind::picked && model_.stampID() != stampShown_) {
     stampShown_ = model_.stampID();
     stamp_->land();

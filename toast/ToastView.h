@@ -103,6 +103,7 @@ class ToastView : public QWidget {
   int selectFrom_ = 0;  // a selection in the preview paragraph
   int selectTo_ = 0;
   bool selecting_ = false;
+  QString selectableText_;  // the preview text the selection positions refer to
   mutable QImage shadow_;
   mutable QSize shadowSize_;
 };

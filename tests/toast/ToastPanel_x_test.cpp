@@ -121,15 +121,14 @@ TEST_F(ToastPanelX, ClickingTheCardLendsItTheKeysUntilTheUserGoesBack) {
 TEST_F(ToastPanelX, ThePreviewCanBeSelectedForAMiddleClickPaste) {
   toast_.show(Kind::picked, samples::lines({"select me please", "second"}), ClipboardBackup{});
   ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isVisible(); }));
-  // The pointer rests on the card first, as a user's does, and the preview
-  // grows under it; a hover that begins mid-drag drops the selection.
-  ASSERT_TRUE(moveTo(toast_.panel()->geometry().center()));
-  ASSERT_TRUE(waitUntil([&] { return toast_.model().hovering(); }));
+  // The drag starts as the pointer arrives, so the hover (and the preview
+  // growing under the pointer) begins mid-drag; the selection must survive it.
   const ToastLayout::Block& preview = toast_.view()->cardLayout().blocks.at(0);
   const QFontMetricsF metrics(kit::font(12, QFont::Normal));
   const QPointF start = preview.topLeft + QPointF(1, metrics.height() / 2);
   const QPointF end = start + QPointF(metrics.horizontalAdvance("select me"), 0);
   ASSERT_TRUE(moveTo(toast_.view()->mapToGlobal(start.toPoint())) && xdotool({"mousedown", "1"}));
+  ASSERT_TRUE(waitUntil([&] { return toast_.model().hovering(); }));
   ASSERT_TRUE(moveTo(toast_.view()->mapToGlobal(end.toPoint())) && xdotool({"mouseup", "1"}));
   ASSERT_TRUE(waitUntil([&] { return !toast_.view()->selectedText().isEmpty(); }));
   EXPECT_EQ(toast_.view()->selectedText(), "select me");
