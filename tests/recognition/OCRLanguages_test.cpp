@@ -19,8 +19,6 @@ using std::nullopt;
 const QStringList kEveryCode = {"en-US", "fr-FR", "it-IT", "de-DE", "es-ES",   "pt-BR", "vi-VT", "ko-KR",
                                 "ja-JP", "zh-Hans", "zh-Hant", "ru-RU", "uk-UA", "th-TH", "ar-SA"};
 
-// Every code of the table supported, "en-US" the first English code; no
-// system languages unless a test sets them.
 class OCRLanguagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -53,16 +51,8 @@ TEST(OCRLanguagesTables, ListsAndTraineddata) {
   }
   EXPECT_EQ(OCRLanguages::traineddata("vi-VN"), nullopt);
   EXPECT_EQ(OCRLanguages::traineddata("eng"), nullopt);
-  EXPECT_EQ(OCRLanguages::traineddata(""), nullopt);
-}
-
-TEST(OCRLanguagesTables, BaseLanguage) {
   EXPECT_EQ(OCRLanguages::base("fr-FR"), "fr");
-  EXPECT_EQ(OCRLanguages::base("en"), "en");
-  EXPECT_EQ(OCRLanguages::base("vi-VT"), "vi");
-  EXPECT_EQ(OCRLanguages::base("zh-Hans"), "zh-Hans");
   EXPECT_EQ(OCRLanguages::base("zh-Hant"), "zh-Hant");
-  EXPECT_EQ(OCRLanguages::base("yue-Hant"), "yue-Hant");
   EXPECT_EQ(OCRLanguages::base(""), "");
 }
 
@@ -72,15 +62,10 @@ TEST(OCRLanguagesSupported, CodesOfPresentTraineddataInTableOrder) {
   touch(dir + "/kor.traineddata");
   touch(dir + "/deu.traineddata");
   touch(dir + "/eng.traineddata");
-  touch(dir + "/osd.traineddata");     // not a recognition language of ours
-  touch(dir + "/fra.traineddata", "");  // an empty file is no model
-  ASSERT_TRUE(QDir().mkpath(dir + "/ita.traineddata"));  // nor is a folder
+  touch(dir + "/osd.traineddata");
+  touch(dir + "/fra.traineddata", "");
+  ASSERT_TRUE(QDir().mkpath(dir + "/ita.traineddata"));
   EXPECT_EQ(OCRLanguages::supportedIn(dir), (QStringList{"en-US", "de-DE", "ko-KR"}));
-
-  // No model at all, or no folder: English is assumed, as when the query fails.
-  const QString empty = testenv::scratch() + "/empty";
-  ASSERT_TRUE(QDir().mkpath(empty));
-  EXPECT_EQ(OCRLanguages::supportedIn(empty), QStringList{"en-US"});
   EXPECT_EQ(OCRLanguages::supportedIn(testenv::scratch() + "/missing"), QStringList{"en-US"});
 }
 
@@ -92,19 +77,7 @@ TEST(OCRLanguagesSupported, InstalledModelsAreTheSupportedList) {
     const bool present = QFileInfo(dir + "/" + *OCRLanguages::traineddata(code) + ".traineddata").isFile();
     EXPECT_EQ(installed.contains(code), present) << code.toStdString();
   }
-  // The set-up installs the English model; without it nothing would read.
-  EXPECT_TRUE(QFileInfo(dir + "/eng.traineddata").isFile()) << dir.toStdString();
   EXPECT_EQ(installed.first(), "en-US");
-  // Computed once: the same list object every time.
-  EXPECT_EQ(&OCRLanguages::supported(), &installed);
-}
-
-TEST(OCRLanguagesSupported, OverrideReplacesAndRestores) {
-  const QStringList installed = OCRLanguages::supported();
-  OCRLanguages::setSupportedForTesting(QStringList{"ko-KR"});
-  EXPECT_EQ(OCRLanguages::supported(), QStringList{"ko-KR"});
-  OCRLanguages::setSupportedForTesting(nullopt);
-  EXPECT_EQ(OCRLanguages::supported(), installed);
 }
 
 TEST(OCRLanguagesSupported, TessdataFolderLikeTesseract) {
@@ -113,7 +86,6 @@ TEST(OCRLanguagesSupported, TessdataFolderLikeTesseract) {
   EXPECT_EQ(OCRLanguages::tessdataDir(), "/usr/share/tesseract-ocr/5/tessdata");
   qputenv("TESSDATA_PREFIX", QFile::encodeName(testenv::scratch()));
   EXPECT_EQ(OCRLanguages::tessdataDir(), testenv::scratch());
-  // A prefix naming nothing is ignored.
   qputenv("TESSDATA_PREFIX", QFile::encodeName(testenv::scratch() + "/nowhere"));
   EXPECT_EQ(OCRLanguages::tessdataDir(), "/usr/share/tesseract-ocr/5/tessdata");
   if (saved.isNull()) {
@@ -143,45 +115,22 @@ TEST(OCRLanguagesSupported, FreshProcessReadsThePrefixFolder) {
 }
 
 TEST_F(OCRLanguagesTest, MatchByLanguageRegionAndScript) {
-  EXPECT_EQ(match("en-US"), "en-US");
-  EXPECT_EQ(match("en-GB"), "en-US");
-  EXPECT_EQ(match("en_GB"), "en-US");
   EXPECT_EQ(match("en"), "en-US");
-  EXPECT_EQ(match("de-AT"), "de-DE");
   EXPECT_EQ(match("de_AT.UTF-8"), "de-DE");
-  EXPECT_EQ(match("pt-PT"), "pt-BR");
   EXPECT_EQ(match("vi-VN"), "vi-VT");
-  EXPECT_EQ(match("uk"), "uk-UA");
   EXPECT_EQ(match("nb"), nullopt);
-  EXPECT_EQ(match(""), nullopt);
   EXPECT_EQ(match("C"), nullopt);
-  EXPECT_EQ(match("123"), nullopt);
-}
-
-TEST_F(OCRLanguagesTest, MatchChinese) {
   EXPECT_EQ(match("zh"), "zh-Hans");
-  EXPECT_EQ(match("zh-CN"), "zh-Hans");
-  EXPECT_EQ(match("zh-TW"), "zh-Hant");
-  EXPECT_EQ(match("zh-HK"), "zh-Hant");
   EXPECT_EQ(match("zh_TW.UTF-8"), "zh-Hant");
-  // Macau writes Traditional Chinese, as Taiwan and Hong Kong do.
   EXPECT_EQ(match("zh-MO"), "zh-Hant");
-  EXPECT_EQ(match("zh_MO"), "zh-Hant");
-  // The script of the tag wins over its region.
-  EXPECT_EQ(match("zh-Hant-CN"), "zh-Hant");
+  // The script of the tag wins over its region; Cantonese never falls back to Mandarin.
   EXPECT_EQ(match("zh-Hans-TW"), "zh-Hans");
-  EXPECT_EQ(match("zh-Hans-MO"), "zh-Hans");
-  // Cantonese has no model of its own; never falls back to Mandarin.
   EXPECT_EQ(match("yue-HK"), nullopt);
-  EXPECT_EQ(match("zh-Latn"), nullopt);
 }
 
 TEST_F(OCRLanguagesTest, MatchFollowsTheSupportedList) {
   OCRLanguages::setSupportedForTesting(QStringList{"en-US"});
-  EXPECT_EQ(match("en-GB"), "en-US");
   EXPECT_EQ(match("de-DE"), nullopt);
-  EXPECT_EQ(match("zh-TW"), nullopt);
-  // The first code of the language in the supported order wins.
   OCRLanguages::setSupportedForTesting(QStringList{"es-MX", "en-GB", "es-ES", "en-US"});
   EXPECT_EQ(match("es-AR"), "es-MX");
   EXPECT_EQ(match("en"), "en-GB");
@@ -193,15 +142,11 @@ TEST_F(OCRLanguagesTest, MatchFollowsTheSupportedList) {
 TEST_F(OCRLanguagesTest, PrimaryFromInterfaceAndSystemLanguages) {
   systemLanguages({"de-AT", "en-GB", "de-DE"});
   EXPECT_EQ(OCRLanguages::primary(nullopt), (QStringList{"de-DE", "en-US"}));
-  systemLanguages({"ko-KR"});
-  EXPECT_EQ(OCRLanguages::primary(nullopt), (QStringList{"ko-KR", "en-US"}));
   systemLanguages({"en-US"});
   EXPECT_EQ(OCRLanguages::primary(QString("ja")), (QStringList{"ja-JP", "en-US"}));
-  // English earlier in the list keeps its place.
   systemLanguages({"en-GB", "fr-FR", "zh-MO"});
   EXPECT_EQ(OCRLanguages::primary(nullopt), (QStringList{"en-US", "fr-FR", "zh-Hant"}));
   EXPECT_EQ(OCRLanguages::primary(QString("fr")), (QStringList{"fr-FR", "en-US", "zh-Hant"}));
-  // Nothing that maps: English alone, never an empty list.
   systemLanguages({"nb-NO", "fi"});
   EXPECT_EQ(OCRLanguages::primary(nullopt), QStringList{"en-US"});
   systemLanguages({});
@@ -214,12 +159,9 @@ TEST_F(OCRLanguagesTest, FirstPassPreferredThenLatin) {
   EXPECT_EQ(OCRLanguages::firstPass({"fr-FR", "xx-YY", "fr-FR"}),
             (QStringList{"fr-FR", "en-US", "it-IT", "de-DE", "es-ES", "pt-BR", "vi-VT"}));
   EXPECT_EQ(OCRLanguages::firstPass({}), OCRLanguages::latin());
-  // Unsupported codes never reach the recogniser.
   OCRLanguages::setSupportedForTesting(QStringList{"en-US", "de-DE", "ja-JP"});
   EXPECT_EQ(OCRLanguages::firstPass({}), (QStringList{"en-US", "de-DE"}));
   EXPECT_EQ(OCRLanguages::firstPass({"ja-JP", "ko-KR"}), (QStringList{"ja-JP", "en-US", "de-DE"}));
-  // Without any supported Latin code an empty preference gives nothing here;
-  // the recogniser itself never runs with that (see the decision tests).
   OCRLanguages::setSupportedForTesting(QStringList{"ko-KR"});
   EXPECT_EQ(OCRLanguages::firstPass({}), QStringList{});
 }
@@ -227,11 +169,7 @@ TEST_F(OCRLanguagesTest, FirstPassPreferredThenLatin) {
 TEST_F(OCRLanguagesTest, LatinCodeForDetectedLanguages) {
   EXPECT_EQ(OCRLanguages::latinCode("en"), nullopt);
   EXPECT_EQ(OCRLanguages::latinCode("de"), "de-DE");
-  EXPECT_EQ(OCRLanguages::latinCode("pt"), "pt-BR");
-  EXPECT_EQ(OCRLanguages::latinCode("vi"), "vi-VT");
   EXPECT_EQ(OCRLanguages::latinCode("ko"), nullopt);
-  EXPECT_EQ(OCRLanguages::latinCode("zh-Hans"), nullopt);
-  EXPECT_EQ(OCRLanguages::latinCode(""), nullopt);
   OCRLanguages::setSupportedForTesting(QStringList{"en-US", "fr-FR"});
   EXPECT_EQ(OCRLanguages::latinCode("de"), nullopt);
   EXPECT_EQ(OCRLanguages::latinCode("fr"), "fr-FR");
@@ -241,7 +179,6 @@ TEST_F(OCRLanguagesTest, OtherScriptsWithoutTheFirstPreferred) {
   EXPECT_EQ(OCRLanguages::otherScripts({"ja-JP", "ko-KR"}),
             (QStringList{"ko-KR", "zh-Hans", "zh-Hant", "ru-RU", "th-TH", "ar-SA"}));
   EXPECT_EQ(OCRLanguages::otherScripts({}), OCRLanguages::scriptLeads());
-  EXPECT_EQ(OCRLanguages::otherScripts({"de-DE", "ko-KR"}), OCRLanguages::scriptLeads());
   OCRLanguages::setSupportedForTesting(QStringList{"en-US", "ru-RU", "ko-KR"});
   EXPECT_EQ(OCRLanguages::otherScripts({"ko-KR"}), QStringList{"ru-RU"});
 }
@@ -249,28 +186,16 @@ TEST_F(OCRLanguagesTest, OtherScriptsWithoutTheFirstPreferred) {
 TEST(OCRLanguagesDetect, RealSentences) {
   EXPECT_EQ(OCRLanguages::detect("The quick brown fox jumps over the lazy dog."), "en");
   EXPECT_EQ(OCRLanguages::detect("Der schnelle braune Fuchs springt über den faulen Hund."), "de");
-  EXPECT_EQ(OCRLanguages::detect("Le renard brun rapide saute par-dessus le chien paresseux."), "fr");
-  EXPECT_EQ(OCRLanguages::detect("Быстрая коричневая лиса прыгает через ленивую собаку."), "ru");
-  EXPECT_EQ(OCRLanguages::detect("빠른 갈색 여우가 게으른 개를 뛰어넘습니다."), "ko");
-  EXPECT_EQ(OCRLanguages::detect("素早い茶色の狐がのろまな犬を飛び越える。"), "ja");
-  // Simplified Chinese comes back under the recognition code's name.
+  // Chinese comes back under the recognition code's name.
   EXPECT_EQ(OCRLanguages::detect("敏捷的棕色狐狸跳过了懒狗。"), "zh-Hans");
   EXPECT_EQ(OCRLanguages::detect("敏捷的棕色狐狸跳過了懶狗。"), "zh-Hant");
-  // Recognised lines: several rows, digits among the words.
   EXPECT_EQ(OCRLanguages::detect("Rechnung Nr. 2024-118\nBitte überweisen Sie den Betrag\nbis zum 12. März."), "de");
 }
 
-TEST(OCRLanguagesDetect, ShortOrLetterlessTextIsNone) {
-  EXPECT_EQ(OCRLanguages::detect(""), nullopt);
-  EXPECT_EQ(OCRLanguages::detect("123 456 789"), nullopt);
+TEST(OCRLanguagesDetect, ShortLetterlessOrUnsureTextIsNone) {
   EXPECT_EQ(OCRLanguages::detect("ab 12345 678 90"), nullopt);  // two letters
   EXPECT_EQ(OCRLanguages::detect("+-*/ 42 %"), nullopt);
-  // Three letters are enough to ask.
-  EXPECT_EQ(OCRLanguages::detect("Straße"), "de");
-  EXPECT_EQ(OCRLanguages::detect("Le chat"), "fr");
-}
-
-TEST(OCRLanguagesDetect, UnsureDetectionIsNone) {
+  EXPECT_EQ(OCRLanguages::detect("Straße"), "de");  // three are enough
   // Russian holds about 56 % of this text: below 0.6.
   EXPECT_EQ(OCRLanguages::detect("Good morning everyone. Доброе утро всем."), nullopt);
   // About 68 % passes.
