@@ -33,22 +33,9 @@ TEST(PrepareMeasure, FindsGroundPolarityAndLineHeight) {
   EXPECT_LE(n.background, 40);
   EXPECT_TRUE(n.lightOnDark);
   EXPECT_NEAR(n.lineHeight, m.lineHeight, 1.0);
-}
-
-TEST(PrepareMeasure, AccentsCountAsPartOfTheirLine) {
-  Style style;
-  style.px = 13;
-  const auto a = textimages::lines({"ёжик и йод", "été ça", "über öl"}, style);
-  const ocr::Measure m = ocr::measure(ocr::grey(a.image));
-  EXPECT_NEAR(m.lineHeight, a.ink[1].height(), 1.0);
-}
-
-TEST(PrepareMeasure, BlankImageHasNoLines) {
-  QImage white(120, 40, QImage::Format_RGB32);
-  white.fill(Qt::white);
-  const ocr::Measure m = ocr::measure(ocr::grey(white));
-  EXPECT_EQ(m.lineHeight, 0);
-  EXPECT_FALSE(m.lightOnDark);
+  // Accents count as part of their line.
+  const auto c = textimages::lines({"ёжик и йод", "été ça", "über öl"}, light);
+  EXPECT_NEAR(ocr::measure(ocr::grey(c.image)).lineHeight, c.ink[1].height(), 1.0);
 }
 
 TEST(Prepare, SmallTextIsScaledUpLargeTextIsLeftAlone) {
@@ -59,16 +46,11 @@ TEST(Prepare, SmallTextIsScaledUpLargeTextIsLeftAlone) {
   ASSERT_FALSE(p.isNull());
   EXPECT_GT(p.scaleX(), 1.5);
   EXPECT_NEAR(p.measured.lineHeight * p.scaleY(), ocr::PrepareOptions{}.lineHeight, 1.0);
-  EXPECT_EQ(p.image.format(), QImage::Format_Grayscale8);
-  EXPECT_EQ(p.image.width(), p.scaledWidth + 2 * p.pad);
 
   Style big;
   big.px = 40;
   const ocr::Prepared q = ocr::prepare(textimages::lines({"Large"}, big).image);
   EXPECT_EQ(q.scaleX(), 1.0);
-  EXPECT_EQ(q.scaleY(), 1.0);
-
-  // Never beyond the largest factor, whatever the text.
   Style tiny;
   tiny.px = 6;
   const ocr::Prepared r = ocr::prepare(textimages::lines({"tiny"}, tiny).image);
@@ -80,10 +62,7 @@ TEST(Prepare, LightOnDarkBecomesDarkOnLightWithAGroundBorder) {
   const ocr::Prepared p = ocr::prepare(a.image);
   EXPECT_TRUE(p.measured.lightOnDark);
   EXPECT_GE(p.ground, 215);
-  // The border carries the ground, not white or black.
-  EXPECT_EQ(p.image.pixelColor(0, 0).value(), p.ground);
-  EXPECT_EQ(p.image.pixelColor(p.image.width() - 1, p.image.height() - 1).value(), p.ground);
-  // The ink is now darker than the ground.
+  EXPECT_EQ(p.image.pixelColor(0, 0).value(), p.ground);  // the border carries the ground
   const QRect ink = a.ink[0];
   int darkest = 255;
   for (int x = ink.left(); x <= ink.right(); ++x) {
@@ -94,16 +73,11 @@ TEST(Prepare, LightOnDarkBecomesDarkOnLightWithAGroundBorder) {
   EXPECT_LT(darkest, 100);
 }
 
-TEST(Prepare, AlphaIsComposedOverWhite) {
+TEST(Prepare, EmptyImageGivesNothingAndAlphaIsComposedOverWhite) {
+  EXPECT_TRUE(ocr::prepare(QImage(0, 10, QImage::Format_RGB32)).isNull());
   QImage clear(40, 20, QImage::Format_ARGB32);
   clear.fill(Qt::transparent);
-  const QImage g = ocr::grey(clear);
-  EXPECT_EQ(g.pixelColor(5, 5).value(), 255);
-}
-
-TEST(Prepare, NullOrEmptyImageGivesNothing) {
-  EXPECT_TRUE(ocr::prepare(QImage()).isNull());
-  EXPECT_TRUE(ocr::prepare(QImage(0, 10, QImage::Format_RGB32)).isNull());
+  EXPECT_EQ(ocr::grey(clear).pixelColor(5, 5).value(), 255);
 }
 
 TEST(PrepareMapping, BoxesGoBackToSourcePixelsWithBottomLeftOrigin) {
@@ -123,12 +97,8 @@ TEST(PrepareMapping, BoxesGoBackToSourcePixelsWithBottomLeftOrigin) {
   // Boxes reaching into the border are clipped to the source.
   const PixelRect edge = p.toSource(0, 0, 12 + 50, 12 + 25);
   EXPECT_EQ(edge.x, 0);
-  EXPECT_NEAR(edge.maxX(), 20, 1e-9);
   EXPECT_NEAR(edge.maxY(), 50, 1e-9);
-  EXPECT_NEAR(edge.minY(), 40, 1e-9);
-  const PixelRect outside = p.toSource(0, 0, 5, 5);
-  EXPECT_EQ(outside.width, 0);
-  EXPECT_EQ(outside.height, 0);
+  EXPECT_EQ(p.toSource(0, 0, 5, 5).width, 0);
 }
 
 TEST(PrepareMapping, RoundTripOfARealPreparation) {
