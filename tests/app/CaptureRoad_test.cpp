@@ -1,15 +1,11 @@
 // The capture road with the real controllers, toast and marker (offscreen)
-// and scripted recognition engines: which result reaches the clipboard when
-// recognitions overlap, the signals and their buckets, the glyph, retry in
-// accurate mode, same spot, and capture errors.
+// and scripted recognition engines.
 #include "app/CaptureRoad.h"
 
 #include <gtest/gtest.h>
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QThread>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -26,16 +22,7 @@
 
 namespace {
 
-bool waitFor(const std::function<bool()>& done, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(2);
-  }
-  return true;
-}
+using testenv::waitUntil;
 
 // A desktop with one screen whose still is taken at once, or fails.
 class Desktop : public CaptureSystem {
@@ -144,7 +131,7 @@ struct CaptureRoadTest : ::testing::Test {
     road.reset();  // waits for what still runs
   }
   bool idle() {
-    return waitFor([&] { return !road->recognizing(); }) && (QCoreApplication::processEvents(), true);
+    return waitUntil([&] { return !road->recognizing(); }) && (QCoreApplication::processEvents(), true);
   }
 };
 
@@ -156,7 +143,7 @@ TEST_F(CaptureRoadTest, OnlyTheNewestRecognitionDeliversWhicheverFinishesFirst) 
   road->picked(ofWidth(101), QRectF(10, 10, 101, 10));
   road->picked(ofWidth(102), QRectF(20, 20, 102, 10));
   gates.release(102);
-  ASSERT_TRUE(waitFor([] { return clipboardText() == "accurate 102"; }));
+  ASSERT_TRUE(waitUntil([] { return clipboardText() == "accurate 102"; }));
   MarkerWindow* const after = marker.live();
   log.clear();
   gates.release(101);
@@ -170,23 +157,23 @@ TEST_F(CaptureRoadTest, OnlyTheNewestRecognitionDeliversWhicheverFinishesFirst) 
   road->picked(ofWidth(103), QRectF(30, 30, 103, 10));
   road->picked(ofWidth(104), QRectF(40, 40, 104, 10));
   gates.release(103);
-  ASSERT_TRUE(waitFor([&] { return gates.finished == 3; }));
-  waitFor([] { return false; }, 50);  // its result is handed back by now
+  ASSERT_TRUE(waitUntil([&] { return gates.finished == 3; }));
+  testenv::pump(50);  // its result is handed back by now
   EXPECT_EQ(clipboardText(), "accurate 102");
   EXPECT_EQ(toast.model().kind(), ToastController::Kind::working);
   gates.release(104);
-  ASSERT_TRUE(waitFor([] { return clipboardText() == "accurate 104"; }));
+  ASSERT_TRUE(waitUntil([] { return clipboardText() == "accurate 104"; }));
 }
 
 TEST_F(CaptureRoadTest, DeliveryReportsBucketedCountsShowsTheToastAndTurnsTheGlyphBackToIdle) {
   road->picked(ofWidth(7), QRectF(0, 0, 7, 10));  // a QR code beside one line of text
-  ASSERT_TRUE(waitFor([] { return clipboardText() == "https://qr.example\naccurate 7"; }));
+  ASSERT_TRUE(waitUntil([] { return clipboardText() == "https://qr.example\naccurate 7"; }));
   EXPECT_TRUE(log.contains(QStringLiteral(
       "signal dropped: capture.done chars=21-100 code=qr lines=2-5 mode=accurate seconds=<0.5 table=no")))
       << log.lines().join('\n').toStdString();
   EXPECT_EQ(toast.model().kind(), ToastController::Kind::picked);
   EXPECT_EQ(glyphs, std::vector<Glyph>{Glyph::picked});
-  EXPECT_TRUE(waitFor([&] { return glyphs.size() == 2; }, 2000));
+  EXPECT_TRUE(waitUntil([&] { return glyphs.size() == 2; }, 2000));
   EXPECT_EQ(glyphs.back(), Glyph::idle);
 
   // Counts land in their buckets; a table and bar codes are told apart.
@@ -205,7 +192,7 @@ TEST_F(CaptureRoadTest, DeliveryReportsBucketedCountsShowsTheToastAndTurnsTheGly
 
 TEST_F(CaptureRoadTest, AnEmptyResultShowsTheEmptyToastAndLeavesTheClipboardAlone) {
   road->picked(ofWidth(1), QRectF(0, 0, 1, 10));
-  ASSERT_TRUE(waitFor([&] { return toast.model().kind() == ToastController::Kind::empty; }));
+  ASSERT_TRUE(waitUntil([&] { return toast.model().kind() == ToastController::Kind::empty; }));
   EXPECT_EQ(clipboardText(), "before");
   EXPECT_TRUE(log.contains(QStringLiteral("signal dropped: capture.empty mode=accurate")));
   EXPECT_FALSE(log.contains(QStringLiteral("capture.done")));
@@ -240,11 +227,11 @@ TEST_F(CaptureRoadTest, RetryReadsTheLastPickAccuratelyAndSameSpotThatFailsForge
 
   Settings::shared().setFastMode(true);
   road->picked(ofWidth(55), QRectF(5, 5, 55, 10));
-  ASSERT_TRUE(waitFor([] { return clipboardText() == "fast 55"; }));
+  ASSERT_TRUE(waitUntil([] { return clipboardText() == "fast 55"; }));
   road->retryAccurate();
   EXPECT_FALSE(Settings::shared().fastMode());
   EXPECT_EQ(toast.model().kind(), ToastController::Kind::working);
-  ASSERT_TRUE(waitFor([] { return clipboardText() == "accurate 55"; }));
+  ASSERT_TRUE(waitUntil([] { return clipboardText() == "accurate 55"; }));
   EXPECT_TRUE(log.contains(QStringLiteral("toast.retryAccurate")));
   EXPECT_TRUE(log.contains(QStringLiteral("mode=accurate seconds=")));
   ASSERT_TRUE(road->lastPicked().has_value());

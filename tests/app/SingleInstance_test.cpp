@@ -1,13 +1,9 @@
-// One running copy: the first claims, a later one hands over and the first
-// reopens its menu; a lock left by a copy that died is taken over; a
-// relaunched copy can wait for the one that started it.
 #include "app/SingleInstance.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLockFile>
 #include <QProcess>
 #include <atomic>
@@ -50,9 +46,7 @@ TEST(SingleInstance, ALaterCopyHandsOverAndTheFirstOpensItsMenu) {
     SingleInstance second(QStringLiteral("tarvok-test"), dir);
     role = int(second.claim(3000));
   });
-  QElapsedTimer t;
-  t.start();
-  while (role < 0 && t.elapsed() < 8000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  testenv::waitUntil([&] { return role >= 0; }, 8000);
   later.join();
   EXPECT_EQ(role, int(SingleInstance::Role::handedOver));
   QCoreApplication::processEvents();

@@ -3,31 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 
 #include "tests/support/TestEnv.h"
 
-namespace {
-
-bool waitFor(const std::function<bool()>& done, int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(5);
-  }
-  return true;
-}
-
-}  // namespace
+using testenv::waitUntil;
 
 TEST(Relaunch, AFailedStartNeverQuits) {
   int quits = 0;
   EXPECT_FALSE(Relaunch::run(testenv::scratch() + "/no-such-program", {}, [&] { ++quits; }, 50));
-  EXPECT_FALSE(waitFor([&] { return quits > 0; }, 400));
+  EXPECT_FALSE(waitUntil([&] { return quits > 0; }, 400));
   EXPECT_EQ(quits, 0);
 }
 
@@ -37,9 +22,9 @@ TEST(Relaunch, QuitsOnlyAfterTheNewCopyStartedAndTellsItWhoStartedIt) {
   ASSERT_TRUE(Relaunch::run("/bin/sh", {"-c", QString("printf %s \"$%1\" > '%2'").arg(Relaunch::kRelaunchedFrom, out)},
                             [&] { ++quits; }));
   EXPECT_EQ(quits, 0);  // not at once: the old copy lingers a moment
-  ASSERT_TRUE(waitFor([&] { return quits > 0; }, 3000));
+  ASSERT_TRUE(waitUntil([&] { return quits > 0; }, 3000));
   EXPECT_EQ(quits, 1);
-  ASSERT_TRUE(waitFor([&] { return QFile(out).size() > 0; }, 3000));
+  ASSERT_TRUE(waitUntil([&] { return QFile(out).size() > 0; }, 3000));
   QFile f(out);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), QByteArray::number(QCoreApplication::applicationPid()));
