@@ -1,10 +1,5 @@
 // The program as a user meets it, on a private X session with a window
-// manager and a tray host, once without and once with a compositor: it sits
-// in the tray, a second start opens its menu, the hot key freezes the screen,
-// a drag puts the text of another program's window on the clipboard with the
-// toast, undo gives the clipboard back byte for byte, and a taken hot key
-// leads to the conflict toast. xdotool is the user's hands, xclip reads the
-// clipboard.
+// manager and a tray host; xdotool is the user's hands, xclip reads the clipboard.
 #include <gtest/gtest.h>
 
 #include <xcb/xcb.h>
@@ -35,9 +30,8 @@ void shot(const QString& name) {
                                            qEnvironmentVariable("TARVOK_XSESSION_MODE") + QStringLiteral(".png")});
 }
 
-// Lines of text, black on white, in a plain face at a size people read, and
-// a QR code at the right when asked for.
-QImage textPicture(const QStringList& lines, QSize size, bool withCode = false) {
+// Rows of cells, black on white in a plain face, and a QR code at the right when asked for.
+QImage picture(const std::vector<QStringList>& rows, QSize size, int px = 30, bool withCode = false) {
   QImage image(size, QImage::Format_RGB32);
   image.fill(Qt::white);
   if (withCode)
@@ -45,36 +39,11 @@ QImage textPicture(const QStringList& lines, QSize size, bool withCode = false) 
                      size.width() - 150, 20, 4);
   QPainter p(&image);
   QFont font(QStringLiteral("DejaVu Sans"));
-  font.setPixelSize(30);
+  font.setPixelSize(px);
   p.setFont(font);
   p.setPen(Qt::black);
-  int y = 50;
-  for (const QString& line : lines) {
-    p.drawText(30, y, line);
-    y += 52;
-  }
-  return image;
-}
-
-// A small table with wide gaps between its columns.
-QImage tablePicture() {
-  QImage image(QSize(620, 200), QImage::Format_RGB32);
-  image.fill(Qt::white);
-  QPainter p(&image);
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setPixelSize(26);
-  p.setFont(font);
-  p.setPen(Qt::black);
-  const QStringList rows[] = {{"Fruit", "Count", "Price"}, {"Apple", "12", "3.50"}, {"Melon", "4", "7.25"}};
-  int y = 50;
-  for (const QStringList& row : rows) {
-    int x = 30;
-    for (const QString& cell : row) {
-      p.drawText(x, y, cell);
-      x += 210;
-    }
-    y += 55;
-  }
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (int c = 0; c < rows[r].size(); ++c) p.drawText(30 + 210 * c, 50 + int(r) * (px + 25), rows[r][c]);
   return image;
 }
 
@@ -177,7 +146,7 @@ TEST_F(AppX, TheTrayIconTogglesTheMenuAndEscOrAClickElsewhereClosesItGivingTheKe
 
 TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheOldOneBack) {
   const QStringList lines{QStringLiteral("Quiet harbor lights"), QStringLiteral("Invoice 2048 paid")};
-  PictureWindow doc(textPicture(lines, QSize(720, 180), true), QPoint(150, 260));
+  PictureWindow doc(picture({{lines[0]}, {lines[1]}}, QSize(720, 180), 30, true), QPoint(150, 260));
   ASSERT_TRUE(doc.waitShown());
   const QByteArray before = "before \xE2\x9C\x93 caf\xC3\xA9\n";
   xapp::seedClipboard(before);
@@ -208,7 +177,9 @@ TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheO
 }
 
 TEST_F(AppX, DragOverATablePutsTabSeparatedTextAndHtml) {
-  PictureWindow doc(tablePicture(), QPoint(220, 300));
+  PictureWindow doc(picture({{"Fruit", "Count", "Price"}, {"Apple", "12", "3.50"}, {"Melon", "4", "7.25"}},
+                            QSize(620, 200), 26),
+                    QPoint(220, 300));
   ASSERT_TRUE(doc.waitShown());
   ASSERT_TRUE(openOverlay());
   const QRect c = doc.client();
@@ -221,7 +192,7 @@ TEST_F(AppX, DragOverATablePutsTabSeparatedTextAndHtml) {
 }
 
 TEST_F(AppX, EmptyAreaShowsTheEmptyToastAndLeavesTheClipboardAlone) {
-  PictureWindow blank(textPicture({}, QSize(400, 200)), QPoint(300, 300));
+  PictureWindow blank(picture({}, QSize(400, 200)), QPoint(300, 300));
   ASSERT_TRUE(blank.waitShown());
   const QByteArray before = "keep me";
   xapp::seedClipboard(before);
