@@ -31,27 +31,19 @@ TEST(LiveTextRows, SplitAtLineFeedsTrimmedBlankOnesLeftOut) {
   const auto r = LiveText::rowsOf(QStringLiteral("Hello\n\n  world \t\n"));
   ASSERT_TRUE(r);
   EXPECT_EQ(texts(*r), (QStringList{"Hello", "world"}));
-  EXPECT_FALSE(r->table);
-  EXPECT_TRUE(r->codes.empty());
   // A line of spaces and tabs is dropped; only blank lines is nothing at all.
   EXPECT_EQ(texts(*LiveText::rowsOf(QStringLiteral("a\n \t \nb"))), (QStringList{"a", "b"}));
   EXPECT_FALSE(LiveText::rowsOf(QStringLiteral("\n  \n\t\n")));
-  EXPECT_FALSE(LiveText::rowsOf(QString()));
 }
 
-TEST(LiveText, ReadsLinesWithoutGeometry) {
+TEST(LiveText, ReadsLinesWithoutGeometryAndNothingIsNone) {
   const QStringList lines{"Fast mode reads lines", "without any geometry"};
   const auto r = readOnWorker(textimages::lines(lines).image);
   ASSERT_TRUE(r);
   EXPECT_EQ(texts(*r), lines);
-  EXPECT_FALSE(r->table);
-}
-
-TEST(LiveText, NothingReadIsNone) {
   QImage white(300, 80, QImage::Format_RGB32);
   white.fill(Qt::white);
   EXPECT_FALSE(readOnWorker(white));
-  EXPECT_FALSE(readOnWorker(QImage()));
 }
 
 TEST(LiveText, RefusesTheGuiThread) {
