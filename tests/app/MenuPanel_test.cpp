@@ -1,6 +1,3 @@
-// The status menu's panel (offscreen): where it goes for a tray at the top or
-// the bottom of the screen, Esc (not while a shortcut is recorded), opening
-// twice and closing once, and the hand-over to a capture.
 #include "app/MenuPanelControl.h"
 
 #include <gtest/gtest.h>
@@ -46,8 +43,7 @@ TEST(MenuPanelPlacement, UnderTheIconOrAboveItInsideTheScreen) {
   EXPECT_EQ(MenuPanelControl::placement(QRect(600, 0, 24, 24), size, screen), QPoint(466, 10));
   // At the far right the right edge stays 4 inside.
   EXPECT_EQ(MenuPanelControl::placement(QRect(1256, 0, 24, 24), size, screen), QPoint(1280 - 292 - 4, 10));
-  // At the far left the left edge stays 4 inside.
-  EXPECT_EQ(MenuPanelControl::placement(QRect(0, 0, 24, 24), size, screen).x(), 4);
+  EXPECT_EQ(MenuPanelControl::placement(QRect(0, 0, 24, 24), size, screen).x(), 4);  // left edge 4 inside
   // A tray at the bottom: above the icon, its bottom 14 below the icon's top.
   const QRect bottom(0, 0, 1280, 776);
   EXPECT_EQ(MenuPanelControl::placement(QRect(1000, 776, 24, 24), size, bottom), QPoint(866, 776 + 14 - 458));

@@ -1,6 +1,3 @@
-// Recording a new shortcut by physical key: what is accepted, refused or
-// waited past, the notes, the conflict flag, and that no key press reaches
-// the program's views while recording.
 #include "app/ShortcutRecorder.h"
 
 #include <gtest/gtest.h>
