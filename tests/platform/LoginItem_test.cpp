@@ -42,8 +42,6 @@ TEST(LoginItem, EntriesSwitchedOffOrHiddenDoNotCount) {
   EXPECT_FALSE(LoginItem::isEnabled());
   writeEntry("[Desktop Entry]\nExec=tarvok\nX-GNOME-Autostart-enabled=false\n");
   EXPECT_FALSE(LoginItem::isEnabled());
-  writeEntry("");
-  EXPECT_FALSE(LoginItem::isEnabled());
   // Keys of other groups say nothing about the entry.
   writeEntry("[Desktop Entry]\nExec=tarvok\n[Desktop Action x]\nHidden=true\n");
   EXPECT_TRUE(LoginItem::isEnabled());
