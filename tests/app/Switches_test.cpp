@@ -1,6 +1,3 @@
-// The command line: which switch wins, the console lines of "-reporttest",
-// and the real program's "-read" on images rendered here, its unreadable
-// path, "-reporttest" without service keys and "-snapshot" without a renderer.
 #include "app/Switches.h"
 
 #include <gtest/gtest.h>
@@ -61,9 +58,7 @@ void write(QImage& image, const QString& text, QPoint at, int px = 28) {
 
 TEST(Switches, TheFirstOfBenchReportReadSnapshotWinsAndATrailingPathSwitchIsIgnored) {
   using switches::Mode;
-  EXPECT_EQ(switches::parse({}).mode, Mode::none);
   EXPECT_EQ(switches::parse({"-read"}).mode, Mode::none);
-  EXPECT_EQ(switches::parse({"-snapshot"}).mode, Mode::none);
   EXPECT_EQ(switches::parse({"-read", "a.png", "-benchocr"}).mode, Mode::benchOCR);
   EXPECT_FALSE(switches::parse({"-benchocr"}).fast);
   EXPECT_TRUE(switches::parse({"-fast", "-benchocr"}).fast);
@@ -76,8 +71,6 @@ TEST(Switches, TheFirstOfBenchReportReadSnapshotWinsAndATrailingPathSwitchIsIgno
   EXPECT_EQ(snap.path, "out");
   EXPECT_EQ(switches::parse({"-READ", "a.png"}).mode, Mode::none);  // whole arguments, exactly
   EXPECT_EQ(switches::parse({"-benchocr", "-h"}).mode, Mode::help);
-  EXPECT_FALSE(switches::isConsole(Mode::none));
-  EXPECT_TRUE(switches::isConsole(Mode::read));
 }
 
 TEST(Switches, ReportTestConfirmsOnlyWhatAClientReallyTookAndSaysWhyNothingWasSent) {
