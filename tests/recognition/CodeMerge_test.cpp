@@ -3,6 +3,7 @@
 
 #include "recognition/CodeSearch.h"
 #include "recognition/Recognizer.h"
+#include "tests/recognition/TextImages.h"
 #include "tests/support/Printers.h"
 
 namespace {
@@ -23,15 +24,7 @@ Recognized textRows(std::initializer_list<std::initializer_list<const char*>> ro
   return r;
 }
 
-QStringList rowTexts(const Recognized& r) {
-  QStringList out;
-  for (const auto& row : r.lines) {
-    QStringList pieces;
-    for (const Piece& p : row) pieces << p.text;
-    out << pieces.join(QLatin1Char('|'));
-  }
-  return out;
-}
+QStringList rowTexts(const Recognized& r) { return textimages::rowTexts(r, QLatin1Char('|')); }
 
 TEST(Merge, CodeRowsComeFirstAndRowsEqualToAPayloadGo) {
   Recognized text = textRows({{"Scan", "to", "pay"},

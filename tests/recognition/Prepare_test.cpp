@@ -6,14 +6,8 @@
 
 namespace {
 
+using textimages::dark;
 using textimages::Style;
-
-Style dark() {
-  Style s;
-  s.ground = QColor(32, 33, 36);
-  s.ink = QColor(232, 234, 237);
-  return s;
-}
 
 TEST(PrepareMeasure, FindsGroundPolarityAndLineHeight) {
   Style light;
@@ -26,9 +20,7 @@ TEST(PrepareMeasure, FindsGroundPolarityAndLineHeight) {
   const int band = a.ink[0].height();
   EXPECT_NEAR(m.lineHeight, band, 2.0);
 
-  Style d = dark();
-  d.px = 13;
-  const auto b = textimages::lines({"Settings were saved", "Open the folder"}, d);
+  const auto b = textimages::lines({"Settings were saved", "Open the folder"}, dark(13));
   const ocr::Measure n = ocr::measure(ocr::grey(b.image));
   EXPECT_LE(n.background, 40);
   EXPECT_TRUE(n.lightOnDark);

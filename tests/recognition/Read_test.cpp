@@ -23,22 +23,7 @@ const QStringList kParagraph{QStringLiteral("The quick brown fox jumps over the 
                              QStringLiteral("Settings were saved at 10:45 on Friday."),
                              QStringLiteral("Click Continue to install the updates.")};
 
-QStringList rowTexts(const Recognized& r) {
-  QStringList out;
-  for (const auto& row : r.lines) {
-    QStringList pieces;
-    for (const Piece& p : row) pieces << p.text;
-    out << pieces.join(QLatin1Char(' '));
-  }
-  return out;
-}
-
-Style darkStyle() {
-  Style s;
-  s.ground = QColor(32, 33, 36);
-  s.ink = QColor(232, 234, 237);
-  return s;
-}
+using textimages::rowTexts;
 
 TEST(Read, EnglishParagraphRowsInOrderWithBoxesWhereDrawn) {
   Style style;
@@ -60,9 +45,7 @@ TEST(Read, EnglishParagraphRowsInOrderWithBoxesWhereDrawn) {
 }
 
 TEST(Read, LightTextOnDarkReadsLikeDarkOnLight) {
-  Style style = darkStyle();
-  style.px = 11;
-  const auto drawn = textimages::lines(kParagraph, style);
+  const auto drawn = textimages::lines(kParagraph, textimages::dark(11));
   const Recognizer::Pass pass = Recognizer::read(drawn.image, kEnglish);
   EXPECT_EQ(rowTexts(pass.result), kParagraph);
   EXPECT_GT(pass.confidence, 0.8);

@@ -24,6 +24,25 @@ struct Style {
   QImage::Format format = QImage::Format_RGB32;
 };
 
+inline Style dark(int px = 16) {
+  Style s;
+  s.px = px;
+  s.ground = QColor(32, 33, 36);
+  s.ink = QColor(232, 234, 237);
+  return s;
+}
+
+// The texts of a result's rows, the pieces of a row joined by `separator`.
+inline QStringList rowTexts(const Recognized& r, QChar separator = QLatin1Char(' ')) {
+  QStringList out;
+  for (const auto& row : r.lines) {
+    QStringList pieces;
+    for (const Piece& p : row) pieces << p.text;
+    out << pieces.join(separator);
+  }
+  return out;
+}
+
 struct Rendered {
   QImage image;
   std::vector<QRect> ink;  // per row, the box of its ink (top-left pixels)
