@@ -43,7 +43,10 @@ function(tarvok_tests folder)
       add_test(NAME ${folder}.x.${mode}
         COMMAND ${CMAKE_SOURCE_DIR}/tests/support/xsession --${mode} $<TARGET_FILE:${exe}>)
       set_tests_properties(${folder}.x.${mode} PROPERTIES
-        LABELS "${folder};x" ENVIRONMENT "${env};QT_QPA_PLATFORM=xcb" TIMEOUT 300)
+        LABELS "${folder};x" ENVIRONMENT "${env};QT_QPA_PLATFORM=xcb" TIMEOUT 300
+        # A real X session with a window manager is timing-sensitive: count it
+        # as several slots so a parallel run leaves it CPU to breathe.
+        PROCESSORS 4)
     endforeach()
   endif()
 endfunction()
