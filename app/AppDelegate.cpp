@@ -11,6 +11,7 @@
 #include "app/BenchOCR.h"
 #include "app/CaptureRoad.h"
 #include "app/Console.h"
+#include "app/CrashReporter.h"
 #include "recognition/LiveText.h"
 #include "app/HotKeyRepeats.h"
 #include "app/Launch.h"
@@ -58,7 +59,10 @@ AppDelegate::AppDelegate(QObject* parent)
       menuState_(std::make_unique<MenuState>()),
       hotKey_(std::make_unique<HotKeyCenter>()),
       onboarding_(std::make_unique<OnboardingController>()),
-      about_(std::make_unique<AboutController>()) {}
+      about_(std::make_unique<AboutController>()),
+      crash_(std::make_unique<CrashReporter>()) {
+  Reporting::setCrashClient(crash_.get());
+}
 
 AppDelegate::~AppDelegate() {
   // The road waits for running recognitions; the panel and the toast go
@@ -66,6 +70,11 @@ AppDelegate::~AppDelegate() {
   road_.reset();
   recorder_.reset();
   menu_.reset();
+  // Every way out (Quit, a signal, the console switches) ends here: the
+  // session closes, what is queued gets a bounded moment to go, and the crash
+  // handler stays in place until then.
+  crash_->close();
+  Reporting::setCrashClient(nullptr);
 }
 
 void AppDelegate::launch(const switches::Choice& choice) {
@@ -193,8 +202,9 @@ bool AppDelegate::runSwitch(const switches::Choice& choice) {
       bench_->start();
       return true;
     case switches::Mode::reportTest:
-      // No sending client is part of this build yet.
-      reporttest::run(false, false, exitLater);
+      reporttest::run(true, false, exitLater, [this](std::chrono::milliseconds wait) {
+        return crash_->lastMessageDelivered(wait);
+      });
       return true;
     case switches::Mode::read:
       readfile::run(choice.path, exitLater);

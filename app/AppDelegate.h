@@ -11,6 +11,7 @@ class BenchOCR;
 class CaptureController;
 class CaptureRoad;
 class CPUMeter;
+class CrashReporter;
 class HotKeyCenter;
 class HotKeyRepeats;
 class MenuPanelControl;
@@ -69,4 +70,5 @@ class AppDelegate : public QObject {
   std::unique_ptr<ShortcutRecorder> recorder_;
   std::unique_ptr<CaptureRoad> road_;
   std::unique_ptr<BenchOCR> bench_;
+  std::unique_ptr<CrashReporter> crash_;
 };

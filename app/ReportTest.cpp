@@ -1,6 +1,7 @@
 #include "app/ReportTest.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "app/Console.h"
@@ -22,7 +23,7 @@ QStringList handedOver(const Facts& f) {
   QStringList out;
   if (!f.started || !f.reportsOn) return out;
   if (f.telemetryKey && f.analyticsClient) out << QStringLiteral("신호");
-  if (f.sentryKey && f.crashClient) out << QStringLiteral("경고");
+  if (f.sentryKey && f.crashClient && f.warningDelivered) out << QStringLiteral("경고");
   return out;
 }
 
@@ -35,13 +36,16 @@ QString outcomeLine(const Facts& f) {
     why = QStringLiteral("보고 설정이 꺼져 있음");
   } else if (!f.sentryKey && !f.telemetryKey) {
     why = QStringLiteral("Info.json에 키가 없음");
+  } else if (f.started && f.sentryKey && f.crashClient && !f.warningDelivered) {
+    why = QStringLiteral("서비스에 닿지 못함");
   } else {
     why = QStringLiteral("이 빌드에는 보내는 모듈이 없음");
   }
   return QStringLiteral("보내지 않음: report.test. ") + why;
 }
 
-void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function<void(int)> exit) {
+void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function<void(int)> exit,
+         DeliveryWait crashDelivered) {
   Facts f;
   f.sentryKey = !Reporting::sentryDSN().isEmpty();
   f.telemetryKey = !Reporting::analyticsAppID().isEmpty();
@@ -60,7 +64,15 @@ void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function
     exit(0);
     return;
   }
-  QTimer::singleShot(kSendWaitMs, QCoreApplication::instance(), [f, exit] {
+  QElapsedTimer waited;
+  waited.start();
+  if (crashDelivered && handedOver(f).contains(QStringLiteral("경고"))) {
+    f.warningDelivered = crashDelivered(std::chrono::milliseconds(kSendWaitMs));
+  }
+  // The analytics client cannot tell when it is done: it gets the rest of the fixed wait.
+  const bool fixedWait = handedOver(f).contains(QStringLiteral("신호")) || (!crashDelivered && !handedOver(f).isEmpty());
+  const int rest = fixedWait ? std::max(0, kSendWaitMs - int(waited.elapsed())) : 0;
+  QTimer::singleShot(rest, QCoreApplication::instance(), [f, exit] {
     console::line(outcomeLine(f));
     exit(0);
   });

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 
 // "-reporttest": shows whether reports are set up, sends one test signal and
@@ -16,6 +17,7 @@ struct Facts {
   bool started = false;       // reporting is running after start()
   bool crashClient = false;   // this build installed a crash-reporting client
   bool analyticsClient = false;
+  bool warningDelivered = true;  // false: the crash client could not get it to the service
 };
 
 // The first line: which keys are present and the preference, never the keys.
@@ -28,7 +30,12 @@ QString outcomeLine(const Facts& facts);
 // How long the confirmation waits for the clients to send.
 inline constexpr int kSendWaitMs = 4000;
 
-// Runs the test and calls `exit` with 0 at the end.
-void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function<void(int)> exit);
+// Waits at most the given time for the warning to reach the service; true when it did.
+using DeliveryWait = std::function<bool(std::chrono::milliseconds)>;
+
+// Runs the test and calls `exit` with 0 at the end. With `crashDelivered`,
+// the warning counts as sent only once the service took it.
+void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function<void(int)> exit,
+         DeliveryWait crashDelivered = {});
 
 }  // namespace reporttest
