@@ -1,4 +1,6 @@
 #pragma once
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -41,13 +43,15 @@ class PrefStore {
 
   void setBool(const QString& key, bool value);
   void setInteger(const QString& key, qint64 value);
+  // Several integers in one write, so that no reader or crash ever sees part of them.
+  void setIntegers(const QList<QPair<QString, qint64>>& values);
   void setString(const QString& key, const QString& value);
   void setStringList(const QString& key, const QStringList& value);
   void setDouble(const QString& key, double value);
   void remove(const QString& key);
 
  private:
-  void write(const QString& key, const QString& encoded);
+  void write(const QList<QPair<QString, QString>>& entries);
 
   mutable std::mutex lock_;
   std::unique_ptr<QSettings> settings_;
