@@ -107,11 +107,7 @@ int main(int argc, char** argv) {
     clearCrashDir();
     HttpStub stub;
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CRASH_DSN"), crashtest::dsnFor(stub));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(CRASH_DRIVER), {QStringLiteral("hang")});
-    p.waitForReadyRead(10000);
+    crashtest::startHanging(p, crashtest::dsnFor(stub));
     p.kill();
     p.waitForFinished();
     crashtest::runDriver("none", crashtest::dsnFor(stub));

@@ -133,11 +133,7 @@ TEST(Crashes, ARunKilledOutrightEndsAbnormalButALiveOneIsLeftAlone) {
   clearCrashDir();
   HttpStub stub;
   QProcess killed;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("CRASH_DSN"), crashtest::dsnFor(stub));
-  killed.setProcessEnvironment(env);
-  killed.start(QStringLiteral(CRASH_DRIVER), {QStringLiteral("hang")});
-  ASSERT_TRUE(killed.waitForReadyRead(10000));
+  ASSERT_TRUE(crashtest::startHanging(killed, crashtest::dsnFor(stub)));
   // Another run while it lives must not take its session for a dead one.
   EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
   EXPECT_TRUE(withStatus(ofType(items(stub), "session"), "abnormal").isEmpty());

@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <QProcess>
 #include <QString>
 #include <cstring>
 #include <string>
@@ -53,6 +54,15 @@ inline Exit runDriver(const char* action, const QString& dsn) {
   if (WIFEXITED(status)) result.code = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   return result;
+}
+
+// Starts the driver with "hang": it runs, reporting on, until it is killed.
+inline bool startHanging(QProcess& process, const QString& dsn) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("CRASH_DSN"), dsn);
+  process.setProcessEnvironment(env);
+  process.start(QStringLiteral(CRASH_DRIVER), {QStringLiteral("hang")});
+  return process.waitForReadyRead(10000);
 }
 
 }  // namespace crashtest
