@@ -39,11 +39,13 @@ function(tarvok_tests folder)
     add_executable(${exe} ${xsrcs})
     target_compile_options(${exe} PRIVATE ${TARVOK_WARNINGS})
     target_link_libraries(${exe} PRIVATE tarvok_testsupport ${ARG_DEPS})
+    add_dependencies(${exe} xready)
     foreach(mode plain compositor)
       add_test(NAME ${folder}.x.${mode}
         COMMAND ${CMAKE_SOURCE_DIR}/tests/support/xsession --${mode} $<TARGET_FILE:${exe}>)
       set_tests_properties(${folder}.x.${mode} PROPERTIES
-        LABELS "${folder};x" ENVIRONMENT "${env};QT_QPA_PLATFORM=xcb" TIMEOUT 300
+        LABELS "${folder};x" TIMEOUT 300
+        ENVIRONMENT "${env};QT_QPA_PLATFORM=xcb;TARVOK_XREADY=$<TARGET_FILE:xready>"
         # A real X session with a window manager is timing-sensitive: count it
         # as several slots so a parallel run leaves it CPU to breathe.
         PROCESSORS 4)
