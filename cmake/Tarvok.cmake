@@ -2,10 +2,28 @@
 # adding a file needs no edit here.
 set(TARVOK_WARNINGS -Wall -Wextra -Werror)
 
+# Ninja's automoc step only reruns when a header it already knows changes, so a
+# new Q_OBJECT header in an existing folder went unmoc'ed until a clean build.
+# When a target's source list changes, its automoc stamp is removed, which
+# makes the next build run automoc again.
+function(tarvok_track_sources target)
+  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
+  string(JOIN "\n" content ${ARGN})
+  set(old "")
+  if(EXISTS ${list_file})
+    file(READ ${list_file} old)
+  endif()
+  if(NOT old STREQUAL content)
+    file(WRITE ${list_file} "${content}")
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+  endif()
+endfunction()
+
 function(tarvok_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${srcs})
+  tarvok_track_sources(${name} ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${TARVOK_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
@@ -27,6 +45,7 @@ function(tarvok_tests folder)
   if(plain)
     set(exe test_${folder})
     add_executable(${exe} ${plain})
+    tarvok_track_sources(${exe} ${plain})
     target_compile_options(${exe} PRIVATE ${TARVOK_WARNINGS})
     target_link_libraries(${exe} PRIVATE tarvok_testsupport ${ARG_DEPS})
     gtest_discover_tests(${exe}
@@ -37,6 +56,7 @@ function(tarvok_tests folder)
   if(xsrcs)
     set(exe xtest_${folder})
     add_executable(${exe} ${xsrcs})
+    tarvok_track_sources(${exe} ${xsrcs})
     target_compile_options(${exe} PRIVATE ${TARVOK_WARNINGS})
     target_link_libraries(${exe} PRIVATE tarvok_testsupport ${ARG_DEPS})
     add_dependencies(${exe} xready)
