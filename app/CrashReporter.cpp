@@ -31,7 +31,11 @@ void CrashReporter::captureMessage(const QString& message, const QString& level,
 
 void CrashReporter::close() { client_.close(); }
 
-void CrashReporter::discardPending() { crash::Client::discardPending(folder()); }
+void CrashReporter::discardPending() {
+  // Reports turned off: not even the closing session update may go out.
+  client_.abandon();
+  crash::Client::discardPending(folder());
+}
 
 bool CrashReporter::lastMessageDelivered(std::chrono::milliseconds timeout) {
   return client_.delivered(lastMessage_, timeout);

@@ -140,6 +140,15 @@ void Client::close() {
   state_.reset();
 }
 
+void Client::abandon() {
+  if (!state_) return;
+  state_->sender->abort();
+  state_->sender.reset();
+  state_->marker.remove();
+  handler::uninstall();
+  state_.reset();
+}
+
 void Client::discardPending(const QString& dir) {
   const QDir d(dir);
   for (const QString& name : d.entryList({kCrashPattern}, QDir::Files)) QFile::remove(d.filePath(name));

@@ -41,6 +41,10 @@ class Client {
 
   // Session "exited", a flush bounded by the close timeout, handlers restored.
   void close();
+  // Stops at once without sending anything more: what is in flight is cut
+  // off, the session is not closed on the service, handlers are restored
+  // (reports turned off).
+  void abandon();
 
   // Deletes crash files, envelopes and sessions of ended runs not sent yet (reports turned off).
   static void discardPending(const QString& dir);

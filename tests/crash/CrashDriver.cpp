@@ -2,7 +2,8 @@
 // tests can watch a real process die and the next one report it.
 //   crash_driver ACTION
 // ACTION: none (start and close), segv, abort, bus, overflow, terminate,
-// hang (start, print "ready", wait to be killed), discard (reports turned off).
+// hang (start, print "ready", wait to be killed), discard (reports off before
+// start), off (reports turned off while running).
 // Environment: CRASH_DSN; the crash folder is $XDG_CACHE_HOME/tarvok/crash.
 #include <fcntl.h>
 #include <signal.h>
@@ -76,6 +77,10 @@ int main(int argc, char** argv) {
   if (action == "terminate") crashByTerminate();
   if (action == "hang") {
     for (;;) pause();
+  }
+  if (action == "off") {
+    client.abandon();
+    crash::Client::discardPending(options.dir);
   }
   client.close();
   return 0;

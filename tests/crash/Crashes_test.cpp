@@ -184,4 +184,12 @@ TEST(Crashes, ReportsTurnedOffDeleteTheCrashFileAndSendNothing) {
   const QList<QJsonObject> sessions = ofType(items(stub), "session");
   EXPECT_TRUE(withStatus(sessions, "crashed").isEmpty());
   EXPECT_TRUE(withStatus(sessions, "abnormal").isEmpty());
+  // Turned off while running: not even the closing update goes out, and the
+  // next run finds no session left to call abnormal.
+  const qsizetype exited = withStatus(ofType(items(stub), "session"), "exited").size();
+  EXPECT_EQ(runDriver("off", crashtest::dsnFor(stub)).code, 0);
+  EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
+  const QList<QJsonObject> after = ofType(items(stub), "session");
+  EXPECT_EQ(withStatus(after, "exited").size(), exited + 1);  // the last run's only
+  EXPECT_TRUE(withStatus(after, "abnormal").isEmpty());
 }
