@@ -17,6 +17,7 @@
 #include "snapshot/Samples.h"
 #include "snapshot/Sequence.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/ViewProbe.h"
 #include "toast/ToastLayout.h"
 #include "ui/menu/LanguageSummary.h"
 #include "ui/menu/MainWidth.h"
@@ -63,11 +64,7 @@ struct ProgramRun {
   QStringList files() const { return QDir(folder()).entryList(QDir::Files, QDir::Name); }
 };
 
-QByteArray sampleTsv() {
-  QStringList rows;
-  for (const QStringList& row : Snapshot::tableRows()) rows << row.join('\t');
-  return rows.join('\n').toUtf8() + '\n';
-}
+QByteArray sampleTsv() { return Table{Snapshot::tableRows()}.tsv().toUtf8() + '\n'; }
 
 // Device widths at ratio 2 from the layout rules: the main page measured in
 // its language, the toast from its button labels, fixed widths elsewhere.
@@ -111,17 +108,13 @@ std::map<QString, int> expectedWidths() {
   return w;
 }
 
-int distance(QRgb a, const QColor& b) {
-  return std::abs(qRed(a) - b.red()) + std::abs(qGreen(a) - b.green()) + std::abs(qBlue(a) - b.blue());
-}
-
 // The colour a few points inside the top-left corner of the panel's plate.
-QRgb plateProbe(const QString& name, const QImage& image) {
+QColor plateProbe(const QString& name, const QImage& image) {
   if (name.startsWith("hint-")) {  // the bar sits centred at the bottom: from its leading edge
     const int y = image.height() - 48;
     for (int x = 0; x < image.width(); ++x)
       if (qAlpha(image.pixel(x, y)) == 255) return image.pixel(x + 4, y);
-    return 0;
+    return {};
   }
   const bool window = name.startsWith("onboard-") || name.startsWith("about");
   return image.pixel(window ? QPoint(12, 12) : QPoint(52, 48));
@@ -132,8 +125,7 @@ std::pair<int, int> sealHalves(const QImage& image) {
   int left = 0, right = 0;
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
-      if (qAlpha(image.pixel(x, y)) == 255 && distance(image.pixel(x, y), Ink::seal()) < 30)
-        ++(x < image.width() / 2 ? left : right);
+      if (probe::near(QColor(image.pixel(x, y)), Ink::seal(), 12)) ++(x < image.width() / 2 ? left : right);
   return {left, right};
 }
 
@@ -157,8 +149,8 @@ TEST(SnapshotProgram, WritesEveryScreenAtItsSizeInItsAppearanceAndLeavesThePrefe
     const QImage image = reader.read();
     EXPECT_EQ(image.width(), widths.at(name)) << name.toStdString();
     if (name.startsWith("hint-")) { EXPECT_EQ(image.height(), 120); }
-    const QRgb probe = plateProbe(name, image);
-    EXPECT_LE(distance(probe, Ink::panel(!light.contains(name))), 6) << name.toStdString() << " " << std::hex << probe;
+    const QColor plate = plateProbe(name, image);
+    EXPECT_TRUE(probe::near(plate, Ink::panel(!light.contains(name)), 3)) << name.toStdString() << " " << plate;
   }
 
   // Arabic mirrors the menu: its seal-red checks and chip go to the left.
@@ -191,10 +183,9 @@ TEST(SnapshotProgram, AFolderOrFileThatCannotBeWrittenEndsWithAMessageAndExitCod
   EXPECT_TRUE(blocked.process.readAllStandardError().contains("cannot make the folder"));
   EXPECT_TRUE(blocked.process.readAllStandardOutput().isEmpty());
 
-  ProgramRun switchLike("switch-like");
-  switchLike.start({"-snapshot", "-all"});
-  EXPECT_EQ(switchLike.finish(), 1);
-  EXPECT_TRUE(switchLike.process.readAllStandardError().contains("needs a folder"));
+  blocked.start({"-snapshot", "-all"});  // a switch, not a folder
+  EXPECT_EQ(blocked.finish(), 1);
+  EXPECT_TRUE(blocked.process.readAllStandardError().contains("needs a folder"));
 
   ProgramRun oneLost("one-lost");  // a folder stands where one file goes
   QDir().mkpath(oneLost.folder() + "/about.png");
