@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
-#include <QWidget>
 #include <cstdio>
 #include <optional>
 
@@ -12,13 +10,10 @@
 #include "platform/PrefStore.h"
 #include "snapshot/PrivatePreferences.h"
 #include "snapshot/Sequence.h"
-#include "ui/kit/Render.h"
 
 namespace Snapshot {
 
 namespace {
-
-constexpr qreal kRatio = 2;
 
 void write(std::FILE* stream, const QString& text) {
   const QByteArray bytes = text.toUtf8() + '\n';
@@ -32,12 +27,6 @@ struct AppearanceScope {
 };
 
 }  // namespace
-
-bool save(QWidget& view, const QString& path) {
-  view.resize(view.sizeHint());
-  const QImage image = kit::renderWidget(&view, kRatio);
-  return !image.isNull() && image.save(path, "PNG");
-}
 
 Outcome render(const QString& dir, bool allLanguages) {
   Outcome out;

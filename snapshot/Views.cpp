@@ -19,8 +19,16 @@ namespace Snapshot {
 namespace {
 
 constexpr auto nothing = [] {};
+constexpr qreal kRatio = 2;
+
+bool writePng(const QImage& image, const QString& path) { return !image.isNull() && image.save(path, "PNG"); }
 
 }  // namespace
+
+bool save(QWidget& view, const QString& path) {
+  view.resize(view.sizeHint());
+  return writePng(kit::renderWidget(&view, kRatio), path);
+}
 
 bool menu(Settings& settings, MenuState::Page page, const QString& path) {
   MenuState state;
@@ -55,8 +63,7 @@ bool hint(const QString& path) {
   OverlayView view;
   view.setGeometry(0, 0, 1000, 120);
   view.setLastRect(QRectF(0, 0, 10, 10));
-  const QImage image = kit::renderWidget(&view, view.devicePixelRatioF());
-  return !image.isNull() && image.save(path, "PNG");
+  return writePng(kit::renderWidget(&view, view.devicePixelRatioF()), path);
 }
 
 }  // namespace Snapshot
