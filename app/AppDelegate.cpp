@@ -30,6 +30,7 @@
 #include "core/Settings.h"
 #include "platform/PrefStore.h"
 #include "recognition/Recognizer.h"
+#include "snapshot/Snapshot.h"
 #include "toast/ToastController.h"
 #include "toast/ToastPanel.h"
 #include "ui/about/AboutController.h"
@@ -210,8 +211,7 @@ bool AppDelegate::runSwitch(const switches::Choice& choice) {
       readfile::run(choice.path, exitLater);
       return true;
     case switches::Mode::snapshot:
-      std::fputs("-snapshot is not available yet: this build has no snapshot renderer\n", stderr);
-      exitLater(1);
+      exitLater(Snapshot::run(choice.path, QCoreApplication::arguments().contains(QStringLiteral("-all"))));
       return true;
   }
   return false;

@@ -72,3 +72,14 @@ function(tarvok_tests folder)
     endforeach()
   endif()
 endfunction()
+
+# A folder's tests that run the built program: they are built after it and
+# find it through TARVOK_EXE.
+function(tarvok_tests_run_program folder)
+  foreach(exe test_${folder} xtest_${folder})
+    if(TARGET ${exe})
+      add_dependencies(${exe} tarvok)
+      target_compile_definitions(${exe} PRIVATE TARVOK_EXE="$<TARGET_FILE:tarvok>")
+    endif()
+  endforeach()
+endfunction()

@@ -76,6 +76,13 @@ PrefStore& PrefStore::state() {
 
 QString PrefStore::filePath() const { return settings_->fileName(); }
 
+void PrefStore::useFile(const QString& filePath) {
+  std::lock_guard guard(lock_);
+  settings_->sync();
+  QDir().mkpath(QFileInfo(filePath).absolutePath());
+  settings_ = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+}
+
 void PrefStore::registerDefaults(const QVariantMap& defaults) {
   std::lock_guard guard(lock_);
   for (auto it = defaults.begin(); it != defaults.end(); ++it) defaults_.insert(it.key(), it.value());

@@ -28,6 +28,9 @@ class PrefStore {
   static PrefStore& state();
 
   QString filePath() const;
+  // Reads and writes `filePath` from now on. The snapshot renderer points the
+  // user's store at a copy so that nothing it changes reaches the real file.
+  void useFile(const QString& filePath);
 
   // Defaults live in memory only; a stored value always wins.
   void registerDefaults(const QVariantMap& defaults);
