@@ -10,7 +10,7 @@
 
 #include "capture/OverlayView.h"
 #include "capture/OverlayWindow.h"
-#include "tests/capture/CapturePrint.h"
+#include "tests/support/Printers.h"
 
 namespace {
 

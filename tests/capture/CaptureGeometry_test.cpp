@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 
-#include "tests/capture/CapturePrint.h"
+#include "tests/support/Printers.h"
 
 using namespace capture;
 

@@ -13,7 +13,7 @@
 #include "core/Strings.h"
 #include "core/Shortcut.h"
 #include "core/Settings.h"
-#include "tests/capture/CapturePrint.h"
+#include "tests/support/Printers.h"
 #include "ui/kit/Render.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "capture/MarkerWindow.h"
 #include "core/Ink.h"
 #include "platform/Appearance.h"
-#include "tests/capture/CapturePrint.h"
+#include "tests/support/Printers.h"
 #include "ui/kit/Render.h"
 
 using marker::Timeline;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/capture/CapturePrint.h"
+#include "tests/support/Printers.h"
 
 using capture::ClientWindow;
 

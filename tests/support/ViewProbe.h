@@ -14,8 +14,6 @@
 #include "tests/support/Printers.h"
 #include "ui/kit/Render.h"
 
-inline std::ostream& operator<<(std::ostream& os, const QColor& c) { return os << c.name(QColor::HexArgb).toStdString(); }
-
 namespace probe {
 
 inline void click(QWidget* w, QPointF pos = {-1, -1}) {
