@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <cmath>
 
 #include "core/Settings.h"
 #include "core/Strings.h"
 #include "platform/Appearance.h"
+#include "tests/support/Canvas.h"
 
 namespace {
 
@@ -19,18 +19,11 @@ struct ReduceMotion {
 };
 
 QImage renderView(QWidget& view) {
-  QImage img(view.size(), QImage::Format_ARGB32_Premultiplied);
-  img.fill(Qt::transparent);
-  view.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
-  return img;
+  return testenv::painted(view.size(), [&](QPainter& p) { view.render(&p); });
 }
 
 QImage reference(int size, State state, qreal phase) {
-  QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
-  img.fill(Qt::transparent);
-  QPainter p(&img);
-  AppMark::draw(p, QRectF(0, 0, size, size), state, phase, true);
-  return img;
+  return testenv::painted(QSizeF(size, size), [&](QPainter& p) { AppMark::draw(p, QRectF(0, 0, size, size), state, phase, true); });
 }
 
 TEST(AppMarkView, AnimatesOnlyWhileWorkingShownAndMotionAllowed) {

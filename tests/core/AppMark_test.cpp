@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <cmath>
+
+#include "tests/support/Canvas.h"
 
 namespace {
 
@@ -11,13 +12,7 @@ using State = AppMark::State;
 
 // Draws a mark into a transparent image: rect in logical units, scale pixels per unit.
 QImage render(QSizeF canvas, QRectF rect, State state, qreal phase = 0, qreal scale = 1) {
-  QImage img(int(std::ceil(canvas.width() * scale)), int(std::ceil(canvas.height() * scale)),
-             QImage::Format_ARGB32_Premultiplied);
-  img.fill(Qt::transparent);
-  QPainter p(&img);
-  p.scale(scale, scale);
-  AppMark::draw(p, rect, state, phase, true);
-  return img;
+  return testenv::painted(canvas, [&](QPainter& p) { AppMark::draw(p, rect, state, phase, true); }, scale);
 }
 
 // A 360-pixel mark: design unit u sits at pixel (u - 10) * 2.

@@ -37,18 +37,6 @@ TEST(Shortcut, CapsListModifiersInDesktopOrder) {
   EXPECT_EQ((Shortcut{0, Shortcut::kAllMods}).caps(), (QStringList{"Ctrl", "Alt", "Shift", "Super", "A"}));
 }
 
-TEST(Shortcut, KeyNames) {
-  EXPECT_EQ(Shortcut::keyName(121), QString::fromUtf8("\u21DF"));
-  EXPECT_EQ(Shortcut::keyName(53), "#53");    // Escape has no name of its own
-  EXPECT_EQ(Shortcut::keyName(106), "#106");  // nor F16: only F1-F15 are named
-  // 60 US-layout keys and 15 function keys carry a name, all different.
-  std::set<QString> names;
-  for (uint32_t code = 0; code < 256; ++code) {
-    if (!Shortcut::keyName(code).startsWith('#')) names.insert(Shortcut::keyName(code));
-  }
-  EXPECT_EQ(names.size(), 75u);
-}
-
 TEST(Shortcut, KeyPositionsAndXKeycodesMapOneToOne) {
   std::set<uint32_t> xCodes;
   int positions = 0;

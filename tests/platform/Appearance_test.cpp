@@ -29,13 +29,18 @@ void setWindowColour(QColor c) {
   QGuiApplication::setPalette(p);
 }
 
-TEST(Appearance, PortalPreferenceWinsOverThePaletteAndIsAskedOnce) {
+TEST(Appearance, APortalPreferenceWinsOverThePaletteAndIsAskedOnce) {
   Portal portal;
-  for (auto [scheme, window, dark] : {std::tuple{1u, QColor(Qt::white), true}, {2u, QColor(30, 30, 30), false}}) {
+  const QColor light(240, 240, 240), dark(40, 38, 36);
+  // Scheme 1 prefers dark, 2 light, 0 (no preference) and no answer leave it to the palette.
+  const std::tuple<std::optional<QVariant>, QColor, bool> cases[] = {
+      {QVariant(1u), light, true}, {QVariant(2u), dark, false}, {QVariant(0u), dark, true},
+      {QVariant(0u), light, false}, {std::nullopt, dark, true},  {std::nullopt, light, false}};
+  for (const auto& [scheme, window, isDark] : cases) {
     setWindowColour(window);
-    portal.colorScheme = QVariant(scheme);
+    portal.colorScheme = scheme;
     portal.install();
-    EXPECT_EQ(Appearance::isDark(), dark);
+    EXPECT_EQ(Appearance::isDark(), isDark) << window.name().toStdString();
   }
   portal.reads = 0;
   for (int i = 0; i < 3; ++i) {
@@ -43,18 +48,6 @@ TEST(Appearance, PortalPreferenceWinsOverThePaletteAndIsAskedOnce) {
     Appearance::reduceMotion();
   }
   EXPECT_EQ(portal.reads, 1);  // the scheme was read already, the animations once now
-}
-
-TEST(Appearance, NoPreferenceOrNoPortalFollowsThePalette) {
-  Portal portal;
-  for (std::optional<QVariant> scheme : {std::optional<QVariant>(QVariant(0u)), std::optional<QVariant>()}) {
-    portal.colorScheme = scheme;
-    portal.install();
-    setWindowColour(QColor(40, 38, 36));
-    EXPECT_TRUE(Appearance::isDark());
-    setWindowColour(QColor(240, 240, 240));
-    EXPECT_FALSE(Appearance::isDark());
-  }
 }
 
 TEST(Appearance, ForcedAppearanceOverridesThePortalAndSignalsChanges) {

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QProcess>
 #include <QRect>
 #include <QStringList>
@@ -31,6 +32,26 @@ inline bool xdotool(const QStringList& args) {
   return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
+inline xcb_atom_t atom(xcb_connection_t* conn, const char* name) {
+  auto* r = xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, uint16_t(std::strlen(name)), name), nullptr);
+  const xcb_atom_t a = r ? r->atom : XCB_NONE;
+  std::free(r);
+  return a;
+}
+
+struct Paste {
+  bool ok = false;
+  QByteArray bytes;
+};
+// What a program pasting `target` from `selection` gets, read with xclip while
+// this process keeps answering (it may own the selection itself).
+inline Paste paste(const QString& target, const QString& selection = QStringLiteral("clipboard")) {
+  QProcess xclip;
+  xclip.start(QStringLiteral("xclip"), {"-o", "-selection", selection, "-t", target});
+  waitUntil([&] { return xclip.state() == QProcess::NotRunning; }, 15000);
+  return {xclip.exitStatus() == QProcess::NormalExit && xclip.exitCode() == 0, xclip.readAllStandardOutput()};
+}
+
 class Probe {
  public:
   Probe() : conn_(xcb_connect(nullptr, nullptr)) { root_ = screen()->root; }
@@ -46,12 +67,7 @@ class Probe {
   xcb_window_t root() const { return root_; }
   xcb_screen_t* screen() const { return xcb_setup_roots_iterator(xcb_get_setup(conn_)).data; }
 
-  xcb_atom_t atom(const char* name) {
-    auto* r = xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = r ? r->atom : XCB_NONE;
-    std::free(r);
-    return a;
-  }
+  xcb_atom_t atom(const char* name) { return xwindows::atom(conn_, name); }
 
   std::vector<uint32_t> cardinals(xcb_window_t w, const char* prop, xcb_atom_t type) {
     auto* r = xcb_get_property_reply(conn_, xcb_get_property(conn_, 0, w, atom(prop), type, 0, 1024), nullptr);
@@ -110,10 +126,8 @@ class Probe {
     if (e.size() == 4) r.adjust(-int(e[0]), -int(e[2]), int(e[1]), int(e[3]));
     return r;
   }
-  // Waits until the window manager lists and shows a window, and lets it settle.
-  bool waitListed(xcb_window_t w, int ms = 5000) {
-    return waitUntil([&] { return listed(w) && viewable(w); }, ms) && (pump(200), true);
-  }
+  // Waits until the window manager lists and shows a window.
+  bool waitListed(xcb_window_t w, int ms = 5000) { return waitUntil([&] { return listed(w) && viewable(w); }, ms); }
   // Whether a window's frame is centred on an area, give or take 2 pixels.
   bool centredOn(xcb_window_t w, const QRect& area) {
     const QPoint d = frame(w).center() - area.center();
@@ -158,17 +172,18 @@ class Probe {
     return ok;
   }
 
-  // Waits until the window manager has taken the window on. A window mapped
-  // while the window manager was still starting is never managed: it is
-  // mapped again until it is.
-  bool waitManaged(xcb_window_t w, int ms = 6000) {
-    return waitUntil([&] {
-      if (waitUntil([&] { return listed(w); }, 1000)) return true;
-      xcb_unmap_window(conn_, w);
-      xcb_map_window(conn_, w);
-      xcb_flush(conn_);
-      return false;
-    }, ms);
+  // Waits until the window manager has taken the window on (the session
+  // starts tests only once the window manager runs: see tests/support/xready).
+  bool waitManaged(xcb_window_t w, int ms = 6000) { return waitUntil([&] { return listed(w); }, ms); }
+
+  // One pixel of the screen as it shows now.
+  QRgb rootPixel(QPoint p) {
+    auto* r = xcb_get_image_reply(
+        conn_, xcb_get_image(conn_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, int16_t(p.x()), int16_t(p.y()), 1, 1, ~0u),
+        nullptr);
+    const QRgb c = r && xcb_get_image_data_length(r) >= 4 ? *reinterpret_cast<const uint32_t*>(xcb_get_image_data(r)) : 0;
+    std::free(r);
+    return qRgb(qRed(c), qGreen(c), qBlue(c));
   }
 
   // An ordinary window of this client over the given area, mapped now, with
@@ -208,44 +223,57 @@ class UserWindow : public Probe {
   xcb_window_t window_;
 };
 
-// The known colour of pixel (x, y) of a PatternWindow's client area.
-inline QRgb patternAt(int x, int y) { return qRgb((x * 7) % 256, (y * 5) % 256, (x + 3 * y) % 256); }
-
-// A window of another program whose background is the pattern, painted by
-// the server itself, so it needs no event loop.
-class PatternWindow : public Probe {
+// A window of another program whose background is `picture`, painted by the
+// server itself, so it needs no event loop.
+class PictureWindow : public Probe {
  public:
-  explicit PatternWindow(const QRect& want) {
+  PictureWindow(const QImage& picture, QPoint at) : image_(picture.convertToFormat(QImage::Format_RGB32)) {
     const xcb_pixmap_t pixmap = xcb_generate_id(conn());
     const uint8_t depth = screen()->root_depth;
-    xcb_create_pixmap(conn(), depth, pixmap, root(), uint16_t(want.width()), uint16_t(want.height()));
+    xcb_create_pixmap(conn(), depth, pixmap, root(), uint16_t(image_.width()), uint16_t(image_.height()));
     const xcb_gcontext_t gc = xcb_generate_id(conn());
     xcb_create_gc(conn(), gc, pixmap, 0, nullptr);
-    const int rows = 40;
-    std::vector<uint32_t> buf(size_t(want.width() * rows));
-    for (int y0 = 0; y0 < want.height(); y0 += rows) {
-      const int n = std::min(rows, want.height() - y0);
-      for (int y = 0; y < n; ++y)
-        for (int x = 0; x < want.width(); ++x) buf[size_t(y * want.width() + x)] = patternAt(x, y0 + y) & 0xFFFFFF;
-      xcb_put_image(conn(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(want.width()), uint16_t(n), 0,
-                    int16_t(y0), 0, depth, uint32_t(want.width() * n * 4), reinterpret_cast<const uint8_t*>(buf.data()));
-    }
+    for (int y = 0; y < image_.height(); ++y)  // a row at a time keeps each request small
+      xcb_put_image(conn(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(image_.width()), 1, 0, int16_t(y), 0, depth,
+                    uint32_t(image_.width() * 4), image_.constScanLine(y));
     xcb_free_gc(conn(), gc);
-    window_ = foreign(want, pixmap);
+    window_ = foreign(QRect(at, image_.size()), pixmap);
   }
 
   xcb_window_t id() const { return window_; }
   QRect client() { return onScreen(window_); }
   QRect frame() { return Probe::frame(window_); }
 
-  // Waits until it is managed, framed and settled.
+  // Waits until it is managed, framed, and its corners show on the screen
+  // (a compositor paints a newly mapped window a moment later).
   bool waitShown() {
-    return waitManaged(window_) && waitUntil([&] { return viewable(window_) && frame() != client(); }, 1500) &&
-           (pump(150), true);
+    return waitManaged(window_) && waitUntil([&] {
+      const QRect c = client();
+      return viewable(window_) && frame() != c && rootPixel(c.topLeft()) == image_.pixel(0, 0) &&
+             rootPixel(c.bottomRight()) == image_.pixel(image_.width() - 1, image_.height() - 1);
+    });
   }
 
  private:
+  QImage image_;
   xcb_window_t window_ = XCB_NONE;
+};
+
+// The known colour of pixel (x, y) of a PatternWindow's client area.
+inline QRgb patternAt(int x, int y) { return qRgb((x * 7) % 256, (y * 5) % 256, (x + 3 * y) % 256); }
+
+// A window of another program in which every pixel tells where it is.
+class PatternWindow : public PictureWindow {
+ public:
+  explicit PatternWindow(const QRect& want) : PictureWindow(pattern(want.size()), want.topLeft()) {}
+
+ private:
+  static QImage pattern(QSize size) {
+    QImage img(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+      for (int x = 0; x < size.width(); ++x) img.setPixel(x, y, patternAt(x, y));
+    return img;
+  }
 };
 
 }  // namespace xwindows

@@ -7,7 +7,6 @@
 #include <QImage>
 
 #include "core/Fonts.h"
-#include "core/Ink.h"
 #include "tests/toast/Samples.h"
 #include "toast/MarchingFrame.h"
 #include "toast/StampCheck.h"
@@ -43,14 +42,11 @@ TEST(StampCheck, LandsWithASpringFromLargeAndClearAndReplaysOnlyForANewStamp) {
 TEST(StampCheck, ReducedMotionShowsTheEndStateAtOnce) {
   samples::SettingsScope scope;
   Appearance::setReduceMotionForced(true);
-  StampCheck stamp;
+  StampCheck stamp;  // drawn in its end state: ToastRender
   stamp.land();
   EXPECT_FALSE(stamp.animating());
   EXPECT_EQ(stamp.scale(), 1);
-  const QImage image = kit::renderWidget(&stamp);
-  const QPoint centre(image.width() / 2, image.height() / 2 + 6);  // below the check's stroke
-  EXPECT_EQ(QColor(image.pixel(centre)).name(), Ink::seal().name());
-  EXPECT_GT(qAlpha(image.pixel(image.width() / 2, image.height() / 2 + 14)), 0) << "the glow under the square";
+  EXPECT_EQ(stamp.opacity(), 1);
 
   MarchingFrame frame;
   frame.setClock([] { return 1.0; });
@@ -59,14 +55,11 @@ TEST(StampCheck, ReducedMotionShowsTheEndStateAtOnce) {
   EXPECT_EQ(frame.dashPhase(), 0);
 }
 
-TEST(ToastButton, StrongIsFilledAtRestPlainOnlyWhenHoveredAndTitlesAreNeverCut) {
-  ToastButton strong;
-  strong.setTitle("Undo");
-  strong.setStrong(true);
+// Strong and plain buttons at rest: ToastRender.
+TEST(ToastButton, APlainOneIsFilledWhenHoveredAndTitlesAreNeverCut) {
   ToastButton plain;
   plain.setTitle("Edit");
   auto fillAt = [](ToastButton& b) { return qAlpha(kit::renderWidget(&b).pixel(2, 12)); };
-  EXPECT_GT(fillAt(strong), 0);
   EXPECT_EQ(fillAt(plain), 0);
   QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
   QCoreApplication::sendEvent(&plain, &enter);

@@ -156,6 +156,14 @@ TEST(ToastController, ShowingAgainDuringTheFadeOutKeepsTheToast) {
   rig.toast.hide();
   rig.fadeAt(0.31);
   EXPECT_FALSE(rig.visible());
+
+  // Without a compositor a window cannot be translucent: no fades at all.
+  Compositor::setForced(false);
+  rig.toast.show(Kind::picked, textOf(10), ClipboardBackup{});
+  EXPECT_EQ(rig.toast.panel()->windowOpacity(), 1);
+  rig.toast.hide();
+  EXPECT_EQ(rig.toast.phase(), ToastController::Phase::hidden);
+  EXPECT_FALSE(rig.visible());
 }
 
 TEST(ToastController, AShowKeepsTheResultUnlessItBringsOne) {

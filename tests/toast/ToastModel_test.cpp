@@ -1,19 +1,10 @@
-// The toast model: which text is copied, previewed and described, what counts
-// as a link, and what reaches the clipboard (Qt's in-process clipboard here;
-// the real X clipboard is Clipboard_x_test).
+// The toast model: which text is copied, previewed and described, and what
+// counts as a link (what reaches the X clipboard is Clipboard_x_test).
 #include "toast/ToastModel.h"
 
 #include <gtest/gtest.h>
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
-
 #include "tests/toast/Samples.h"
-
-using samples::clip;
-
-static QStringList formats() { return QGuiApplication::clipboard()->mimeData()->formats(); }
 
 TEST(ToastModel, TextPrecedenceEditThenTableThenJoinedThenLines) {
   samples::SettingsScope scope;
@@ -88,23 +79,4 @@ TEST(ToastModel, LinkComesFromTheFirstOpenableCodeThenTheText) {
   EXPECT_EQ(m.link(), QUrl("https://text.example")) << "no code gives one: the copied text is tried";
   m.setEdited(QStringLiteral("plain words"));
   EXPECT_FALSE(m.link()) << "an edit replaces the codes too";
-}
-
-TEST(ToastModel, WritesTextOrTheTableAsOneItemAndNothingElse) {
-  ToastModel m;
-  const Table t = samples::table(3, 2);
-  m.setResult(samples::withTable(t));
-  m.writeClipboard();
-  EXPECT_EQ(formats(), QStringList{"text/plain"}) << "tables off: lines as text, no HTML";
-  EXPECT_EQ(clip("text/plain"), m.result().text().toUtf8());
-
-  m.setAsTable(true);
-  m.writeClipboard();
-  EXPECT_EQ(clip("text/plain"), t.tsv().toUtf8());
-  EXPECT_EQ(clip("text/html"), t.html().toUtf8());
-
-  m.setEdited(QString());
-  m.writeClipboard();
-  EXPECT_EQ(formats(), QStringList{"text/plain"});
-  EXPECT_EQ(clip("text/plain"), "") << "an empty edit is still written";
 }

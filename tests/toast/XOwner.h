@@ -9,12 +9,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <thread>
 #include <vector>
 
+#include "tests/support/XWindows.h"
+
 namespace xowner {
+
+using xwindows::atom;
 
 class Owner {
  public:
@@ -65,13 +68,6 @@ class Owner {
   }
 
  private:
-  static xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    auto* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = r ? r->atom : XCB_NONE;
-    std::free(r);
-    return a;
-  }
-
   void notify(const xcb_selection_request_event_t* req, xcb_atom_t property) {
     xcb_selection_notify_event_t n{};
     n.response_type = XCB_SELECTION_NOTIFY;

@@ -30,12 +30,13 @@ xcb_window_t openCloseAndReopen(xwindows::Probe& x, QWidget* w, const std::funct
   EXPECT_EQ(x.name(id), title);
   EXPECT_TRUE(waitUntil([&] { return w->isActiveWindow(); }, 2000));
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-  EXPECT_TRUE(x.centredOn(id, area)) << ::testing::PrintToString(x.frame(id));
+  // It centres again once the window manager has framed it.
+  EXPECT_TRUE(waitUntil([&] { return x.centredOn(id, area); })) << ::testing::PrintToString(x.frame(id));
 
   // A window opened later by another program stays below it.
   const xcb_window_t other = x.foreign(x.frame(id).adjusted(-40, -40, 40, 40));
   EXPECT_TRUE(x.waitListed(other));
-  EXPECT_TRUE(x.above(id, other));
+  EXPECT_TRUE(waitUntil([&] { return x.above(id, other); }));
 
   x.requestClose(id);
   EXPECT_TRUE(waitUntil([&] { return !w->isVisible() && !x.viewable(id); }));
@@ -43,7 +44,7 @@ xcb_window_t openCloseAndReopen(xwindows::Probe& x, QWidget* w, const std::funct
   open();
   const auto again = xcb_window_t(w->winId());
   EXPECT_TRUE(x.waitListed(again));
-  EXPECT_TRUE(x.centredOn(again, area));
+  EXPECT_TRUE(waitUntil([&] { return x.centredOn(again, area); }));
   EXPECT_TRUE(waitUntil([&] { return x.above(again, other); }, 2000));
   return again;
 }

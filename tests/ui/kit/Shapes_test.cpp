@@ -2,19 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
-#include <functional>
+#include "tests/support/Canvas.h"
 
 namespace {
 
-QImage canvas(int w, int h, const std::function<void(QPainter&)>& paint) {
-  QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-  img.fill(Qt::transparent);
-  QPainter p(&img);
-  p.setRenderHint(QPainter::Antialiasing);
-  paint(p);
-  return img;
-}
+QImage canvas(int w, int h, const std::function<void(QPainter&)>& paint) { return testenv::painted(QSizeF(w, h), paint); }
 
 QImage filled(const QPainterPath& path, int w, int h) {
   return canvas(w, h, [&](QPainter& p) { p.fillPath(path, Qt::black); });

@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <cmath>
+
+#include "tests/support/Canvas.h"
 
 namespace {
 
 const QString kLong = QStringLiteral("Recognised text that is far too long for its little box");
 const QString kHebrew = QStringLiteral("שלום עולם וכל יושביו");
-
-QImage canvas(int w, int h) {
-  QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-  img.fill(Qt::transparent);
-  return img;
-}
 
 // The painted columns' extent [min, max] and the last painted row; -1 when nothing was painted.
 struct Ink {
@@ -34,23 +29,18 @@ Ink inkOf(const QImage& img) {
 
 QImage drawn(QRectF rect, const QString& text, Qt::Alignment align, const kit::LineOptions& options = {},
              const QFont& font = kit::font(16, QFont::Normal)) {
-  QImage img = canvas(800, int(rect.bottom()) + 2);
-  QPainter p(&img);
-  kit::drawLine(p, rect, text, font, Qt::black, align, options);
-  return img;
+  return testenv::painted(QSizeF(800, int(rect.bottom()) + 2),
+                          [&](QPainter& p) { kit::drawLine(p, rect, text, font, Qt::black, align, options); });
 }
 
 Ink line(QRectF rect, const QString& text, Qt::Alignment align, const kit::LineOptions& options = {}) {
   return inkOf(drawn(rect, text, align, options));
 }
 
-Ink block(const kit::TextBlock& b, int width) {
-  QImage img = canvas(width, int(b.height()) + 40);
-  QPainter p(&img);
-  b.paint(p, {0, 0}, Qt::black);
-  p.end();
-  return inkOf(img);
+QImage painted(const kit::TextBlock& b, int width, int extra) {
+  return testenv::painted(QSizeF(width, int(b.height()) + extra), [&](QPainter& p) { b.paint(p, {0, 0}, Qt::black); });
 }
+Ink block(const kit::TextBlock& b, int width) { return inkOf(painted(b, width, 40)); }
 
 TEST(Text, ElidingShortensAndEndsWithAnEllipsis) {
   const kit::FittedLine fit = kit::fitLine(kLong, kit::font(16, QFont::Normal), 120);
@@ -135,10 +125,7 @@ TEST(Text, RightToLeftBlockAlignsRight) {
                          kit::font(15, QFont::Normal), 300);
   ASSERT_GE(b.lineCount(), 2);
   // The last, shorter line hugs the right edge and leaves the left open.
-  QImage img = canvas(300, int(b.height()) + 4);
-  QPainter p(&img);
-  b.paint(p, {0, 0}, Qt::black);
-  p.end();
+  const QImage img = painted(b, 300, 4);
   const int lastLineTop = int(b.height() - b.height() / b.lineCount());
   const Ink last = inkOf(img.copy(0, lastLineTop, 300, img.height() - lastLineTop));
   EXPECT_GE(last.right, 290);

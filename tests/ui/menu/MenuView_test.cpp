@@ -1,5 +1,6 @@
-// The status menu's panel offscreen: the width rule, fast mode, light and
-// dark, mirroring, pages and the relayout requests, and open at login.
+// The status menu's panel offscreen: the width rule, fast mode, mirroring,
+// pages and the relayout requests, and open at login (light and dark: the
+// snapshot program's files).
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -11,7 +12,6 @@
 
 #include "core/Ink.h"
 #include "core/Settings.h"
-#include "platform/Appearance.h"
 #include "platform/LoginItem.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/ViewProbe.h"
@@ -123,21 +123,6 @@ TEST(MenuView, FastModeDimsTheTablesRowWhichThenIgnoresClicks) {
   EXPECT_FALSE(m.s.tables());
 }
 
-TEST(MenuView, PlateAndRowsFollowLightAndDark) {
-  Menu m;
-  Appearance::setForced(false);
-  const QImage light = m.render();
-  const QPointF blank(MenuView::kOuter + 3, m.view.sizeHint().height() / 2.0);
-  const QPointF pick = m.part("pick")->mapTo(&m.view, QRectF(m.part("pick")->rect()).center()) - QPointF(40, 10);
-  EXPECT_TRUE(near(at(light, blank), Ink::panel(false), 1));
-  Appearance::setForced(true);
-  const QImage dark = m.render();
-  EXPECT_TRUE(near(at(dark, blank), Ink::panel(true), 1));
-  const QColor fill = Ink::fill(true);
-  EXPECT_TRUE(near(at(dark, pick), probe::blend(QColor(fill.rgb()), Ink::panel(true), fill.alphaF()), 3));
-  Appearance::setForced(std::nullopt);
-}
-
 TEST(MenuView, ArabicMirrorsRowsButNotCapsOrCheckFigures) {
   Menu m;
   auto* shortcut = m.part<PickRow>("pick")->shortcutButton();
@@ -241,7 +226,8 @@ TEST(MenuView, OpenAtLoginWritesTheAutostartEntryAndSpringsBackWhenRefused) {
   probe::click(login->check());
   EXPECT_FALSE(QFile::exists(entry));
 
-  // A file where the autostart folder should be: the entry cannot be written.
+  // A file where the autostart folder should be: the entry cannot be written
+  // (LoginItem's own tests go through the ways it can fail).
   QDir(config + "/autostart").removeRecursively();
   QFile blocker(config + "/autostart");
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
