@@ -7,7 +7,6 @@
 #include "core/Ink.h"
 #include "core/Settings.h"
 #include "tests/support/ViewProbe.h"
-#include "ui/kit/KeyCap.h"
 #include "ui/menu/ChoiceRow.h"
 #include "ui/menu/ModeChip.h"
 #include "ui/menu/SealCheck.h"
@@ -17,7 +16,9 @@ using probe::at;
 using probe::near;
 using probe::onPanel;
 
-TEST(SealCheck, AnyClickInItsFrameFlipsItAndTheFigureMovesUnmirrored) {
+// How it draws, mirrored or not, on and off, enabled or not: MenuView's tests
+// of the tables and open-at-login rows.
+TEST(SealCheck, AnyClickInItsFrameFlipsItAndAssistiveToolsSeeAndPressIt) {
   bool value = true;
   probe::Backdrop back(QSize(36, 28));
   auto* box = back.hold(new SealCheck({[&] { return value; }, [&](bool v) { value = v; }}, "Join"), {0, 0, 36, 28});
@@ -26,25 +27,10 @@ TEST(SealCheck, AnyClickInItsFrameFlipsItAndTheFigureMovesUnmirrored) {
   EXPECT_EQ(a11y->role(), QAccessible::CheckBox);
   EXPECT_TRUE(a11y->state().checked);
   EXPECT_EQ(a11y->text(QAccessible::Value), "On");
-  // The box is 13 wide at the right: seal inside it, bare panel at the left,
-  // and the tick's lowest point, at (5.7, 9.3) of the figure, light paper.
-  const QImage ltr = probe::renderAsIs(&back);
-  EXPECT_TRUE(near(at(ltr, {30, 9}), Ink::seal()));
-  EXPECT_TRUE(near(at(ltr, {6, 14}), Ink::panel()));
-  EXPECT_TRUE(near(at(ltr, {23 + 5.7, 7.5 + 9.1}), Ink::hanjiLight(), 40));
-  back.setLayoutDirection(Qt::RightToLeft);
-  const QImage rtl = probe::renderAsIs(&back);
-  EXPECT_TRUE(near(at(rtl, {30, 14}), Ink::panel()));
-  EXPECT_EQ(probe::crop(rtl, {0, 7.5, 13, 13}), probe::crop(ltr, {23, 7.5, 13, 13})) << "moved, not mirrored";
-
   probe::click(box, {2, 2});  // the transparent part beside the box
   EXPECT_FALSE(value);
   EXPECT_FALSE(a11y->state().checked);
-  EXPECT_TRUE(near(at(probe::renderAsIs(&back), {6, 14}), Ink::panel())) << "clear inside";
   a11y->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-  EXPECT_TRUE(value) << "assistive tools can press it";
-  box->setEnabled(false);  // a disabled row's box ignores clicks
-  probe::click(box, {30, 14});
   EXPECT_TRUE(value);
 }
 
@@ -67,7 +53,7 @@ TEST(ModeChip, SelectionWinsOverHoverAndClicksAlwaysAct) {
   EXPECT_GT(chip->sizeHint().width(), plain) << "the semibold face of a selected chip is wider";
 }
 
-TEST(ShortcutButton, FacesFollowRecordingAndHoverAndCapsStayLeftToRight) {
+TEST(ShortcutButton, FacesFollowRecordingAndHoverAndTheWidthItsCaps) {
   Settings& s = Settings::shared();
   int runs = 0;
   probe::Backdrop back(QSize(200, 32));
@@ -87,16 +73,7 @@ TEST(ShortcutButton, FacesFollowRecordingAndHoverAndCapsStayLeftToRight) {
   const int before = button->sizeHint().width();
   s.setShortcut(Shortcut{111, Shortcut::kAllMods});  // all four modifiers and F12
   EXPECT_GT(button->sizeHint().width(), before + 40) << "widened by its real caps";
-
-  // Mirroring moves the caps to the other side but keeps their order.
   s.setShortcut(Shortcut::defaultShortcut());
-  const qreal capsW = kit::keycap::rowWidth({"Ctrl", "Shift", "2"});
-  const QRectF capsLtr(button->width() - 8 - capsW, 8, capsW, 16), capsRtl(8, 8, capsW, 16);
-  const QImage ltr = probe::renderAsIs(&back);
-  back.setLayoutDirection(Qt::RightToLeft);
-  const QImage rtl = probe::renderAsIs(&back);
-  EXPECT_EQ(probe::crop(rtl, capsRtl), probe::crop(ltr, capsLtr));
-  EXPECT_NE(probe::crop(rtl, capsRtl), probe::crop(ltr, capsRtl));
 }
 
 TEST(ChoiceRow, HeightsFollowSubLineOverrideAndWidth) {

@@ -181,13 +181,19 @@ TEST(MenuView, EachPageSwitchAndSizeChangeAsksForOneRelayout) {
 
   probe::click(m.part("uiLanguage"));
   m.settle();
-  ASSERT_TRUE(qobject_cast<UILanguagePage*>(m.view.page()));
+  auto* search = qobject_cast<UILanguagePage*>(m.view.page());
+  ASSERT_TRUE(search);
+  const int all = m.view.sizeHint().height();
+  search->setQuery("deut");
+  m.settle();
+  EXPECT_EQ(m.relayouts, 6);
+  EXPECT_LT(m.view.sizeHint().height(), all) << "a search shortens the list";
   probe::click(m.part("back"));
   m.settle();
   probe::click(m.part("back"));
   m.settle();
   ASSERT_TRUE(qobject_cast<MainPage*>(m.view.page()));
-  EXPECT_EQ(m.relayouts, 7);
+  EXPECT_EQ(m.relayouts, 8);
 }
 
 TEST(MenuView, RowsRunTheirActionsAndTheHostFitsTheView) {

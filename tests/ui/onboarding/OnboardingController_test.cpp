@@ -111,9 +111,7 @@ TEST(OnboardingController, PollSeesAGrantWithinASecondAndStopsWhenTheWindowClose
   // The title bar's close button only hides: no finish, no signal, no poll.
   c.window()->close();
   EXPECT_FALSE(c.polling());
-  const int before = asked;
   granted = false;
-  EXPECT_FALSE(waitUntil([&] { return asked > before; }, 1300));
   EXPECT_FALSE(OnboardingController::onboarded());
   EXPECT_EQ(rec.count("onboarding.done"), 0);
 
