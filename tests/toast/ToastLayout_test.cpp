@@ -89,9 +89,13 @@ TEST(ToastLayout, TogglesFollowTheModesAndGoAfterAnEdit) {
 
 TEST(ToastLayout, WidthIsClampedAndFixedWhereNothingIsMeasured) {
   Strings t = english();
-  t.edit = QStringLiteral("An extraordinarily long label for editing the recognised text in place");
+  t.edit = QStringLiteral("A label of a rather middling length, too");  // between the bounds: measured
   ToastModel m;
   m.setResult(samples::lines({"x"}));
+  const int measured = ToastLayout::toastWidth(m, t, false);
+  EXPECT_TRUE(measured > 300 && measured < 380) << measured;
+  EXPECT_EQ(measured, widthFor({t.edit, t.undo}));
+  t.edit = QStringLiteral("An extraordinarily long label for editing the recognised text in place");
   EXPECT_EQ(ToastLayout::toastWidth(m, t, false), 380);
   m.setEditing(true);
   EXPECT_EQ(ToastLayout::toastWidth(m, t, false), 300);

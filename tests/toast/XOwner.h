@@ -26,21 +26,10 @@ class Owner {
       : targets_(std::move(targets)), hung_(hung), chunk_(chunk), conn_(xcb_connect(nullptr, nullptr)) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data;
     window_ = xcb_generate_id(conn_);
-    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(conn_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
-    // A property change on our own window gives a server timestamp to own with.
-    xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 5, "owner");
-    xcb_flush(conn_);
-    xcb_timestamp_t time = XCB_CURRENT_TIME;
-    while (xcb_generic_event_t* e = xcb_wait_for_event(conn_)) {
-      const bool found = (e->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
-      if (found) time = reinterpret_cast<xcb_property_notify_event_t*>(e)->time;
-      std::free(e);
-      if (found) break;
-    }
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     const xcb_atom_t clipboard = atom(conn_, "CLIPBOARD");
-    xcb_set_selection_owner(conn_, window_, clipboard, time);
+    xcb_set_selection_owner(conn_, window_, clipboard, XCB_CURRENT_TIME);
     // A round trip: other clients see us as the owner from here on, not the
     // previous one whose request might still be on its way.
     auto* owner = xcb_get_selection_owner_reply(conn_, xcb_get_selection_owner(conn_, clipboard), nullptr);
