@@ -106,6 +106,15 @@ bool LogCapture::contains(const QString& text) const {
   return false;
 }
 
+QStringList LogCapture::reported() const {
+  QStringList out;
+  for (const QString& line : lines()) {
+    if (line.startsWith(QLatin1String("signal: ")) || line.startsWith(QLatin1String("signal dropped: ")))
+      out << line.section(QLatin1String(": "), 1);
+  }
+  return out;
+}
+
 void LogCapture::clear() {
   QMutexLocker guard(&logMutex);
   if (logLines) logLines->clear();

@@ -40,6 +40,9 @@ class LogCapture {
   ~LogCapture();
   QStringList lines() const;
   bool contains(const QString& text) const;
+  // The analytics signals logged by "tarvok.reporting", sent or dropped, as
+  // "name key=value ...".
+  QStringList reported() const;
   void clear();
 };
 

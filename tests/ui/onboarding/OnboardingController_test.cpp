@@ -7,7 +7,6 @@
 #include "platform/PrefStore.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/ViewProbe.h"
-#include "tests/ui/onboarding/SignalRecorder.h"
 #include "ui/onboarding/ObButton.h"
 
 using testenv::waitUntil;
@@ -41,7 +40,7 @@ TEST(OnboardingModel, AnnouncesOnlyRealChanges) {
 }
 
 TEST(OnboardingController, BuildsOneWindowReportsItOnceAndLaterFinishes) {
-  SignalRecorder rec;
+  testenv::LogCapture log(QStringLiteral("tarvok.reporting"));
   OnboardingController c([] { return false; });
   EXPECT_FALSE(c.window());
   EXPECT_FALSE(OnboardingController::onboarded());
@@ -52,23 +51,21 @@ TEST(OnboardingController, BuildsOneWindowReportsItOnceAndLaterFinishes) {
   EXPECT_TRUE(first->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   c.show();
   EXPECT_EQ(c.window(), first);
-  EXPECT_EQ(rec.names, QStringList{"onboarding.shown"});
-  EXPECT_EQ(rec.last(), reporting::Params());
+  EXPECT_EQ(log.reported(), QStringList{"onboarding.shown"});
 
   click(c, "later");
-  EXPECT_EQ(rec.names, (QStringList{"onboarding.shown", "onboarding.done"}));
-  EXPECT_EQ(rec.last(), (reporting::Params{{"permission", "no"}}));
+  EXPECT_EQ(log.reported(), (QStringList{"onboarding.shown", "onboarding.done permission=no"}));
   EXPECT_TRUE(PrefStore::standard().boolValue("onboarded"));
   EXPECT_FALSE(c.window()->isVisible());
   EXPECT_FALSE(c.polling());
   c.show();  // a capture failure later shows the same window, unannounced
   EXPECT_EQ(c.window(), first);
   c.close();
-  EXPECT_EQ(rec.names, (QStringList{"onboarding.shown", "onboarding.done"})) << "finished before: nothing more is sent";
+  EXPECT_EQ(log.reported().size(), 2) << "finished before: nothing more is sent";
 }
 
 TEST(OnboardingController, TryClosesTheWindowBeforeStartingACaptureAndChangeHandsItOver) {
-  SignalRecorder rec;
+  testenv::LogCapture log(QStringLiteral("tarvok.reporting"));
   OnboardingController c([] { return true; });
   int tries = 0;
   bool visibleDuringTry = true;
@@ -85,7 +82,7 @@ TEST(OnboardingController, TryClosesTheWindowBeforeStartingACaptureAndChangeHand
   click(c, "try");
   EXPECT_EQ(tries, 1);
   EXPECT_FALSE(visibleDuringTry);
-  EXPECT_EQ(rec.last(), (reporting::Params{{"permission", "yes"}}));
+  EXPECT_EQ(log.reported().last(), "onboarding.done permission=yes");
 
   c.model().setConflict(true);  // a taken shortcut disables try
   c.show();
@@ -94,7 +91,7 @@ TEST(OnboardingController, TryClosesTheWindowBeforeStartingACaptureAndChangeHand
 }
 
 TEST(OnboardingController, PollSeesAGrantWithinASecondAndStopsWhenTheWindowCloses) {
-  SignalRecorder rec;
+  testenv::LogCapture log(QStringLiteral("tarvok.reporting"));
   bool granted = false;
   int asked = 0;
   OnboardingController c([&] {
@@ -113,7 +110,7 @@ TEST(OnboardingController, PollSeesAGrantWithinASecondAndStopsWhenTheWindowClose
   EXPECT_FALSE(c.polling());
   granted = false;
   EXPECT_FALSE(OnboardingController::onboarded());
-  EXPECT_EQ(rec.count("onboarding.done"), 0);
+  EXPECT_EQ(log.reported().filter("onboarding.done").size(), 0);
 
   c.show();  // back on screen: asked again at once, and polled again
   EXPECT_FALSE(c.model().permission());
