@@ -90,9 +90,6 @@ TEST(AppMark, SideIsTheRectWidthFromItsTopLeft) {
   EXPECT_EQ(qAlpha(img.pixel(100, 25)), 0);
   EXPECT_GT(qAlpha(img.pixel(100, 128)), 0);  // down to 130
   EXPECT_EQ(qAlpha(img.pixel(100, 132)), 0);
-  const QImage sharp = AppMark::image(56, State::picked, 2);
-  EXPECT_EQ(sharp.size(), QSize(112, 112));
-  EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
 }
 
 TEST(AppMark, SmallMarksGetHeavierStrokes) {

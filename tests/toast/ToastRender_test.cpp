@@ -1,8 +1,7 @@
 // Every kind of toast rendered offscreen in light and dark, probed by pixel
-// and written as PNG files (renders/ beside the test binary) for a reviewer.
+// (pictures for a reviewer: "tarvok -snapshot FOLDER").
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 #include <cmath>
 
@@ -60,8 +59,6 @@ class ToastRender : public ::testing::TestWithParam<bool> {
     ToastView view(model_, {});
     view.settle();
     Shot s{kit::renderWidget(&view, kScale), view.cardLayout(), dark()};
-    QDir().mkpath(QStringLiteral("renders"));
-    s.image.save(QStringLiteral("renders/%1-%2.png").arg(name, dark() ? "dark" : "light"));
     const ToastLayout& l = s.layout;
     EXPECT_LE(distance(s.at(QPointF(l.card.left() + 3, l.card.center().y())), s.panel()), 3) << name.toStdString();
     EXPECT_EQ(qAlpha(s.at(QPointF(1, 1))), 0);
