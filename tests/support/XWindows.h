@@ -55,9 +55,13 @@ inline Paste paste(const QString& target, const QString& selection = QStringLite
 class Probe {
  public:
   Probe() : conn_(xcb_connect(nullptr, nullptr)) { root_ = screen()->root; }
+  // The window manager lets go of our windows before the connection closes:
+  // the next connection may be given the same window ids, and a manager still
+  // holding the old window would take the new one for it.
   ~Probe() {
     for (xcb_window_t w : own_) xcb_destroy_window(conn_, w);
     xcb_flush(conn_);
+    waitUntil([&] { return std::none_of(own_.begin(), own_.end(), [&](xcb_window_t w) { return listed(w); }); }, 3000);
     xcb_disconnect(conn_);
   }
   Probe(const Probe&) = delete;

@@ -102,7 +102,8 @@ TEST_F(ToastPanelX, ClickingTheCardLendsItTheKeysUntilTheUserGoesBack) {
 
   // The user clicks back into their window; a later button click leaves it there.
   ASSERT_TRUE(moveTo(user_.onScreen(user_.id()).center()) && xdotool({"click", "1"}));
-  ASSERT_TRUE(waitUntil([&] { return userHasKeyboard(); }));
+  // ...and the toast has taken note (until then its window still accepts focus).
+  ASSERT_TRUE(waitUntil([&] { return userHasKeyboard() && !toast_.panel()->takesKeyboard(); }));
   ASSERT_TRUE(clickCentre(toast_.view()->button(ToastAction::toggleJoin)));
   EXPECT_TRUE(waitUntil([&] { return !toast_.model().joined(); }));
   pump(200);
