@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/AnalyticsAdapter.h"
 #include "app/BenchOCR.h"
 #include "app/CaptureRoad.h"
 #include "app/Console.h"
@@ -58,9 +59,13 @@ AppDelegate::AppDelegate(QObject* parent)
       menuState_(std::make_unique<MenuState>()),
       hotKey_(std::make_unique<HotKeyCenter>()),
       onboarding_(std::make_unique<OnboardingController>()),
-      about_(std::make_unique<AboutController>()) {}
+      about_(std::make_unique<AboutController>()),
+      analytics_(std::make_unique<AnalyticsAdapter>()) {
+  Reporting::setAnalyticsClient(analytics_.get());
+}
 
 AppDelegate::~AppDelegate() {
+  Reporting::setAnalyticsClient(nullptr);
   // The road waits for running recognitions; the panel and the toast go
   // before the controllers they call back into.
   road_.reset();
@@ -193,8 +198,8 @@ bool AppDelegate::runSwitch(const switches::Choice& choice) {
       bench_->start();
       return true;
     case switches::Mode::reportTest:
-      // No sending client is part of this build yet.
-      reporttest::run(false, false, exitLater);
+      // No crash-reporting client is part of this build yet.
+      reporttest::run(false, analytics_ != nullptr, exitLater);
       return true;
     case switches::Mode::read:
       readfile::run(choice.path, exitLater);

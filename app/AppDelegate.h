@@ -7,6 +7,7 @@
 #include "core/Shortcut.h"
 
 class AboutController;
+class AnalyticsAdapter;
 class BenchOCR;
 class CaptureController;
 class CaptureRoad;
@@ -69,4 +70,5 @@ class AppDelegate : public QObject {
   std::unique_ptr<ShortcutRecorder> recorder_;
   std::unique_ptr<CaptureRoad> road_;
   std::unique_ptr<BenchOCR> bench_;
+  std::unique_ptr<AnalyticsAdapter> analytics_;
 };

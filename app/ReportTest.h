@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // "-reporttest": shows whether reports are set up, sends one test signal and
 // one test warning through the reporting door, and says what was really
@@ -16,6 +17,10 @@ struct Facts {
   bool started = false;       // reporting is running after start()
   bool crashClient = false;   // this build installed a crash-reporting client
   bool analyticsClient = false;
+  bool telemetryURL = true;   // "TQTelemetryURL" present: without it the client stays off
+  // What became of the signal once sent: none while not waited for.
+  std::optional<bool> signalDelivered;
+  QString signalDetail;  // why it was not delivered
 };
 
 // The first line: which keys are present and the preference, never the keys.
