@@ -63,7 +63,10 @@ std::optional<double> retryAfter(const QByteArray& value, TimePoint now) {
   bool ok = false;
   const qlonglong secs = text.toLongLong(&ok);
   if (ok) return secs < 0 ? std::nullopt : std::optional<double>(double(secs));
-  const QDateTime at = QDateTime::fromString(QString::fromLatin1(text), Qt::RFC2822Date);
+  // An HTTP date names its zone GMT, which Qt's RFC 2822 reading does not take.
+  QString date = QString::fromLatin1(text);
+  if (date.endsWith(QLatin1String(" GMT"))) date = date.chopped(4) + QLatin1String(" +0000");
+  const QDateTime at = QDateTime::fromString(date, Qt::RFC2822Date);
   if (!at.isValid()) return std::nullopt;
   const qint64 nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
   return std::max(0.0, double(at.toMSecsSinceEpoch() - nowMs) / 1000.0);

@@ -24,9 +24,9 @@ SessionManager::~SessionManager() {
   scheduler_->cancel(midnight_);
 }
 
-void SessionManager::post(void (SessionManager::*step)(), std::chrono::nanoseconds delay) {
+Scheduler::Handle SessionManager::post(void (SessionManager::*step)(), std::chrono::nanoseconds delay) {
   std::weak_ptr<bool> alive = alive_;
-  scheduler_->post(
+  return scheduler_->post(
       [this, alive, step] {
         if (!alive.lock()) return;
         std::lock_guard run(running_);
@@ -188,14 +188,7 @@ void SessionManager::recordToday() {
 
 void SessionManager::armTick() {
   scheduler_->cancel(tick_);
-  std::weak_ptr<bool> alive = alive_;
-  tick_ = scheduler_->post(
-      [this, alive] {
-        if (!alive.lock()) return;
-        std::lock_guard run(running_);
-        tick();
-      },
-      kPersistEvery);
+  tick_ = post(&SessionManager::tick, kPersistEvery);
 }
 
 void SessionManager::armMidnight() {
@@ -204,16 +197,12 @@ void SessionManager::armMidnight() {
       std::chrono::duration_cast<std::chrono::milliseconds>(scheduler_->now().time_since_epoch()).count(),
       Qt::LocalTime);
   const QDateTime next(now.date().addDays(1), QTime(0, 0, 1), Qt::LocalTime);
-  const qint64 wait = std::max<qint64>(1000, now.msecsTo(next));
-  std::weak_ptr<bool> alive = alive_;
-  midnight_ = scheduler_->post(
-      [this, alive] {
-        if (!alive.lock()) return;
-        std::lock_guard run(running_);
-        recordToday();
-        armMidnight();
-      },
-      std::chrono::milliseconds(wait));
+  midnight_ = post(&SessionManager::midnight, std::chrono::milliseconds(std::max<qint64>(1000, now.msecsTo(next))));
+}
+
+void SessionManager::midnight() {
+  recordToday();
+  armMidnight();
 }
 
 int SessionManager::averageSessionSeconds() const {

@@ -54,7 +54,9 @@ class SessionManager {
     int durationInSeconds;
   };
 
-  void post(void (SessionManager::*step)(), std::chrono::nanoseconds delay = {});
+  // Runs a step on the scheduler, one step at a time, unless this object is gone.
+  Scheduler::Handle post(void (SessionManager::*step)(), std::chrono::nanoseconds delay = {});
+  void midnight();
   void load();
   void startNow();
   void resignNow();

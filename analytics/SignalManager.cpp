@@ -112,7 +112,11 @@ void SignalManager::drainInbox() {
 QString SignalManager::defaultUserIdentifier() {
   if (const std::optional<QString> user = configuration_()->defaultUser()) return *user;
   const auto make = [] { return upperUuid(QUuid::createUuid()); };
-  return parts_.store ? parts_.store->stringOrInsert(QStringLiteral("defaultUserIdentifier"), make) : make();
+  if (!parts_.store) return make();
+  // Once stored it never changes: the store is asked once per run.
+  std::lock_guard lock(userMutex_);
+  if (storedUser_.isEmpty()) storedUser_ = parts_.store->stringOrInsert(QStringLiteral("defaultUserIdentifier"), make);
+  return storedUser_;
 }
 
 SignalPostBody SignalManager::assemble(const Incoming& in) {
@@ -134,8 +138,11 @@ SignalPostBody SignalManager::assemble(const Incoming& in) {
   record.receivedAt = sinceEpoch(in.receivedAt);
   record.appID = config.analyticsAppID();
   record.clientUser = lastHash_.second;
-  record.sessionID = upperUuid(config.sessionID());
-  record.type = in.type;
+  if (const QUuid session = config.sessionID(); lastSession_.first != session || lastSession_.second.isEmpty()) {
+    lastSession_ = {session, upperUuid(session)};
+  }
+  record.sessionID = lastSession_.second;
+  record.type = *types_.insert(in.type);  // one copy of each name
   record.floatValue = in.floatValue;
   Payload::Entries entries;
   entries.reserve(static_cast<size_t>(payload.size()));
@@ -345,7 +352,7 @@ void SignalManager::resume() {
 
 void SignalManager::changed() {
   if (snapshotPending_.exchange(true)) return;
-  post([](SignalManager& m) { m.snapshot(LogLevel::debug); }, snapshotDelay_);
+  post([](SignalManager& m) { m.snapshot(LogLevel::debug); }, std::chrono::nanoseconds(snapshotDelayNs_.load()));
 }
 
 void SignalManager::snapshot(LogLevel level) {
@@ -357,7 +364,7 @@ void SignalManager::snapshot(LogLevel level) {
   const auto started = std::chrono::steady_clock::now();
   if (file_.save(signalCache_.pending(), level)) savedRevision_ = revision;
   // A large cache is written less often: at most a twentieth of the time goes to it.
-  snapshotDelay_ = std::max<std::chrono::nanoseconds>(kSnapshotDelay, 20 * (std::chrono::steady_clock::now() - started));
+  snapshotDelayNs_ = std::max<std::chrono::nanoseconds>(kSnapshotDelay, 20 * (std::chrono::steady_clock::now() - started)).count();
 }
 
 // Delivery ------------------------------------------------------------------

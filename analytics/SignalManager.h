@@ -1,4 +1,6 @@
 #pragma once
+#include <QSet>
+#include <QUuid>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -44,7 +46,7 @@ class SignalManager final : public SignalManageable, public std::enable_shared_f
   };
 
   // How long a snapshot waits after a change, at the least.
-  static constexpr std::chrono::seconds kSnapshotDelay{2};
+  static constexpr std::chrono::milliseconds kSnapshotDelay{500};
   // How long a request may stay without its completion before it counts as failed.
   static constexpr std::chrono::seconds kWatchdog{75};
 
@@ -133,6 +135,10 @@ class SignalManager final : public SignalManageable, public std::enable_shared_f
   bool loaded_ = false;
   Payload::Base lastBase_;
   std::pair<QString, QString> lastHash_;  // (identifier + salt, hash)
+  std::pair<QUuid, QString> lastSession_;
+  std::mutex userMutex_;
+  QString storedUser_;
+  QSet<QString> types_;
 
   // The send chain; touched on the scheduler only.
   Scheduler::Handle sendTimerSource_ = 0;
@@ -152,7 +158,7 @@ class SignalManager final : public SignalManageable, public std::enable_shared_f
   std::mutex persisting_;
   std::atomic<bool> snapshotPending_{false};
   quint64 savedRevision_ = ~0ULL;
-  std::chrono::nanoseconds snapshotDelay_{kSnapshotDelay};
+  std::atomic<qint64> snapshotDelayNs_{std::chrono::nanoseconds(kSnapshotDelay).count()};
 
   // Waiting for a delivery (sendNow).
   std::mutex deliveryMutex_;

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QSet>
 #include <cmath>
 #include <ctime>
 
@@ -85,7 +86,14 @@ bool encodeOne(QByteArray& out, const SignalPostBody& r, SignalCoding::DateForm 
   return true;
 }
 
-std::optional<SignalPostBody> decodeOne(const QJsonValue& value, Payload::Base& base) {
+// Equal texts of a file's records share one copy: a full cache repeats its
+// identifiers and keys ten thousand times.
+struct Interner {
+  QSet<QString> seen;
+  QString operator()(const QString& text) { return *seen.insert(text); }
+};
+
+std::optional<SignalPostBody> decodeOne(const QJsonValue& value, Payload::Base& base, Interner& intern) {
   if (!value.isObject()) return std::nullopt;
   const QJsonObject o = value.toObject();
   SignalPostBody r;
@@ -98,11 +106,11 @@ std::optional<SignalPostBody> decodeOne(const QJsonValue& value, Payload::Base& 
   for (const auto& [key, field] : texts) {
     const QJsonValue v = o.value(QLatin1String(key));
     if (!v.isString()) return std::nullopt;
-    *field = v.toString();
+    *field = intern(v.toString());
   }
   if (o.contains(QLatin1String("floatValue"))) {
     const QJsonValue v = o.value(QLatin1String("floatValue"));
-    if (!v.isDouble()) return std::nullopt;
+    if (!v.isDouble() || !std::isfinite(v.toDouble())) return std::nullopt;
     r.floatValue = v.toDouble();
   }
   const QJsonValue payload = o.value(QLatin1String("payload"));
@@ -112,7 +120,7 @@ std::optional<SignalPostBody> decodeOne(const QJsonValue& value, Payload::Base& 
   entries.reserve(static_cast<size_t>(p.size()));
   for (auto it = p.begin(); it != p.end(); ++it) {
     if (!it.value().isString()) return std::nullopt;
-    entries.emplace_back(it.key(), it.value().toString());
+    entries.emplace_back(intern(it.key()), it.value().toString());
   }
   r.payload = Payload::compact(std::move(entries), base);  // QJsonObject iterates in key order
   return r;
@@ -159,9 +167,10 @@ std::optional<Batch> decodeFile(const QByteArray& json, int* skipped) {
   Batch batch;
   batch.reserve(static_cast<size_t>(array.size()));
   Payload::Base base;
+  Interner intern;
   int bad = 0;
   for (const QJsonValue& value : array) {
-    if (std::optional<SignalPostBody> r = decodeOne(value, base)) {
+    if (std::optional<SignalPostBody> r = decodeOne(value, base, intern)) {
       batch.push_back(std::move(*r));
     } else {
       ++bad;

@@ -89,6 +89,7 @@ TEST_F(Facade, WarningsAndPrefixes) {
     QString type;
     QStringList keys;  // of the caller's and default parameters as sent
   };
+  EXPECT_EQ(Analytics::reservedKeysLowercased().size(), 25);
   const auto none = [](AnalyticsManagerConfiguration&) {};
   const Case cases[] = {
       {"reserved prefix", none, "Analytics.custom", {}, {kW1}, "Analytics.custom", {}},

@@ -198,6 +198,27 @@ TEST(AnalyticsSending, DispositionOfEveryStatus) {
   }
 }
 
+TEST(AnalyticsSending, AddressesAndRetryAfter) {
+  using analytics::SendRules::serviceUrl;
+  const std::vector<std::tuple<QString, std::optional<QString>, std::optional<QString>>> urls{
+      {"https://a.example/base", QString("abc"), "https://a.example/base/v2/namespace/abc/"},
+      {"https://a.example/", QString(""), "https://a.example/v2/"},
+      {"http://127.0.0.1:8080", std::nullopt, "http://127.0.0.1:8080/v2/"},
+      {"https://a.example/", QString("a/b"), std::nullopt},
+      {"https://a.example/", QString(".."), std::nullopt},
+      {"https://a.example/", QString("a b?c"), std::nullopt},
+      {"ftp://a.example/", std::nullopt, std::nullopt},
+      {"", std::nullopt, std::nullopt},
+  };
+  for (const auto& [base, ns, want] : urls) EXPECT_EQ(serviceUrl(base, ns), want) << base.toStdString();
+  using analytics::SendRules::retryAfter;
+  const TimePoint now = analytics::WallClock::from_time_t(1445412480);  // Wed, 21 Oct 2015 07:28:00 GMT
+  EXPECT_EQ(retryAfter("120", now), 120.0);
+  EXPECT_EQ(retryAfter("Wed, 21 Oct 2015 07:29:30 GMT", now), 90.0);
+  EXPECT_FALSE(retryAfter("soon", now));
+  EXPECT_FALSE(retryAfter("-5", now));
+}
+
 // What one answer does to the batch and to the time of the next attempt.
 TEST(AnalyticsSending, AnswersKeepOrDropTheBatchAndSetTheNextAttempt) {
   struct Case {
