@@ -62,7 +62,7 @@ QString localDay(TimePoint instant) { return localDate(instant).toString(Qt::ISO
 Parameters parameters(const SystemFacts& system, const HostFacts& host, TimePoint now, const Retention& retention) {
   // The locale is read once per process, like the machine facts.
   static const LocaleFacts locale = localeFacts();
-  QString appVersion = QCoreApplication::applicationVersion();
+  QString appVersion = host.appVersion.isEmpty() ? QCoreApplication::applicationVersion() : host.appVersion;
   if (appVersion.isEmpty()) appVersion = QStringLiteral("0");
   const QString buildNumber = QStringLiteral("0");  // no build numbers on this platform
   const QString os = QStringLiteral("Linux");

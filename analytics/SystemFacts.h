@@ -26,6 +26,7 @@ struct SystemFacts {
 // screen, the colour scheme, the layout direction and accessibility wishes.
 // The host refreshes it; the client reads the latest copy from any thread.
 struct HostFacts {
+  QString appVersion;                // empty: the Qt application's version, else "0"
   std::optional<QSizeF> screenSize;  // logical pixels
   std::optional<double> screenScale;
   QString colorScheme;      // "Light", "Dark"; empty: unknown

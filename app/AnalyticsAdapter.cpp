@@ -71,6 +71,7 @@ AnalyticsAdapter::Delivery AnalyticsAdapter::deliver(int ms) {
 
 void AnalyticsAdapter::refreshHostFacts() {
   analytics::HostFacts facts;
+  facts.appVersion = QStringLiteral(TARVOK_VERSION);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     facts.screenSize = QSizeF(screen->geometry().size());
     facts.screenScale = screen->devicePixelRatio();

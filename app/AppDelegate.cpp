@@ -12,6 +12,7 @@
 #include "app/BenchOCR.h"
 #include "app/CaptureRoad.h"
 #include "app/Console.h"
+#include "app/CrashReporter.h"
 #include "recognition/LiveText.h"
 #include "app/HotKeyRepeats.h"
 #include "app/Launch.h"
@@ -30,6 +31,7 @@
 #include "core/Settings.h"
 #include "platform/PrefStore.h"
 #include "recognition/Recognizer.h"
+#include "snapshot/Snapshot.h"
 #include "toast/ToastController.h"
 #include "toast/ToastPanel.h"
 #include "ui/about/AboutController.h"
@@ -60,7 +62,9 @@ AppDelegate::AppDelegate(QObject* parent)
       hotKey_(std::make_unique<HotKeyCenter>()),
       onboarding_(std::make_unique<OnboardingController>()),
       about_(std::make_unique<AboutController>()),
+      crash_(std::make_unique<CrashReporter>()),
       analytics_(std::make_unique<AnalyticsAdapter>()) {
+  Reporting::setCrashClient(crash_.get());
   Reporting::setAnalyticsClient(analytics_.get());
 }
 
@@ -71,6 +75,11 @@ AppDelegate::~AppDelegate() {
   road_.reset();
   recorder_.reset();
   menu_.reset();
+  // Every way out (Quit, a signal, the console switches) ends here: the
+  // session closes, what is queued gets a bounded moment to go, and the crash
+  // handler stays in place until then.
+  crash_->close();
+  Reporting::setCrashClient(nullptr);
 }
 
 void AppDelegate::launch(const switches::Choice& choice) {
@@ -198,15 +207,18 @@ bool AppDelegate::runSwitch(const switches::Choice& choice) {
       bench_->start();
       return true;
     case switches::Mode::reportTest:
-      // No crash-reporting client is part of this build yet.
-      reporttest::run(false, analytics_ != nullptr, exitLater);
+      reporttest::run(
+          true, true, exitLater, [this](std::chrono::milliseconds wait) { return crash_->lastMessageDelivered(wait); },
+          [this](std::chrono::milliseconds wait) -> std::optional<QString> {
+            const AnalyticsAdapter::Delivery d = analytics_->deliver(int(wait.count()));
+            return d.delivered ? std::nullopt : std::optional<QString>(d.detail);
+          });
       return true;
     case switches::Mode::read:
       readfile::run(choice.path, exitLater);
       return true;
     case switches::Mode::snapshot:
-      std::fputs("-snapshot is not available yet: this build has no snapshot renderer\n", stderr);
-      exitLater(1);
+      exitLater(Snapshot::run(choice.path, QCoreApplication::arguments().contains(QStringLiteral("-all"))));
       return true;
   }
   return false;

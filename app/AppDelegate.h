@@ -12,6 +12,7 @@ class BenchOCR;
 class CaptureController;
 class CaptureRoad;
 class CPUMeter;
+class CrashReporter;
 class HotKeyCenter;
 class HotKeyRepeats;
 class MenuPanelControl;
@@ -70,5 +71,6 @@ class AppDelegate : public QObject {
   std::unique_ptr<ShortcutRecorder> recorder_;
   std::unique_ptr<CaptureRoad> road_;
   std::unique_ptr<BenchOCR> bench_;
+  std::unique_ptr<CrashReporter> crash_;
   std::unique_ptr<AnalyticsAdapter> analytics_;
 };

@@ -1,9 +1,9 @@
 #include "app/ReportTest.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
-#include "app/AnalyticsAdapter.h"
 #include "app/Console.h"
 #include "core/Reporting.h"
 #include "core/Settings.h"
@@ -22,26 +22,27 @@ QString presenceLine(const Facts& f) {
 QStringList handedOver(const Facts& f) {
   QStringList out;
   if (!f.started || !f.reportsOn) return out;
-  if (f.telemetryKey && f.analyticsClient && f.telemetryURL && f.signalDelivered.value_or(true)) out << QStringLiteral("신호");
-  if (f.sentryKey && f.crashClient) out << QStringLiteral("경고");
+  if (f.telemetryKey && f.analyticsClient && f.telemetryURL && f.signalDelivered) out << QStringLiteral("신호");
+  if (f.sentryKey && f.crashClient && f.warningDelivered) out << QStringLiteral("경고");
   return out;
 }
 
 QString outcomeLine(const Facts& f) {
   const QStringList sent = handedOver(f);
-  const QString undelivered = f.signalDelivered == false ? QStringLiteral("신호가 전달되지 않음 (") + f.signalDetail +
-                                                               QLatin1Char(')')
-                                                         : QString();
+  const bool signalLost = f.started && f.telemetryKey && f.analyticsClient && f.telemetryURL && !f.signalDelivered;
+  const QString undelivered = QStringLiteral("신호가 전달되지 않음 (") + f.signalDetail + QLatin1Char(')');
   if (!sent.isEmpty()) {
     return QStringLiteral("보냄: report.test (") + sent.join(QStringLiteral("·")) + QStringLiteral("). 대시보드에서 확인") +
-           (undelivered.isEmpty() ? QString() : QStringLiteral(". ") + undelivered);
+           (signalLost ? QStringLiteral(". ") + undelivered : QString());
   }
   QString why;
   if (!f.reportsOn) {
     why = QStringLiteral("보고 설정이 꺼져 있음");
   } else if (!f.sentryKey && !f.telemetryKey) {
     why = QStringLiteral("Info.json에 키가 없음");
-  } else if (!undelivered.isEmpty()) {
+  } else if (f.started && f.sentryKey && f.crashClient && !f.warningDelivered) {
+    why = QStringLiteral("서비스에 닿지 못함");
+  } else if (signalLost) {
     why = undelivered;
   } else if (f.telemetryKey && f.analyticsClient && !f.telemetryURL) {
     why = QStringLiteral("Info.json에 TQTelemetryURL이 없음");
@@ -51,7 +52,8 @@ QString outcomeLine(const Facts& f) {
   return QStringLiteral("보내지 않음: report.test. ") + why;
 }
 
-void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function<void(int)> exit) {
+void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function<void(int)> exit,
+         DeliveryWait crashDelivered, SignalWait signalDelivered) {
   Facts f;
   f.sentryKey = !Reporting::sentryDSN().isEmpty();
   f.telemetryKey = !Reporting::analyticsAppID().isEmpty();
@@ -65,21 +67,28 @@ void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function
   const Reporting::Params params{{QStringLiteral("from"), QStringLiteral("cli")}};
   Reporting::signal(QStringLiteral("report.test"), params);
   Reporting::error(QStringLiteral("report.test"), params);
-  // The signal counts as sent once the service took it, within the wait.
-  if (handedOver(f).contains(QStringLiteral("신호"))) {
-    if (AnalyticsAdapter* analytics = AnalyticsAdapter::installed(); analytics && analytics->active()) {
-      const AnalyticsAdapter::Delivery d = analytics->deliver(kSendWaitMs);
-      f.signalDelivered = d.delivered;
-      f.signalDetail = d.detail;
-    }
-  }
-  if (!handedOver(f).contains(QStringLiteral("경고"))) {
-    // Nothing more is on its way: no reason to wait.
+  if (handedOver(f).isEmpty()) {
+    // Nothing is on its way: no reason to wait.
     console::line(outcomeLine(f));
     exit(0);
     return;
   }
-  QTimer::singleShot(kSendWaitMs, QCoreApplication::instance(), [f, exit] {
+  // Each client that can tell when the service took its part gets a bounded wait of its own.
+  if (signalDelivered && handedOver(f).contains(QStringLiteral("신호"))) {
+    const std::optional<QString> failure = signalDelivered(std::chrono::milliseconds(kSendWaitMs));
+    f.signalDelivered = !failure;
+    f.signalDetail = failure.value_or(QString());
+  }
+  QElapsedTimer waited;
+  waited.start();
+  if (crashDelivered && handedOver(f).contains(QStringLiteral("경고"))) {
+    f.warningDelivered = crashDelivered(std::chrono::milliseconds(kSendWaitMs));
+  }
+  // A client that cannot tell gets the rest of the fixed wait.
+  const bool fixedWait = (!signalDelivered && handedOver(f).contains(QStringLiteral("신호"))) ||
+                         (!crashDelivered && handedOver(f).contains(QStringLiteral("경고")));
+  const int rest = fixedWait ? std::max(0, kSendWaitMs - int(waited.elapsed())) : 0;
+  QTimer::singleShot(rest, QCoreApplication::instance(), [f, exit] {
     console::line(outcomeLine(f));
     exit(0);
   });

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -17,10 +18,10 @@ struct Facts {
   bool started = false;       // reporting is running after start()
   bool crashClient = false;   // this build installed a crash-reporting client
   bool analyticsClient = false;
-  bool telemetryURL = true;   // "TQTelemetryURL" present: without it the client stays off
-  // What became of the signal once sent: none while not waited for.
-  std::optional<bool> signalDelivered;
-  QString signalDetail;  // why it was not delivered
+  bool warningDelivered = true;  // false: the crash client could not get it to the service
+  bool telemetryURL = true;      // "TQTelemetryURL" present: without it the analytics client stays off
+  bool signalDelivered = true;   // false: the analytics client could not get it to the service
+  QString signalDetail;          // what became of it then
 };
 
 // The first line: which keys are present and the preference, never the keys.
@@ -33,7 +34,17 @@ QString outcomeLine(const Facts& facts);
 // How long the confirmation waits for the clients to send.
 inline constexpr int kSendWaitMs = 4000;
 
-// Runs the test and calls `exit` with 0 at the end.
-void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function<void(int)> exit);
+// Waits at most the given time for the warning to reach the service; true when it did.
+using DeliveryWait = std::function<bool(std::chrono::milliseconds)>;
+
+// Waits at most the given time for the signal to reach the service: none when
+// it did, else what happened.
+using SignalWait = std::function<std::optional<QString>(std::chrono::milliseconds)>;
+
+// Runs the test and calls `exit` with 0 at the end. With `crashDelivered` and
+// `signalDelivered`, the warning and the signal count as sent only once the
+// service took them.
+void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function<void(int)> exit,
+         DeliveryWait crashDelivered = {}, SignalWait signalDelivered = {});
 
 }  // namespace reporttest

@@ -50,7 +50,9 @@ QString usage() {
       "  -read FILE        recognise an image file and print what was found\n"
       "  -benchocr [-fast] time one recognition of a rendered page (keeps running)\n"
       "  -reporttest       send a test signal and a test warning, if reports are set up\n"
-      "  -snapshot FOLDER  render the interface into PNG files in FOLDER\n"
+      "  -snapshot FOLDER [-all]\n"
+      "                    render the interface into PNG files in FOLDER (made when\n"
+      "                    missing); -all draws every interface language\n"
       "  -h, --help        print this help and exit\n");
 }
 

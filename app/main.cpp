@@ -10,10 +10,12 @@
 #include "app/Signals.h"
 #include "app/SingleInstance.h"
 #include "app/Switches.h"
+#include "net/HttpClient.h"
 #include "platform/Relaunch.h"
 
 int main(int argc, char** argv) {
   Environment::ensureThreadLimit(argv);
+  net::initializeGlobal();  // before any thread exists
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   const switches::Choice choice = switches::parse(args);

@@ -43,10 +43,11 @@ QColor rgba(int r, int g, int b, qreal a = 1) {
 
 }  // namespace
 
-std::vector<HintSegment> hintSegments(const Strings& t, bool windowMode, bool hasLast, const QString& caps) {
+std::vector<HintSegment> hintSegments(const Strings& t, bool windowMode, bool hasLast, const QStringList& caps) {
   if (windowMode) return {{t.pickWindow, true}, {t.spaceDrag}, {t.escCancel}};
   std::vector<HintSegment> out{{t.dragSelect, true}, {t.spaceWindow}};
-  if (hasLast) out.push_back({t.sameSpot(caps)});
+  // Linux key names would run together without a separator ("CtrlShift2").
+  if (hasLast) out.push_back({t.sameSpot(caps.join(QLatin1Char('+')))});
   out.push_back({t.escCancel});
   return out;
 }
@@ -76,7 +77,7 @@ HintBar::ChipText HintBar::chipText(const QString& key, const QString& label, bo
 HintBar::HintBar(const State& state, const QSizeF& viewSize) : state_(state) {
   const Settings& settings = Settings::shared();
   const Strings texts = L::table(settings.language());
-  const QString caps = settings.shortcut().caps().join(QString());
+  const QStringList caps = settings.shortcut().caps();
   std::vector<qreal> widths;
   for (const HintSegment& s : hintSegments(texts, state.windowMode, state.hasLast, caps)) {
     Segment seg;

@@ -4,6 +4,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class QPainter;
@@ -21,7 +22,7 @@ struct HintSegment {
 // Window mode: pick, Space, Esc. Region mode: drag, Space, then the same-spot
 // hint (with the shortcut's caps) when there is a last pick here, then Esc.
 std::vector<HintSegment> hintSegments(const Strings& texts, bool windowMode, bool hasLast,
-                                      const QString& caps);
+                                      const QStringList& caps);
 
 // The bar's width: 8 margin, 18 mark, 8, the segments 14 apart, 14, a 1-wide
 // divider, 14, the chip frame ((c1 + 14) + (c2 + 14) + 3 wide), 12 margin.

@@ -2,10 +2,28 @@
 # adding a file needs no edit here.
 set(TARVOK_WARNINGS -Wall -Wextra -Werror)
 
+# Ninja's automoc step only reruns when a header it already knows changes, so a
+# new Q_OBJECT header in an existing folder went unmoc'ed until a clean build.
+# When a target's source list changes, its automoc stamp is removed, which
+# makes the next build run automoc again.
+function(tarvok_track_sources target)
+  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
+  string(JOIN "\n" content ${ARGN})
+  set(old "")
+  if(EXISTS ${list_file})
+    file(READ ${list_file} old)
+  endif()
+  if(NOT old STREQUAL content)
+    file(WRITE ${list_file} "${content}")
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+  endif()
+endfunction()
+
 function(tarvok_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${srcs})
+  tarvok_track_sources(${name} ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${TARVOK_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
@@ -27,6 +45,7 @@ function(tarvok_tests folder)
   if(plain)
     set(exe test_${folder})
     add_executable(${exe} ${plain})
+    tarvok_track_sources(${exe} ${plain})
     target_compile_options(${exe} PRIVATE ${TARVOK_WARNINGS})
     target_link_libraries(${exe} PRIVATE tarvok_testsupport ${ARG_DEPS})
     gtest_discover_tests(${exe}
@@ -37,16 +56,30 @@ function(tarvok_tests folder)
   if(xsrcs)
     set(exe xtest_${folder})
     add_executable(${exe} ${xsrcs})
+    tarvok_track_sources(${exe} ${xsrcs})
     target_compile_options(${exe} PRIVATE ${TARVOK_WARNINGS})
     target_link_libraries(${exe} PRIVATE tarvok_testsupport ${ARG_DEPS})
+    add_dependencies(${exe} xready)
     foreach(mode plain compositor)
       add_test(NAME ${folder}.x.${mode}
         COMMAND ${CMAKE_SOURCE_DIR}/tests/support/xsession --${mode} $<TARGET_FILE:${exe}>)
       set_tests_properties(${folder}.x.${mode} PROPERTIES
-        LABELS "${folder};x" ENVIRONMENT "${env};QT_QPA_PLATFORM=xcb" TIMEOUT 300
+        LABELS "${folder};x" TIMEOUT 300
+        ENVIRONMENT "${env};QT_QPA_PLATFORM=xcb;TARVOK_XREADY=$<TARGET_FILE:xready>"
         # A real X session with a window manager is timing-sensitive: count it
         # as several slots so a parallel run leaves it CPU to breathe.
         PROCESSORS 4)
     endforeach()
   endif()
+endfunction()
+
+# A folder's tests that run the built program: they are built after it and
+# find it through TARVOK_EXE.
+function(tarvok_tests_run_program folder)
+  foreach(exe test_${folder} xtest_${folder})
+    if(TARGET ${exe})
+      add_dependencies(${exe} tarvok)
+      target_compile_definitions(${exe} PRIVATE TARVOK_EXE="$<TARGET_FILE:tarvok>")
+    endif()
+  endforeach()
 endfunction()

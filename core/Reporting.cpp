@@ -76,15 +76,16 @@ void start() {
 }
 
 void stop() {
+  // Turning reports off means nothing further leaves the machine, including
+  // what was queued or written before: the clients drop everything first, so
+  // closing has nothing left to send.
+  if (crashClient) crashClient->discardPending();
+  if (analyticsClient) analyticsClient->stopAndDiscard();
   if (started) {
     if (!sentryDSN().isEmpty() && crashClient) crashClient->close();
     started = false;
     qCDebug(lcReporting) << "stopped";
   }
-  // Turning reports off means nothing further leaves the machine, including
-  // what was queued or written before.
-  if (crashClient) crashClient->discardPending();
-  if (analyticsClient) analyticsClient->stopAndDiscard();
 }
 
 void signal(const QString& name, const Params& params) {

@@ -26,7 +26,8 @@ class CrashClient {
   virtual void start(const CrashOptions& options) = 0;
   virtual void captureMessage(const QString& message, const QString& level, const Params& tags) = 0;
   virtual void close() = 0;
-  // Deletes crash files that were written but not sent yet.
+  // Stops sending at once (nothing more leaves, not even a closing update) and
+  // deletes crash files and reports that were written but not sent yet.
   virtual void discardPending() = 0;
 };
 

@@ -80,8 +80,7 @@ void Settings::setOcrLanguages(const QStringList& value) { assign(ocrLanguages_,
 void Settings::setShortcut(Shortcut value) {
   shortcut_ = value;
   emit changed();
-  d.setInteger(kHotKeyCode, value.keyCode);
-  d.setInteger(kHotKeyMods, value.carbonMods);
+  d.setIntegers({{kHotKeyCode, value.keyCode}, {kHotKeyMods, value.carbonMods}});
 }
 
 void Settings::setLanguage(const Lang& value) {

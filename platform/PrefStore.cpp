@@ -76,6 +76,13 @@ PrefStore& PrefStore::state() {
 
 QString PrefStore::filePath() const { return settings_->fileName(); }
 
+void PrefStore::useFile(const QString& filePath) {
+  std::lock_guard guard(lock_);
+  settings_->sync();
+  QDir().mkpath(QFileInfo(filePath).absolutePath());
+  settings_ = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+}
+
 void PrefStore::registerDefaults(const QVariantMap& defaults) {
   std::lock_guard guard(lock_);
   for (auto it = defaults.begin(); it != defaults.end(); ++it) defaults_.insert(it.key(), it.value());
@@ -153,27 +160,33 @@ std::optional<QStringList> PrefStore::stringList(const QString& key) const {
   return std::nullopt;
 }
 
-void PrefStore::write(const QString& key, const QString& encoded) {
+void PrefStore::write(const QList<QPair<QString, QString>>& entries) {
   std::lock_guard guard(lock_);
-  settings_->setValue(key, encoded);
+  for (const auto& [key, encoded] : entries) settings_->setValue(key, encoded);
   settings_->sync();
 }
 
 void PrefStore::setBool(const QString& key, bool value) {
-  write(key, kBool + (value ? QStringLiteral("true") : QStringLiteral("false")));
+  write({{key, kBool + (value ? QStringLiteral("true") : QStringLiteral("false"))}});
 }
 
-void PrefStore::setInteger(const QString& key, qint64 value) { write(key, kInt + QString::number(value)); }
+void PrefStore::setInteger(const QString& key, qint64 value) { setIntegers({{key, value}}); }
+
+void PrefStore::setIntegers(const QList<QPair<QString, qint64>>& values) {
+  QList<QPair<QString, QString>> entries;
+  for (const auto& [key, value] : values) entries.append({key, kInt + QString::number(value)});
+  write(entries);
+}
 
 void PrefStore::setDouble(const QString& key, double value) {
-  write(key, kDouble + QString::number(value, 'g', 17));
+  write({{key, kDouble + QString::number(value, 'g', 17)}});
 }
 
-void PrefStore::setString(const QString& key, const QString& value) { write(key, kString + value); }
+void PrefStore::setString(const QString& key, const QString& value) { write({{key, kString + value}}); }
 
 void PrefStore::setStringList(const QString& key, const QStringList& value) {
-  write(key, kList + QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(value))
-                                           .toJson(QJsonDocument::Compact)));
+  write({{key, kList + QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(value))
+                                             .toJson(QJsonDocument::Compact))}});
 }
 
 void PrefStore::remove(const QString& key) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -26,6 +28,9 @@ class PrefStore {
   static PrefStore& state();
 
   QString filePath() const;
+  // Reads and writes `filePath` from now on. The snapshot renderer points the
+  // user's store at a copy so that nothing it changes reaches the real file.
+  void useFile(const QString& filePath);
 
   // Defaults live in memory only; a stored value always wins.
   void registerDefaults(const QVariantMap& defaults);
@@ -41,13 +46,15 @@ class PrefStore {
 
   void setBool(const QString& key, bool value);
   void setInteger(const QString& key, qint64 value);
+  // Several integers in one write, so that no reader or crash ever sees part of them.
+  void setIntegers(const QList<QPair<QString, qint64>>& values);
   void setString(const QString& key, const QString& value);
   void setStringList(const QString& key, const QStringList& value);
   void setDouble(const QString& key, double value);
   void remove(const QString& key);
 
  private:
-  void write(const QString& key, const QString& encoded);
+  void write(const QList<QPair<QString, QString>>& entries);
 
   mutable std::mutex lock_;
   std::unique_ptr<QSettings> settings_;

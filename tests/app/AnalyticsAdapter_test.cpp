@@ -70,36 +70,39 @@ TEST(AnalyticsAdapter, ReportTestSendsToTheConfiguredAddressAndSaysWhatHappened)
 
 // Reports off: nothing more leaves, the queue and file are gone; on again, what comes after is sent.
 TEST(AnalyticsAdapter, ReportsOffDiscardsEverythingAndOnAgainLosesNothingNew) {
-  HttpStub stub;
-  std::atomic<int> status{500};
-  stub.setScript([&](const testsupport::StubRequest&) { return StubAnswer{status.load(), {}, {}, 0ms, StubAnswer::Fault::None}; });
-  const testenv::FakeBundle bundle({{"TQTelemetryAppID", "ADAPTER"}, {"TQTelemetryURL", stub.url()}});
-  Settings::shared().setReports(false);
-  AnalyticsAdapter adapter;
-  Reporting::setAnalyticsClient(&adapter);
-  Settings::shared().setReports(true);  // starts reporting: app.launched
-  Reporting::signal("before.off");
-  EXPECT_FALSE(adapter.deliver(10000).delivered);
-  const int tried = int(stub.requests().size());
-  ASSERT_TRUE(testenv::waitUntil([] { return QFile::exists(analytics::CacheFile::defaultPath()); }, 10000));
+  {
+    HttpStub stub;
+    std::atomic<int> status{500};
+    stub.setScript([&](const testsupport::StubRequest&) { return StubAnswer{status.load(), {}, {}, 0ms, StubAnswer::Fault::None}; });
+    const testenv::FakeBundle bundle({{"TQTelemetryAppID", "ADAPTER"}, {"TQTelemetryURL", stub.url()}});
+    Settings::shared().setReports(false);
+    AnalyticsAdapter adapter;
+    Reporting::setAnalyticsClient(&adapter);
+    Settings::shared().setReports(true);  // starts reporting: app.launched
+    Reporting::signal("before.off");
+    EXPECT_FALSE(adapter.deliver(10000).delivered);
+    const int tried = int(stub.requests().size());
+    ASSERT_TRUE(testenv::waitUntil([] { return QFile::exists(analytics::CacheFile::defaultPath()); }, 10000));
 
-  Settings::shared().setReports(false);
-  EXPECT_FALSE(QFile::exists(analytics::CacheFile::defaultPath()));
-  EXPECT_EQ(analytics::AnalyticsManager::shared()->signalManager().pendingCount(), 0);
-  Reporting::signal("while.off");
-  status = 200;
-  EXPECT_FALSE(adapter.deliver(300).delivered);
-  EXPECT_EQ(stub.requests().size(), tried);
+    Settings::shared().setReports(false);
+    EXPECT_FALSE(QFile::exists(analytics::CacheFile::defaultPath()));
+    EXPECT_EQ(analytics::AnalyticsManager::shared()->signalManager().pendingCount(), 0);
+    Reporting::signal("while.off");
+    status = 200;
+    EXPECT_FALSE(adapter.deliver(300).delivered);
+    EXPECT_EQ(stub.requests().size(), tried);
 
-  Settings::shared().setReports(true);
-  Reporting::signal("after.on");
-  const AnalyticsAdapter::Delivery d = adapter.deliver(10000);
-  EXPECT_TRUE(d.delivered) << d.detail.toStdString();
-  QStringList delivered;
-  for (qsizetype i = tried; i < stub.requests().size(); ++i) delivered << types(stub.requests()[i]);
-  delivered.removeAll("Analytics.Session.started");
-  delivered.removeAll("Analytics.Acquisition.newInstallDetected");
-  EXPECT_EQ(delivered, (QStringList{"app.launched", "after.on"}));
-  Settings::shared().setReports(false);
-  Reporting::setAnalyticsClient(nullptr);
+    Settings::shared().setReports(true);
+    Reporting::signal("after.on");
+    const AnalyticsAdapter::Delivery d = adapter.deliver(10000);
+    EXPECT_TRUE(d.delivered) << d.detail.toStdString();
+    QStringList delivered;
+    for (qsizetype i = tried; i < stub.requests().size(); ++i) delivered << types(stub.requests()[i]);
+    delivered.removeAll("Analytics.Session.started");
+    delivered.removeAll("Analytics.Acquisition.newInstallDetected");
+    EXPECT_EQ(delivered, (QStringList{"app.launched", "after.on"}));
+    Settings::shared().setReports(false);
+    Reporting::setAnalyticsClient(nullptr);
+  }
+  Settings::shared().setReports(true);  // the default again, for the programs later tests run
 }

@@ -20,6 +20,7 @@
 TEST(CaptureRoadX, AClipboardOwnerThatNeverAnswersDoesNotHoldUpTheResult) {
   Settings::shared().setFastMode(false);
   xowner::Owner hung({{"UTF8_STRING", "old text"}}, /*hung=*/true);
+  ASSERT_TRUE(hung.owns());
 
   CaptureController capture;
   ToastController toast;

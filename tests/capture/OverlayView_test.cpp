@@ -8,7 +8,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "capture/HintBar.h"
 #include "capture/Still.h"
+#include "core/Strings.h"
+#include "core/Shortcut.h"
 #include "core/Settings.h"
 #include "tests/capture/CapturePrint.h"
 #include "ui/kit/Render.h"
@@ -218,4 +221,14 @@ TEST_F(OverlayViewTest, SizeLabelTruncatesAndMovesInsideNearTheBottom) {
   // would come within 8 of the screen's bottom.
   EXPECT_EQ(OverlayView::sizeChipRect({10, 10, 100, 100}, {50, 14}, 800), QRectF(10, 122, 66, 20));
   EXPECT_EQ(OverlayView::sizeChipRect({10, 700, 100, 80}, {50, 14}, 800), QRectF(10, 752, 66, 20));
+}
+
+TEST(HintSegments, TheSameSpotHintNamesTheShortcutReadably) {
+  const Strings en = L::table(Lang("en"));
+  const QStringList caps = Shortcut::defaultShortcut().caps();
+  const auto region = capture::hintSegments(en, false, true, caps);
+  ASSERT_EQ(region.size(), 4u);
+  EXPECT_TRUE(region[2].text.contains("Ctrl+Shift+2")) << qPrintable(region[2].text);
+  EXPECT_EQ(capture::hintSegments(en, false, false, caps).size(), 3u);
+  EXPECT_EQ(capture::hintSegments(en, true, true, caps).size(), 3u);
 }

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <atomic>
+#include <thread>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -141,3 +147,35 @@ TEST(Settings, EqualAssignmentsStillWriteAndSignal) {
 }
 
 }  // namespace
+
+// The key code and its modifiers are one value: a reader of the file (or a
+// crash) between two separate writes would see one shortcut's key with the
+// other's modifiers.
+TEST(Settings, TheShortcutIsWrittenAsOnePair) {
+  Store st;
+  Settings s(st.prefs);
+  const Shortcut a{18, 0x100}, b{19, 0x300};
+  s.setShortcut(a);
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (int i = 0; i < 300; ++i) s.setShortcut(i % 2 ? a : b);
+    done = true;
+  });
+  const QRegularExpression code("^hotKeyCode=int:(\\d+)$", QRegularExpression::MultilineOption);
+  const QRegularExpression mods("^hotKeyMods=int:(\\d+)$", QRegularExpression::MultilineOption);
+  int reads = 0;
+  QSet<QPair<uint, uint>> seen;
+  while (!done) {
+    QFile file(st.prefs.filePath());
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    const QString text = QString::fromUtf8(file.readAll());
+    const auto c = code.match(text), m = mods.match(text);
+    if (!c.hasMatch() || !m.hasMatch()) continue;
+    seen.insert({c.captured(1).toUInt(), m.captured(1).toUInt()});
+    ++reads;
+  }
+  writer.join();
+  ASSERT_GT(reads, 0);
+  const QSet<QPair<uint, uint>> whole{{a.keyCode, a.carbonMods}, {b.keyCode, b.carbonMods}};
+  EXPECT_TRUE(whole.contains(seen)) << "a half-written shortcut was on disk";
+}

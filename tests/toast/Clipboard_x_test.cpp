@@ -88,6 +88,7 @@ TEST(ClipboardX, UndoGivesBackEveryFormatOfAnotherProgramByteForByte) {
   ClipboardBackup backup;
   {
     xowner::Owner owner({{"UTF8_STRING", text}, {"image/png", png}, {"application/x-tarvok-sample", custom}});
+    ASSERT_TRUE(owner.owns());
     PendingBackup pending = PendingBackup::start();
     ASSERT_TRUE(waitUntil([&] { return pending.ready(); }));
     backup = pending.wait(0);
@@ -118,6 +119,7 @@ TEST(ClipboardX, AnEmptyClipboardComesBackEmpty) {
 
 TEST(ClipboardX, AHungOwnerNeitherFreezesTheInterfaceNorSurvivesUndo) {
   xowner::Owner hung({{"UTF8_STRING", "never delivered"}}, /*hung=*/true);
+  ASSERT_TRUE(hung.owns());
   QElapsedTimer elapsed;
   elapsed.start();
   EXPECT_TRUE(ClipboardBackup::take(100).items.empty());

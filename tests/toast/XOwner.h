@@ -36,8 +36,13 @@ class Owner {
       std::free(e);
       if (found) break;
     }
-    xcb_set_selection_owner(conn_, window_, atom(conn_, "CLIPBOARD"), time);
-    xcb_flush(conn_);
+    const xcb_atom_t clipboard = atom(conn_, "CLIPBOARD");
+    xcb_set_selection_owner(conn_, window_, clipboard, time);
+    // A round trip: other clients see us as the owner from here on, not the
+    // previous one whose request might still be on its way.
+    auto* owner = xcb_get_selection_owner_reply(conn_, xcb_get_selection_owner(conn_, clipboard), nullptr);
+    owns_ = owner && owner->owner == window_;
+    std::free(owner);
     thread_ = std::thread([this] { serve(); });
   }
   ~Owner() {
@@ -49,6 +54,7 @@ class Owner {
   Owner& operator=(const Owner&) = delete;
 
   int requests() const { return requests_; }
+  bool owns() const { return owns_; }
 
   // Leaves the clipboard with no owner at all.
   static void clearClipboard() {
@@ -155,6 +161,7 @@ class Owner {
   xcb_window_t window_ = XCB_NONE;
   std::atomic<bool> stop_{false};
   std::atomic<int> requests_{0};
+  bool owns_ = false;
   std::thread thread_;
 };
 

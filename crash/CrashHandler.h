@@ -1,0 +1,20 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+// The fatal-signal handler. On SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT,
+// SIGTRAP (and std::terminate, which ends in SIGABRT) it writes one crash file
+// and then lets the signal end the process as it would have without us: the
+// previous handler is put back and the signal delivered again, so the exit
+// status and core dumps stay the same. Stack overflows are caught on an
+// alternate signal stack of the thread that installed the handler.
+namespace crash::handler {
+
+// `dir` receives the crash files; `header` (lines of text) is written at the
+// top of each. Both are copied now: the handler may not allocate.
+bool install(const QString& dir, const QByteArray& header);
+// Puts back the handlers, the terminate handler and the signal stack found at install.
+void uninstall();
+bool installed();
+
+}  // namespace crash::handler

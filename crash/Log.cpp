@@ -1,0 +1,3 @@
+#include "crash/Log.h"
+
+Q_LOGGING_CATEGORY(lcCrash, "tarvok.crash", QtInfoMsg)

@@ -1,0 +1,26 @@
+#include "snapshot/PrivatePreferences.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "platform/PrefStore.h"
+
+namespace Snapshot {
+
+PrivatePreferences::PrivatePreferences(PrefStore& store)
+    : store_(store),
+      original_(store.filePath()),
+      folder_(QDir::tempPath() + QStringLiteral("/tarvok-snapshot-XXXXXX")) {
+  if (!folder_.isValid()) return;
+  const QString copy = folder_.filePath(QStringLiteral("tarvok.conf"));
+  // No file yet is fine: the copy starts empty as well.
+  if (QFile::exists(original_) && !QFile::copy(original_, copy)) return;
+  store_.useFile(copy);
+  active_ = true;
+}
+
+PrivatePreferences::~PrivatePreferences() {
+  if (active_) store_.useFile(original_);
+}
+
+}  // namespace Snapshot

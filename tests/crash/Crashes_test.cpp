@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+
+#include "crash/Event.h"
+#include "tests/crash/CrashTest.h"
+
+using namespace std::chrono_literals;
+using crashtest::items;
+using crashtest::ofType;
+using crashtest::runDriver;
+using testsupport::HttpStub;
+
+namespace {
+
+void clearCrashDir() { QDir(crashtest::crashDir()).removeRecursively(); }
+
+QStringList leftovers() {
+  QStringList out = QDir(crashtest::crashDir()).entryList({QStringLiteral("*.crash")}, QDir::Files);
+  out += QDir(crashtest::crashDir() + QStringLiteral("/pending")).entryList(QDir::Files);
+  return out;
+}
+
+QString buildIdOf(const QString& path) {
+  QProcess p;
+  p.start(QStringLiteral("readelf"), {QStringLiteral("-n"), path});
+  p.waitForFinished();
+  const auto m = QRegularExpression(QStringLiteral("Build ID: ([0-9a-f]+)")).match(QString::fromUtf8(p.readAllStandardOutput()));
+  return m.captured(1);
+}
+
+QList<QJsonObject> withStatus(const QList<QJsonObject>& sessions, const char* status) {
+  QList<QJsonObject> out;
+  for (const QJsonObject& s : sessions) {
+    if (s.value(QStringLiteral("status")).toString() == QLatin1String(status)) out << s;
+  }
+  return out;
+}
+
+QSet<QString> sids(const QList<QJsonObject>& sessions) {
+  QSet<QString> out;
+  for (const QJsonObject& s : sessions) out.insert(s.value(QStringLiteral("sid")).toString());
+  return out;
+}
+
+}  // namespace
+
+TEST(Crashes, AFatalSignalEndsTheRunAsBeforeAndTheNextStartReportsIt) {
+  struct Case {
+    const char* action;
+    int signal;
+    const char* function;  // must be named in the stack
+    bool innermost;        // ... as the crashing frame itself
+    const char* value;     // in the exception's description
+  };
+  const Case cases[] = {
+      {"segv", SIGSEGV, "crashBySegv", true, "at 0x0"},
+      {"abort", SIGABRT, "crashByAbort", false, "Aborted"},
+      {"bus", SIGBUS, "crashByBus", true, "Bus error"},
+      {"overflow", SIGSEGV, "crashByOverflow", true, "Segmentation fault"},
+      {"terminate", SIGABRT, "crashByTerminate", false, "uncaught exception of type std::runtime_error"},
+  };
+  const QString driver = QFileInfo(QStringLiteral(CRASH_DRIVER)).canonicalFilePath();
+  const QString driverId = buildIdOf(driver);
+  ASSERT_FALSE(driverId.isEmpty());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.action);
+    clearCrashDir();
+    HttpStub stub;
+    const crashtest::Exit died = runDriver(c.action, crashtest::dsnFor(stub));
+    EXPECT_EQ(died.signal, c.signal);
+    EXPECT_EQ(died.code, -1);
+    EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
+
+    const auto all = items(stub);
+    const QList<QJsonObject> events = ofType(all, "event");
+    ASSERT_EQ(events.size(), 1);
+    const QJsonObject& e = events[0];
+    EXPECT_EQ(e.value(QStringLiteral("level")).toString(), QStringLiteral("fatal"));
+    EXPECT_EQ(e.value(QStringLiteral("release")).toString(), QStringLiteral("driver@1.0"));
+    const QJsonObject ex = e.value(QStringLiteral("exception")).toObject().value(QStringLiteral("values")).toArray()[0].toObject();
+    EXPECT_EQ(ex.value(QStringLiteral("type")).toString(), crash::signalName(c.signal));
+    EXPECT_TRUE(ex.value(QStringLiteral("value")).toString().contains(QLatin1String(c.value))) << ex.value(QStringLiteral("value")).toString().toStdString();
+    const QJsonObject mech = ex.value(QStringLiteral("mechanism")).toObject();
+    EXPECT_EQ(mech.value(QStringLiteral("type")).toString(), QStringLiteral("signalhandler"));
+    EXPECT_EQ(mech.value(QStringLiteral("handled")), QJsonValue(false));
+    EXPECT_EQ(mech[QStringLiteral("meta")][QStringLiteral("signal")][QStringLiteral("number")].toInt(), c.signal);
+
+    const QJsonArray frames = ex[QStringLiteral("stacktrace")][QStringLiteral("frames")].toArray();
+    ASSERT_GT(frames.size(), 2);
+    QStringList names;
+    for (const QJsonValue& f : frames) names << f[QStringLiteral("function")].toString();
+    EXPECT_TRUE(names.filter(QLatin1String(c.function)).size() > 0) << names.join(QLatin1Char('|')).toStdString();
+    if (c.innermost) {
+      EXPECT_TRUE(names.last().contains(QLatin1String(c.function))) << names.last().toStdString();
+    }
+    // Frames outside our own code still carry their addresses for the service.
+    for (const QJsonValue& f : frames) {
+      EXPECT_TRUE(f[QStringLiteral("instruction_addr")].toString().startsWith(QLatin1String("0x")));
+    }
+
+    bool driverImage = false;
+    for (const QJsonValue& image : e[QStringLiteral("debug_meta")][QStringLiteral("images")].toArray()) {
+      if (image[QStringLiteral("code_file")].toString() != driver) continue;
+      driverImage = true;
+      EXPECT_EQ(image[QStringLiteral("code_id")].toString(), driverId);
+      EXPECT_EQ(image[QStringLiteral("debug_id")].toString().size(), 36);
+    }
+    EXPECT_TRUE(driverImage);
+
+    // The dead run's session ends "crashed"; the run after it "exited".
+    const QList<QJsonObject> sessions = ofType(all, "session");
+    const QList<QJsonObject> crashed = withStatus(sessions, "crashed");
+    ASSERT_EQ(crashed.size(), 1);
+    EXPECT_EQ(crashed[0].value(QStringLiteral("errors")).toInt(), 1);
+    EXPECT_EQ(crashed[0][QStringLiteral("attrs")][QStringLiteral("release")].toString(), QStringLiteral("driver@1.0"));
+    const QList<QJsonObject> exited = withStatus(sessions, "exited");
+    ASSERT_EQ(exited.size(), 1);
+    EXPECT_NE(crashed[0].value(QStringLiteral("sid")), exited[0].value(QStringLiteral("sid")));
+    EXPECT_GE(exited[0].value(QStringLiteral("duration")).toDouble(-1), 0);
+    // An update sent just before the crash may go twice; it is one session.
+    EXPECT_EQ(sids(withStatus(sessions, "ok")).size(), 2);
+    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
+  }
+}
+
+TEST(Crashes, ARunKilledOutrightEndsAbnormalButALiveOneIsLeftAlone) {
+  clearCrashDir();
+  HttpStub stub;
+  QProcess killed;
+  ASSERT_TRUE(crashtest::startHanging(killed, crashtest::dsnFor(stub)));
+  // Another run while it lives must not take its session for a dead one.
+  EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
+  EXPECT_TRUE(withStatus(ofType(items(stub), "session"), "abnormal").isEmpty());
+  killed.kill();
+  killed.waitForFinished();
+  EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
+  const QList<QJsonObject> sessions = ofType(items(stub), "session");
+  const QList<QJsonObject> abnormal = withStatus(sessions, "abnormal");
+  ASSERT_EQ(abnormal.size(), 1);
+  EXPECT_TRUE(ofType(items(stub), "event").isEmpty());
+  EXPECT_EQ(withStatus(sessions, "exited").size(), 2);
+  EXPECT_EQ(sids(withStatus(sessions, "ok")).size(), 3);
+}
+
+TEST(Crashes, AReportTheServiceCouldNotTakeGoesAtTheStartAfter) {
+  clearCrashDir();
+  quint16 port = 0;
+  {
+    HttpStub first;
+    port = first.port();
+    EXPECT_EQ(runDriver("segv", crashtest::dsnFor(first)).signal, SIGSEGV);
+  }
+  const QString dsn = QStringLiteral("http://pub@127.0.0.1:%1/42").arg(port);
+  // The service is down: the report waits.
+  EXPECT_EQ(runDriver("none", dsn).code, 0);
+  EXPECT_FALSE(leftovers().isEmpty());
+  HttpStub again(port);
+  ASSERT_TRUE(again.listening());
+  EXPECT_EQ(runDriver("none", dsn).code, 0);
+  const auto all = items(again);
+  EXPECT_EQ(ofType(all, "event").size(), 1);
+  EXPECT_EQ(withStatus(ofType(all, "session"), "crashed").size(), 1);
+  EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST(Crashes, ReportsTurnedOffDeleteTheCrashFileAndSendNothing) {
+  clearCrashDir();
+  HttpStub stub;
+  EXPECT_EQ(runDriver("segv", crashtest::dsnFor(stub)).signal, SIGSEGV);
+  ASSERT_FALSE(leftovers().isEmpty());
+  const qsizetype before = stub.requests().size();
+  EXPECT_EQ(runDriver("discard", crashtest::dsnFor(stub)).code, 0);
+  EXPECT_TRUE(leftovers().isEmpty());
+  EXPECT_EQ(stub.requests().size(), before);
+  // Turned on again, nothing of the old crash comes back.
+  EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
+  EXPECT_TRUE(ofType(items(stub), "event").isEmpty());
+  const QList<QJsonObject> sessions = ofType(items(stub), "session");
+  EXPECT_TRUE(withStatus(sessions, "crashed").isEmpty());
+  EXPECT_TRUE(withStatus(sessions, "abnormal").isEmpty());
+  // Turned off while running: not even the closing update goes out, and the
+  // next run finds no session left to call abnormal.
+  const qsizetype exited = withStatus(ofType(items(stub), "session"), "exited").size();
+  EXPECT_EQ(runDriver("off", crashtest::dsnFor(stub)).code, 0);
+  EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
+  const QList<QJsonObject> after = ofType(items(stub), "session");
+  EXPECT_EQ(withStatus(after, "exited").size(), exited + 1);  // the last run's only
+  EXPECT_TRUE(withStatus(after, "abnormal").isEmpty());
+}
