@@ -10,23 +10,23 @@ namespace analytics {
 
 namespace {
 
-std::mutex storageMutex;
-std::shared_ptr<AnalyticsManager>& storage() {
-  static std::shared_ptr<AnalyticsManager> manager;
+// The process-wide instance.
+Setting<std::shared_ptr<AnalyticsManager>>& storage() {
+  static Setting<std::shared_ptr<AnalyticsManager>> manager;
   return manager;
 }
 
 }  // namespace
 
-std::shared_ptr<AnalyticsManager> AnalyticsManager::shared() {
-  std::lock_guard lock(storageMutex);
-  return storage();
+std::shared_ptr<AnalyticsManager> AnalyticsManager::shared() { return storage().get(); }
+
+TimePoint AnalyticsManager::clientNow() {
+  const auto manager = shared();
+  return manager ? manager->scheduler().now() : WallClock::now();
 }
 
 std::shared_ptr<AnalyticsManager> AnalyticsManager::exchangeShared(std::shared_ptr<AnalyticsManager> manager) {
-  std::lock_guard lock(storageMutex);
-  std::swap(storage(), manager);
-  return manager;
+  return storage().exchange(std::move(manager));
 }
 
 std::shared_ptr<AnalyticsManager> AnalyticsManager::make(ConfigurationPtr configuration, Environment environment) {

@@ -31,6 +31,8 @@ class AnalyticsManager : public std::enable_shared_from_this<AnalyticsManager> {
   // The stored instance; none before initialize and after terminate.
   static std::shared_ptr<AnalyticsManager> shared();
   static bool isInitialized() { return shared() != nullptr; }
+  // The running client's clock, else the wall clock.
+  static TimePoint clientNow();
   // Stores `manager` (may be null); returns the one it replaces.
   static std::shared_ptr<AnalyticsManager> exchangeShared(std::shared_ptr<AnalyticsManager> manager);
 

@@ -23,6 +23,12 @@ class Setting {
     std::lock_guard lock(mutex_);
     value_ = std::move(value);
   }
+  // Stores `value` and gives the one it replaces.
+  T exchange(T value) {
+    std::lock_guard lock(mutex_);
+    std::swap(value_, value);
+    return value;
+  }
 
  private:
   mutable std::mutex mutex_;

@@ -35,15 +35,9 @@ struct Facade : ::testing::Test {
 
   analytics::ConfigurationPtr start(const QString& appID = "APP", const QString& url = "http://127.0.0.1:9/",
                                     const QString& cacheFile = {}) {
-    auto c = AnalyticsManagerConfiguration::make(appID, std::nullopt, url);
-    c->logHandler.set(log.handler(clock));
-    AnalyticsManager::Environment env;
-    env.scheduler = clock;
-    env.cacheFile = cacheFile;
-    env.stateFolder = testenv::scratch() + "/state-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Analytics::initialize(c, env);
-    config = c;
-    return c;
+    const QString folder = "/state-" + QString(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    config = startClient(clock, appID, url, testenv::scratch() + folder, log.handler(clock), cacheFile);
+    return config;
   }
   void TearDown() override { Analytics::terminate(); }
   analytics::Batch sent() { return AnalyticsManager::shared()->signalManager().pendingSignals(); }

@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 
+#include "analytics/Analytics.h"
 #include "analytics/AnalyticsConfiguration.h"
 #include "analytics/Scheduler.h"
 #include "analytics/SignalManager.h"
@@ -107,5 +108,19 @@ struct Client {
     return log.attempts().back();
   }
 };
+
+// Starts the process's client on `clock`, its store in `stateFolder` (empty: none).
+inline analytics::ConfigurationPtr startClient(const std::shared_ptr<ManualScheduler>& clock, const QString& appID,
+                                               const QString& url, const QString& stateFolder,
+                                               std::optional<analytics::LogHandler> log, const QString& cacheFile = {}) {
+  auto config = analytics::AnalyticsManagerConfiguration::make(appID, std::nullopt, url);
+  config->logHandler.set(std::move(log));
+  analytics::AnalyticsManager::Environment env;
+  env.scheduler = clock;
+  env.cacheFile = cacheFile;
+  env.stateFolder = stateFolder;
+  analytics::Analytics::initialize(config, env);
+  return config;
+}
 
 }  // namespace rig
