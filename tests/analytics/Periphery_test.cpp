@@ -62,6 +62,10 @@ struct ScriptedUpdates : analytics::TransactionUpdates {
     changed.notify_all();
     return u;
   }
+  bool isWaiting() {
+    std::lock_guard lock(mutex);
+    return waiting;
+  }
   // Hands over one update and waits until it was taken and, unless it ends
   // the watch, dealt with.
   void push(const Transaction& t, bool verified = true, bool watchGoesOn = true) {
@@ -319,7 +323,7 @@ TEST_F(Periphery, TrialConversion) {
   EXPECT_FALSE(sent[0].floatValue);
   EXPECT_EQ(stored(), "pro.monthly#7");
   Tracker& tracker = Tracker::shared();
-  ASSERT_TRUE(testenv::waitUntil([&] { return updates->waiting; }, 10000));
+  ASSERT_TRUE(testenv::waitUntil([&] { return updates->isWaiting(); }, 10000));
 
   updates->push(paid(trial("other.product")));
   updates->push(paid(trial("pro.monthly", 8)));
@@ -357,7 +361,7 @@ TEST_F(Periphery, TrialConversion) {
   // A watch waiting for the next update ends when it is stopped.
   Tracker::setCurrentTrial(Tracker::StoredTrial{"pro.monthly", 7});
   tracker.startObservingTransactions();
-  ASSERT_TRUE(testenv::waitUntil([&] { return updates->waiting; }, 10000));
+  ASSERT_TRUE(testenv::waitUntil([&] { return updates->isWaiting(); }, 10000));
   tracker.stopObserving();
   EXPECT_FALSE(tracker.observing());
   analytics::TrialConversionTracker::setTransactionUpdates(nullptr);
