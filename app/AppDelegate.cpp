@@ -197,6 +197,7 @@ bool AppDelegate::runSwitch(const switches::Choice& choice) {
   switch (choice.mode) {
     case switches::Mode::none:
     case switches::Mode::help:
+    case switches::Mode::invalid:  // main() refused the line already
       return false;
     case switches::Mode::benchOCR:
       bench_ = std::make_unique<BenchOCR>(choice.fast);

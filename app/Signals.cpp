@@ -6,6 +6,9 @@
 
 #include <QSocketNotifier>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -42,4 +45,16 @@ bool Signals::install(std::function<void(int)> handler) {
   action.sa_flags = SA_RESTART;
   for (int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
   return true;
+}
+
+void Signals::exitNow(int code) {
+  std::fflush(nullptr);
+  ::_exit(code);
+}
+
+void Signals::exitWithin(int ms, int code) {
+  std::thread([ms, code] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    exitNow(code);
+  }).detach();
 }
