@@ -9,10 +9,12 @@ namespace Environment {
 
 namespace {
 
-// The value after `option`, else the environment variable, else empty.
+// The value after `option` (or its "--" form), else the environment variable, else empty.
 QString chosen(const QStringList& args, const char* option, const char* variable) {
-  const qsizetype at = args.indexOf(QLatin1String(option));
-  if (at >= 0 && at + 1 < args.size()) return args[at + 1];
+  for (const QString& name : {QString::fromLatin1(option), QLatin1Char('-') + QString::fromLatin1(option)}) {
+    const qsizetype at = args.indexOf(name);
+    if (at >= 0 && at + 1 < args.size()) return args[at + 1];
+  }
   return qEnvironmentVariable(variable);
 }
 

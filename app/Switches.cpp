@@ -24,8 +24,9 @@ const QStringList kQtFlags = {"-reverse", "-nograb", "-dograb", "-sync"};
 QString problem(const QStringList& args) {
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
+    const QString qt = a.startsWith(QLatin1String("--")) ? a.mid(1) : a;  // Qt takes "--platform" too
     const bool path = a == QLatin1String("-read") || a == QLatin1String("-snapshot");
-    if (path || kQtWithValue.contains(a)) {
+    if (path || kQtWithValue.contains(qt)) {
       if (i + 1 >= args.size()) {
         return a == QLatin1String("-read")       ? QStringLiteral("-read needs an image file")
                : a == QLatin1String("-snapshot") ? QStringLiteral("-snapshot needs a folder")
@@ -33,7 +34,7 @@ QString problem(const QStringList& args) {
       }
       ++i;
     } else if (a != QLatin1String("-benchocr") && a != QLatin1String("-reporttest") && a != QLatin1String("-fast") &&
-               !kQtFlags.contains(a)) {
+               !kQtFlags.contains(qt)) {
       return (a.startsWith(QLatin1Char('-')) ? QStringLiteral("unknown switch: ")
                                              : QStringLiteral("unexpected argument: ")) +
              a;

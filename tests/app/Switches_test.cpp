@@ -74,7 +74,7 @@ TEST(Switches, TheFirstOfBenchReportReadSnapshotWinsAndAnythingUnknownMakesTheLi
   const auto read = switches::parse({"-snapshot", "dir", "-read", "a.png", "-read", "b.png"});
   EXPECT_EQ(read.mode, Mode::read);
   EXPECT_EQ(read.path, "a.png");
-  EXPECT_EQ(switches::parse({"-platform", "offscreen", "-display", ":5", "-reverse", "-read", "a.png"}).path, "a.png");
+  EXPECT_EQ(switches::parse({"-platform", "offscreen", "--display", ":5", "-reverse", "-read", "a.png"}).path, "a.png");
   EXPECT_EQ(switches::parse({"-benchocr", "-h"}).mode, Mode::help);
   EXPECT_EQ(switches::parse({"-bogus", "--help"}).mode, Mode::help);
 
