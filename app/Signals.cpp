@@ -6,9 +6,7 @@
 
 #include <QSocketNotifier>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -50,11 +48,4 @@ bool Signals::install(std::function<void(int)> handler) {
 void Signals::exitNow(int code) {
   std::fflush(nullptr);
   ::_exit(code);
-}
-
-void Signals::exitWithin(int ms, int code) {
-  std::thread([ms, code] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    exitNow(code);
-  }).detach();
 }

@@ -21,9 +21,6 @@ class Signals : public QObject {
   // console switch has nothing to save, and a recognition in flight would
   // otherwise hold the exit for its whole run.
   [[noreturn]] static void exitNow(int code);
-  // Ends the process with `code` if it still runs `ms` from now: bounds a
-  // clean exit that waits for work in flight.
-  static void exitWithin(int ms, int code);
 
  private:
   QSocketNotifier* notifier_ = nullptr;

@@ -19,6 +19,8 @@ const QStringList kQtWithValue = {
     "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-display", "-qwindowgeometry", "-qwindowicon",
     "-qwindowtitle", "-style", "-stylesheet", "-session", "-name", "-title", "-geometry"};
 const QStringList kQtFlags = {"-reverse", "-nograb", "-dograb", "-sync"};
+// Our switches without a value ("-fast" with "-benchocr", "-all" with "-snapshot").
+const QStringList kFlags = {"-benchocr", "-reporttest", "-fast", "-all"};
 
 // What is wrong with the line, or an empty text when every argument is known.
 QString problem(const QStringList& args) {
@@ -33,8 +35,7 @@ QString problem(const QStringList& args) {
                                                  : a + QStringLiteral(" needs a value");
       }
       ++i;
-    } else if (a != QLatin1String("-benchocr") && a != QLatin1String("-reporttest") && a != QLatin1String("-fast") &&
-               !kQtFlags.contains(qt)) {
+    } else if (!kFlags.contains(a) && !kQtFlags.contains(qt)) {
       return (a.startsWith(QLatin1Char('-')) ? QStringLiteral("unknown switch: ")
                                              : QStringLiteral("unexpected argument: ")) +
              a;

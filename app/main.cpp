@@ -15,8 +15,7 @@
 #include "platform/Relaunch.h"
 
 namespace {
-// How long the tray program's clean exit may take (a recognition in flight
-// is waited for only this long).
+// How long the tray program's exit waits for recognitions in flight.
 constexpr int kQuitBoundMs = 750;
 }  // namespace
 
@@ -77,7 +76,8 @@ int main(int argc, char** argv) {
   instance.onReopen = [&delegate] { delegate.reopen(); };
   delegate.launch(choice);
   const int code = app.exec();
-  // The teardown below waits for recognitions still running; it is bounded.
-  if (!console) Signals::exitWithin(kQuitBoundMs, code);
+  // A recognition still running is waited for only so long: its result would
+  // be dropped anyway, and a logout does not wait.
+  if (!console && !delegate.finishWithin(kQuitBoundMs)) Signals::exitNow(code);
   return code;
 }
