@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QPointer>
@@ -201,6 +202,7 @@ bool AppDelegate::runSwitch(const switches::Choice& choice) {
   switch (choice.mode) {
     case switches::Mode::none:
     case switches::Mode::help:
+    case switches::Mode::invalid:  // main() refused the line already
       return false;
     case switches::Mode::benchOCR:
       bench_ = std::make_unique<BenchOCR>(choice.fast);
@@ -239,3 +241,15 @@ void AppDelegate::startCapture() {
 }
 
 void AppDelegate::quit() { QCoreApplication::quit(); }
+
+bool AppDelegate::finishWithin(int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  const bool road = !road_ || road_->settle(ms);
+  const bool warm = QThreadPool::globalInstance()->waitForDone(std::max<int>(0, ms - int(clock.elapsed())));
+  if (road && warm) return true;
+  qCInfo(lcApp) << "quitting without waiting for the recognition still running";
+  crash_->close();
+  Reporting::setCrashClient(nullptr);
+  return false;
+}

@@ -44,6 +44,11 @@ class AppDelegate : public QObject {
   void startCapture();
   void quit();
 
+  // After the event loop: waits up to `ms` for recognitions and warm-ups
+  // still running. True when none is left; otherwise the reports are closed
+  // already, and the caller ends the process without waiting any longer.
+  bool finishWithin(int ms);
+
   Tray& tray() { return *tray_; }
   MenuPanelControl& menu() { return *menu_; }
   CaptureRoad& road() { return *road_; }
