@@ -13,6 +13,9 @@
 //   --crop    the 1200 x 300 crop only
 //   --ui [--verbose] [--save DIR]
 //             application dialogs: words found and junk, beside the command line
+//   --firstpass
+//             the first pass with the seven Latin models, the Latin script
+//             model, or the preferred languages alone: errors and time
 //   --speed [--runs N]
 //             whole pages warm, a Korean page with an English interface, memory
 //             after the warm-up, and cold `tarvok -read` against the command line
@@ -25,6 +28,7 @@
 #include <map>
 #include <unistd.h>
 
+#include "bench/ocr_firstpass.h"
 #include "bench/ocr_measure.h"
 #include "bench/ocr_samples.h"
 #include "bench/ocr_speed.h"
@@ -242,6 +246,10 @@ int main(int argc, char** argv) {
   if (args.contains(QStringLiteral("--ui"))) {
     const qsizetype save = args.indexOf(QStringLiteral("--save"));
     uibench::run(only, args.contains(QStringLiteral("--verbose")), save > 0 && save + 1 < args.size() ? args[save + 1] : QString());
+    return 0;
+  }
+  if (args.contains(QStringLiteral("--firstpass"))) {
+    firstpass::run();
     return 0;
   }
   if (args.contains(QStringLiteral("--speed"))) {

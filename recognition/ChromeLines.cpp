@@ -26,6 +26,16 @@ struct Found {
   int count = 0;
 };
 
+// True when more than half of the pixels two steps beside `r` (above or
+// below a horizontal run, left or right of an upright one) are ink.
+bool inkBeside(const cv::Mat& ink, const cv::Rect& r, bool horizontal, int side) {
+  const cv::Rect strip = horizontal ? cv::Rect(r.x, side < 0 ? r.y - 2 : r.y + r.height + 1, r.width, 1)
+                                    : cv::Rect(side < 0 ? r.x - 2 : r.x + r.width + 1, r.y, 1, r.height);
+  const cv::Rect inside = strip & cv::Rect(0, 0, ink.cols, ink.rows);
+  if (inside.area() == 0) return false;
+  return 2 * cv::countNonZero(ink(inside)) > strip.area();
+}
+
 // Runs at least `length` long along one axis and at most `thick` across it.
 Found straight(const cv::Mat& ink, int length, int thick, bool horizontal) {
   Found out;
@@ -36,8 +46,12 @@ Found straight(const cv::Mat& ink, int length, int thick, bool horizontal) {
   cv::Mat labels, stats, centroids;
   const int n = cv::connectedComponentsWithStats(runs, labels, stats, centroids, 8, CV_32S);
   for (int i = 1; i < n; ++i) {
-    const int across = horizontal ? stats.at<int>(i, cv::CC_STAT_HEIGHT) : stats.at<int>(i, cv::CC_STAT_WIDTH);
-    if (across > thick) continue;  // a filled bar or a block of ink, not a line
+    const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP), stats.at<int>(i, cv::CC_STAT_WIDTH),
+                     stats.at<int>(i, cv::CC_STAT_HEIGHT));
+    if ((horizontal ? r.height : r.width) > thick) continue;  // a filled bar or a block of ink, not a line
+    // A line lies on the ground on at least one side; a thin strip of a dark
+    // block left between its light letters has ink on both.
+    if (inkBeside(ink, r, horizontal, -1) && inkBeside(ink, r, horizontal, +1)) continue;
     out.mask.setTo(255, labels == i);
     ++out.count;
   }
@@ -46,7 +60,7 @@ Found straight(const cv::Mat& ink, int length, int thick, bool horizontal) {
 
 }  // namespace
 
-int removeLines(QImage& grey8, int ground, double em, std::vector<QRect>* controls) {
+int removeLines(QImage& grey8, int ground, double em, cv::Mat& removed, std::vector<QRect>* controls) {
   cv::Mat g = asMat(grey8);
   // Frames are often faint: a grey a little darker than the window.
   const cv::Mat ink = g < std::max(0, ground - 20);
@@ -57,32 +71,41 @@ int removeLines(QImage& grey8, int ground, double em, std::vector<QRect>* contro
   const Found upright = straight(ink, std::max(8, int(std::lround(1.0 * em))), thick, false);
 
   // An upright run is chrome when it is longer than any glyph ("|", brackets
-  // and parentheses reach about 1.3 em), or when it meets a horizontal line at
-  // its end: the side of a box. A bar in code stands alone.
-  cv::Mat near;
-  const int reach = std::max(4, int(std::lround(0.3 * em)));
-  cv::dilate(across.mask, near, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(2 * reach + 1, 2 * reach + 1)));
-  cv::Mat sides = cv::Mat::zeros(g.size(), CV_8U);
-  int count = across.count;
+  // and parentheses reach about 1.3 em), or when an end of it meets another
+  // line: the side of a box, or the rest of a frame painted over already. A
+  // bar in code stands alone.
   cv::Mat labels, stats, centroids;
   const int n = cv::connectedComponentsWithStats(upright.mask, labels, stats, centroids, 8, CV_32S);
+  cv::Mat lines = across.mask.clone();
+  std::vector<int> shorter;
+  int count = across.count;
   for (int i = 1; i < n; ++i) {
+    if (stats.at<int>(i, cv::CC_STAT_HEIGHT) < 2.4 * em) {
+      shorter.push_back(i);
+      continue;
+    }
+    lines.setTo(255, labels == i);
+    ++count;
+  }
+  const int reach = std::max(4, int(std::lround(0.3 * em)));
+  const cv::Mat square = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(2 * reach + 1, 2 * reach + 1));
+  cv::Mat near;
+  cv::dilate(lines | removed, near, square);
+  for (int i : shorter) {
     const int x = stats.at<int>(i, cv::CC_STAT_LEFT), y = stats.at<int>(i, cv::CC_STAT_TOP);
     const int w = stats.at<int>(i, cv::CC_STAT_WIDTH), h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-    const bool tall = h >= 2.4 * em;
-    const bool meets = cv::countNonZero(near(cv::Rect(x, y, w, 1))) > 0 || cv::countNonZero(near(cv::Rect(x, y + h - 1, w, 1))) > 0;
-    if (!tall && !meets) continue;
-    sides.setTo(255, labels == i);
+    if (cv::countNonZero(near(cv::Rect(x, y, w, 1))) == 0 && cv::countNonZero(near(cv::Rect(x, y + h - 1, w, 1))) == 0) continue;
+    lines.setTo(255, labels == i);
     ++count;
   }
   if (count == 0) return 0;
+  removed |= lines;
 
-  cv::Mat lines = across.mask | sides;
   if (controls) {
     // A box is the bounding rectangle of lines that touch: a field, a button,
     // a group box, a scroll bar.
     cv::Mat joined;
-    cv::dilate(lines, joined, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(2 * reach + 1, 2 * reach + 1)));
+    cv::dilate(removed, joined, square);
     const int m = cv::connectedComponentsWithStats(joined, labels, stats, centroids, 8, CV_32S);
     for (int i = 1; i < m; ++i) {
       const QRect r(stats.at<int>(i, cv::CC_STAT_LEFT) + reach, stats.at<int>(i, cv::CC_STAT_TOP) + reach,

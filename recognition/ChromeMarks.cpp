@@ -84,10 +84,10 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
   cv::Mat erase = cv::Mat::zeros(g.size(), CV_8U);
   int count = 0;
 
-  // Check boxes and radio buttons: a ring or a filled square clearly taller
-  // than the letters of the label that follows it after a gap. A round or
-  // square letter ("O", "口") is no taller than its neighbours and sits close
-  // to them; other glyphs are neither rings nor filled.
+  // Check boxes and radio buttons: a ring or a filled square taller than the
+  // letters of the label that follows it after a gap. A round or square
+  // letter ("O") is no taller than its neighbours and sits close to them;
+  // other glyphs are neither rings nor filled.
   for (size_t i = 0; i < all.size(); ++i) {
     const Blob& b = all[i];
     const int s = std::max(b.box.width, b.box.height);
@@ -100,7 +100,11 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
     }
     if (s > 1.8 * em) continue;
     const int label = labelHeight(all, b, 0.15 * em, 1.5 * em, 3 * em);
-    if (label == 0 || s < 1.12 * label) continue;
+    // Beside Chinese, Japanese or Korean labels a box is about as tall as the
+    // characters: a ring of a full line's height is still a box ("口" and "ロ"
+    // are smaller).
+    const bool hollow = b.area < 0.6 * b.box.area();
+    if (label == 0 || (s < 1.12 * label && !(hollow && s >= 0.9 * em && s >= label))) continue;
     erase(b.box).setTo(255);
     ++count;
   }
@@ -127,7 +131,7 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
     for (const cv::Rect& k : clusters) {
       const int nearEnd = across ? std::min(k.x - box.x, box.x + box.width - k.x - k.width)
                                  : std::min(k.y - box.y, box.y + box.height - k.y - k.height);
-      if (nearEnd > 1.1 * shortSide) continue;
+      if (nearEnd > std::min(1.1 * shortSide, 2.0 * em)) continue;
       bool small = true;
       for (const cv::Rect& r : inside)
         if ((r & k) == r && (r.height > 0.45 * em || r.width > 1.2 * em)) small = false;

@@ -1,5 +1,7 @@
 #pragma once
 #include <QImage>
+#include <QRect>
+#include <vector>
 #include <opencv2/core.hpp>
 
 // Small helpers shared by the parts of the screen cleaning (ScreenClean.h).
@@ -21,5 +23,15 @@ cv::Mat interior(const cv::Mat& shape);
 
 // Paints the pixels under `mask` with the ground.
 void paint(cv::Mat& g, const cv::Mat& mask, int ground);
+
+// The parts of the cleaning, each in place on a grey image whose ink is
+// darker than `ground`. `em` is the estimated size of the text's font in
+// pixels; each returns how many shapes it changed.
+double estimateEm(const QImage& grey8, int ground);
+int flattenIslands(QImage& grey8, int ground, double em);
+// `removed` (0/255, the image's size) gathers the lines painted over, so that
+// a later call still sees the frame a short side belonged to.
+int removeLines(QImage& grey8, int ground, double em, cv::Mat& removed, std::vector<QRect>* controls);
+int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& controls);
 
 }  // namespace ocr::chrome

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <memory>
 
@@ -17,9 +18,11 @@ namespace {
 
 using tesseract::PageIteratorLevel;
 
+// The engine marks the runs of a right-to-left line with U+200E and U+200F;
+// what we hand on is plain text.
 QString utf8(const tesseract::ResultIterator& it, PageIteratorLevel level) {
   std::unique_ptr<char[]> text(it.GetUTF8Text(level));
-  return text ? QString::fromUtf8(text.get()) : QString();
+  return text ? text::withoutBidiControls(QString::fromUtf8(text.get())) : QString();
 }
 
 std::optional<QRect> box(const tesseract::ResultIterator& it, PageIteratorLevel level) {
@@ -97,28 +100,46 @@ EngineResult run(const QImage& image, const QString& key, const RunConfig& confi
 EngineResult run(Prepared prepared, const QString& key, const RunConfig& config, EnginePool& pool) {
   EngineResult result;
   if (prepared.isNull() || key.isEmpty()) return result;
+  // Reads running right now in this process: side by side, they share the
+  // cores already and start no engines for bands.
+  static std::atomic<int> running{0};
+  struct Count {
+    Count() { ++running; }
+    ~Count() { --running; }
+  } counted;
+
   std::vector<EnginePool::Lease> engines;
   engines.push_back(pool.acquire(key));
   if (!engines.front()) return result;
-  while (int(engines.size()) < config.maxEngines) {
+  const int lines = int(lineSpans(prepared).size());
+  const int large = lines / std::max(1, config.linesPerBand);
+  const int wanted = std::min(config.maxEngines, std::max(std::min(2, lines), large));
+  while (int(engines.size()) < wanted) {
     EnginePool::Lease more = pool.acquireIdle(key);
     if (!more) break;
     engines.push_back(std::move(more));
   }
-  const std::vector<Band> parts = bands(prepared, int(engines.size()));
-  engines.resize(parts.size());  // the ones not needed go back at once
+  const bool start = config.startEngines && large >= 2 && running.load() == 1;
+  const int count = start ? wanted : int(engines.size());
+  const std::vector<Band> parts = bands(prepared, count);
+  if (int(engines.size()) > int(parts.size())) engines.resize(parts.size());  // the ones not needed go back at once
 
   std::vector<BandResult> read(parts.size());
   if (parts.size() == 1) {
     read[0] = readBand(engines[0], prepared.image, config);
   } else {
-    // The first band on this thread, the others each on a thread of its own;
-    // all are joined before returning.
+    // The first band on this thread, the others each on a thread of its own,
+    // which starts its engine when there was no idle one; all are joined
+    // before returning.
     std::vector<QImage> images;
     for (const Band& band : parts) images.push_back(bandImage(prepared, band, prepared.pad));
+    engines.resize(parts.size());
     std::vector<std::future<BandResult>> others;
     for (size_t i = 1; i < parts.size(); ++i)
-      others.push_back(std::async(std::launch::async, [&, i] { return readBand(engines[i], images[i], config); }));
+      others.push_back(std::async(std::launch::async, [&, i] {
+        if (!engines[i]) engines[i] = pool.acquire(key);
+        return engines[i] ? readBand(engines[i], images[i], config) : BandResult{};
+      }));
     read[0] = readBand(engines[0], images[0], config);
     for (size_t i = 1; i < parts.size(); ++i) read[i] = others[i - 1].get();
   }

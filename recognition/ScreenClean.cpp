@@ -6,6 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "recognition/ChromeShapes.h"
+#include "recognition/Prepare.h"
 
 namespace ocr {
 
@@ -114,10 +115,19 @@ int flattenIslands(QImage& grey8, int ground, double em) {
 Cleaned clean(QImage& grey8, int ground) {
   Cleaned out;
   if (grey8.isNull() || grey8.format() != QImage::Format_Grayscale8) return out;
-  const double em = chrome::estimateEm(grey8, ground);
+  // The glyphs give a first size, good enough for lines (up to half again
+  // too large for Chinese, Japanese and Korean, whose characters stand taller
+  // than Latin capitals). Once the frames are gone, the height of the lines
+  // of text gives the size itself, whatever the script.
+  double em = chrome::estimateEm(grey8, ground);
   if (em <= 0) return out;
+  cv::Mat removed = cv::Mat::zeros(grey8.height(), grey8.width(), CV_8U);
+  out.lines = chrome::removeLines(grey8, ground, em, removed, nullptr);
+  if (const double lineHeight = measure(grey8).lineHeight; lineHeight > 0) em = std::min(em, lineHeight);
   out.islands = chrome::flattenIslands(grey8, ground, em);
-  out.lines = chrome::removeLines(grey8, ground, em, &out.controls);
+  // The outlines of the patches just flattened are lines now, and the
+  // frames that touched them can be told apart.
+  out.lines += chrome::removeLines(grey8, ground, em, removed, &out.controls);
   out.marks = chrome::removeMarks(grey8, ground, em, out.controls);
   return out;
 }

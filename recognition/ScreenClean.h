@@ -26,13 +26,4 @@ struct Cleaned {
 // Cleans `grey8` (Format_Grayscale8, ink darker than `ground`) in place.
 Cleaned clean(QImage& grey8, int ground);
 
-namespace chrome {
-// The parts of clean(), each in place on a grey image. `em` is the estimated
-// size of the text's font in pixels.
-double estimateEm(const QImage& grey8, int ground);
-int flattenIslands(QImage& grey8, int ground, double em);
-int removeLines(QImage& grey8, int ground, double em, std::vector<QRect>* controls);
-int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& controls);
-}  // namespace chrome
-
 }  // namespace ocr

@@ -17,10 +17,10 @@ void warmUp() {
   // The quick code pass, so that the code reader's tables are built too.
   (void)codes(white, false, 0);
 
-  const QStringList languages = OCRLanguages::firstPass(OCRLanguages::primary(std::nullopt));
+  const QStringList languages = firstPassLanguages(OCRLanguages::primary(std::nullopt));
   EnginePool& pool = EnginePool::shared();
-  // As many as one read may use side by side.
-  pool.fill(pool.keyFor(languages), ocr::RunConfig{}.maxEngines);
+  // Two, as a small capture uses side by side; a large one starts more.
+  pool.fill(pool.keyFor(languages), 2);
   (void)read(white, languages, false);
 }
 

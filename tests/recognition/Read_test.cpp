@@ -171,7 +171,7 @@ TEST(WarmUp, LeavesTheFirstPassEngineReady) {
   Recognizer::warmUp();
   const EnginePool::Counters warm = EnginePool::shared().counters();
   EXPECT_GE(warm.starts, 1);
-  const QStringList first = OCRLanguages::firstPass(OCRLanguages::primary(std::nullopt));
+  const QStringList first = Recognizer::firstPassLanguages(OCRLanguages::primary(std::nullopt));
   const Recognizer::Pass pass = Recognizer::read(textimages::lines(kParagraph).image, first);
   EXPECT_EQ(rowTexts(pass.result), kParagraph);
   const EnginePool::Counters after = EnginePool::shared().counters();

@@ -21,9 +21,11 @@ struct Score {
 namespace detail {
 
 // Label colons are decoration, in either width.
+inline bool colon(QChar c) { return c == QLatin1Char(':') || c == QChar(0xFF1A); }
 inline QString norm(QString s) {
   s = s.normalized(QString::NormalizationForm_C);
-  while (!s.isEmpty() && (s.back() == QLatin1Char(':') || s.back() == QChar(0xFF1A))) s.chop(1);
+  while (!s.isEmpty() && colon(s.back())) s.chop(1);
+  while (!s.isEmpty() && colon(s.front())) s.remove(0, 1);
   return s;
 }
 
@@ -89,7 +91,8 @@ inline Score score(const QStringList& expectedTexts, const QString& read, bool s
       hay.replace(at, w.size(), QStringLiteral("\n"));
       ++s.found;
     }
-    leftovers = hay.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& part : hay.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) leftovers << detail::norm(part);
+    leftovers.removeAll(QString());
   } else {
     for (const QString& w : read.split(space, Qt::SkipEmptyParts)) leftovers << detail::norm(w);
     leftovers.removeAll(QString());
