@@ -5,20 +5,25 @@
 #include <QImageReader>
 #include <QMetaObject>
 #include <QThreadPool>
+#include <future>
 
 #include "app/Console.h"
 #include "core/Settings.h"
 #include "recognition/OCRLanguages.h"
+#include "recognition/Recognizer.h"
 #include "toast/ToastModel.h"
 
 namespace readfile {
 
 Recognized recognize(const QImage& image, bool fast, const road::Engines& engines) {
   const QStringList languages = OCRLanguages::primary(std::nullopt);
+  // The code search needs nothing of the text: it runs beside it.
+  std::future<std::vector<Code>> codes =
+      std::async(std::launch::async, [&] { return engines.codes(image, true, road::kThoroughBudget); });
   std::optional<Recognized> text;
   if (fast) text = engines.fast(image);
   if (!text) text = engines.accurate(image, languages, true);
-  return engines.merge(*text, engines.codes(image, true, road::kThoroughBudget));
+  return engines.merge(*text, codes.get());
 }
 
 QStringList report(const QSize& size, bool fast, double seconds, const Recognized& merged) {
@@ -40,6 +45,8 @@ QStringList report(const QSize& size, bool fast, double seconds, const Recognize
 }
 
 void run(const QString& path, std::function<void(int)> exit) {
+  // The engines load while the image is read from disk.
+  if (!Settings::shared().fastMode()) Recognizer::startFirstPass(OCRLanguages::primary(std::nullopt));
   QImageReader reader(path);
   reader.setAutoTransform(true);
   const QImage image = reader.read();

@@ -92,6 +92,10 @@ class EnginePool {
   // returns the number now idle. For warm-ups.
   int fill(const QString& key, int count);
 
+  // Starts one more engine for `key` and leaves it idle (within the limits);
+  // false when it cannot start. Several may run side by side.
+  bool add(const QString& key);
+
   int idle(const QString& key) const;
   // True while fill() is starting an engine for `key`.
   bool filling(const QString& key) const;

@@ -61,4 +61,9 @@ Recognized merge(const Recognized& result, const std::vector<Code>& codes);
 // run it on a background thread.
 void warmUp();
 
+// Starts the engines that a first pass for `prefer` reads with, on
+// background threads, and returns at once: for a one-off read whose image is
+// still being loaded.
+void startFirstPass(const QStringList& prefer);
+
 }  // namespace Recognizer
