@@ -3,11 +3,13 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
+#include "recognition/SideBySide.h"
 
 namespace Recognizer {
 
@@ -41,6 +43,8 @@ class Passes {
     }
     std::atomic<size_t> next{0};
     auto work = [&] {
+      std::optional<ocr::SideBySide> shared;
+      if (todo.size() > 1) shared.emplace();
       for (size_t i; (i = next++) < todo.size();) todo[i].second.set_value(reader_(image_, todo[i].first));
     };
     std::vector<std::thread> helpers;

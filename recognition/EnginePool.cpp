@@ -246,6 +246,23 @@ void EnginePool::setLimits(Limits limits) {
   dropped = overLimits();
 }
 
+int EnginePool::drop(const QString& key) {
+  std::deque<Idle> dropped;
+  {
+    std::lock_guard lock(mutex_);
+    for (auto it = idle_.begin(); it != idle_.end();) {
+      if (it->key == key) {
+        dropped.push_back(std::move(*it));
+        it = idle_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  // Engines end outside the lock.
+  return int(dropped.size());
+}
+
 void EnginePool::clear() {
   std::deque<Idle> dropped;
   std::lock_guard lock(mutex_);

@@ -102,6 +102,8 @@ class EnginePool {
   int idleTotal() const;
   Counters counters() const;
   void setLimits(Limits limits);
+  // Drops the idle engines of `key`; returns how many.
+  int drop(const QString& key);
   // Drops every idle engine (tests, low memory).
   void clear();
 

@@ -6,11 +6,11 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <atomic>
 #include <future>
 #include <memory>
 
 #include "recognition/Bands.h"
+#include "recognition/SideBySide.h"
 
 namespace ocr {
 
@@ -100,14 +100,6 @@ EngineResult run(const QImage& image, const QString& key, const RunConfig& confi
 EngineResult run(Prepared prepared, const QString& key, const RunConfig& config, EnginePool& pool) {
   EngineResult result;
   if (prepared.isNull() || key.isEmpty()) return result;
-  // Reads running right now in this process: side by side, they share the
-  // cores already and start no engines for bands.
-  static std::atomic<int> running{0};
-  struct Count {
-    Count() { ++running; }
-    ~Count() { --running; }
-  } counted;
-
   std::vector<EnginePool::Lease> engines;
   engines.push_back(pool.acquire(key));
   if (!engines.front()) return result;
@@ -119,7 +111,7 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
     if (!more) break;
     engines.push_back(std::move(more));
   }
-  const bool start = config.startEngines && large >= 2 && running.load() == 1;
+  const bool start = config.startEngines && large >= 2 && !readingSideBySide();
   const int count = start ? wanted : int(engines.size());
   const std::vector<Band> parts = bands(prepared, count);
   if (int(engines.size()) > int(parts.size())) engines.resize(parts.size());  // the ones not needed go back at once

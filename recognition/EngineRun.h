@@ -26,8 +26,8 @@ struct RunConfig {
   // takes a second engine only when one is idle already (the warm-ups start
   // two): two read a four-line crop in about half the time of one. A large
   // one gets a band per `linesPerBand` lines, up to `maxEngines`, and starts
-  // the engines it lacks when no other read is running (a 1600 x 1000 page:
-  // 1.5 s with two engines, under 0.7 s with four). Bands of fewer lines lose
+  // the engines it lacks unless it runs side by side with other reads
+  // (SideBySide.h; a 1600 x 1000 page: 1.5 s with two engines, 0.8 s with four). Bands of fewer lines lose
   // context the engine needs (Arabic errors over the sample set: 2.5 % with
   // one engine, 3.9 % two, 7.1 % four, on images of five lines).
   int maxEngines = 4;
