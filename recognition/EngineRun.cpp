@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "recognition/Bands.h"
+#include "recognition/BidiOrder.h"
 #include "recognition/SideBySide.h"
 
 namespace ocr {
@@ -145,6 +146,7 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
       if (line.box) line.box->translate(0, shift);
       for (EngineWord& word : line.words)
         if (word.box) word.box->translate(0, shift);
+      putInReadingOrder(line);
       result.lines.push_back(std::move(line));
     }
   }
