@@ -36,8 +36,9 @@ bool inkBeside(const cv::Mat& ink, const cv::Rect& r, bool horizontal, int side)
   return 2 * cv::countNonZero(ink(inside)) > strip.area();
 }
 
-// Runs at least `length` long along one axis and at most `thick` across it.
-Found straight(const cv::Mat& ink, int length, int thick, bool horizontal) {
+// Runs of `ink` at least `length` long along one axis and at most `thick`
+// across it, with no more than half `dark` on at least one side.
+Found straight(const cv::Mat& ink, const cv::Mat& dark, int length, int thick, bool horizontal) {
   Found out;
   cv::Mat runs;
   const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_RECT, horizontal ? cv::Size(length, 1) : cv::Size(1, length));
@@ -51,7 +52,7 @@ Found straight(const cv::Mat& ink, int length, int thick, bool horizontal) {
     if ((horizontal ? r.height : r.width) > thick) continue;  // a filled bar or a block of ink, not a line
     // A line lies on the ground on at least one side; a thin strip of a dark
     // block left between its light letters has ink on both.
-    if (inkBeside(ink, r, horizontal, -1) && inkBeside(ink, r, horizontal, +1)) continue;
+    if (inkBeside(dark, r, horizontal, -1) && inkBeside(dark, r, horizontal, +1)) continue;
     out.mask.setTo(255, labels == i);
     ++out.count;
   }
@@ -62,18 +63,24 @@ Found straight(const cv::Mat& ink, int length, int thick, bool horizontal) {
 
 int removeLines(QImage& grey8, int ground, double em, cv::Mat& removed, std::vector<QRect>* controls) {
   cv::Mat g = asMat(grey8);
-  // Frames are often faint: a grey a little darker than the window.
-  const cv::Mat ink = g < std::max(0, ground - 20);
+  // Frames are often faint: a grey a little darker than the window. And a
+  // line is darker than what lies just beside it, where the flat fill of a
+  // button or a field a little darker than the window is not.
   const int thick = std::max(2, int(std::lround(0.2 * em)));
+  cv::Mat beside;
+  cv::dilate(g, beside, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(2 * thick + 3, 2 * thick + 3)));
+  const cv::Mat dark = g < std::max(0, ground - 20);
+  const cv::Mat ink = dark & (g + 20 < beside);
   // No glyph runs this far in a straight line: the longest strokes, a dash or
   // the bar of a Chinese character, are about one em.
-  const Found across = straight(ink, std::max(12, int(std::lround(2.5 * em))), thick, true);
-  const Found upright = straight(ink, std::max(8, int(std::lround(1.0 * em))), thick, false);
+  const Found across = straight(ink, dark, std::max(12, int(std::lround(2.5 * em))), thick, true);
+  const Found upright = straight(ink, dark, std::max(8, int(std::lround(1.0 * em))), thick, false);
 
   // An upright run is chrome when it is longer than any glyph ("|", brackets
-  // and parentheses reach about 1.3 em), or when an end of it meets another
-  // line: the side of a box, or the rest of a frame painted over already. A
-  // bar in code stands alone.
+  // and parentheses reach about 1.3 em), or when both its ends meet other
+  // lines: the side of a box, between its top and its bottom (painted over
+  // already, perhaps). A bar in code stands alone, and a tall letter in a
+  // field comes close to the frame at one end only.
   cv::Mat labels, stats, centroids;
   const int n = cv::connectedComponentsWithStats(upright.mask, labels, stats, centroids, 8, CV_32S);
   cv::Mat lines = across.mask.clone();
@@ -94,11 +101,10 @@ int removeLines(QImage& grey8, int ground, double em, cv::Mat& removed, std::vec
   for (int i : shorter) {
     const int x = stats.at<int>(i, cv::CC_STAT_LEFT), y = stats.at<int>(i, cv::CC_STAT_TOP);
     const int w = stats.at<int>(i, cv::CC_STAT_WIDTH), h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-    if (cv::countNonZero(near(cv::Rect(x, y, w, 1))) == 0 && cv::countNonZero(near(cv::Rect(x, y + h - 1, w, 1))) == 0) continue;
+    if (cv::countNonZero(near(cv::Rect(x, y, w, 1))) == 0 || cv::countNonZero(near(cv::Rect(x, y + h - 1, w, 1))) == 0) continue;
     lines.setTo(255, labels == i);
     ++count;
   }
-  if (count == 0) return 0;
   removed |= lines;
 
   if (controls) {
@@ -113,6 +119,7 @@ int removeLines(QImage& grey8, int ground, double em, cv::Mat& removed, std::vec
       if (r.width() >= 0.9 * em && r.height() >= 0.9 * em) controls->push_back(r);
     }
   }
+  if (count == 0) return 0;
   // With the anti-aliased fringe, but only where it is darker than the ground.
   cv::Mat fringe;
   cv::dilate(lines, fringe, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)));

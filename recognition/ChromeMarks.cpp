@@ -12,6 +12,13 @@ namespace ocr::chrome {
 
 namespace {
 
+// How far from the ground a mark's pixels are: rings are drawn thin and
+// anti-aliased, a low threshold keeps them whole.
+constexpr int kMarkContrast = 24;
+// A dark theme's check boxes and radio buttons are filled squares and discs
+// only a dozen levels lighter than the window.
+constexpr int kLightFill = 8;
+
 struct Blob {
   cv::Rect box;
   int area;
@@ -33,16 +40,21 @@ std::vector<Blob> blobs(const cv::Mat& ink, cv::Mat& labels) {
 bool indicator(const cv::Mat& labels, int label, const Blob& b) {
   const int s = std::max(b.box.width, b.box.height);
   if (std::abs(b.box.width - b.box.height) > 0.2 * s) return false;
-  if (b.area >= 0.8 * b.box.area()) return true;
+  if (b.area >= 0.72 * b.box.area()) return true;  // a disc fills 0.785 of its box
   if (b.area > 0.6 * b.box.area()) return false;
   const int band = std::max(1, s / 4);
-  int onEdge = 0;
+  int onEdge = 0, inMiddle = 0;
   for (int y = 0; y < b.box.height; ++y) {
     const int* row = labels.ptr<int>(b.box.y + y) + b.box.x;
-    for (int x = 0; x < b.box.width; ++x)
-      if (row[x] == label && (x < band || y < band || x >= b.box.width - band || y >= b.box.height - band)) ++onEdge;
+    for (int x = 0; x < b.box.width; ++x) {
+      if (row[x] != label) continue;
+      if (x < band || y < band || x >= b.box.width - band || y >= b.box.height - band) ++onEdge;
+      else ++inMiddle;
+    }
   }
-  return onEdge >= 0.85 * b.area;
+  // Its middle is empty: a tick or a dot inside is a shape of its own, while
+  // a letter as small as a box ("ф", "м") has strokes through it.
+  return onEdge >= 0.85 * b.area && inMiddle == 0;
 }
 
 bool overlapsVertically(const cv::Rect& a, const cv::Rect& b, double share) {
@@ -74,11 +86,9 @@ int labelHeight(const std::vector<Blob>& all, const Blob& mark, double gapMin, d
 
 int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& controls) {
   cv::Mat g = asMat(grey8);
-  // Rings are drawn thin and anti-aliased: a low threshold keeps them whole.
-  // Lighter shapes count too: a dark theme's check box is a light square.
   cv::Mat ink;
   cv::absdiff(g, cv::Scalar(ground), ink);
-  ink = ink > 24;
+  ink = ink > kMarkContrast;  // lighter shapes count too
   cv::Mat labels;
   const std::vector<Blob> all = blobs(ink, labels);
   cv::Mat erase = cv::Mat::zeros(g.size(), CV_8U);
@@ -88,26 +98,31 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
   // letters of the label that follows it after a gap. A round or square
   // letter ("O") is no taller than its neighbours and sits close to them;
   // other glyphs are neither rings nor filled.
-  for (size_t i = 0; i < all.size(); ++i) {
-    const Blob& b = all[i];
-    const int s = std::max(b.box.width, b.box.height);
-    if (s < 0.7 * em || s > 3.5 * em || !indicator(labels, int(i) + 1, b)) continue;
-    // A framed square larger than any letter: a tool button, with its icon.
-    if (s >= 1.3 * em && b.area < 0.6 * b.box.area()) {
+  auto boxes = [&](const std::vector<Blob>& shapes, const cv::Mat& shapeLabels) {
+    for (size_t i = 0; i < shapes.size(); ++i) {
+      const Blob& b = shapes[i];
+      const int s = std::max(b.box.width, b.box.height);
+      if (s < 0.7 * em || s > 3.5 * em || !indicator(shapeLabels, int(i) + 1, b)) continue;
+      // A framed square larger than any letter: a tool button, with its icon.
+      if (s >= 1.3 * em && b.area < 0.6 * b.box.area()) {
+        erase(b.box).setTo(255);
+        ++count;
+        continue;
+      }
+      if (s > 1.8 * em) continue;
+      const int label = labelHeight(all, b, 0.15 * em, 1.5 * em, 3 * em);
+      // Beside Chinese, Japanese or Korean labels a box is about as tall as
+      // the characters: a ring of a full line's height is still a box ("口"
+      // and "ロ" are smaller).
+      const bool hollow = b.area < 0.6 * b.box.area();
+      if (label == 0 || (s < 1.12 * label && !(hollow && s >= 0.9 * em && s >= label))) continue;
       erase(b.box).setTo(255);
       ++count;
-      continue;
     }
-    if (s > 1.8 * em) continue;
-    const int label = labelHeight(all, b, 0.15 * em, 1.5 * em, 3 * em);
-    // Beside Chinese, Japanese or Korean labels a box is about as tall as the
-    // characters: a ring of a full line's height is still a box ("口" and "ロ"
-    // are smaller).
-    const bool hollow = b.area < 0.6 * b.box.area();
-    if (label == 0 || (s < 1.12 * label && !(hollow && s >= 0.9 * em && s >= label))) continue;
-    erase(b.box).setTo(255);
-    ++count;
-  }
+  };
+  boxes(all, labels);
+  cv::Mat lightLabels;
+  boxes(blobs(g > std::min(255, ground + kLightFill), lightLabels), lightLabels);
 
   // Arrows at an end of a field or a bar: marks well below letter height,
   // apart from everything else inside the box, close to one of its ends.

@@ -34,6 +34,10 @@ double estimateEm(const QImage& grey8, int ground) {
 
 namespace {
 
+// How much darker than the page a patch must be to be given the page's
+// ground: a dark theme's fields stand 30 levels below its window.
+constexpr int kPatch = 25;
+
 // The level that `share` of the values under `mask` stay below.
 int quantileUnder(const cv::Mat& g, const cv::Mat& mask, double share) {
   std::array<int, 256> hist{};
@@ -57,7 +61,7 @@ int flattenIslands(QImage& grey8, int ground, double em) {
   // A patch counts when it is clearly darker than the page: a selected row,
   // a default button in the accent colour, a dark header, a badge, a field
   // of a dark theme. Opening cuts it loose from the frames it touches.
-  const cv::Mat dark = g < std::max(0, ground - 50);
+  const cv::Mat dark = g < std::max(0, ground - kPatch);
   const int k = std::max(3, int(std::lround(0.35 * em)) | 1);
   cv::Mat body;
   cv::morphologyEx(dark, body, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(k, k)));
@@ -123,7 +127,8 @@ Cleaned clean(QImage& grey8, int ground) {
   if (em <= 0) return out;
   cv::Mat removed = cv::Mat::zeros(grey8.height(), grey8.width(), CV_8U);
   out.lines = chrome::removeLines(grey8, ground, em, removed, nullptr);
-  if (const double lineHeight = measure(grey8).lineHeight; lineHeight > 0) em = std::min(em, lineHeight);
+  // A line's ink band is about 0.85 em: capitals, ascenders and descenders.
+  if (const double lineHeight = measure(grey8).lineHeight; lineHeight > 0) em = std::min(em, lineHeight / 0.85);
   out.islands = chrome::flattenIslands(grey8, ground, em);
   // The outlines of the patches just flattened are lines now, and the
   // frames that touched them can be told apart.
