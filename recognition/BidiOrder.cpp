@@ -19,6 +19,17 @@ Flow flowOf(const QString& word) {
   return rtl >= ltr ? Flow::rightToLeft : Flow::leftToRight;
 }
 
+// The engine's text is in its reading order: its first strong letter tells
+// which way the line runs (a line may hold as many Latin letters as Arabic).
+bool runsRightToLeft(const QString& text) {
+  for (const QChar c : text) {
+    const QChar::Direction d = c.direction();
+    if (d == QChar::DirR || d == QChar::DirAL) return true;
+    if (d == QChar::DirL) return false;
+  }
+  return false;
+}
+
 bool hasDigit(const QString& word) {
   return std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
 }
@@ -26,7 +37,7 @@ bool hasDigit(const QString& word) {
 }  // namespace
 
 void putInReadingOrder(EngineLine& line) {
-  if (line.words.size() < 2 || !text::isRightToLeft(line.text)) return;
+  if (line.words.size() < 2 || !runsRightToLeft(line.text)) return;
   if (std::any_of(line.words.begin(), line.words.end(), [](const EngineWord& w) { return !w.box; })) return;
   std::vector<EngineWord> seen = line.words;  // left to right as they stand
   std::stable_sort(seen.begin(), seen.end(), [](const EngineWord& a, const EngineWord& b) { return a.box->center().x() < b.box->center().x(); });

@@ -6,7 +6,10 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+
+#include "recognition/Result.h"
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace uiscreens {
@@ -105,6 +108,25 @@ inline Score score(const QStringList& expectedTexts, const QString& read, bool s
   for (const QString& t : leftovers)
     if (!detail::misreading(t, unfound, expected, spaceless)) s.junk << t;
   return s;
+}
+
+// Columns of a table that hold no word of the dialog, only what its chrome
+// made up ("v", "|").
+inline int madeUpColumns(const std::optional<Table>& table, const QStringList& expectedTexts) {
+  if (!table) return 0;
+  const QString all = expectedTexts.join(QLatin1Char(' '));
+  int madeUp = 0;
+  for (int c = 0; c < table->columnCount(); ++c) {
+    bool filled = false, real = false;
+    for (const QStringList& row : table->rows) {
+      if (c >= row.size() || row[c].trimmed().isEmpty()) continue;
+      filled = true;
+      for (const QString& token : row[c].split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        real = real || (detail::norm(token).size() > 0 && all.contains(detail::norm(token)));
+    }
+    madeUp += filled && !real;
+  }
+  return madeUp;
 }
 
 }  // namespace uiscreens

@@ -44,7 +44,6 @@ struct Screen {
   QStringList expected;     // every visible text of the widgets
   QString defaultButton;    // the default button's text
   QStringList selectedRow;  // the cells of the selected table row (file list only)
-  int columns = 0;          // the most text columns side by side in the dialog
 };
 
 namespace detail {
@@ -133,7 +132,6 @@ inline void buildPrint(QWidget* d, const Texts& t, Screen& s) {
   turnRow->addStretch();
   root->addWidget(turn);
   root->addLayout(buttonRow(d, {t.cancel, t.print}, 1, true, &s.defaultButton));
-  s.columns = 2;
 }
 
 inline void buildSettings(QWidget* d, const Texts& t, Screen& s) {
@@ -165,7 +163,6 @@ inline void buildSettings(QWidget* d, const Texts& t, Screen& s) {
   for (int i = 1; i < t.tabs.size(); ++i) tabs->addTab(new QWidget, t.tabs[i]);
   root->addWidget(tabs);
   root->addLayout(buttonRow(d, {t.apply, t.ok}, 1, false, &s.defaultButton));
-  s.columns = 2;
 }
 
 inline void buildFiles(QWidget* d, const Texts& t, Screen& s) {
@@ -206,7 +203,6 @@ inline void buildFiles(QWidget* d, const Texts& t, Screen& s) {
   table->setMinimumWidth(420);
   root->addWidget(table);
   root->addLayout(buttonRow(d, {t.cancel, t.open}, 1, true, &s.defaultButton));
-  s.columns = int(t.headers.size());
 }
 
 inline QString plain(QString text) { return text.remove(QLatin1Char('&')); }
