@@ -30,6 +30,48 @@ inline QString name(const uiscreens::Screen& s) {
                                          s.dark ? QStringLiteral("-dark") : QString());
 }
 
+// Arabic lines with Latin names and numbers in them, right-aligned as an
+// Arabic window shows them: error rate of the accurate road (an Arabic user,
+// English beside) and of the command line with -l ara.
+inline void arabicWithLatin() {
+  const QStringList lines{
+      QString::fromUtf8("يستخدم الفريق برنامج Excel لإعداد التقارير الشهرية"),
+      QString::fromUtf8("افتح ملف Report.pdf ثم اضغط على زر Print للطباعة"),
+      QString::fromUtf8("تم تحديث Windows 11 إلى الإصدار الجديد"),
+      QString::fromUtf8("أرسل الرابط عبر Slack أو Microsoft Teams إلى الزملاء"),
+      QString::fromUtf8("يعمل التطبيق على Linux و macOS بنفس الإعدادات")};
+  const bool cli = measure::haveCommandLine();
+  QTemporaryDir dir;
+  measure::Errors ours, theirs;
+  int n = 0;
+  for (const int px : {13, 16})
+    for (const bool dark : {false, true}) {
+      QFont font(QStringLiteral("Noto Sans Arabic"));
+      font.setPixelSize(px);
+      const int pitch = int(QFontMetrics(font).lineSpacing() * 1.6);
+      QImage image(48 * px, pitch * int(lines.size()) + 24, QImage::Format_RGB32);
+      image.fill(dark ? QColor(32, 33, 36) : Qt::white);
+      QPainter p(&image);
+      p.setFont(font);
+      p.setPen(dark ? QColor(232, 234, 237) : QColor(32, 33, 36));
+      for (int i = 0; i < lines.size(); ++i)
+        p.drawText(QRect(12, 12 + pitch * i, image.width() - 24, pitch), Qt::AlignRight | Qt::AlignVCenter, lines[i]);
+      p.end();
+      const Recognized r = Recognizer::recognize(image, {QStringLiteral("ar-SA"), QStringLiteral("en-US")}, true);
+      const measure::Errors e = measure::errors(lines.join(QLatin1Char('\n')), r.text(), false);
+      measure::Errors c;
+      if (cli) {
+        const QString png = dir.filePath(QStringLiteral("ar%1.png").arg(n++));
+        image.save(png);
+        c = measure::errors(lines.join(QLatin1Char('\n')), measure::commandLine(png, QStringLiteral("ara")), false);
+      }
+      ours += e, theirs += c;
+      std::printf("Arabic with Latin words, %d px %s: CER %.2f%% (command line -l ara %.2f%%)\n", px, dark ? "dark" : "light",
+                  100 * e.rate(), 100 * c.rate());
+    }
+  std::printf("Arabic with Latin words, all: CER %.2f%% (command line -l ara %.2f%%)\n", 100 * ours.rate(), 100 * theirs.rate());
+}
+
 // `verbose` prints what was missed and the junk of every dialog; `saveTo`
 // keeps the images.
 inline void run(const QStringList& only, bool verbose, const QString& saveTo) {
@@ -68,6 +110,8 @@ inline void run(const QStringList& only, bool verbose, const QString& saveTo) {
                   qPrintable(r.text().replace(QLatin1Char('\n'), QStringLiteral(" ⏎ "))));
     std::fflush(stdout);
   }
+  std::printf("\n");
+  arabicWithLatin();
   std::printf("\n");
   for (const auto& [key, t] : ours)
     std::printf("%-10s tarvok: %s%s\n", qPrintable(key), qPrintable(t.line()),
