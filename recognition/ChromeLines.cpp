@@ -36,6 +36,21 @@ bool inkBeside(const cv::Mat& ink, const cv::Rect& r, bool horizontal, int side)
   return 2 * cv::countNonZero(ink(inside)) > strip.area();
 }
 
+// How many places along `r` have ink right next to it, on either side.
+int touched(const cv::Mat& ink, const cv::Rect& r, bool horizontal) {
+  const int length = horizontal ? r.width : r.height;
+  int count = 0;
+  for (int i = 0; i < length; ++i) {
+    const cv::Point before = horizontal ? cv::Point(r.x + i, r.y - 1) : cv::Point(r.x - 1, r.y + i);
+    const cv::Point after = horizontal ? cv::Point(r.x + i, r.y + r.height) : cv::Point(r.x + r.width, r.y + i);
+    bool hit = false;
+    for (const cv::Point& p : {before, after})
+      hit = hit || (p.x >= 0 && p.y >= 0 && p.x < ink.cols && p.y < ink.rows && ink.at<uchar>(p) != 0);
+    count += hit;
+  }
+  return count;
+}
+
 // Runs of `ink` at least `length` long along one axis and at most `thick`
 // across it, with no more than half `dark` on at least one side.
 Found straight(const cv::Mat& ink, const cv::Mat& dark, int length, int thick, bool horizontal) {
@@ -53,6 +68,9 @@ Found straight(const cv::Mat& ink, const cv::Mat& dark, int length, int thick, b
     // A line lies on the ground on at least one side; a thin strip of a dark
     // block left between its light letters has ink on both.
     if (inkBeside(dark, r, horizontal, -1) && inkBeside(dark, r, horizontal, +1)) continue;
+    // Nor does anything grow out of a line along its length, as letters grow
+    // out of the baseline that joins an Arabic word.
+    if (touched(ink, r, horizontal) > 0.2 * (horizontal ? r.width : r.height)) continue;
     out.mask.setTo(255, labels == i);
     ++out.count;
   }

@@ -35,26 +35,48 @@ std::vector<Blob> blobs(const cv::Mat& ink, cv::Mat& labels) {
   return out;
 }
 
-// A hollow square or circle, whose ink hugs the edges of its box, or a
-// filled one: the box of a check box or a radio button, empty or ticked.
-bool indicator(const cv::Mat& labels, int label, const Blob& b) {
+// A check box or a radio button, empty or ticked: a hollow square or circle
+// whose ink hugs the edges of its box, or a square or disc filled with one
+// flat colour (a dark theme's, or a ticked one in the accent colour).
+bool indicator(const cv::Mat& g, const cv::Mat& labels, int label, const Blob& b) {
   const int s = std::max(b.box.width, b.box.height);
   if (std::abs(b.box.width - b.box.height) > 0.2 * s) return false;
-  if (b.area >= 0.72 * b.box.area()) return true;  // a disc fills 0.785 of its box
-  if (b.area > 0.6 * b.box.area()) return false;
+  std::vector<int> levels;
   const int band = std::max(1, s / 4);
   int onEdge = 0, inMiddle = 0;
   for (int y = 0; y < b.box.height; ++y) {
     const int* row = labels.ptr<int>(b.box.y + y) + b.box.x;
+    const uchar* grey = g.ptr<uchar>(b.box.y + y) + b.box.x;
     for (int x = 0; x < b.box.width; ++x) {
       if (row[x] != label) continue;
+      levels.push_back(grey[x]);
       if (x < band || y < band || x >= b.box.width - band || y >= b.box.height - band) ++onEdge;
       else ++inMiddle;
     }
   }
+  if (b.area >= 0.72 * b.box.area()) {  // a disc fills 0.785 of its box
+    // Flat, where a dense character's strokes and their edges spread over
+    // every grey.
+    std::nth_element(levels.begin(), levels.begin() + std::ptrdiff_t(levels.size() / 2), levels.end());
+    const int middle = levels[levels.size() / 2];
+    const auto flat = std::count_if(levels.begin(), levels.end(), [&](int v) { return std::abs(v - middle) <= 12; });
+    return flat >= 0.7 * double(levels.size());
+  }
   // Its middle is empty: a tick or a dot inside is a shape of its own, while
   // a letter as small as a box ("ф", "м") has strokes through it.
-  return onEdge >= 0.85 * b.area && inMiddle == 0;
+  return b.area <= 0.6 * b.box.area() && onEdge >= 0.85 * b.area && inMiddle == 0;
+}
+
+// The grey inside a ring: the median of what is neither the ring nor a mark
+// in it (a tick, a dot); 0 when nothing is left.
+int insideLevel(const cv::Mat& g, const cv::Mat& ink, const cv::Rect& box) {
+  std::vector<int> levels;
+  for (int y = box.y + 1; y < box.y + box.height - 1; ++y)
+    for (int x = box.x + 1; x < box.x + box.width - 1; ++x)
+      if (!ink.at<uchar>(y, x)) levels.push_back(g.at<uchar>(y, x));
+  if (levels.empty()) return 0;
+  std::nth_element(levels.begin(), levels.begin() + std::ptrdiff_t(levels.size() / 2), levels.end());
+  return levels[levels.size() / 2];
 }
 
 bool overlapsVertically(const cv::Rect& a, const cv::Rect& b, double share) {
@@ -63,7 +85,8 @@ bool overlapsVertically(const cv::Rect& a, const cv::Rect& b, double share) {
 }
 
 // The label beside a mark: glyphs starting within `gapMax` to its right or
-// left. Gives the tallest glyph of the nearer side, 0 when there is none.
+// left. Gives the tallest glyph of the nearer side; 0 when there is none, or
+// when a glyph stands closer than `gapMin` on either side.
 int labelHeight(const std::vector<Blob>& all, const Blob& mark, double gapMin, double gapMax, double span) {
   int best = 0;
   double bestGap = 1e9;
@@ -77,7 +100,10 @@ int labelHeight(const std::vector<Blob>& all, const Blob& mark, double gapMin, d
       nearest = std::min(nearest, gap);
       tallest = std::max(tallest, b.box.height);
     }
-    if (nearest >= gapMin && nearest <= gapMax && nearest < bestGap) bestGap = nearest, best = tallest;
+    // Something closer than a box ever stands to its label: the mark is a
+    // letter of a word ("О" in "Они").
+    if (nearest < gapMin) return 0;
+    if (nearest <= gapMax && nearest < bestGap) bestGap = nearest, best = tallest;
   }
   return best;
 }
@@ -102,7 +128,7 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
     for (size_t i = 0; i < shapes.size(); ++i) {
       const Blob& b = shapes[i];
       const int s = std::max(b.box.width, b.box.height);
-      if (s < 0.7 * em || s > 3.5 * em || !indicator(shapeLabels, int(i) + 1, b)) continue;
+      if (s < 0.7 * em || s > 3.5 * em || !indicator(g, shapeLabels, int(i) + 1, b)) continue;
       // A framed square larger than any letter: a tool button, with its icon.
       if (s >= 1.3 * em && b.area < 0.6 * b.box.area()) {
         erase(b.box).setTo(255);
@@ -112,10 +138,12 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
       if (s > 1.8 * em) continue;
       const int label = labelHeight(all, b, 0.15 * em, 1.5 * em, 3 * em);
       // Beside Chinese, Japanese or Korean labels a box is about as tall as
-      // the characters: a ring of a full line's height is still a box ("口"
-      // and "ロ" are smaller).
+      // the characters: a ring of a full line's height whose inside is
+      // lighter than the window is still a box ("口", "ロ" and "O" are smaller,
+      // and the window shows through them).
       const bool hollow = b.area < 0.6 * b.box.area();
-      if (label == 0 || (s < 1.12 * label && !(hollow && s >= 0.9 * em && s >= label))) continue;
+      const bool lit = hollow && insideLevel(g, ink, b.box) >= ground + 6;
+      if (label == 0 || (s < 1.12 * label && !(lit && s >= 0.9 * em && s >= label))) continue;
       erase(b.box).setTo(255);
       ++count;
     }
