@@ -12,10 +12,12 @@
 #include <QThreadPool>
 #include <cerrno>
 #include <cstring>
+#include <future>
 
 #include "app/Console.h"
 #include "core/Settings.h"
 #include "recognition/OCRLanguages.h"
+#include "recognition/Recognizer.h"
 #include "toast/ToastModel.h"
 
 namespace readfile {
@@ -94,10 +96,13 @@ Loaded decode(int fd) {
 
 Recognized recognize(const QImage& image, bool fast, const road::Engines& engines) {
   const QStringList languages = OCRLanguages::primary(std::nullopt);
+  // The code search needs nothing of the text: it runs beside it.
+  std::future<std::vector<Code>> codes =
+      std::async(std::launch::async, [&] { return engines.codes(image, true, road::kThoroughBudget); });
   std::optional<Recognized> text;
   if (fast) text = engines.fast(image);
   if (!text) text = engines.accurate(image, languages, true);
-  return engines.merge(*text, engines.codes(image, true, road::kThoroughBudget));
+  return engines.merge(*text, codes.get());
 }
 
 QStringList report(const QSize& size, bool fast, double seconds, const Recognized& merged) {
@@ -132,6 +137,8 @@ void run(const QString& path, std::function<void(int)> exit) {
     return;
   }
   const bool fast = Settings::shared().fastMode();
+  // The engines load while the image is read from disk.
+  if (!fast) Recognizer::startFirstPass(OCRLanguages::primary(std::nullopt));
   QObject* context = QCoreApplication::instance();
   // Decoding a large file takes a while too: off the GUI thread, which stays
   // free to answer a signal.

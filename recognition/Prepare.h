@@ -1,5 +1,7 @@
 #pragma once
 #include <QImage>
+#include <QRect>
+#include <vector>
 
 #include "recognition/Result.h"
 
@@ -27,6 +29,9 @@ struct PrepareOptions {
   // reads it either way, but only after a second, inverted try of each line:
   // 20 % more time over the sample set.
   bool invert = true;
+  // Light text on darker patches turned dark too, and the widgets' chrome
+  // painted over (ScreenClean.h).
+  bool clean = true;
 };
 
 // The measurements that decide the preparation, in source pixels.
@@ -52,6 +57,9 @@ struct Prepared {
   int scaledHeight = 0;
   int ground = 255;  // the background's grey level in the image
   Measure measured;
+  // The frames of widgets that the cleaning removed, in source pixels with a
+  // top-left origin.
+  std::vector<QRect> controls;
 
   bool isNull() const { return image.isNull(); }
   // Prepared pixels per source pixel; the two differ by rounding only.
