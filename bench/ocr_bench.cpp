@@ -229,7 +229,8 @@ int main(int argc, char** argv) {
   ocr::RunConfig config;
   if (!option("--psm").isEmpty()) config.pageSegMode = option("--psm").toInt();
   if (!option("--engines").isEmpty()) config.maxEngines = option("--engines").toInt();
-  if (!option("--line").isEmpty()) config.prepare.lineHeight = option("--line").toDouble();
+  if (!option("--line").isEmpty())
+    config.prepare.lineHeight = config.prepare.alphabetLineHeight = option("--line").toDouble();
   if (args.contains(QStringLiteral("--show"))) {
     const qsizetype save = args.indexOf(QStringLiteral("--save"));
     show(only, config, save > 0 && save + 1 < args.size() ? args[save + 1] : QString());

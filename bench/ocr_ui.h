@@ -6,6 +6,7 @@
 #include <map>
 
 #include "bench/ocr_measure.h"
+#include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "tests/recognition/UiScreenScore.h"
 #include "tests/recognition/UiScreens.h"
@@ -81,7 +82,10 @@ inline void run(const QStringList& only, bool verbose, const QString& saveTo) {
   std::printf("%-22s | %-34s | %s\n", "dialog", "tarvok: found/all junk ms", cli ? "command line: found/all junk" : "");
   for (const uiscreens::Screen& s : uiscreens::all(only)) {
     const QString id = name(s);
-    if (!saveTo.isEmpty()) s.image.save(saveTo + QLatin1Char('/') + id + QStringLiteral(".png"));
+    if (!saveTo.isEmpty()) {
+      s.image.save(saveTo + QLatin1Char('/') + id + QStringLiteral(".png"));
+      ocr::prepare(s.image).image.save(saveTo + QLatin1Char('/') + id + QStringLiteral("-prepared.png"));
+    }
     (void)Recognizer::recognize(s.image, s.language->prefer, true);  // engines started
     const double t0 = measure::nowMs();
     const Recognized r = Recognizer::recognize(s.image, s.language->prefer, true);

@@ -11,6 +11,7 @@
 
 #include "recognition/Bands.h"
 #include "recognition/BidiOrder.h"
+#include "recognition/OCRLanguages.h"
 #include "recognition/SideBySide.h"
 
 namespace ocr {
@@ -65,7 +66,8 @@ std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words) {
       lines.push_back(std::move(line));
     }
     if (words && open && !it->Empty(tesseract::RIL_WORD))
-      lines.back().words.push_back({utf8(*it, tesseract::RIL_WORD), box(*it, tesseract::RIL_WORD)});
+      lines.back().words.push_back({utf8(*it, tesseract::RIL_WORD), box(*it, tesseract::RIL_WORD),
+                                    std::clamp(double(it->Confidence(tesseract::RIL_WORD)) / 100.0, 0.0, 1.0)});
   } while (it->Next(step));
   return lines;
 }
@@ -93,9 +95,21 @@ BandResult readBand(EnginePool::Lease& engine, const QImage& img, const RunConfi
 
 }  // namespace
 
+bool readsAlphabet(const QString& key) {
+  static const QStringList alphabets = [] {
+    QStringList names;
+    for (const QString& code : OCRLanguages::latin() + QStringList{QStringLiteral("ru-RU"), QStringLiteral("uk-UA")})
+      names << OCRLanguages::traineddata(code).value_or(QString());
+    return names;
+  }();
+  return alphabets.contains(key.section(QLatin1Char('+'), 0, 0));
+}
+
 EngineResult run(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
   if (image.isNull() || key.isEmpty()) return {};
-  return run(prepare(image, config.prepare), key, config, pool);
+  PrepareOptions options = config.prepare;
+  if (readsAlphabet(key)) options.lineHeight = options.alphabetLineHeight;
+  return run(prepare(image, options), key, config, pool);
 }
 
 EngineResult run(Prepared prepared, const QString& key, const RunConfig& config, EnginePool& pool) {

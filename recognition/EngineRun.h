@@ -38,6 +38,7 @@ struct RunConfig {
 struct EngineWord {
   QString text;
   std::optional<QRect> box;  // prepared pixels, top-left origin
+  double confidence = 1;     // 0 to 1
 };
 
 struct EngineLine {
@@ -53,7 +54,11 @@ struct EngineResult {
   std::vector<EngineLine> lines;  // in the engine's order
 };
 
-// Reads `image` with an engine of `key` ("deu+eng") from `pool`.
+// True when the first model of `key` reads Latin or Cyrillic letters.
+bool readsAlphabet(const QString& key);
+
+// Reads `image` with an engine of `key` ("deu+eng") from `pool`, prepared
+// for the script of its first model.
 EngineResult run(const QImage& image, const QString& key, const RunConfig& config = {},
                  EnginePool& pool = EnginePool::shared());
 
