@@ -122,21 +122,24 @@ int findFields(const QImage& grey8, int ground, double em, std::vector<QRect>& c
   const cv::Mat g = asMat(grey8);
   // A text field or a drop-down is a flat box of one line's height that is
   // a little lighter than the window (white on grey, or a dark theme's field
-  // once inverted) or a little darker (a drop-down's gradient). Opening cuts
+  // once inverted) or a little darker (a drop-down's gradient), each found
+  // on its own: a field may sit right beside a darker drop-down. Opening cuts
   // the text out of it.
-  const cv::Mat fill = (g > std::min(255, ground + kFieldLift)) | (g < ground - kFieldLift - 4);
   const int k = std::max(3, int(std::lround(0.35 * em)) | 1);
-  cv::Mat body;
-  cv::morphologyEx(fill, body, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(k, k)));
-  cv::Mat labels, stats, centroids;
-  const int n = cv::connectedComponentsWithStats(body, labels, stats, centroids, 8, CV_32S);
+  const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(k, k));
   int found = 0;
-  for (int i = 1; i < n; ++i) {
-    const int w = stats.at<int>(i, cv::CC_STAT_WIDTH), h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-    // One line high: a page or a list is no field, and its margins hold bullets.
-    if (h < 1.15 * em || h > 3 * em || w < 3 * em || stats.at<int>(i, cv::CC_STAT_AREA) < 0.85 * w * h) continue;
-    controls.emplace_back(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP), w, h);
-    ++found;
+  for (const cv::Mat& fill : {cv::Mat(g > std::min(255, ground + kFieldLift)), cv::Mat(g < ground - kFieldLift - 4)}) {
+    cv::Mat body;
+    cv::morphologyEx(fill, body, cv::MORPH_OPEN, kernel);
+    cv::Mat labels, stats, centroids;
+    const int n = cv::connectedComponentsWithStats(body, labels, stats, centroids, 8, CV_32S);
+    for (int i = 1; i < n; ++i) {
+      const int w = stats.at<int>(i, cv::CC_STAT_WIDTH), h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+      // One line high: a page or a list is no field, and its margins hold bullets.
+      if (h < 1.15 * em || h > 3 * em || w < 3 * em || stats.at<int>(i, cv::CC_STAT_AREA) < 0.85 * w * h) continue;
+      controls.emplace_back(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP), w, h);
+      ++found;
+    }
   }
   return found;
 }
