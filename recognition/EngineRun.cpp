@@ -66,8 +66,7 @@ std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words) {
       lines.push_back(std::move(line));
     }
     if (words && open && !it->Empty(tesseract::RIL_WORD))
-      lines.back().words.push_back({utf8(*it, tesseract::RIL_WORD), box(*it, tesseract::RIL_WORD),
-                                    std::clamp(double(it->Confidence(tesseract::RIL_WORD)) / 100.0, 0.0, 1.0)});
+      lines.back().words.push_back({utf8(*it, tesseract::RIL_WORD), box(*it, tesseract::RIL_WORD)});
   } while (it->Next(step));
   return lines;
 }
@@ -95,20 +94,19 @@ BandResult readBand(EnginePool::Lease& engine, const QImage& img, const RunConfi
 
 }  // namespace
 
-bool readsAlphabet(const QString& key) {
-  static const QStringList alphabets = [] {
-    QStringList names;
-    for (const QString& code : OCRLanguages::latin() + QStringList{QStringLiteral("ru-RU"), QStringLiteral("uk-UA")})
-      names << OCRLanguages::traineddata(code).value_or(QString());
-    return names;
-  }();
-  return alphabets.contains(key.section(QLatin1Char('+'), 0, 0));
+double lineHeightFor(const QString& key, const PrepareOptions& options) {
+  const QString first = key.section(QLatin1Char('+'), 0, 0);
+  for (const QString& code : OCRLanguages::latin())
+    if (OCRLanguages::traineddata(code) == first) return options.latinLineHeight;
+  for (const char* code : {"ru-RU", "uk-UA"})
+    if (OCRLanguages::traineddata(QLatin1String(code)) == first) return options.cyrillicLineHeight;
+  return options.lineHeight;
 }
 
 EngineResult run(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
   if (image.isNull() || key.isEmpty()) return {};
   PrepareOptions options = config.prepare;
-  if (readsAlphabet(key)) options.lineHeight = options.alphabetLineHeight;
+  options.lineHeight = lineHeightFor(key, options);
   return run(prepare(image, options), key, config, pool);
 }
 

@@ -38,7 +38,6 @@ struct RunConfig {
 struct EngineWord {
   QString text;
   std::optional<QRect> box;  // prepared pixels, top-left origin
-  double confidence = 1;     // 0 to 1
 };
 
 struct EngineLine {
@@ -54,8 +53,9 @@ struct EngineResult {
   std::vector<EngineLine> lines;  // in the engine's order
 };
 
-// True when the first model of `key` reads Latin or Cyrillic letters.
-bool readsAlphabet(const QString& key);
+// The line height an image is prepared to for the script of the first model
+// of `key`.
+double lineHeightFor(const QString& key, const PrepareOptions& options);
 
 // Reads `image` with an engine of `key` ("deu+eng") from `pool`, prepared
 // for the script of its first model.
