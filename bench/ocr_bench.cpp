@@ -13,6 +13,9 @@
 //   --crop    the 1200 x 300 crop only
 //   --ui [--verbose] [--save DIR]
 //             application dialogs: words found and junk, beside the command line
+//   --window DIR
+//             a few dialogs as real windows (under tests/support/xsession,
+//             QT_QPA_PLATFORM=xcb), grabbed from the screen into DIR and read
 //   --firstpass
 //             the first pass with the seven Latin models, the Latin script
 //             model, or the preferred languages alone: errors and time
@@ -229,7 +232,9 @@ int main(int argc, char** argv) {
   ocr::RunConfig config;
   if (!option("--psm").isEmpty()) config.pageSegMode = option("--psm").toInt();
   if (!option("--engines").isEmpty()) config.maxEngines = option("--engines").toInt();
-  if (!option("--line").isEmpty()) config.prepare.lineHeight = option("--line").toDouble();
+  if (!option("--line").isEmpty())
+    config.prepare.lineHeight = config.prepare.latinLineHeight = config.prepare.cyrillicLineHeight =
+        option("--line").toDouble();
   if (args.contains(QStringLiteral("--show"))) {
     const qsizetype save = args.indexOf(QStringLiteral("--save"));
     show(only, config, save > 0 && save + 1 < args.size() ? args[save + 1] : QString());
@@ -246,6 +251,10 @@ int main(int argc, char** argv) {
   if (args.contains(QStringLiteral("--ui"))) {
     const qsizetype save = args.indexOf(QStringLiteral("--save"));
     uibench::run(only, args.contains(QStringLiteral("--verbose")), save > 0 && save + 1 < args.size() ? args[save + 1] : QString());
+    return 0;
+  }
+  if (!option("--window").isEmpty()) {
+    uibench::windows(option("--window"));
     return 0;
   }
   if (args.contains(QStringLiteral("--firstpass"))) {

@@ -2,10 +2,13 @@
 // accurate road and by the tesseract command line: words found (order-free),
 // junk tokens per dialog, and tables that the chrome made up.
 #pragma once
+#include <QElapsedTimer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <map>
 
 #include "bench/ocr_measure.h"
+#include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "tests/recognition/UiScreenScore.h"
 #include "tests/recognition/UiScreens.h"
@@ -81,7 +84,10 @@ inline void run(const QStringList& only, bool verbose, const QString& saveTo) {
   std::printf("%-22s | %-34s | %s\n", "dialog", "tarvok: found/all junk ms", cli ? "command line: found/all junk" : "");
   for (const uiscreens::Screen& s : uiscreens::all(only)) {
     const QString id = name(s);
-    if (!saveTo.isEmpty()) s.image.save(saveTo + QLatin1Char('/') + id + QStringLiteral(".png"));
+    if (!saveTo.isEmpty()) {
+      s.image.save(saveTo + QLatin1Char('/') + id + QStringLiteral(".png"));
+      ocr::prepare(s.image).image.save(saveTo + QLatin1Char('/') + id + QStringLiteral("-prepared.png"));
+    }
     (void)Recognizer::recognize(s.image, s.language->prefer, true);  // engines started
     const double t0 = measure::nowMs();
     const Recognized r = Recognizer::recognize(s.image, s.language->prefer, true);
@@ -117,6 +123,38 @@ inline void run(const QStringList& only, bool verbose, const QString& saveTo) {
     std::printf("%-10s tarvok: %s%s\n", qPrintable(key), qPrintable(t.line()),
                 theirs.count(key) ? qPrintable(QStringLiteral("\n%1 command line: %2").arg(QString(), -10).arg(theirs[key].line()))
                                   : "");
+}
+
+// Real windows (run under tests/support/xsession with QT_QPA_PLATFORM=xcb):
+// a few dialogs shown by the window manager, title bar and frame included,
+// grabbed from the screen as a capture grabs them, saved into `dir` and read.
+inline void windows(const QString& dir) {
+  struct Pick {
+    const char* language;
+    uiscreens::Kind kind;
+    bool dark;
+  };
+  for (const Pick& p : {Pick{"en", uiscreens::Kind::Print, false}, Pick{"de", uiscreens::Kind::Files, true},
+                        Pick{"ar", uiscreens::Kind::Settings, false}}) {
+    uiscreens::Screen s;
+    s.ratio = 1;
+    std::unique_ptr<QWidget> dialog = uiscreens::build(uiscreens::language(p.language), p.kind, p.dark, s);
+    dialog->setWindowTitle(QString::fromUtf8(p.language) + QLatin1Char(' ') + QLatin1String(uiscreens::kindName(p.kind)));
+    dialog->move(60, 60);
+    dialog->show();
+    QElapsedTimer shown;
+    shown.start();
+    while (shown.elapsed() < 800) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    s.expected = uiscreens::detail::visibleTexts(dialog.get());
+    const QRect frame = dialog->frameGeometry().adjusted(-12, -12, 12, 12);
+    s.image = QGuiApplication::primaryScreen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).toImage();
+    const QString id = name(s) + QStringLiteral("-window");
+    s.image.save(dir + QLatin1Char('/') + id + QStringLiteral(".png"));
+    const Recognized r = Recognizer::recognize(s.image, s.language->prefer, true);
+    const uiscreens::Score sc = uiscreens::score(s.expected, r.text(), s.language->spaceless);
+    std::printf("== %s %dx%d: %d/%d words, junk: %s\n%s\n\n", qPrintable(id), s.image.width(), s.image.height(), sc.found,
+                sc.expected, qPrintable(sc.junk.join(QStringLiteral(" · "))), qPrintable(r.text()));
+  }
 }
 
 }  // namespace uibench

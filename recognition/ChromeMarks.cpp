@@ -38,7 +38,9 @@ std::vector<Blob> blobs(const cv::Mat& ink, cv::Mat& labels) {
 // A check box or a radio button, empty or ticked: a hollow square or circle
 // whose ink hugs the edges of its box, or a square or disc filled with one
 // flat colour (a dark theme's, or a ticked one in the accent colour).
-bool indicator(const cv::Mat& g, const cv::Mat& labels, int label, const Blob& b) {
+// `own`, when given, holds the shape's own pixels (its holes, a tick or a
+// dot, left out of the flatness).
+bool indicator(const cv::Mat& g, const cv::Mat& labels, int label, const Blob& b, const cv::Mat* own) {
   const int s = std::max(b.box.width, b.box.height);
   if (std::abs(b.box.width - b.box.height) > 0.2 * s) return false;
   std::vector<int> levels;
@@ -49,7 +51,7 @@ bool indicator(const cv::Mat& g, const cv::Mat& labels, int label, const Blob& b
     const uchar* grey = g.ptr<uchar>(b.box.y + y) + b.box.x;
     for (int x = 0; x < b.box.width; ++x) {
       if (row[x] != label) continue;
-      levels.push_back(grey[x]);
+      if (!own || own->at<uchar>(b.box.y + y, b.box.x + x)) levels.push_back(grey[x]);
       if (x < band || y < band || x >= b.box.width - band || y >= b.box.height - band) ++onEdge;
       else ++inMiddle;
     }
@@ -124,11 +126,11 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
   // letters of the label that follows it after a gap. A round or square
   // letter ("O") is no taller than its neighbours and sits close to them;
   // other glyphs are neither rings nor filled.
-  auto boxes = [&](const std::vector<Blob>& shapes, const cv::Mat& shapeLabels) {
+  auto boxes = [&](const std::vector<Blob>& shapes, const cv::Mat& shapeLabels, const cv::Mat* own) {
     for (size_t i = 0; i < shapes.size(); ++i) {
       const Blob& b = shapes[i];
       const int s = std::max(b.box.width, b.box.height);
-      if (s < 0.7 * em || s > 3.5 * em || !indicator(g, shapeLabels, int(i) + 1, b)) continue;
+      if (s < 0.7 * em || s > 3.5 * em || !indicator(g, shapeLabels, int(i) + 1, b, own)) continue;
       // A framed square larger than any letter: a tool button, with its icon.
       if (s >= 1.3 * em && b.area < 0.6 * b.box.area()) {
         erase(b.box).setTo(255);
@@ -143,14 +145,21 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
       // and the window shows through them).
       const bool hollow = b.area < 0.6 * b.box.area();
       const bool lit = hollow && insideLevel(g, ink, b.box) >= ground + 6;
-      if (label == 0 || (s < 1.12 * label && !(lit && s >= 0.9 * em && s >= label))) continue;
+      // Text is never lighter than the window: a flat lighter square or disc
+      // beside a label is a box whatever the label's size.
+      if (label == 0 || (!own && s < 1.12 * label && !(lit && s >= 0.9 * em && s >= label))) continue;
       erase(b.box).setTo(255);
       ++count;
     }
   };
-  boxes(all, labels);
+  boxes(all, labels, nullptr);
+  // Lighter squares and discs with what they hold (a tick, a dot, perhaps
+  // touching the edge): their area counts the marks in them.
+  const cv::Mat lighter = g > std::min(255, ground + kLightFill);
   cv::Mat lightLabels;
-  boxes(blobs(g > std::min(255, ground + kLightFill), lightLabels), lightLabels);
+  std::vector<Blob> lit = blobs(lighter, lightLabels);
+  for (Blob& b : lit) b.area = cv::countNonZero(lighter(b.box) | ink(b.box));
+  boxes(lit, lightLabels, &lighter);
 
   // Arrows at an end of a field or a bar: marks well below letter height,
   // apart from everything else inside the box, close to one of its ends.

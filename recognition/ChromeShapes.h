@@ -28,7 +28,9 @@ void paint(cv::Mat& g, const cv::Mat& mask, int ground);
 // darker than `ground`. `em` is the estimated size of the text's font in
 // pixels; each returns how many shapes it changed.
 double estimateEm(const QImage& grey8, int ground);
-int flattenIslands(QImage& grey8, int ground, double em);
+int flattenIslands(QImage& grey8, int ground, double em, std::vector<QRect>* controls);
+// Adds the boxes of fields and drop-downs found by their lighter fill.
+int findFields(const QImage& grey8, int ground, double em, std::vector<QRect>& controls);
 // `removed` (0/255, the image's size) gathers the lines painted over, so that
 // a later call still sees the frame a short side belonged to.
 int removeLines(QImage& grey8, int ground, double em, cv::Mat& removed, std::vector<QRect>* controls);

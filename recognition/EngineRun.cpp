@@ -11,6 +11,7 @@
 
 #include "recognition/Bands.h"
 #include "recognition/BidiOrder.h"
+#include "recognition/OCRLanguages.h"
 #include "recognition/SideBySide.h"
 
 namespace ocr {
@@ -93,9 +94,20 @@ BandResult readBand(EnginePool::Lease& engine, const QImage& img, const RunConfi
 
 }  // namespace
 
+double lineHeightFor(const QString& key, const PrepareOptions& options) {
+  const QString first = key.section(QLatin1Char('+'), 0, 0);
+  for (const QString& code : OCRLanguages::latin())
+    if (OCRLanguages::traineddata(code) == first) return options.latinLineHeight;
+  for (const char* code : {"ru-RU", "uk-UA"})
+    if (OCRLanguages::traineddata(QLatin1String(code)) == first) return options.cyrillicLineHeight;
+  return options.lineHeight;
+}
+
 EngineResult run(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
   if (image.isNull() || key.isEmpty()) return {};
-  return run(prepare(image, config.prepare), key, config, pool);
+  PrepareOptions options = config.prepare;
+  options.lineHeight = lineHeightFor(key, options);
+  return run(prepare(image, options), key, config, pool);
 }
 
 EngineResult run(Prepared prepared, const QString& key, const RunConfig& config, EnginePool& pool) {

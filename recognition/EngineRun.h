@@ -53,7 +53,12 @@ struct EngineResult {
   std::vector<EngineLine> lines;  // in the engine's order
 };
 
-// Reads `image` with an engine of `key` ("deu+eng") from `pool`.
+// The line height an image is prepared to for the script of the first model
+// of `key`.
+double lineHeightFor(const QString& key, const PrepareOptions& options);
+
+// Reads `image` with an engine of `key` ("deu+eng") from `pool`, prepared
+// for the script of its first model.
 EngineResult run(const QImage& image, const QString& key, const RunConfig& config = {},
                  EnginePool& pool = EnginePool::shared());
 

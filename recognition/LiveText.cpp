@@ -22,6 +22,7 @@ QStringList fastLanguages() { return OCRLanguages::primary(std::nullopt); }
 ocr::RunConfig fastConfig() {
   ocr::RunConfig config;
   config.prepare.lineHeight = 16;
+  config.prepare.latinLineHeight = config.prepare.cyrillicLineHeight = 16;
   config.words = false;
   config.maxEngines = 4;
   config.linesPerBand = 1;

@@ -3,6 +3,7 @@
 #include "recognition/LineWords.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
+#include "recognition/StrayMarks.h"
 
 namespace Recognizer {
 
@@ -28,16 +29,17 @@ PixelRect toSource(const Prepared& prepared, const QRect& box) {
 Recognizer::Pass readPass(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
   using namespace Recognizer;
   Pass pass;
-  const EngineResult seen = run(image, key, config, pool);
+  EngineResult seen = run(image, key, config, pool);
   if (!seen.ran) return pass;
 
   std::vector<Piece> linePieces;
   std::vector<Piece> wordPieces;
   double sum = 0;
   double total = 0;
-  for (const EngineLine& line : seen.lines) {
+  for (EngineLine& line : seen.lines) {
     // A line the engine cannot place is not an observation.
     if (!line.box) continue;
+    dropStrayMarks(line);
     const PixelRect lineBox = toSource(seen.prepared, *line.box);
     linePieces.push_back({lineBox, line.text});
     const auto n = double(text::graphemeCount(line.text));

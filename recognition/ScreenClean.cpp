@@ -37,6 +37,9 @@ namespace {
 // How much darker than the page a patch must be to be given the page's
 // ground: a dark theme's fields stand 30 levels below its window.
 constexpr int kPatch = 25;
+// How much lighter than the window a field is: white on a light grey window
+// stands 16 levels above it, a dark theme's field 11 once inverted.
+constexpr int kFieldLift = 6;
 
 // The level that `share` of the values under `mask` stay below.
 int quantileUnder(const cv::Mat& g, const cv::Mat& mask, double share) {
@@ -56,7 +59,7 @@ int quantileUnder(const cv::Mat& g, const cv::Mat& mask, double share) {
 
 }  // namespace
 
-int flattenIslands(QImage& grey8, int ground, double em) {
+int flattenIslands(QImage& grey8, int ground, double em, std::vector<QRect>* controls) {
   cv::Mat g = asMat(grey8);
   // A patch counts when it is clearly darker than the page: a selected row,
   // a default button in the accent colour, a dark header, a badge, a field
@@ -109,9 +112,36 @@ int flattenIslands(QImage& grey8, int ground, double em) {
         row[x] = uchar(std::lround(ground - v * (ground - kInkTarget)));
       }
     }
+    if (controls) controls->push_back(QRect(box.x, box.y, box.width, box.height));
     ++flattened;
   }
   return flattened;
+}
+
+int findFields(const QImage& grey8, int ground, double em, std::vector<QRect>& controls) {
+  const cv::Mat g = asMat(grey8);
+  // A text field or a drop-down is a flat box of one line's height that is
+  // a little lighter than the window (white on grey, or a dark theme's field
+  // once inverted) or a little darker (a drop-down's gradient), each found
+  // on its own: a field may sit right beside a darker drop-down. Opening cuts
+  // the text out of it.
+  const int k = std::max(3, int(std::lround(0.35 * em)) | 1);
+  const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(k, k));
+  int found = 0;
+  for (const cv::Mat& fill : {cv::Mat(g > std::min(255, ground + kFieldLift)), cv::Mat(g < ground - kFieldLift - 4)}) {
+    cv::Mat body;
+    cv::morphologyEx(fill, body, cv::MORPH_OPEN, kernel);
+    cv::Mat labels, stats, centroids;
+    const int n = cv::connectedComponentsWithStats(body, labels, stats, centroids, 8, CV_32S);
+    for (int i = 1; i < n; ++i) {
+      const int w = stats.at<int>(i, cv::CC_STAT_WIDTH), h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+      // One line high: a page or a list is no field, and its margins hold bullets.
+      if (h < 1.15 * em || h > 3 * em || w < 3 * em || stats.at<int>(i, cv::CC_STAT_AREA) < 0.85 * w * h) continue;
+      controls.emplace_back(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP), w, h);
+      ++found;
+    }
+  }
+  return found;
 }
 
 }  // namespace chrome
@@ -129,10 +159,11 @@ Cleaned clean(QImage& grey8, int ground) {
   out.lines = chrome::removeLines(grey8, ground, em, removed, nullptr);
   // A line's ink band is about 0.85 em: capitals, ascenders and descenders.
   if (const double lineHeight = measure(grey8).lineHeight; lineHeight > 0) em = std::min(em, lineHeight / 0.85);
-  out.islands = chrome::flattenIslands(grey8, ground, em);
+  out.islands = chrome::flattenIslands(grey8, ground, em, &out.controls);
   // The outlines of the patches just flattened are lines now, and the
   // frames that touched them can be told apart.
   out.lines += chrome::removeLines(grey8, ground, em, removed, &out.controls);
+  chrome::findFields(grey8, ground, em, out.controls);
   out.marks = chrome::removeMarks(grey8, ground, em, out.controls);
   return out;
 }

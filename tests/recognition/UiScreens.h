@@ -235,13 +235,13 @@ inline QStringList visibleTexts(QWidget* root) {
 
 }  // namespace detail
 
-inline Screen render(const Language& language, Kind kind, int ratio, bool dark) {
+// The dialog itself, not yet shown: `s` gets its language, kind and palette,
+// its default button and selected row.
+inline std::unique_ptr<QWidget> build(const Language& language, Kind kind, bool dark, Screen& s) {
   static QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
   if (QApplication::style() != fusion) QApplication::setStyle(fusion);
-  Screen s;
   s.language = &language;
   s.kind = kind;
-  s.ratio = ratio;
   s.dark = dark;
   auto dialog = std::make_unique<QWidget>();
   QPalette palette = dark ? detail::darkPalette() : fusion->standardPalette();
@@ -254,6 +254,13 @@ inline Screen render(const Language& language, Kind kind, int ratio, bool dark) 
   if (kind == Kind::Print) detail::buildPrint(dialog.get(), language.texts, s);
   if (kind == Kind::Settings) detail::buildSettings(dialog.get(), language.texts, s);
   if (kind == Kind::Files) detail::buildFiles(dialog.get(), language.texts, s);
+  return dialog;
+}
+
+inline Screen render(const Language& language, Kind kind, int ratio, bool dark) {
+  Screen s;
+  s.ratio = ratio;
+  const std::unique_ptr<QWidget> dialog = build(language, kind, dark, s);
   dialog->setAttribute(Qt::WA_DontShowOnScreen);
   dialog->show();
   dialog->adjustSize();
@@ -261,7 +268,7 @@ inline Screen render(const Language& language, Kind kind, int ratio, bool dark) 
 
   QImage shot(dialog->size() * ratio, QImage::Format_RGB32);
   shot.setDevicePixelRatio(ratio);
-  shot.fill(palette.color(QPalette::Window));
+  shot.fill(dialog->palette().color(QPalette::Window));
   dialog->render(&shot);
   shot.setDevicePixelRatio(1);
   s.image = shot;

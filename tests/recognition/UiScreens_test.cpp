@@ -61,3 +61,28 @@ TEST(UiScreens, DefaultButtonAndSelectedRowAreRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UiScreens, ArrowsOfDropDownsAndSpinBoxesInADarkThemeAreNotRead) {
+  // The rows of the form end with the field's own text, not with its arrows.
+  for (const char* id : {"en", "de"}) {
+    SCOPED_TRACE(id);
+    const Read r = read({id, Kind::Print, 1, true});
+    const uiscreens::Texts& t = r.screen.language->texts;
+    int rows = 0;
+    for (const auto& row : r.result.lines) {
+      QStringList texts;
+      for (const Piece& piece : row) texts << piece.text;
+      const QString line = texts.join(QLatin1Char(' '));
+      for (const QString& field : {t.device, t.size, QStringLiteral("2")}) {
+        if (!line.contains(field)) continue;
+        ++rows;
+        EXPECT_TRUE(line.endsWith(field)) << line.toStdString();
+      }
+    }
+    EXPECT_GE(rows, 3) << r.result.text().toStdString();
+  }
+}
+
+}  // namespace
