@@ -7,6 +7,7 @@
 #include "core/Shortcut.h"
 
 class AboutController;
+class AnalyticsAdapter;
 class BenchOCR;
 class CaptureController;
 class CaptureRoad;
@@ -43,6 +44,11 @@ class AppDelegate : public QObject {
   void startCapture();
   void quit();
 
+  // After the event loop: waits up to `ms` for recognitions and warm-ups
+  // still running. True when none is left; otherwise the reports are closed
+  // already, and the caller ends the process without waiting any longer.
+  bool finishWithin(int ms);
+
   Tray& tray() { return *tray_; }
   MenuPanelControl& menu() { return *menu_; }
   CaptureRoad& road() { return *road_; }
@@ -71,4 +77,5 @@ class AppDelegate : public QObject {
   std::unique_ptr<CaptureRoad> road_;
   std::unique_ptr<BenchOCR> bench_;
   std::unique_ptr<CrashReporter> crash_;
+  std::unique_ptr<AnalyticsAdapter> analytics_;
 };

@@ -1,24 +1,108 @@
 #include "app/ReadFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImageReader>
 #include <QMetaObject>
 #include <QThreadPool>
+#include <cerrno>
+#include <cstring>
+#include <future>
 
 #include "app/Console.h"
 #include "core/Settings.h"
 #include "recognition/OCRLanguages.h"
+#include "recognition/Recognizer.h"
 #include "toast/ToastModel.h"
 
 namespace readfile {
 
+namespace {
+
+Loaded failed(Failure failure, const QString& why) {
+  Loaded out;
+  out.failure = failure;
+  out.why = why;
+  return out;
+}
+
+QString kind(mode_t mode) {
+  if (S_ISDIR(mode)) return QStringLiteral("a folder");
+  if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
+  if (S_ISSOCK(mode)) return QStringLiteral("a socket");
+  return QStringLiteral("not a plain file");
+}
+
+QString tooLarge(QSize size) {
+  return QStringLiteral("too large (%1×%2 pixels; at most %3 million)")
+      .arg(size.width())
+      .arg(size.height())
+      .arg(kMaxPixels / 1000000);
+}
+
+bool over(QSize size) { return qint64(size.width()) * qint64(size.height()) > kMaxPixels; }
+
+}  // namespace
+
+int openRegular(const QString& path, Loaded& out) {
+  // O_NONBLOCK: opening a pipe without a writer would wait for one forever.
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    const int error = errno;
+    out = error == ENOENT || error == ENOTDIR
+              ? failed(Failure::notFound, QStringLiteral("not found"))
+              : failed(Failure::unreadable, QString::fromLocal8Bit(std::strerror(error)));
+    return -1;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    out = failed(Failure::notRegular, QStringLiteral("not a regular file (%1)").arg(kind(st.st_mode)));
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+Loaded decode(int fd) {
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return failed(Failure::unreadable, file.errorString());
+  }
+  QImageReader::setAllocationLimit(kDecodeLimitMb);
+  QImageReader reader(&file);
+  reader.setAutoTransform(true);
+  if (!reader.canRead()) {
+    return failed(Failure::unsupported, file.size() == 0 ? QStringLiteral("unsupported format (the file is empty)")
+                                                         : QStringLiteral("unsupported format"));
+  }
+  const QString format = QString::fromLatin1(reader.format()).toUpper();
+  if (const QSize size = reader.size(); size.isValid() && over(size)) return failed(Failure::tooLarge, tooLarge(size));
+  Loaded out;
+  out.image = reader.read();
+  if (out.image.isNull()) return failed(Failure::corrupt, QStringLiteral("corrupt or truncated %1 data").arg(format));
+  if (over(out.image.size())) return failed(Failure::tooLarge, tooLarge(out.image.size()));
+  // 16-bit colour buys recognition nothing and costs twice the memory.
+  if (out.image.depth() > 32)
+    out.image.convertTo(out.image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  return out;
+}
+
 Recognized recognize(const QImage& image, bool fast, const road::Engines& engines) {
   const QStringList languages = OCRLanguages::primary(std::nullopt);
+  // The code search needs nothing of the text: it runs beside it.
+  std::future<std::vector<Code>> codes =
+      std::async(std::launch::async, [&] { return engines.codes(image, true, road::kThoroughBudget); });
   std::optional<Recognized> text;
   if (fast) text = engines.fast(image);
   if (!text) text = engines.accurate(image, languages, true);
-  return engines.merge(*text, engines.codes(image, true, road::kThoroughBudget));
+  return engines.merge(*text, codes.get());
 }
 
 QStringList report(const QSize& size, bool fast, double seconds, const Recognized& merged) {
@@ -28,37 +112,52 @@ QStringList report(const QSize& size, bool fast, double seconds, const Recognize
   ToastModel model;
   model.setResult(merged);
   const std::optional<QUrl> link = model.link();
-  return {QStringLiteral("%1×%2 · %3 · %4s")
-              .arg(size.width())
-              .arg(size.height())
-              .arg(fast ? QStringLiteral("빠르게") : QStringLiteral("정확하게"))
-              .arg(seconds, 0, 'f', 2),
-          QStringLiteral("코드 %1개: ").arg(merged.codes.size()) + codes.join(QStringLiteral(" | ")),
-          QStringLiteral("덧말: ") + model.meta() + QStringLiteral(" · 열기: ") +
-              (link ? QString::fromUtf8(link->toEncoded()) : QStringLiteral("없음")),
-          QStringLiteral("글:\n") + merged.text()};
+  return QStringList{QStringLiteral("%1×%2 · %3 · %4s")
+                         .arg(size.width())
+                         .arg(size.height())
+                         .arg(fast ? QStringLiteral("빠르게") : QStringLiteral("정확하게"))
+                         .arg(seconds, 0, 'f', 2),
+                     QStringLiteral("코드 %1개: ").arg(merged.codes.size()) + codes.join(QStringLiteral(" | ")),
+                     QStringLiteral("덧말: ") + model.meta() + QStringLiteral(" · 열기: ") +
+                         (link ? QString::fromUtf8(link->toEncoded()) : QStringLiteral("없음")),
+                     QStringLiteral("글:")} +
+         merged.text().split(QLatin1Char('\n'));
 }
 
 void run(const QString& path, std::function<void(int)> exit) {
-  QImageReader reader(path);
-  reader.setAutoTransform(true);
-  const QImage image = reader.read();
-  if (image.isNull()) {
+  const auto refuse = [path, exit](const Loaded& loaded) {
     console::line(QStringLiteral("못 열음: ") + path);
+    console::error(path + QStringLiteral(": ") + loaded.why);
     exit(1);
+  };
+  Loaded opened;
+  const int fd = openRegular(path, opened);
+  if (fd < 0) {
+    refuse(opened);
     return;
   }
   const bool fast = Settings::shared().fastMode();
+  // The engines load while the image is read from disk.
+  if (!fast) Recognizer::startFirstPass(OCRLanguages::primary(std::nullopt));
   QObject* context = QCoreApplication::instance();
-  QThreadPool::globalInstance()->start([image, fast, exit, context] {
+  // Decoding a large file takes a while too: off the GUI thread, which stays
+  // free to answer a signal.
+  QThreadPool::globalInstance()->start([fd, fast, exit, context, refuse] {
+    const Loaded loaded = decode(fd);
+    if (loaded.image.isNull()) {
+      QMetaObject::invokeMethod(
+          context, [loaded, refuse] { refuse(loaded); }, Qt::QueuedConnection);
+      return;
+    }
     QElapsedTimer timer;
     timer.start();
-    const Recognized merged = recognize(image, fast);
+    const Recognized merged = recognize(loaded.image, fast);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    const QSize size = loaded.image.size();
     QMetaObject::invokeMethod(
         context,
-        [image, fast, seconds, merged, exit] {
-          for (const QString& line : report(image.size(), fast, seconds, merged)) console::line(line);
+        [size, fast, seconds, merged, exit] {
+          for (const QString& line : report(size, fast, seconds, merged)) console::line(line);
           exit(0);
         },
         Qt::QueuedConnection);

@@ -22,6 +22,8 @@ class RecognitionRunner : public QObject {
 
   // True while any request runs.
   bool busy() const { return pool_.activeThreadCount() > 0; }
+  // Waits up to `ms` for the running requests; true when none is left.
+  bool waitForDone(int ms) { return pool_.waitForDone(ms); }
 
  private:
   road::Engines engines_;

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 // "-reporttest": shows whether reports are set up, sends one test signal and
 // one test warning through the reporting door, and says what was really
@@ -18,6 +19,9 @@ struct Facts {
   bool crashClient = false;   // this build installed a crash-reporting client
   bool analyticsClient = false;
   bool warningDelivered = true;  // false: the crash client could not get it to the service
+  bool telemetryURL = true;      // "TQTelemetryURL" present: without it the analytics client stays off
+  bool signalDelivered = true;   // false: the analytics client could not get it to the service
+  QString signalDetail;          // what became of it then
 };
 
 // The first line: which keys are present and the preference, never the keys.
@@ -33,9 +37,14 @@ inline constexpr int kSendWaitMs = 4000;
 // Waits at most the given time for the warning to reach the service; true when it did.
 using DeliveryWait = std::function<bool(std::chrono::milliseconds)>;
 
-// Runs the test and calls `exit` with 0 at the end. With `crashDelivered`,
-// the warning counts as sent only once the service took it.
+// Waits at most the given time for the signal to reach the service: none when
+// it did, else what happened.
+using SignalWait = std::function<std::optional<QString>(std::chrono::milliseconds)>;
+
+// Runs the test and calls `exit` with 0 at the end. With `crashDelivered` and
+// `signalDelivered`, the warning and the signal count as sent only once the
+// service took them.
 void run(bool crashClientInstalled, bool analyticsClientInstalled, std::function<void(int)> exit,
-         DeliveryWait crashDelivered = {});
+         DeliveryWait crashDelivered = {}, SignalWait signalDelivered = {});
 
 }  // namespace reporttest

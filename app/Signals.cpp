@@ -6,6 +6,7 @@
 
 #include <QSocketNotifier>
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -42,4 +43,9 @@ bool Signals::install(std::function<void(int)> handler) {
   action.sa_flags = SA_RESTART;
   for (int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
   return true;
+}
+
+void Signals::exitNow(int code) {
+  std::fflush(nullptr);
+  ::_exit(code);
 }

@@ -14,12 +14,45 @@ std::optional<QString> followedBy(const QStringList& args, const QString& name) 
   return args[at + 1];
 }
 
+// Options QGuiApplication takes itself, with and without a value.
+const QStringList kQtWithValue = {
+    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-display", "-qwindowgeometry", "-qwindowicon",
+    "-qwindowtitle", "-style", "-stylesheet", "-session", "-name", "-title", "-geometry"};
+const QStringList kQtFlags = {"-reverse", "-nograb", "-dograb", "-sync"};
+// Our switches without a value ("-fast" with "-benchocr", "-all" with "-snapshot").
+const QStringList kFlags = {"-benchocr", "-reporttest", "-fast", "-all"};
+
+// What is wrong with the line, or an empty text when every argument is known.
+QString problem(const QStringList& args) {
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    const QString qt = a.startsWith(QLatin1String("--")) ? a.mid(1) : a;  // Qt takes "--platform" too
+    const bool path = a == QLatin1String("-read") || a == QLatin1String("-snapshot");
+    if (path || kQtWithValue.contains(qt)) {
+      if (i + 1 >= args.size()) {
+        return a == QLatin1String("-read")       ? QStringLiteral("-read needs an image file")
+               : a == QLatin1String("-snapshot") ? QStringLiteral("-snapshot needs a folder")
+                                                 : a + QStringLiteral(" needs a value");
+      }
+      ++i;
+    } else if (!kFlags.contains(a) && !kQtFlags.contains(qt)) {
+      return (a.startsWith(QLatin1Char('-')) ? QStringLiteral("unknown switch: ")
+                                             : QStringLiteral("unexpected argument: ")) +
+             a;
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 Choice parse(const QStringList& args) {
   Choice c;
   if (args.contains(QStringLiteral("-h")) || args.contains(QStringLiteral("--help"))) {
     c.mode = Mode::help;
+  } else if (const QString wrong = problem(args); !wrong.isEmpty()) {
+    c.mode = Mode::invalid;
+    c.problem = wrong;
   } else if (args.contains(QStringLiteral("-benchocr"))) {
     c.mode = Mode::benchOCR;
     c.fast = args.contains(QStringLiteral("-fast"));
@@ -35,7 +68,7 @@ Choice parse(const QStringList& args) {
   return c;
 }
 
-bool isConsole(Mode mode) { return mode != Mode::none && mode != Mode::help; }
+bool isConsole(Mode mode) { return mode != Mode::none && mode != Mode::help && mode != Mode::invalid; }
 
 QString usage() {
   return QStringLiteral(

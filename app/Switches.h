@@ -6,18 +6,22 @@
 // console tool, and the help switch.
 namespace switches {
 
-enum class Mode { none, help, benchOCR, reportTest, read, snapshot };
+enum class Mode { none, help, benchOCR, reportTest, read, snapshot, invalid };
 
 struct Choice {
   Mode mode = Mode::none;
   QString path;       // the file of "-read", the folder of "-snapshot"
   bool fast = false;  // "-fast" beside "-benchocr"
+  QString problem;    // what is wrong with the line (mode invalid)
 };
 
 // Decides the mode from the arguments (without the program name). Each whole
 // argument is compared exactly. "-h"/"--help" wins, then "-benchocr",
 // "-reporttest", the first "-read" followed by a path, the first "-snapshot"
-// followed by a folder; a "-read" or "-snapshot" that ends the line is ignored.
+// followed by a folder. A line that names an unknown switch or argument, or
+// ends in "-read" or "-snapshot" without its path, is invalid (the usage is
+// printed and the program ends with 2) unless "-h" is on it; Qt's own
+// options ("-platform NAME", "-display X", ...) pass.
 Choice parse(const QStringList& args);
 
 // True for the modes that end the normal launch after the fonts.

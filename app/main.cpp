@@ -6,12 +6,18 @@
 #include <cstdlib>
 
 #include "app/AppDelegate.h"
+#include "app/Console.h"
 #include "app/Environment.h"
 #include "app/Signals.h"
 #include "app/SingleInstance.h"
 #include "app/Switches.h"
 #include "net/HttpClient.h"
 #include "platform/Relaunch.h"
+
+namespace {
+// How long the tray program's exit waits for recognitions in flight.
+constexpr int kQuitBoundMs = 750;
+}  // namespace
 
 int main(int argc, char** argv) {
   Environment::ensureThreadLimit(argv);
@@ -23,12 +29,29 @@ int main(int argc, char** argv) {
     std::fputs(switches::usage().toUtf8().constData(), stdout);
     return 0;
   }
+  if (choice.mode == switches::Mode::invalid) {
+    console::error(choice.problem);
+    std::fputs(switches::usage().toUtf8().constData(), stderr);
+    return 2;
+  }
   const bool console = switches::isConsole(choice.mode);
-  Environment::preferOffscreenForConsole(console);
+  Environment::preferOffscreenForConsole(console, args);
+  if (const QString missing = Environment::missingDisplay(args); !missing.isEmpty()) {
+    console::error(missing);
+    return 1;
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tarvok"));
   QApplication::setQuitOnLastWindowClosed(false);
+  // From here a signal ends any mode: a console switch at once with
+  // 128 + the signal (130 for Ctrl+C), the tray program through its Quit.
+  Signals stop;
+  stop.install([console](int number) {
+    if (console) Signals::exitNow(128 + number);
+    QCoreApplication::quit();
+  });
+  if (console) console::quietPlatformNotices();
 
   // One copy per user and display; the console modes run beside it.
   SingleInstance instance(SingleInstance::defaultName(), SingleInstance::defaultDir());
@@ -51,8 +74,10 @@ int main(int argc, char** argv) {
 
   AppDelegate delegate;
   instance.onReopen = [&delegate] { delegate.reopen(); };
-  Signals stop;
-  stop.install([](int) { QCoreApplication::quit(); });
   delegate.launch(choice);
-  return app.exec();
+  const int code = app.exec();
+  // A recognition still running is waited for only so long: its result would
+  // be dropped anyway, and a logout does not wait.
+  if (!console && !delegate.finishWithin(kQuitBoundMs)) Signals::exitNow(code);
+  return code;
 }

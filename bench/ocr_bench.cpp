@@ -11,8 +11,19 @@
 //             what one pass read, beside the truth, for every sample with errors
 //             (saved as PNG files into DIR)
 //   --crop    the 1200 x 300 crop only
+//   --ui [--verbose] [--save DIR]
+//             application dialogs: words found and junk, beside the command line
+//   --window DIR
+//             a few dialogs as real windows (under tests/support/xsession,
+//             QT_QPA_PLATFORM=xcb), grabbed from the screen into DIR and read
+//   --firstpass
+//             the first pass with the seven Latin models, the Latin script
+//             model, or the preferred languages alone: errors and time
+//   --speed [--runs N]
+//             whole pages warm, a Korean page with an English interface, memory
+//             after the warm-up, and cold `tarvok -read` against the command line
 //   --psm N, --engines N, --line PX: change the defaults of --sweep and --show
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <cstdlib>
@@ -20,10 +31,13 @@
 #include <map>
 #include <unistd.h>
 
+#include "bench/ocr_firstpass.h"
 #include "bench/ocr_measure.h"
 #include "bench/ocr_samples.h"
+#include "bench/ocr_speed.h"
 #include "bench/ocr_sweep.h"
 #include "bench/ocr_texts.h"
+#include "bench/ocr_ui.h"
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
 #include "recognition/LiveText.h"
@@ -204,7 +218,7 @@ int main(int argc, char** argv) {
     execv("/proc/self/exe", argv);
   }
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   const QStringList args = app.arguments();
   if (args.size() > 2 && args[1] == QLatin1String("--engine")) return childEngine(args[2]);
   if (args.size() > 1 && args[1] == QLatin1String("--warm")) return childWarm();
@@ -218,7 +232,9 @@ int main(int argc, char** argv) {
   ocr::RunConfig config;
   if (!option("--psm").isEmpty()) config.pageSegMode = option("--psm").toInt();
   if (!option("--engines").isEmpty()) config.maxEngines = option("--engines").toInt();
-  if (!option("--line").isEmpty()) config.prepare.lineHeight = option("--line").toDouble();
+  if (!option("--line").isEmpty())
+    config.prepare.lineHeight = config.prepare.latinLineHeight = config.prepare.cyrillicLineHeight =
+        option("--line").toDouble();
   if (args.contains(QStringLiteral("--show"))) {
     const qsizetype save = args.indexOf(QStringLiteral("--save"));
     show(only, config, save > 0 && save + 1 < args.size() ? args[save + 1] : QString());
@@ -232,6 +248,25 @@ int main(int argc, char** argv) {
   Recognizer::warmUp();
   LiveText::warmUp();
   QThreadPool::globalInstance()->waitForDone();
+  if (args.contains(QStringLiteral("--ui"))) {
+    const qsizetype save = args.indexOf(QStringLiteral("--save"));
+    uibench::run(only, args.contains(QStringLiteral("--verbose")), save > 0 && save + 1 < args.size() ? args[save + 1] : QString());
+    return 0;
+  }
+  if (!option("--window").isEmpty()) {
+    uibench::windows(option("--window"));
+    return 0;
+  }
+  if (args.contains(QStringLiteral("--firstpass"))) {
+    firstpass::run();
+    return 0;
+  }
+  if (args.contains(QStringLiteral("--speed"))) {
+    speed::pages();
+    std::printf("\n%s\n", qPrintable(runChild(argv[0], {QStringLiteral("--warm")})));
+    speed::coldRead(option("--runs").isEmpty() ? 3 : option("--runs").toInt());
+    return 0;
+  }
   if (args.contains(QStringLiteral("--crop"))) {
     crop();
     return 0;

@@ -42,7 +42,7 @@ inline std::vector<Setting> settings(const ocr::RunConfig& base) {
   out.push_back({QStringLiteral("as given"), base});
   out.push_back({QStringLiteral("no scaling"), with([](ocr::RunConfig& c) { c.prepare.maxScale = 1; })});
   for (double h : {16.0, 18.0, 20.0, 23.0, 26.0, 30.0, 36.0})
-    out.push_back({QStringLiteral("line %1 px").arg(h), with([h](ocr::RunConfig& c) { c.prepare.lineHeight = h; })});
+    out.push_back({QStringLiteral("line %1 px").arg(h), with([h](ocr::RunConfig& c) { c.prepare.lineHeight = c.prepare.latinLineHeight = c.prepare.cyrillicLineHeight = h; })});
   for (int pad : {0, 4, 12, 24})
     out.push_back({QStringLiteral("tight, pad %1").arg(pad), with([pad](ocr::RunConfig& c) { c.prepare.pad = pad; }), true});
   for (int n : {1, 2, 3, 4})

@@ -20,7 +20,11 @@ double monotonic() {
 
 SelectionMarker::SelectionMarker(QObject* parent) : QObject(parent), clock_(monotonic) {}
 
-SelectionMarker::~SelectionMarker() { dismiss(false, 0); }
+SelectionMarker::~SelectionMarker() {
+  // No event loop may run after this (quit): delete now, not later.
+  leaving_.push_back(live_);
+  for (const QPointer<MarkerWindow>& window : leaving_) delete window.data();
+}
 
 MarkerWindow* SelectionMarker::live() const { return live_; }
 
@@ -47,6 +51,8 @@ void SelectionMarker::dismiss(bool animated, double after) {
   if (!live_) return;
   MarkerWindow* window = live_;
   live_ = nullptr;
+  std::erase_if(leaving_, [](const QPointer<MarkerWindow>& w) { return w.isNull(); });
+  leaving_.push_back(window);
   if (!animated) {
     window->hide();
     window->deleteLater();

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QRectF>
 #include <functional>
+#include <vector>
 
 class MarkerWindow;
 
@@ -12,7 +13,8 @@ class MarkerWindow;
 // When recognition ends it confirms (the brackets tighten into a ring and a
 // check badge pops in) or turns the brackets faint, and then fades away. One
 // marker is live at a time; a new one replaces the old at once, while one
-// already fading finishes on its own.
+// already fading finishes on its own. Panels still on screen when the marker
+// goes (at quit) go with it.
 class SelectionMarker : public QObject {
   Q_OBJECT
  public:
@@ -41,5 +43,7 @@ class SelectionMarker : public QObject {
   double now() const { return clock_(); }
 
   QPointer<MarkerWindow> live_;
+  // Panels on their way out (fading, or deleted later); each deletes itself.
+  std::vector<QPointer<MarkerWindow>> leaving_;
   Clock clock_;
 };

@@ -1,6 +1,4 @@
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutex>
 
@@ -20,13 +18,12 @@ QString path(const QString& code) {
 
 Texts load(const QString& code) {
   Texts texts;
-  const QString file = path(code);
-  if (file.isEmpty()) return texts;
-  QFile f(file);
-  if (!f.open(QIODevice::ReadOnly)) return texts;
-  const QJsonDocument doc = QJsonDocument::fromJson(f.readAll());
-  if (!doc.isObject()) return texts;
-  const QJsonObject object = doc.object();
+  const bool english = code == QLatin1String("en");
+  // Only English must be there; another language without a file is not offered.
+  if (!english && path(code).isEmpty()) return texts;
+  const QJsonObject object = Bundle::readObject(
+      QStringLiteral("Strings/") + code + QStringLiteral(".json"),
+      english ? QStringLiteral("texts show as their keys") : QStringLiteral("English is shown instead"));
   for (auto it = object.begin(); it != object.end(); ++it) {
     if (it.value().isString()) {
       texts.insert(it.key(), it.value().toString());

@@ -5,7 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QSet>
 #include <mutex>
+
+Q_LOGGING_CATEGORY(lcBundle, "tarvok.bundle", QtInfoMsg)
 
 namespace {
 
@@ -74,18 +78,58 @@ QString resource(const QString& relative) {
 }
 
 QString infoString(const QString& key) {
-  const QString path = resource(QStringLiteral("Info.json"));
   State& s = state();
-  std::lock_guard guard(s.lock);
+  std::unique_lock guard(s.lock);
   if (!s.infoLoaded) {
-    s.infoLoaded = true;
-    QFile file(path);
-    if (!path.isEmpty() && file.open(QIODevice::ReadOnly)) {
-      s.info = QJsonDocument::fromJson(file.readAll()).object();
+    // Read without the lock: finding the file takes it too.
+    guard.unlock();
+    const QJsonObject info =
+        readObject(QStringLiteral("Info.json"), QStringLiteral("reports stay off and the About links hidden"));
+    guard.lock();
+    if (!s.infoLoaded) {
+      s.infoLoaded = true;
+      s.info = info;
     }
   }
   const QJsonValue value = s.info.value(key);
   return value.isString() ? value.toString() : QString();
+}
+
+QJsonObject readObject(const QString& relative, const QString& consequence) {
+  const QString path = resource(relative);
+  QString problem;
+  QJsonObject object;
+  QFile file(path);
+  if (path.isEmpty()) {
+    problem = QStringLiteral("no resource folder was found beside the program");
+  } else if (!QFileInfo::exists(path)) {
+    problem = QStringLiteral("the file is missing");
+  } else if (!QFileInfo(path).isFile()) {
+    problem = QStringLiteral("it is not a file");
+  } else if (!file.open(QIODevice::ReadOnly)) {
+    problem = QStringLiteral("the file cannot be read (%1)").arg(file.errorString());
+  } else {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError) {
+      problem = QStringLiteral("it is not valid JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset);
+    } else if (!doc.isObject()) {
+      problem = QStringLiteral("it holds no JSON object");
+    } else {
+      object = doc.object();
+    }
+  }
+  if (!problem.isEmpty()) {
+    static std::mutex lock;
+    static QSet<QString> warned;
+    const QString name = path.isEmpty() ? relative : path;
+    std::lock_guard guard(lock);
+    if (!warned.contains(name)) {
+      warned.insert(name);
+      qCWarning(lcBundle).noquote() << name + QStringLiteral(": ") + problem + QStringLiteral("; ") + consequence;
+    }
+  }
+  return object;
 }
 
 }  // namespace Bundle

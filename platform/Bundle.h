@@ -21,4 +21,10 @@ QString resource(const QString& relative);
 // A text value of Info.json; empty when the file, the key or a text value is missing.
 QString infoString(const QString& key);
 
+// The JSON object of a resource file ("Strings/en.json"). A missing,
+// unreadable or malformed file gives an empty object and one warning on
+// standard error that names the file and `consequence` (what is shown or done
+// instead), once per file and process.
+QJsonObject readObject(const QString& relative, const QString& consequence);
+
 }  // namespace Bundle

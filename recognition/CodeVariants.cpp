@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "recognition/ImageFilters.h"
 
@@ -25,13 +26,15 @@ struct Plan {
   std::shared_ptr<const CodeSource> source;
   double width = 0, height = 0, s = 0, k = 1, r = 0;
   bool dark = false;
+  // Made by whichever variant needs it first; variants may render side by side.
+  mutable std::once_flag scaling;
   mutable cv::Mat scaledGrey;
 
   cv::Mat base1() const { return dark ? f::invert(source->grey()) : source->grey(); }
   bool scaledFits() const { return fits(width * k, height * k); }
   cv::Mat baseK() const {
     if (!scaledFits()) return {};
-    if (scaledGrey.empty()) scaledGrey = f::scaled(source->grey(), k);
+    std::call_once(scaling, [this] { scaledGrey = f::scaled(source->grey(), k); });
     return dark ? f::invert(scaledGrey) : scaledGrey;
   }
 };

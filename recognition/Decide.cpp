@@ -1,31 +1,67 @@
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <utility>
 
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
+#include "recognition/SideBySide.h"
 
 namespace Recognizer {
 
 namespace {
 
-// The passes of one recognize call: a language list already read is not read
-// again; its earlier pass is used.
+// The passes of one recognize call. A language list already read is not read
+// again: its earlier pass is used. Several lists can be read side by side,
+// each on a thread of its own, the reader being called once per list.
 class Passes {
  public:
-  Passes(const QImage& image, const Reader& reader) : image_(image), reader_(reader) {}
+  Passes(const QImage& image, const Reader& reader, int parallel)
+      : image_(image), reader_(reader), parallel_(std::max(1, parallel)) {}
 
-  Pass read(const QStringList& languages) {
-    for (const auto& [list, pass] : done_) {
-      if (list == languages) return pass;
+  Pass read(const QStringList& languages) { return readAll({languages}).front(); }
+
+  // The passes of every list, in the lists' order, whatever order they finish in.
+  std::vector<Pass> readAll(const std::vector<QStringList>& lists) {
+    std::vector<std::shared_future<Pass>> results;
+    std::vector<std::pair<QStringList, std::promise<Pass>>> todo;
+    {
+      std::lock_guard lock(mutex_);
+      for (const QStringList& list : lists) {
+        const QString key = list.join(QLatin1Char(','));
+        auto it = done_.find(key);
+        if (it == done_.end()) {
+          todo.emplace_back(list, std::promise<Pass>());
+          it = done_.emplace(key, todo.back().second.get_future().share()).first;
+        }
+        results.push_back(it->second);
+      }
     }
-    Pass pass = reader_(image_, languages);
-    done_.emplace_back(languages, pass);
-    return pass;
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+      std::optional<ocr::SideBySide> shared;
+      if (todo.size() > 1) shared.emplace();
+      for (size_t i; (i = next++) < todo.size();) todo[i].second.set_value(reader_(image_, todo[i].first));
+    };
+    std::vector<std::thread> helpers;
+    for (size_t t = 1; t < std::min(todo.size(), size_t(parallel_)); ++t) helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers) t.join();
+    std::vector<Pass> out;
+    for (auto& r : results) out.push_back(r.get());
+    return out;
   }
 
  private:
   const QImage& image_;
   const Reader& reader_;
-  std::vector<std::pair<QStringList, Pass>> done_;
+  const int parallel_;
+  std::mutex mutex_;
+  std::map<QString, std::shared_future<Pass>> done_;
 };
 
 bool preferredBase(const QStringList& prefer, const QString& detected) {
@@ -33,15 +69,6 @@ bool preferredBase(const QStringList& prefer, const QString& detected) {
     if (OCRLanguages::base(code) == detected) return true;
   }
   return false;
-}
-
-// The languages of the first pass, never empty: a recogniser given no
-// language at all reads nothing useful.
-QStringList firstLanguages(const QStringList& prefer) {
-  QStringList languages = OCRLanguages::firstPass(prefer);
-  if (languages.isEmpty()) languages = OCRLanguages::supported();
-  if (languages.isEmpty()) languages << QStringLiteral("en-US");
-  return languages;
 }
 
 QStringList secondChanceCandidates(const QStringList& prefer, bool fallback) {
@@ -55,9 +82,37 @@ QStringList secondChanceCandidates(const QStringList& prefer, bool fallback) {
 
 }  // namespace
 
-Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader) {
-  Passes passes(image, reader);
-  Pass best = passes.read(firstLanguages(prefer));
+// The languages of the first pass: the preferred ones alone, as far as they
+// are supported, with English behind them when none of them writes Latin
+// script (so that Latin text still reads well enough to be recognised and
+// re-read). The seven Latin models that the full list adds cost up to three
+// times the time for no better reading of the preferred languages (measured
+// with bench/ocr_bench --firstpass), and text in another Latin language
+// still gets its own re-read further down the road. Without a preferred
+// language, the Latin ones; never empty: a recogniser given no language at
+// all reads nothing useful.
+QStringList firstPassLanguages(const QStringList& prefer) {
+  const QStringList& supported = OCRLanguages::supported();
+  QStringList languages;
+  bool latin = false;
+  for (const QString& code : prefer) {
+    if (!supported.contains(code) || languages.contains(code)) continue;
+    languages << code;
+    latin = latin || OCRLanguages::latin().contains(code);
+  }
+  const QString english = QStringLiteral("en-US");
+  if (!languages.isEmpty() && !latin && supported.contains(english)) languages << english;
+  if (languages.isEmpty()) languages = OCRLanguages::firstPass(prefer);
+  if (languages.isEmpty()) languages = supported;
+  if (languages.isEmpty()) languages << english;
+  return languages;
+}
+
+int defaultParallel() { return std::max(1, int(std::thread::hardware_concurrency()) - 1); }
+
+Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader, int parallel) {
+  Passes passes(image, reader, parallel > 0 ? parallel : defaultParallel());
+  Pass best = passes.read(firstPassLanguages(prefer));
 
   if (const auto detected = OCRLanguages::detect(best.result.text())) {
     if (preferredBase(prefer, *detected) && best.confidence >= 0.6 && score(best) >= 3.0) return best.result;
@@ -71,8 +126,12 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
     }
   }
 
-  for (const QString& candidate : secondChanceCandidates(prefer, fallback)) {
-    Pass alt = passes.read({candidate, QStringLiteral("en-US")});
+  // Every candidate is read at once, each on its own engine; the comparison
+  // then walks them in order, so the answer is the one a walk reading them
+  // one after the other would give.
+  std::vector<QStringList> lists;
+  for (const QString& candidate : secondChanceCandidates(prefer, fallback)) lists.push_back({candidate, QStringLiteral("en-US")});
+  for (Pass& alt : passes.readAll(lists)) {
     if (score(alt) > 1.05 * score(best)) best = std::move(alt);
   }
   return best.result;

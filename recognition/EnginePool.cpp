@@ -147,24 +147,32 @@ int EnginePool::fill(const QString& key, int count) {
       std::lock_guard lock(mutex_);
       int idleNow = 0;
       for (const Idle& e : idle_) idleNow += e.key == key;
-      if (idleNow >= count || idleNow >= limits_.perKey || modelCount(key) > limits_.languages) break;
-      filling_ << key;
+      if (idleNow >= count || idleNow >= limits_.perKey) break;
     }
-    auto api = start(key);
-    const bool started = api != nullptr;
-    std::deque<Idle> dropped;
-    {
-      std::lock_guard lock(mutex_);
-      filling_.removeOne(key);
-      if (started) {
-        idle_.push_back({key, std::move(api)});
-        dropped = overLimits();
-      }
-    }
-    filled_.notify_all();
-    if (!started) break;
+    if (!add(key)) break;
   }
   return idle(key);
+}
+
+bool EnginePool::add(const QString& key) {
+  {
+    std::lock_guard lock(mutex_);
+    if (key.isEmpty() || modelCount(key) > limits_.languages) return false;
+    filling_ << key;
+  }
+  auto api = start(key);
+  const bool started = api != nullptr;
+  std::deque<Idle> dropped;
+  {
+    std::lock_guard lock(mutex_);
+    filling_.removeOne(key);
+    if (started) {
+      idle_.push_back({key, std::move(api)});
+      dropped = overLimits();
+    }
+  }
+  filled_.notify_all();
+  return started;
 }
 
 void EnginePool::giveBack(const QString& key, std::unique_ptr<tesseract::TessBaseAPI> api) {
@@ -236,6 +244,23 @@ void EnginePool::setLimits(Limits limits) {
   std::lock_guard lock(mutex_);
   limits_ = limits;
   dropped = overLimits();
+}
+
+int EnginePool::drop(const QString& key) {
+  std::deque<Idle> dropped;
+  {
+    std::lock_guard lock(mutex_);
+    for (auto it = idle_.begin(); it != idle_.end();) {
+      if (it->key == key) {
+        dropped.push_back(std::move(*it));
+        it = idle_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  // Engines end outside the lock.
+  return int(dropped.size());
 }
 
 void EnginePool::clear() {

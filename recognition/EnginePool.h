@@ -92,12 +92,18 @@ class EnginePool {
   // returns the number now idle. For warm-ups.
   int fill(const QString& key, int count);
 
+  // Starts one more engine for `key` and leaves it idle (within the limits);
+  // false when it cannot start. Several may run side by side.
+  bool add(const QString& key);
+
   int idle(const QString& key) const;
   // True while fill() is starting an engine for `key`.
   bool filling(const QString& key) const;
   int idleTotal() const;
   Counters counters() const;
   void setLimits(Limits limits);
+  // Drops the idle engines of `key`; returns how many.
+  int drop(const QString& key);
   // Drops every idle engine (tests, low memory).
   void clear();
 

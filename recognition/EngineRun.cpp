@@ -10,6 +10,9 @@
 #include <memory>
 
 #include "recognition/Bands.h"
+#include "recognition/BidiOrder.h"
+#include "recognition/OCRLanguages.h"
+#include "recognition/SideBySide.h"
 
 namespace ocr {
 
@@ -17,9 +20,11 @@ namespace {
 
 using tesseract::PageIteratorLevel;
 
+// The engine marks the runs of a right-to-left line with U+200E and U+200F;
+// what we hand on is plain text.
 QString utf8(const tesseract::ResultIterator& it, PageIteratorLevel level) {
   std::unique_ptr<char[]> text(it.GetUTF8Text(level));
-  return text ? QString::fromUtf8(text.get()) : QString();
+  return text ? text::withoutBidiControls(QString::fromUtf8(text.get())) : QString();
 }
 
 std::optional<QRect> box(const tesseract::ResultIterator& it, PageIteratorLevel level) {
@@ -89,9 +94,20 @@ BandResult readBand(EnginePool::Lease& engine, const QImage& img, const RunConfi
 
 }  // namespace
 
+double lineHeightFor(const QString& key, const PrepareOptions& options) {
+  const QString first = key.section(QLatin1Char('+'), 0, 0);
+  for (const QString& code : OCRLanguages::latin())
+    if (OCRLanguages::traineddata(code) == first) return options.latinLineHeight;
+  for (const char* code : {"ru-RU", "uk-UA"})
+    if (OCRLanguages::traineddata(QLatin1String(code)) == first) return options.cyrillicLineHeight;
+  return options.lineHeight;
+}
+
 EngineResult run(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
   if (image.isNull() || key.isEmpty()) return {};
-  return run(prepare(image, config.prepare), key, config, pool);
+  PrepareOptions options = config.prepare;
+  options.lineHeight = lineHeightFor(key, options);
+  return run(prepare(image, options), key, config, pool);
 }
 
 EngineResult run(Prepared prepared, const QString& key, const RunConfig& config, EnginePool& pool) {
@@ -100,25 +116,35 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
   std::vector<EnginePool::Lease> engines;
   engines.push_back(pool.acquire(key));
   if (!engines.front()) return result;
-  while (int(engines.size()) < config.maxEngines) {
+  const int lines = int(lineSpans(prepared).size());
+  const int large = lines / std::max(1, config.linesPerBand);
+  const int wanted = std::min(config.maxEngines, std::max(std::min(2, lines), large));
+  while (int(engines.size()) < wanted) {
     EnginePool::Lease more = pool.acquireIdle(key);
     if (!more) break;
     engines.push_back(std::move(more));
   }
-  const std::vector<Band> parts = bands(prepared, int(engines.size()));
-  engines.resize(parts.size());  // the ones not needed go back at once
+  const bool start = config.startEngines && large >= 2 && !readingSideBySide();
+  const int count = start ? wanted : int(engines.size());
+  const std::vector<Band> parts = bands(prepared, count);
+  if (int(engines.size()) > int(parts.size())) engines.resize(parts.size());  // the ones not needed go back at once
 
   std::vector<BandResult> read(parts.size());
   if (parts.size() == 1) {
     read[0] = readBand(engines[0], prepared.image, config);
   } else {
-    // The first band on this thread, the others each on a thread of its own;
-    // all are joined before returning.
+    // The first band on this thread, the others each on a thread of its own,
+    // which starts its engine when there was no idle one; all are joined
+    // before returning.
     std::vector<QImage> images;
     for (const Band& band : parts) images.push_back(bandImage(prepared, band, prepared.pad));
+    engines.resize(parts.size());
     std::vector<std::future<BandResult>> others;
     for (size_t i = 1; i < parts.size(); ++i)
-      others.push_back(std::async(std::launch::async, [&, i] { return readBand(engines[i], images[i], config); }));
+      others.push_back(std::async(std::launch::async, [&, i] {
+        if (!engines[i]) engines[i] = pool.acquire(key);
+        return engines[i] ? readBand(engines[i], images[i], config) : BandResult{};
+      }));
     read[0] = readBand(engines[0], images[0], config);
     for (size_t i = 1; i < parts.size(); ++i) read[i] = others[i - 1].get();
   }
@@ -132,6 +158,7 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
       if (line.box) line.box->translate(0, shift);
       for (EngineWord& word : line.words)
         if (word.box) word.box->translate(0, shift);
+      putInReadingOrder(line);
       result.lines.push_back(std::move(line));
     }
   }

@@ -22,13 +22,17 @@ struct RunConfig {
   int pageSegMode = 6;
   // Word texts and boxes as well as lines.
   bool words = true;
-  // Engines that may read bands of the image side by side. Only the first is
-  // started when missing; the others are used when they are idle already
-  // (the warm-ups start them). Two read a four-line crop in about half the
-  // time of one, for one more engine's memory (85 MB with the Latin models);
-  // beyond two, bands lose context the engine needs (Arabic errors over the
-  // sample set: 2.5 % with one engine, 3.9 % two, 7.1 % four).
-  int maxEngines = 2;
+  // Engines that may read bands of the image side by side. A small capture
+  // takes a second engine only when one is idle already (the warm-ups start
+  // two): two read a four-line crop in about half the time of one. A large
+  // one gets a band per `linesPerBand` lines, up to `maxEngines`, and starts
+  // the engines it lacks unless it runs side by side with other reads
+  // (SideBySide.h; a 1600 x 1000 page: 1.5 s with two engines, 0.8 s with four). Bands of fewer lines lose
+  // context the engine needs (Arabic errors over the sample set: 2.5 % with
+  // one engine, 3.9 % two, 7.1 % four, on images of five lines).
+  int maxEngines = 4;
+  int linesPerBand = 8;
+  bool startEngines = true;
 };
 
 struct EngineWord {
@@ -49,7 +53,12 @@ struct EngineResult {
   std::vector<EngineLine> lines;  // in the engine's order
 };
 
-// Reads `image` with an engine of `key` ("deu+eng") from `pool`.
+// The line height an image is prepared to for the script of the first model
+// of `key`.
+double lineHeightFor(const QString& key, const PrepareOptions& options);
+
+// Reads `image` with an engine of `key` ("deu+eng") from `pool`, prepared
+// for the script of its first model.
 EngineResult run(const QImage& image, const QString& key, const RunConfig& config = {},
                  EnginePool& pool = EnginePool::shared());
 

@@ -38,8 +38,17 @@ std::vector<std::vector<Piece>> group(std::vector<Piece> pieces) {
   }
 
   for (auto& row : rows) {
-    std::stable_sort(row.begin(), row.end(),
-                     [](const Piece& a, const Piece& b) { return key(a.rect.minX()) < key(b.rect.minX()); });
+    // A right-to-left row reads from its right edge: sorting it left to right
+    // would reverse the order of its words.
+    QString text;
+    for (const Piece& piece : row) text += piece.text;
+    if (text::isRightToLeft(text)) {
+      std::stable_sort(row.begin(), row.end(),
+                       [](const Piece& a, const Piece& b) { return key(a.rect.maxX()) > key(b.rect.maxX()); });
+    } else {
+      std::stable_sort(row.begin(), row.end(),
+                       [](const Piece& a, const Piece& b) { return key(a.rect.minX()) < key(b.rect.minX()); });
+    }
   }
   return rows;
 }

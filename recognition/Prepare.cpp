@@ -1,5 +1,7 @@
 #include "recognition/Prepare.h"
 
+#include "recognition/ScreenClean.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <array>
@@ -147,6 +149,16 @@ Prepared prepare(const QImage& source, const PrepareOptions& options) {
   const bool invert = options.invert && p.measured.lightOnDark;
   if (invert) g.invertPixels();
   const int ground = invert ? 255 - p.measured.background : p.measured.background;
+  if (options.clean) {
+    Cleaned cleaned = clean(g, ground);
+    if (cleaned.changed()) {
+      // Frames made the line bands look taller than the text is.
+      const Measure again = measure(g);
+      p.measured.lineHeight = again.lineHeight;
+      p.measured.inkThreshold = again.inkThreshold;
+      p.controls = std::move(cleaned.controls);
+    }
+  }
 
   double scale = 1;
   if (p.measured.lineHeight > 0) scale = std::clamp(options.lineHeight / p.measured.lineHeight, 1.0, options.maxScale);

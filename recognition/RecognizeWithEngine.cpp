@@ -1,12 +1,45 @@
+#include <malloc.h>
+
+#include <mutex>
+
+#include "recognition/EnginePool.h"
 #include "recognition/Recognizer.h"
 
 // Kept apart from the decision road so that the road links without the engine.
 namespace Recognizer {
 
+// The engines of the passes that lost are let go afterwards: a second chance
+// starts up to seven of them (260 MB together) for a capture in a script the
+// user seldom reads. The first pass's engines stay, and so do the engines of
+// the pass that gave the answer: the next capture is likely in that script too.
 Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback) {
-  return recognize(image, prefer, fallback, [](const QImage& img, const QStringList& languages) {
-    return read(img, languages, false);
+  EnginePool& pool = EnginePool::shared();
+  std::mutex mutex;
+  std::vector<std::pair<QString, QString>> read;  // engine key, text, in the order the passes started
+  const Recognized answer = recognize(image, prefer, fallback, [&](const QImage& img, const QStringList& languages) {
+    const QString key = pool.keyFor(languages);
+    {
+      std::lock_guard lock(mutex);
+      read.emplace_back(key, QString());
+    }
+    Pass pass = Recognizer::read(img, languages, false);
+    std::lock_guard lock(mutex);
+    for (auto& [k, text] : read)
+      if (k == key) text = pass.result.text();
+    return pass;
   });
+  if (read.size() <= 1) return answer;
+  const QString first = read.front().first;
+  const QString text = answer.text();
+  QString kept;
+  for (const auto& [key, t] : read)
+    if (t == text && kept.isEmpty()) kept = key;
+  int dropped = 0;
+  for (const auto& [key, t] : read)
+    if (key != first && key != kept) dropped += pool.drop(key);
+  // Hand what the engines held back to the system.
+  if (dropped > 0) malloc_trim(0);
+  return answer;
 }
 
 }  // namespace Recognizer

@@ -23,13 +23,21 @@ struct Pass {
 // (in order; earlier codes take precedence).
 Pass read(const QImage& image, const QStringList& languages, bool autoDetect = false);
 
-// The pass reader that recognize() calls; tests put a scripted one in its place.
+// The pass reader that recognize() calls; tests put a scripted one in its
+// place. It may be called from several threads at once.
 using Reader = std::function<Pass(const QImage&, const QStringList&)>;
 
 // The whole accurate road: first pass, language detection, and the re-reads
-// that pay off.
+// that pay off. The second chance's passes are read side by side, at most
+// `parallel` at once (0: one fewer than the machine has cores).
 Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback);
-Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader);
+Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader,
+                     int parallel = 0);
+
+// The languages the road's first pass reads with: the supported preferred
+// codes, English behind them when none is a Latin one; the Latin codes when
+// none is preferred; never empty.
+QStringList firstPassLanguages(const QStringList& prefer);
 
 // Reading-order rows of pieces: top to bottom, each row left to right.
 std::vector<std::vector<Piece>> group(std::vector<Piece> pieces);
@@ -52,5 +60,10 @@ Recognized merge(const Recognized& result, const std::vector<Code>& codes);
 // pays no start-up; discards every result. Blocks for up to a second or so:
 // run it on a background thread.
 void warmUp();
+
+// Starts the engines that a first pass for `prefer` reads with, on
+// background threads, and returns at once: for a one-off read whose image is
+// still being loaded.
+void startFirstPass(const QStringList& prefer);
 
 }  // namespace Recognizer

@@ -51,6 +51,39 @@ long long visibleCount(const QString& s) {
   return countGraphemesIf(s, [](char32_t c) { return c > 0xFFFF || !isWhitespaceOrNewline(QChar(char16_t(c))); });
 }
 
+bool isBidiControl(QChar c) {
+  const ushort u = c.unicode();
+  return u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+}
+
+QString withoutBidiControls(QString s) {
+  s.removeIf(isBidiControl);
+  return s;
+}
+
+bool isRightToLeft(const QString& s) {
+  int rtl = 0, ltr = 0;
+  for (qsizetype i = 0; i < s.size(); ++i) {
+    char32_t c = s[i].unicode();
+    if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+      c = QChar::surrogateToUcs4(s[i], s[i + 1]);
+      ++i;
+    }
+    switch (QChar::direction(c)) {
+      case QChar::DirR:
+      case QChar::DirAL:
+        ++rtl;
+        break;
+      case QChar::DirL:
+        ++ltr;
+        break;
+      default:
+        break;
+    }
+  }
+  return rtl > ltr;
+}
+
 }  // namespace text
 
 namespace {

@@ -74,4 +74,13 @@ long long graphemeCount(const QString& s);
 long long countGraphemesIf(const QString& s, const std::function<bool(char32_t)>& test);
 // The number of characters that are not whitespace or newlines.
 long long visibleCount(const QString& s);
+// True for the invisible marks that steer bidirectional display: U+200E,
+// U+200F, U+202A to U+202E and U+2066 to U+2069.
+bool isBidiControl(QChar c);
+// The text without them: they are display hints, not text, and a copied text
+// carrying them misbehaves in whatever it is pasted into.
+QString withoutBidiControls(QString s);
+// True when the text's strong characters are mostly right-to-left (Arabic,
+// Hebrew...).
+bool isRightToLeft(const QString& s);
 }  // namespace text

@@ -1,3 +1,5 @@
+#include <QThreadPool>
+
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
 #include "recognition/OCRLanguages.h"
@@ -17,11 +19,20 @@ void warmUp() {
   // The quick code pass, so that the code reader's tables are built too.
   (void)codes(white, false, 0);
 
-  const QStringList languages = OCRLanguages::firstPass(OCRLanguages::primary(std::nullopt));
+  const QStringList languages = firstPassLanguages(OCRLanguages::primary(std::nullopt));
   EnginePool& pool = EnginePool::shared();
-  // As many as one read may use side by side.
-  pool.fill(pool.keyFor(languages), ocr::RunConfig{}.maxEngines);
+  // Two, as a small capture uses side by side; a large one starts more.
+  pool.fill(pool.keyFor(languages), 2);
   (void)read(white, languages, false);
+}
+
+void startFirstPass(const QStringList& prefer) {
+  EnginePool& pool = EnginePool::shared();
+  const QString key = pool.keyFor(firstPassLanguages(prefer));
+  // Side by side: a small capture reads in two bands. The global pool is
+  // joined when the application object goes, so no start outlives the
+  // engines' libraries.
+  for (int i = 0; i < 2; ++i) QThreadPool::globalInstance()->start([key, &pool] { pool.add(key); });
 }
 
 }  // namespace Recognizer

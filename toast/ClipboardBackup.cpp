@@ -26,22 +26,27 @@ const QList<QByteArray>& textTargets() {
 
 enum class ClipboardOwner { none, us, another };
 
+struct Owner {
+  ClipboardOwner who = ClipboardOwner::us;
+  xcb_window_t window = XCB_NONE;
+};
+
 // Who owns the clipboard, asked of the X server: Qt learns of a new owner
 // only when it gets round to the event, and until then would answer with
 // its own stale copy. A window of our own connection carries its resource
 // id base. Off X11 the clipboard lives in this process.
-ClipboardOwner clipboardOwner() {
+Owner clipboardOwner() {
   xcb_connection_t* conn = x11::connection();
-  if (!conn) return ClipboardOwner::us;
+  if (!conn) return {};
   const xcb_atom_t selection = x11::atom(conn, "CLIPBOARD");
   xcb_get_selection_owner_reply_t* reply =
       xcb_get_selection_owner_reply(conn, xcb_get_selection_owner(conn, selection), nullptr);
   const xcb_window_t window = reply ? reply->owner : xcb_window_t(XCB_NONE);
   std::free(reply);
-  if (window == XCB_NONE) return ClipboardOwner::none;
+  if (window == XCB_NONE) return {ClipboardOwner::none, window};
   const xcb_setup_t* setup = xcb_get_setup(conn);
-  return (window & ~setup->resource_id_mask) == setup->resource_id_base ? ClipboardOwner::us
-                                                                         : ClipboardOwner::another;
+  const bool ours = (window & ~setup->resource_id_mask) == setup->resource_id_base;
+  return {ours ? ClipboardOwner::us : ClipboardOwner::another, window};
 }
 
 }  // namespace
@@ -118,16 +123,18 @@ PendingBackup PendingBackup::start() {
   QClipboard* clipboard = QGuiApplication::clipboard();
   // Our own clipboard, and any clipboard that is not X11's, is in this
   // process already: copying it cannot hang.
-  const ClipboardOwner owner = clipboardOwner();
-  if (!clipboard || owner != ClipboardOwner::another) {
-    state->result = (clipboard && owner != ClipboardOwner::none) ? ClipboardBackup::of(clipboard->mimeData())
-                                                                : ClipboardBackup{};
+  const Owner owner = clipboardOwner();
+  if (!clipboard || owner.who != ClipboardOwner::another) {
+    state->result = (clipboard && owner.who != ClipboardOwner::none) ? ClipboardBackup::of(clipboard->mimeData())
+                                                                    : ClipboardBackup{};
     state->finished = true;
     return PendingBackup(state);
   }
-  std::thread([state] {
+  // Only that owner's answers count: a busy machine may start the read after
+  // our own result took the clipboard, and undo would then "restore" it.
+  std::thread([state, window = owner.window] {
     std::optional<ClipboardBackup> result;
-    if (auto contents = selection::read(QByteArray(), "CLIPBOARD")) {
+    if (auto contents = selection::read(QByteArray(), "CLIPBOARD", {}, window)) {
       result = ClipboardBackup::fromSelection(contents->owned, contents->targets);
     }
     std::lock_guard lock(state->mutex);

@@ -63,12 +63,12 @@ class Reader {
     return n;
   }
 
-  bool owned(xcb_atom_t selection) {
+  xcb_window_t owner(xcb_atom_t selection) {
     xcb_get_selection_owner_reply_t* reply =
         xcb_get_selection_owner_reply(conn_, xcb_get_selection_owner(conn_, selection), nullptr);
-    const bool has = reply && reply->owner != XCB_NONE;
+    const xcb_window_t window = reply ? reply->owner : xcb_window_t(XCB_NONE);
     std::free(reply);
-    return has;
+    return window;
   }
 
   enum class Outcome { data, refused, silent };
@@ -167,15 +167,9 @@ class Reader {
   bool tooLarge_ = false;
 };
 
-}  // namespace
-
-std::optional<Contents> read(const QByteArray& display, const QByteArray& selectionName, const Limits& limits) {
-  Reader reader(display, limits);
-  if (!reader.ok()) return std::nullopt;
-  const xcb_atom_t selection = reader.atom(selectionName);
+std::optional<Contents> readTargets(Reader& reader, xcb_atom_t selection) {
   Contents contents;
-  contents.owned = reader.owned(selection);
-  if (!contents.owned) return contents;
+  contents.owned = true;
 
   QByteArray list;
   switch (reader.convert(selection, reader.atom("TARGETS"), list)) {
@@ -209,6 +203,24 @@ std::optional<Contents> read(const QByteArray& display, const QByteArray& select
     }
   }
   return contents;
+}
+
+}  // namespace
+
+std::optional<Contents> read(const QByteArray& display, const QByteArray& selectionName, const Limits& limits,
+                             std::uint32_t expected) {
+  Reader reader(display, limits);
+  if (!reader.ok()) return std::nullopt;
+  const xcb_atom_t selection = reader.atom(selectionName);
+  const xcb_window_t owner = reader.owner(selection);
+  if (expected != 0 && owner != expected) return std::nullopt;
+  Contents contents;
+  contents.owned = owner != XCB_NONE;
+  if (!contents.owned) return contents;
+  std::optional<Contents> all = readTargets(reader, selection);
+  // A new owner (our own result, say) may have answered part of it.
+  if (expected != 0 && reader.owner(selection) != expected) return std::nullopt;
+  return all;
 }
 
 }  // namespace selection

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -24,7 +25,10 @@ struct Contents {
 
 // Every target of `selection` ("CLIPBOARD") on the display named by `display`
 // (empty: $DISPLAY). None when the display cannot be opened or the owner did
-// not answer within the limits.
-std::optional<Contents> read(const QByteArray& display, const QByteArray& selection, const Limits& limits = {});
+// not answer within the limits. With `owner` (an X window id), only what that
+// owner holds: none when another window owns the selection before or after
+// the read, since its answers would belong to someone else.
+std::optional<Contents> read(const QByteArray& display, const QByteArray& selection, const Limits& limits = {},
+                             std::uint32_t owner = 0);
 
 }  // namespace selection

@@ -1,28 +1,40 @@
 #include "app/Switches.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QProcess>
 
+#include "app/Console.h"
 #include "app/ReadFile.h"
 #include "app/ReportTest.h"
+#include "tests/app/FileCases.h"
+#include "tests/app/ProcWatch.h"
 #include "tests/recognition/CodeImages.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
 
 struct Outcome {
-  int code = -1;
+  int code = -1;  // -1: killed by a signal, or still running after 60 s
   QStringList lines;
+  QString err;
 };
 
-// Runs the built program as a console tool, with this test's folders and locale.
-Outcome program(const QStringList& args) {
+// Runs the built program as a console tool to its end, with this test's
+// folders and locale and `env` changed (an empty value removes a variable);
+// `meanwhile` gets its process id while it runs.
+Outcome program(const QStringList& args, const std::map<QString, QString>& env = {},
+                const std::function<void(qint64)>& meanwhile = {}) {
   QProcess p;
+  QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+  for (const auto& [key, value] : env) value.isEmpty() ? e.remove(key) : e.insert(key, value);
+  p.setProcessEnvironment(e);
   p.start(QStringLiteral(TARVOK_EXE), args);
+  if (meanwhile && p.waitForStarted()) meanwhile(p.processId());
   Outcome r;
-  if (!p.waitForFinished(30000)) {
+  if (!p.waitForFinished(60000)) {
     p.kill();
     p.waitForFinished();
     return r;
@@ -30,6 +42,7 @@ Outcome program(const QStringList& args) {
   r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
   r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
   if (!r.lines.isEmpty() && r.lines.back().isEmpty()) r.lines.removeLast();
+  r.err = QString::fromUtf8(p.readAllStandardError());
   return r;
 }
 
@@ -39,11 +52,7 @@ QString save(const QImage& image, const QString& name) {
   return path;
 }
 
-QImage blank(int w, int h) {
-  QImage image(w, h, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  return image;
-}
+using filecases::blank;
 
 void write(QImage& image, const QString& text, QPoint at, int px = 28) {
   QPainter p(&image);
@@ -56,9 +65,8 @@ void write(QImage& image, const QString& text, QPoint at, int px = 28) {
 
 }  // namespace
 
-TEST(Switches, TheFirstOfBenchReportReadSnapshotWinsAndATrailingPathSwitchIsIgnored) {
+TEST(Switches, TheFirstOfBenchReportReadSnapshotWinsAndAnythingUnknownMakesTheLineInvalid) {
   using switches::Mode;
-  EXPECT_EQ(switches::parse({"-read"}).mode, Mode::none);
   EXPECT_EQ(switches::parse({"-read", "a.png", "-benchocr"}).mode, Mode::benchOCR);
   EXPECT_FALSE(switches::parse({"-benchocr"}).fast);
   EXPECT_TRUE(switches::parse({"-fast", "-benchocr"}).fast);
@@ -66,11 +74,31 @@ TEST(Switches, TheFirstOfBenchReportReadSnapshotWinsAndATrailingPathSwitchIsIgno
   const auto read = switches::parse({"-snapshot", "dir", "-read", "a.png", "-read", "b.png"});
   EXPECT_EQ(read.mode, Mode::read);
   EXPECT_EQ(read.path, "a.png");
-  const auto snap = switches::parse({"-snapshot", "out", "-read"});
-  EXPECT_EQ(snap.mode, Mode::snapshot);
-  EXPECT_EQ(snap.path, "out");
-  EXPECT_EQ(switches::parse({"-READ", "a.png"}).mode, Mode::none);  // whole arguments, exactly
+  EXPECT_EQ(switches::parse({"-platform", "offscreen", "--display", ":5", "-reverse", "-read", "a.png"}).path, "a.png");
   EXPECT_EQ(switches::parse({"-benchocr", "-h"}).mode, Mode::help);
+  EXPECT_EQ(switches::parse({"-bogus", "--help"}).mode, Mode::help);
+
+  const std::pair<QStringList, QString> invalid[] = {
+      {{"-snapshot", "out", "-read"}, "-read needs an image file"},
+      {{"-READ", "a.png"}, "unknown switch: -READ"},  // whole arguments, exactly
+      {{"photo.png"}, "unexpected argument: photo.png"},
+      {{"-platform"}, "-platform needs a value"},
+  };
+  for (const auto& [args, problem] : invalid) {
+    EXPECT_EQ(switches::parse(args).mode, Mode::invalid);
+    EXPECT_EQ(switches::parse(args).problem, problem);
+  }
+}
+
+TEST(Switches, ConsoleTextWritesOutEveryControlCharacterAndLeavesTheRestAlone) {
+  const std::pair<QString, const char*> cases[] = {
+      {QStringLiteral("\x1B]0;owned\x07"), "\\x1B]0;owned\\x07"},
+      {QString::fromUtf16(u"a\0b\nc\rd\te\x7F", 10), "a\\x00b\\nc\\rd\\te\\x7F"},
+      {QString::fromUtf16(u"\u009B2J \u0085 \u2028\u2029"), "\\u009B2J \\u0085 \\u2028\\u2029"},
+      {QString::fromUtf16(u"\u202Etxt.exe\u2066\u200F"), "\\u202Etxt.exe\\u2066\\u200F"},
+      {QStringLiteral("C:\\path 코드 ½ — ok"), "C:\\path 코드 ½ — ok"},
+  };
+  for (const auto& [raw, shown] : cases) EXPECT_EQ(console::escaped(raw), QString::fromUtf8(shown));
 }
 
 TEST(Switches, ReportTestConfirmsOnlyWhatAClientReallyTookAndSaysWhyNothingWasSent) {
@@ -168,15 +196,102 @@ TEST(SwitchesProgram, ReadGivesATableRowByRow) {
   EXPECT_EQ(r.lines.mid(3), (QStringList{"글:", "Fruit Count Price", "Apple 12 3.50", "Melon 4 7.25"}));
 }
 
-TEST(SwitchesProgram, AnUnreadableFileEndsWithItsPathAndExitCodeOne) {
-  const QString folder = testenv::scratch() + QStringLiteral("/not-an-image.png");
-  QDir().mkpath(folder);  // CI runs as root: a folder is what cannot be read as a file
-  Outcome r = program({"-read", folder});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.lines, QStringList{QStringLiteral("못 열음: ") + folder});
+TEST(SwitchesProgram, ReadSaysWhyAFileGivesNoImageNeverBlocksAndPrintsWhatAnImageCarriesEscaped) {
+  using namespace filecases;
+  const QString dir = testenv::scratch() + QStringLiteral("/unlucky/");
+  QDir().mkpath(dir + "folder.png");  // CI runs as root: a folder is what cannot be read
+  ASSERT_EQ(mkfifo(QFile::encodeName(dir + "pipe.png").constData(), 0600), 0);  // no writer ever comes
+  const auto file = [&](const QString& name, const QByteArray& bytes) {
+    return save(dir + name, bytes) ? dir + name : QString();
+  };
+  QImage qr = blank(400, 400);
+  codeimages::draw(
+      qr, codeimages::encode(codeimages::BarcodeFormat::QRCode, std::string("\x1b]0;owned\x07 a\0b\nc\x1b[2J", 20)), 80,
+      80, 6);
+  const QString hostile = file("hostile.png", encoded(qr, "png"));
+  // What follows "tarvok: PATH: " on standard error (exit 1), or how the first line starts (exit 0).
+  std::vector<std::tuple<QString, int, QString>> rows = {
+      {dir + "missing.png", 1, "not found"},
+      {dir + "folder.png", 1, "not a regular file (a folder)"},
+      {dir + "pipe.png", 1, "not a regular file (a named pipe)"},
+      {"/dev/zero", 1, "not a regular file (a device)"},
+      {file("notes.png", "just some notes\n"), 1, "unsupported format"},
+      {file("empty.png", ""), 1, "unsupported format (the file is empty)"},
+      {file("over-old-limit.png", encoded(blank(7680, 4370), "png")), 0, "7680×4370 · "},
+      {file("huge.png", encoded(blank(9000, 9000, QImage::Format_Mono), "png")), 1,
+       "too large (9000×9000 pixels; at most 67 million)"},
+      {file("header.pgm", "P5\n30000 30000\n255\n"), 1, "too large (30000×30000 pixels; at most 67 million)"},
+      {hostile, 0, "400×400 · "},
+  };
+  for (const QString name : {"png", "jpeg", "webp", "tiff", "bmp", "gif"}) {
+    const QByteArray format = name.toLatin1();
+    const QString corrupt = "corrupt or truncated " + name.toUpper() + " data";
+    // Qt reads these two through its image-format plugins, which the set-up installs.
+    if (name == "webp" || name == "tiff") rows.push_back({file("valid." + name, valid(format)), 0, "320×120 · "});
+    rows.push_back({file("damaged." + name, damaged(valid(format), name == "gif" ? 6 : 16)), 1, corrupt});
+    // A JPEG or BMP cut short still decodes: the part that arrived is read.
+    const bool partial = name == "jpeg" || name == "bmp";
+    rows.push_back({file("cut." + name, cut(valid(format))), partial ? 0 : 1, partial ? "320×120 · " : corrupt});
+  }
+  for (const auto& [path, code, said] : rows) {
+    SCOPED_TRACE(path.toStdString());
+    const Outcome r = program({"-read", path});
+    ASSERT_EQ(r.code, code) << r.err.toStdString();  // finished, with no signal death
+    if (code == 1) {
+      EXPECT_EQ(r.lines, QStringList{"못 열음: " + path});
+      EXPECT_TRUE(r.err.contains("tarvok: " + path + ": " + said + "\n")) << r.err.toStdString();
+      continue;
+    }
+    // The header keeps its four lines whatever the image carries; nothing it
+    // carries reaches the terminal raw, and a line break splits only the text.
+    ASSERT_GE(r.lines.size(), 4);
+    EXPECT_TRUE(r.lines[0].startsWith(said)) << r.lines[0].toStdString();
+    EXPECT_EQ(r.lines[3], "글:");
+    if (path != hostile) continue;
+    EXPECT_EQ(r.lines.value(1), QStringLiteral("코드 1개: QR \\x1B]0;owned\\x07 a\\x00b\\nc\\x1B[2J"));
+    EXPECT_EQ(r.lines.mid(4), (QStringList{"\\x1B]0;owned\\x07 a\\x00b", "c\\x1B[2J"}));
+  }
+}
 
-  r = program({"-read", testenv::scratch() + QStringLiteral("/missing.png")});
-  EXPECT_EQ(r.code, 1);
+TEST(SwitchesProgram, AWrongLineShowsTheUsageAndATrayStartWithoutADisplaySaysSo) {
+  const std::map<QString, QString> none = {{"DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
+  const std::map<QString, QString> dead = {{"DISPLAY", ":4093"}, {"QT_QPA_PLATFORM", ""}};
+  const std::tuple<QStringList, std::map<QString, QString>, int, QString> rows[] = {
+      {{"-bogus"}, {}, 2, "tarvok: unknown switch: -bogus"},
+      {{"-read"}, {}, 2, "tarvok: -read needs an image file"},
+      {{}, none, 1, "tarvok: needs a graphical session, but DISPLAY is not set"},
+      {{}, dead, 1, "tarvok: needs a graphical session, but the X display :4093 does not answer"},
+      {{"-read", "/none.png"}, dead, 1, "tarvok: /none.png: not found"},  // a switch goes offscreen
+  };
+  for (const auto& [args, env, code, said] : rows) {
+    const Outcome r = program(args, env);
+    EXPECT_EQ(r.code, code) << said.toStdString();
+    EXPECT_TRUE(r.err.contains(said + "\n")) << r.err.toStdString();
+    // The usage follows a wrong line, on standard error.
+    EXPECT_EQ(r.err.contains(said + "\nUsage: tarvok"), code == 2);
+    EXPECT_EQ(r.lines.isEmpty(), args.isEmpty() || code == 2);
+  }
+}
+
+TEST(SwitchesProgram, ASignalEndsAConsoleSwitchMidRecognitionWith128PlusItsNumber) {
+  const QString dense = testenv::scratch() + QStringLiteral("/dense.png");
+  ASSERT_TRUE(codeimages::page(4000, 4000).save(dense));
+  // "-benchocr" may have printed its one line before the signal came.
+  const std::tuple<QStringList, int, int> rows[] = {{{"-read", dense}, SIGTERM, 0},
+                                                    {{"-read", dense}, SIGINT, 0},
+                                                    {{"-read", dense}, SIGHUP, 0},
+                                                    {{"-benchocr"}, SIGTERM, 1}};
+  for (const auto& [args, number, maxLines] : rows) {
+    const Outcome r = program(args, {}, [number = number](qint64 pid) {
+      // Sent once the handlers are in place: decoding and recognition take seconds from there.
+      testenv::waitUntil([&] { return procwatch::catches(pid, number); }, 30000);
+      ::kill(pid_t(pid), number);
+    });
+    EXPECT_EQ(r.code, 128 + number) << args.join(' ').toStdString();
+    EXPECT_LE(r.lines.size(), maxLines) << r.lines.join('\n').toStdString();
+    // The offscreen platform's notices about window masks are dropped.
+    EXPECT_FALSE(r.err.contains("This plugin does not support")) << r.err.toStdString();
+  }
 }
 
 TEST(SwitchesProgram, ReportTestWithoutKeysSaysPlainlyThatNothingWasSent) {

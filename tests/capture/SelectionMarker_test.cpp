@@ -126,3 +126,19 @@ TEST(SelectionMarker, OneLiveMarkerAndFadingOnesFinishOnTheirOwn) {
   m.dismiss(false, 0);
   Appearance::setReduceMotionForced(std::nullopt);
 }
+
+TEST(SelectionMarker, PanelsStillOnTheirWayOutGoWithTheMarker) {
+  QPointer<MarkerWindow> fading, replaced, live;
+  {
+    SelectionMarker m;
+    m.show({100, 100, 50, 50});
+    fading = m.live();
+    m.finish(true);  // fades on its own, later
+    m.show({300, 100, 50, 50});
+    replaced = m.live();
+    m.show({500, 100, 50, 50});  // the replaced one is deleted later
+    live = m.live();
+  }
+  // No event ran in between, as after the quit: nothing is left behind.
+  EXPECT_TRUE(fading.isNull() && replaced.isNull() && live.isNull());
+}

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "core/Lang.h"
 #include "core/Strings.h"
+#include "platform/Bundle.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Printers.h"
+#include "tests/support/TestEnv.h"
 
 namespace {
 
@@ -107,3 +111,28 @@ TEST_F(CatalogTest, TableIsBuiltPerResolvedLanguage) {
 }
 
 }  // namespace
+
+TEST(ResourceFiles, AMissingOrBrokenFileGivesOneWarningNamingItAndWhatIsShownInstead) {
+  // The file, its content (none: removed) and the warning after the folder.
+  const std::tuple<QString, const char*, QString> rows[] = {
+      {"Strings/en.json", nullptr, "Strings/en.json: the file is missing; texts show as their keys"},
+      {"Strings/en.json", "{ \"pick\": ", "Strings/en.json: it is not valid JSON ("},
+      {"Strings/de.json", "[\"an\", \"array\"]", "Strings/de.json: it holds no JSON object; English is shown instead"},
+      {"Info.json", "{ broken", "Info.json: it is not valid JSON ("},
+      {"Info.json", nullptr, "Info.json: the file is missing; reports stay off and the About links hidden"},
+  };
+  for (const auto& [file, content, warning] : rows) {
+    testenv::FakeBundle bundle;  // a folder of its own: each file is warned about once per process
+    QFile f(bundle.dir() + "/" + file);
+    f.remove();
+    ASSERT_TRUE(!content || (f.open(QIODevice::WriteOnly) && f.write(content) > 0 && f.flush()));
+    testenv::LogCapture log(QStringLiteral("tarvok.bundle"));
+    for (int pass = 0; pass < 2; ++pass) {
+      bundle.reload();  // the caches start again; the warning does not
+      (void)Strings(QStringLiteral("de"));
+      (void)Bundle::infoString(QStringLiteral("TQSentryDSN"));
+    }
+    ASSERT_EQ(log.lines().size(), 1) << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(log.lines()[0].startsWith(bundle.dir() + "/" + warning)) << log.lines()[0].toStdString();
+  }
+}

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
@@ -14,12 +17,15 @@ using Calls = std::vector<QStringList>;
 const QStringList kEveryCode = {"en-US", "fr-FR", "it-IT", "de-DE", "es-ES",   "pt-BR", "vi-VT", "ko-KR",
                                 "ja-JP", "zh-Hans", "zh-Hant", "ru-RU", "uk-UA", "th-TH", "ar-SA"};
 
-// The passes of the seven Latin codes behind a preferred code or a detected one.
-QStringList withLatin(const QStringList& front) {
+// The first pass: the preferred codes, each once, English behind codes of
+// other scripts; the seven Latin codes when nothing is preferred.
+QStringList firstList(const QStringList& prefer) {
+  const QStringList latin{"en-US", "fr-FR", "it-IT", "de-DE", "es-ES", "pt-BR", "vi-VT"};
   QStringList out;
-  for (const QString& c : front + QStringList{"en-US", "fr-FR", "it-IT", "de-DE", "es-ES", "pt-BR", "vi-VT"}) {
+  for (const QString& c : prefer.isEmpty() ? latin : prefer) {
     if (!out.contains(c)) out << c;
   }
+  if (std::none_of(out.begin(), out.end(), [&](const QString& c) { return latin.contains(c); })) out << "en-US";
   return out;
 }
 QStringList latinReread(const char* lc) {
@@ -58,14 +64,26 @@ class Decide : public ::testing::Test {
 
   void script(const QStringList& languages, const Pass& p) { passes[languages.join(',')] = p; }
 
+  // The road read one pass at a time (its calls recorded in order) and with
+  // its passes side by side, which must ask for the same passes and come to
+  // the same answer.
   QString run(const QStringList& prefer, bool fallback) {
-    const Recognizer::Reader reader = [this](const QImage&, const QStringList& languages) {
-      calls.push_back(languages);
-      const auto it = passes.find(languages.join(','));
-      return it == passes.end() ? Pass{} : it->second;
+    std::mutex mutex;
+    Calls mine, side;
+    auto reader = [&](Calls* into) {
+      return [this, into, &mutex](const QImage&, const QStringList& languages) {
+        std::lock_guard lock(mutex);
+        into->push_back(languages);
+        const auto it = passes.find(languages.join(','));
+        return it == passes.end() ? Pass{} : it->second;
+      };
     };
-    const Recognized result = Recognizer::recognize(QImage(), prefer, fallback, reader);
+    const Recognized result = Recognizer::recognize(QImage(), prefer, fallback, reader(&mine), 1);
+    const Recognized together = Recognizer::recognize(QImage(), prefer, fallback, reader(&side), 8);
     EXPECT_TRUE(result.codes.empty());
+    EXPECT_EQ(together.text(), result.text());
+    EXPECT_TRUE(std::is_permutation(side.begin(), side.end(), mine.begin(), mine.end()));
+    calls.insert(calls.end(), mine.begin(), mine.end());
     return result.text();
   }
 
@@ -74,28 +92,28 @@ class Decide : public ::testing::Test {
 };
 
 TEST_F(Decide, PreferredLanguageReadWellIsAcceptedAfterOnePass) {
-  script(withLatin({"fr-FR"}), pass(kFrench, 0.9));
+  script(firstList({"fr-FR"}), pass(kFrench, 0.9));
   EXPECT_EQ(run({"fr-FR"}, true), kFrench);
-  EXPECT_EQ(calls, (Calls{withLatin({"fr-FR"})}));
+  EXPECT_EQ(calls, (Calls{firstList({"fr-FR"})}));
 }
 
 TEST_F(Decide, AcceptanceLimitsAreInclusive) {
   // Confidence exactly 0.6 passes.
-  script(withLatin({"fr-FR"}), pass(kFrench, 0.6));
+  script(firstList({"fr-FR"}), pass(kFrench, 0.6));
   script(latinReread("fr-FR"), pass("lu de nouveau", 0.6));
   EXPECT_EQ(run({"fr-FR"}, true), kFrench);
   EXPECT_EQ(calls.size(), 1u);
 
   // Below it the road goes on to the Latin re-read (fr-FR is preferred).
   calls.clear();
-  script(withLatin({"fr-FR"}), pass(kFrench, 0.59));
+  script(firstList({"fr-FR"}), pass(kFrench, 0.59));
   script(latinReread("fr-FR"), pass(kFrench + " encore", 0.59));
   EXPECT_EQ(run({"fr-FR"}, false), kFrench + " encore");
-  EXPECT_EQ(calls, (Calls{withLatin({"fr-FR"}), latinReread("fr-FR")}));
+  EXPECT_EQ(calls, (Calls{firstList({"fr-FR"}), latinReread("fr-FR")}));
 
   // Score exactly 3.0: three letters at full confidence.
   calls.clear();
-  script(withLatin({"en-US"}), pass("The", 1.0));
+  script(firstList({"en-US"}), pass("The", 1.0));
   EXPECT_EQ(run({"en-US"}, true), "The");
   EXPECT_EQ(calls.size(), 1u);
 }
@@ -103,15 +121,15 @@ TEST_F(Decide, AcceptanceLimitsAreInclusive) {
 TEST_F(Decide, ThreeLettersAtNinetyPercentScore2Point7AndGoOn) {
   // "Oui" is French, preferred, confidence fine, but 2.7 < 3: step 4 with lc
   // fr-FR in prefer, so the Latin re-read runs even with fallback off.
-  script(withLatin({"fr-FR"}), pass("Oui", 0.9));
+  script(firstList({"fr-FR"}), pass("Oui", 0.9));
   script(latinReread("fr-FR"), pass("Qui", 0.9));
   EXPECT_EQ(run({"fr-FR"}, false), "Qui");
-  EXPECT_EQ(calls, (Calls{withLatin({"fr-FR"}), latinReread("fr-FR")}));
+  EXPECT_EQ(calls, (Calls{firstList({"fr-FR"}), latinReread("fr-FR")}));
 
   // English has no Latin re-read: with fallback off and nothing after the
   // first code the first pass stands.
   calls.clear();
-  script(withLatin({"en-US"}), pass("The", 0.9));
+  script(firstList({"en-US"}), pass("The", 0.9));
   EXPECT_EQ(run({"en-US"}, false), "The");
   EXPECT_EQ(calls.size(), 1u);
 }
@@ -119,10 +137,10 @@ TEST_F(Decide, ThreeLettersAtNinetyPercentScore2Point7AndGoOn) {
 TEST_F(Decide, GermanTextWithKoreanPreferred) {
   // Fallback on: det "de" is no preferred base; lc de-DE gets its re-read,
   // and a re-read scoring exactly 0.95 of the first pass wins.
-  script(withLatin({"ko-KR"}), pass(kGerman, 0.5));        // 40 letters: 20
+  script(firstList({"ko-KR"}), pass(kGerman, 0.5));        // 40 letters: 20
   script(latinReread("de-DE"), pass(letters(38), 0.5));  // 19 = 0.95 * 20
   EXPECT_EQ(run({"ko-KR"}, true), letters(38));
-  EXPECT_EQ(calls, (Calls{withLatin({"ko-KR"}), latinReread("de-DE")}));
+  EXPECT_EQ(calls, (Calls{firstList({"ko-KR"}), latinReread("de-DE")}));
 
   // Just below 0.95 the first pass stays.
   calls.clear();
@@ -133,28 +151,28 @@ TEST_F(Decide, GermanTextWithKoreanPreferred) {
   // Fallback off: de-DE is not preferred and nothing follows ko-KR.
   calls.clear();
   EXPECT_EQ(run({"ko-KR"}, false), kGerman);
-  EXPECT_EQ(calls, (Calls{withLatin({"ko-KR"})}));
+  EXPECT_EQ(calls, (Calls{firstList({"ko-KR"})}));
 }
 
 TEST_F(Decide, LatinRereadIsTheLastPass) {
   // A weak re-read loses to the first pass, and no script lead is tried after it.
-  script(withLatin({"ja-JP"}), pass(kGerman, 0.9));
+  script(firstList({"ja-JP"}), pass(kGerman, 0.9));
   script(latinReread("de-DE"), pass("xx", 0.9));
   EXPECT_EQ(run({"ja-JP"}, true), kGerman);
-  EXPECT_EQ(calls, (Calls{withLatin({"ja-JP"}), latinReread("de-DE")}));
+  EXPECT_EQ(calls, (Calls{firstList({"ja-JP"}), latinReread("de-DE")}));
 }
 
 TEST_F(Decide, SecondChanceNeedsMoreThanFivePercent) {
   // Korean text with Japanese preferred: no preferred base, no Latin code.
-  script(withLatin({"ja-JP"}), pass(kKorean, 1.0));  // 20
+  script(firstList({"ja-JP"}), pass(kKorean, 1.0));  // 20
   script(pair("ko-KR"), pass(letters(21), 1.0));      // exactly 1.05 * 20: stays
   EXPECT_EQ(run({"ja-JP"}, true), kKorean);
-  EXPECT_EQ(calls, (Calls{withLatin({"ja-JP"}), pair("ko-KR"), pair("zh-Hans"), pair("zh-Hant"), pair("ru-RU"),
+  EXPECT_EQ(calls, (Calls{firstList({"ja-JP"}), pair("ko-KR"), pair("zh-Hans"), pair("zh-Hant"), pair("ru-RU"),
                           pair("th-TH"), pair("ar-SA")}));
 }
 
 TEST_F(Decide, SecondChanceMeasuresAgainstTheNewBest) {
-  script(withLatin({"ja-JP"}), pass(kKorean, 1.0));      // 20
+  script(firstList({"ja-JP"}), pass(kKorean, 1.0));      // 20
   script(pair("ko-KR"), pass(letters(22, 'k'), 1.0));    // 22 > 21: best
   script(pair("zh-Hans"), pass(letters(23, 's'), 1.0));  // 23 <= 23.1: stays
   script(pair("zh-Hant"), pass(letters(24, 't'), 1.0));  // 24 > 23.1: best
@@ -163,34 +181,62 @@ TEST_F(Decide, SecondChanceMeasuresAgainstTheNewBest) {
   EXPECT_EQ(calls.size(), 7u);
 }
 
+TEST_F(Decide, PassesFinishingLastToFirstStillCompareInOrder) {
+  // The same scores as above; the six candidates all start before any of
+  // them returns, and they return last to first.
+  script(firstList({"ja-JP"}), pass(kKorean, 1.0));
+  const QStringList order = {"ko-KR", "zh-Hans", "zh-Hant", "ru-RU", "th-TH", "ar-SA"};
+  script(pair("ko-KR"), pass(letters(22, 'k'), 1.0));
+  script(pair("zh-Hans"), pass(letters(23, 's'), 1.0));
+  script(pair("zh-Hant"), pass(letters(24, 't'), 1.0));
+  script(pair("ru-RU"), pass(letters(25, 'r'), 1.0));
+  std::mutex mutex;
+  std::condition_variable changed;
+  int started = 0, returned = 0;
+  const Recognizer::Reader reader = [&](const QImage&, const QStringList& languages) {
+    const Pass p = passes.count(languages.join(',')) ? passes[languages.join(',')] : Pass{};
+    const qsizetype at = order.indexOf(languages.front());
+    if (at < 0) return p;
+    std::unique_lock lock(mutex);
+    ++started;
+    changed.notify_all();
+    changed.wait(lock, [&] { return started == order.size() && returned == order.size() - 1 - at; });
+    ++returned;
+    changed.notify_all();
+    return p;
+  };
+  EXPECT_EQ(Recognizer::recognize(QImage(), {"ja-JP"}, true, reader, 8).text(), letters(24, 't'));
+  EXPECT_EQ(returned, order.size());
+}
+
 TEST_F(Decide, LetterlessTextTriesEveryOtherScriptLead) {
-  script(withLatin({"zh-Hans"}), pass(kDigits, 0.9));
+  script(firstList({"zh-Hans"}), pass(kDigits, 0.9));
   script(pair("ar-SA"), pass("مرحبا بالعالم", 0.9));
   EXPECT_EQ(run({"zh-Hans"}, true), "مرحبا بالعالم");
-  EXPECT_EQ(calls, (Calls{withLatin({"zh-Hans"}), pair("ko-KR"), pair("ja-JP"), pair("zh-Hant"), pair("ru-RU"),
+  EXPECT_EQ(calls, (Calls{firstList({"zh-Hans"}), pair("ko-KR"), pair("ja-JP"), pair("zh-Hant"), pair("ru-RU"),
                           pair("th-TH"), pair("ar-SA")}));
 
   // Only supported leads are tried.
   calls.clear();
   OCRLanguages::setSupportedForTesting(QStringList{"en-US", "ru-RU", "zh-Hans"});
-  script(QStringList{"zh-Hans", "en-US"}, pass(kDigits, 0.9));
+  script(pair("zh-Hans"), pass(kDigits, 0.9));
   EXPECT_EQ(run({"zh-Hans"}, true), kDigits);
-  EXPECT_EQ(calls, (Calls{{"zh-Hans", "en-US"}, pair("ru-RU")}));
+  EXPECT_EQ(calls, (Calls{pair("zh-Hans"), pair("ru-RU")}));
 }
 
 TEST_F(Decide, FallbackOffTriesTheOtherPreferredScripts) {
   // Everything after the first preferred code except the Latin ones, in order.
   const QStringList prefer = {"ko-KR", "fr-FR", "ja-JP", "de-DE", "ru-RU"};
-  const QStringList first = withLatin(prefer);
+  const QStringList first = firstList(prefer);
   script(first, pass(kDigits, 0.9));
   script(pair("ru-RU"), pass("Привет", 0.9));
   EXPECT_EQ(run(prefer, false), "Привет");
   EXPECT_EQ(calls, (Calls{first, pair("ja-JP"), pair("ru-RU")}));
 
-  // A single preferred code leaves no candidate.
+  // A single preferred code leaves no candidate: the first pass stands.
   calls.clear();
-  EXPECT_EQ(run({"ru-RU"}, false), "");
-  EXPECT_EQ(calls, (Calls{withLatin({"ru-RU"})}));
+  EXPECT_EQ(run({"ru-RU"}, false), "Привет");
+  EXPECT_EQ(calls, (Calls{firstList({"ru-RU"})}));
 }
 
 TEST_F(Decide, ImageWithoutTextEndsEmpty) {
@@ -200,7 +246,7 @@ TEST_F(Decide, ImageWithoutTextEndsEmpty) {
 }
 
 TEST_F(Decide, EmptyPreferenceReadsTheLatinCodes) {
-  const QStringList first = withLatin({});
+  const QStringList first = firstList({});
   // German, read well: never accepted (no preferred base). Fallback off: the
   // re-read needs de-DE preferred and there are no candidates.
   script(first, pass(kGerman, 0.9));
@@ -226,10 +272,10 @@ TEST_F(Decide, EmptyPreferenceReadsTheLatinCodes) {
 TEST_F(Decide, AListAlreadyReadIsNotReadAgain) {
   // A repeated preferred script would ask for the same pair twice.
   const QStringList prefer = {"ko-KR", "ja-JP", "ja-JP"};
-  script(withLatin(prefer), pass(kDigits, 0.9));
+  script(firstList(prefer), pass(kDigits, 0.9));
   script(pair("ja-JP"), pass("日本語", 0.9));
   EXPECT_EQ(run(prefer, false), "日本語");
-  EXPECT_EQ(calls, (Calls{withLatin(prefer), pair("ja-JP")}));
+  EXPECT_EQ(calls, (Calls{firstList(prefer), pair("ja-JP")}));
 
   // A candidate pair equal to the first pass's own list is that pass.
   calls.clear();
@@ -263,7 +309,7 @@ TEST_F(Decide, NeverReadsWithoutLanguages) {
 TEST_F(Decide, ResultIsThePassResultWithItsTable) {
   Pass p = pass(kFrench, 0.9);
   p.result.table = Table{{{"a", "b"}, {"c", "d"}}};
-  script(withLatin({"fr-FR"}), p);
+  script(firstList({"fr-FR"}), p);
   const Recognized result = Recognizer::recognize(
       QImage(), {"fr-FR"}, true, [&](const QImage&, const QStringList& languages) {
         return passes.count(languages.join(',')) ? passes[languages.join(',')] : Pass{};

@@ -82,6 +82,19 @@ TEST(EnginePool, FillStartsUpToTheCountAndTheLimit) {
   EXPECT_EQ(pool.fill(QString(), 1), 0);
 }
 
+TEST(EnginePool, AddStartsSideBySideAndDropLetsOneKeyGo) {
+  EnginePool pool = makePool({2, 24});
+  std::thread other([&] { EXPECT_TRUE(pool.add(QStringLiteral("eng"))); });
+  EXPECT_TRUE(pool.add(QStringLiteral("eng")));
+  other.join();
+  EXPECT_TRUE(pool.add(QStringLiteral("rus")));
+  EXPECT_FALSE(pool.add(QStringLiteral("nosuchlanguage")));
+  EXPECT_EQ(pool.idle(QStringLiteral("eng")), 2);
+  EXPECT_EQ(pool.drop(QStringLiteral("eng")), 2);
+  EXPECT_EQ(pool.idle(QStringLiteral("eng")), 0);
+  EXPECT_EQ(pool.idle(QStringLiteral("rus")), 1);
+}
+
 TEST(EnginePool, AcquireWaitsForTheEngineAWarmUpIsStarting) {
   EnginePool pool = makePool();
   const QString key = QStringLiteral("deu+eng");

@@ -81,6 +81,15 @@ TEST(Group, TiesKeepTheInputOrder) {
   EXPECT_TRUE(Recognizer::group({}).empty());
 }
 
+TEST(Group, RightToLeftRowsReadFromTheirRightEdge) {
+  // Two columns of an Arabic page side by side: the right one first. A row of
+  // Latin text beside a short Arabic word still runs left to right.
+  EXPECT_EQ(texts(Recognizer::group({at(100, 10, "الجديد", 10, 80), at(100, 10, "برنامج Excel", 120, 100)})),
+            (Rows{{"برنامج Excel", "الجديد"}}));
+  EXPECT_EQ(texts(Recognizer::group({at(100, 10, "Microsoft Word", 120, 100), at(100, 10, "مع", 10, 20)})),
+            (Rows{{"مع", "Microsoft Word"}}));
+}
+
 Recognizer::Pass pass(std::initializer_list<const char*> lines, double confidence) {
   Recognizer::Pass p;
   double y = 1000;

@@ -1,5 +1,7 @@
 #include "recognition/Prepare.h"
 
+#include "recognition/EngineRun.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/recognition/TextImages.h"
@@ -114,3 +116,12 @@ TEST(PrepareMapping, RoundTripOfARealPreparation) {
 }
 
 }  // namespace
+
+TEST(Prepare, LineHeightFollowsTheScriptOfTheEnginesFirstModel) {
+  ocr::PrepareOptions options;
+  options.lineHeight = 26, options.latinLineHeight = 32, options.cyrillicLineHeight = 30;
+  for (const auto& [key, want] : std::vector<std::pair<const char*, double>>{
+           {"eng", 32}, {"deu+eng", 32}, {"vie", 32}, {"rus+eng", 30}, {"ukr", 30},
+           {"kor+eng", 26}, {"ara+eng", 26}, {"chi_sim+eng", 26}, {"eng+rus", 32}, {"", 26}})
+    EXPECT_EQ(ocr::lineHeightFor(QString::fromLatin1(key), options), want) << key;
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
@@ -139,6 +140,25 @@ TEST(Read, GermanWithKoreanPreferenceTakesTheLatinReRead) {
   EXPECT_EQ(rowTexts(result), german);
 }
 
+TEST(Read, ArabicLinesWithLatinWordsComeBackInReadingOrderWithoutMarks) {
+  // Right-aligned as an Arabic window shows them; the Latin names stand where
+  // they are read, not where a left-to-right sort would put them.
+  const QStringList lines{QString::fromUtf8("يستخدم الفريق برنامج Excel لإعداد التقارير الشهرية"),
+                          QString::fromUtf8("افتح ملف Report.pdf ثم اضغط على زر Print للطباعة")};
+  QFont font(QStringLiteral("Noto Sans Arabic"));
+  font.setPixelSize(16);
+  QImage image(700, 110, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  p.setFont(font);
+  p.setPen(QColor(32, 33, 36));
+  for (int i = 0; i < lines.size(); ++i) p.drawText(QRect(10, 15 + 45 * i, 680, 36), Qt::AlignRight | Qt::AlignVCenter, lines[i]);
+  p.end();
+  const Recognized result = Recognizer::recognize(image, {QStringLiteral("ar-SA"), QStringLiteral("en-US")}, true);
+  EXPECT_EQ(rowTexts(result), lines);
+  EXPECT_FALSE(std::any_of(result.text().begin(), result.text().end(), text::isBidiControl));
+}
+
 TEST(Read, TheEnginesStayQuietOnTheConsole) {
   QTemporaryFile capture;
   ASSERT_TRUE(capture.open());
@@ -171,7 +191,7 @@ TEST(WarmUp, LeavesTheFirstPassEngineReady) {
   Recognizer::warmUp();
   const EnginePool::Counters warm = EnginePool::shared().counters();
   EXPECT_GE(warm.starts, 1);
-  const QStringList first = OCRLanguages::firstPass(OCRLanguages::primary(std::nullopt));
+  const QStringList first = Recognizer::firstPassLanguages(OCRLanguages::primary(std::nullopt));
   const Recognizer::Pass pass = Recognizer::read(textimages::lines(kParagraph).image, first);
   EXPECT_EQ(rowTexts(pass.result), kParagraph);
   const EnginePool::Counters after = EnginePool::shared().counters();

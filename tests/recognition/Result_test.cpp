@@ -59,6 +59,19 @@ TEST(TextCounts, GraphemesNotCodeUnits) {
   EXPECT_EQ(text::visibleCount(" a b\n\tc\u00a0"), 3);
 }
 
+TEST(TextDirection, BidiMarksGoAndRightToLeftIsWhatMostStrongLettersAre) {
+  // Every mark of the list, and nothing else.
+  QString marked = QStringLiteral("a");
+  for (char16_t c : {0x200E, 0x200F, 0x202A, 0x202B, 0x202C, 0x202D, 0x202E, 0x2066, 0x2067, 0x2068, 0x2069})
+    marked += QChar(c) + QStringLiteral("b");
+  EXPECT_EQ(text::withoutBidiControls(marked), "abbbbbbbbbbb");
+  EXPECT_EQ(text::withoutBidiControls("‍؜"), "‍؜");  // joiner and the Arabic letter mark stay
+  EXPECT_TRUE(text::isRightToLeft("برنامج Excel الجديد"));
+  EXPECT_TRUE(text::isRightToLeft("שלום 12"));
+  EXPECT_FALSE(text::isRightToLeft("Microsoft Word مع"));
+  EXPECT_FALSE(text::isRightToLeft("2024 ..."));
+}
+
 TEST(PixelRect, TopLeftBoxesFlipIntoBottomLeftPixels) {
   const PixelRect r = PixelRect::fromTopLeft(10, 20, 30, 40, 100);
   EXPECT_EQ(r.y, 40);  // 100 - 20 - 40

@@ -2,9 +2,10 @@
 // and restart the server under a client:
 //   httpstub [--port N] [--record FILE] [--fail500 P] [--close-after-body P]
 //            [--stall P] [--stall-ms MS] [--seed S]
-// It prints its port on the first line of standard output, appends every
-// request it read whole to FILE as one JSON line (before answering it), answers
-// 200 or a fault drawn with the given probabilities, and serves until killed.
+// It prints its port on the first line of standard output, answers 200 or a
+// fault drawn with the given probabilities, appends every request it read whole
+// to FILE as one JSON line with the answer it is about to get ("200", "500",
+// "closed", "stalled") before answering it, and serves until killed.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -60,6 +61,19 @@ int main(int argc, char** argv) {
   std::mt19937 random(seed);
   stub.setScript([&](const StubRequest& request) {
     std::lock_guard lock(mutex);
+    StubAnswer answer;
+    QString outcome = QStringLiteral("200");
+    const double draw = std::uniform_real_distribution<double>(0, 1)(random);
+    if (draw < fail500) {
+      answer.status = 500;
+      outcome = QStringLiteral("500");
+    } else if (draw < fail500 + closeAfterBody) {
+      answer.fault = StubAnswer::Fault::CloseBeforeAnswer;
+      outcome = QStringLiteral("closed");
+    } else if (draw < fail500 + closeAfterBody + stall) {
+      answer.delay = std::chrono::milliseconds(stallMs);
+      outcome = QStringLiteral("stalled");
+    }
     if (recordFd >= 0) {
       QJsonObject headers;
       for (auto it = request.headers.begin(); it != request.headers.end(); ++it)
@@ -67,18 +81,10 @@ int main(int argc, char** argv) {
       const QJsonObject line{{"method", QString::fromLatin1(request.method)},
                              {"path", QString::fromLatin1(request.path)},
                              {"headers", headers},
-                             {"body", QString::fromLatin1(request.body.toBase64())}};
+                             {"body", QString::fromLatin1(request.body.toBase64())},
+                             {"answer", outcome}};
       const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
       [[maybe_unused]] const ssize_t written = ::write(recordFd, text.constData(), static_cast<size_t>(text.size()));
-    }
-    StubAnswer answer;
-    const double draw = std::uniform_real_distribution<double>(0, 1)(random);
-    if (draw < fail500) {
-      answer.status = 500;
-    } else if (draw < fail500 + closeAfterBody) {
-      answer.fault = StubAnswer::Fault::CloseBeforeAnswer;
-    } else if (draw < fail500 + closeAfterBody + stall) {
-      answer.delay = std::chrono::milliseconds(stallMs);
     }
     return answer;
   });

@@ -1,0 +1,12 @@
+#include "analytics/CryptoHashing.h"
+
+#include <QCryptographicHash>
+
+namespace analytics::CryptoHashing {
+
+QString sha256(const QString& string, const QString& salt) {
+  const QByteArray digest = QCryptographicHash::hash((string + salt).toUtf8(), QCryptographicHash::Sha256);
+  return QString::fromLatin1(digest.toHex());
+}
+
+}  // namespace analytics::CryptoHashing

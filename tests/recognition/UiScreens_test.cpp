@@ -1,0 +1,88 @@
+// Dialogs made of real widgets, read end to end by the accurate road.
+#include <gtest/gtest.h>
+
+#include "recognition/Recognizer.h"
+#include "tests/recognition/UiScreenScore.h"
+#include "tests/recognition/UiScreens.h"
+
+namespace {
+
+using uiscreens::Kind;
+
+struct Case {
+  const char* language;
+  Kind kind;
+  int ratio;
+  bool dark;
+};
+
+struct Read {
+  uiscreens::Screen screen;
+  Recognized result;
+  QStringList tokens;
+};
+
+Read read(const Case& c) {
+  Read out{uiscreens::render(uiscreens::language(c.language), c.kind, c.ratio, c.dark), {}, {}};
+  out.result = Recognizer::recognize(out.screen.image, out.screen.language->prefer, true);
+  out.tokens = out.result.text().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+  return out;
+}
+
+std::string name(const Case& c) {
+  return std::string(c.language) + "-" + uiscreens::kindName(c.kind) + (c.ratio == 2 ? "@2" : "") + (c.dark ? "-dark" : "");
+}
+
+TEST(UiScreens, NoJunkAndNoMadeUpColumnsOnADialogOfEachKind) {
+  for (const Case& c : {Case{"en", Kind::Print, 1, false}, Case{"en", Kind::Settings, 2, false},
+                        Case{"en", Kind::Settings, 1, true}, Case{"en", Kind::Files, 1, false},
+                        Case{"de", Kind::Print, 1, false}, Case{"ar", Kind::Settings, 1, false},
+                        Case{"zh", Kind::Print, 2, false}}) {
+    SCOPED_TRACE(name(c));
+    const Read r = read(c);
+    const uiscreens::Score score = uiscreens::score(r.screen.expected, r.result.text(), r.screen.language->spaceless);
+    EXPECT_TRUE(score.junk.isEmpty()) << score.junk.join(" · ").toStdString() << "\n" << r.result.text().toStdString();
+    EXPECT_EQ(uiscreens::madeUpColumns(r.result.table, r.screen.expected), 0);
+    EXPECT_GE(score.found, 0.7 * score.expected) << score.missed.join(" · ").toStdString();
+  }
+}
+
+TEST(UiScreens, DefaultButtonAndSelectedRowAreRead) {
+  // White on the accent colour, in both palettes and at both ratios.
+  for (const Case& c : {Case{"en", Kind::Files, 1, false}, Case{"en", Kind::Files, 2, false},
+                        Case{"en", Kind::Files, 1, true}, Case{"en", Kind::Print, 1, true},
+                        Case{"de", Kind::Print, 2, false}}) {
+    SCOPED_TRACE(name(c));
+    const Read r = read(c);
+    EXPECT_TRUE(r.tokens.contains(r.screen.defaultButton)) << r.result.text().toStdString();
+    for (const QString& cell : r.screen.selectedRow)
+      for (const QString& word : cell.split(QLatin1Char(' '))) EXPECT_TRUE(r.tokens.contains(word)) << word.toStdString();
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(UiScreens, ArrowsOfDropDownsAndSpinBoxesInADarkThemeAreNotRead) {
+  // The rows of the form end with the field's own text, not with its arrows.
+  for (const char* id : {"en", "de"}) {
+    SCOPED_TRACE(id);
+    const Read r = read({id, Kind::Print, 1, true});
+    const uiscreens::Texts& t = r.screen.language->texts;
+    int rows = 0;
+    for (const auto& row : r.result.lines) {
+      QStringList texts;
+      for (const Piece& piece : row) texts << piece.text;
+      const QString line = texts.join(QLatin1Char(' '));
+      for (const QString& field : {t.device, t.size, QStringLiteral("2")}) {
+        if (!line.contains(field)) continue;
+        ++rows;
+        EXPECT_TRUE(line.endsWith(field)) << line.toStdString();
+      }
+    }
+    EXPECT_GE(rows, 3) << r.result.text().toStdString();
+  }
+}
+
+}  // namespace
