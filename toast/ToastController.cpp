@@ -124,7 +124,8 @@ void ToastController::show(Kind kind, const std::optional<Recognized>& result, s
   applyCompositing(compositor);
   fit();
   ++generation_;  // a fade-out in progress no longer takes the panel away
-  if (!(panel_->isVisible() && panel_->windowOpacity() >= 1)) {
+  // A fade still running (a fade-out may not have dimmed it yet) is replaced.
+  if (!(panel_->isVisible() && panel_->windowOpacity() >= 1 && !fade_->running())) {
     fade_->stop();
     panel_->setWindowOpacity(compositor ? 0 : 1);
     panel_->showInFront();

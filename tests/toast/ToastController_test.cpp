@@ -153,6 +153,14 @@ TEST(ToastController, ShowingAgainDuringTheFadeOutKeepsTheToast) {
   EXPECT_EQ(rig.toast.phase(), ToastController::Phase::shown);
   EXPECT_EQ(rig.toast.panel()->windowOpacity(), 1);
 
+  // Shown again before the fade-out's first frame (opacity still 1): the
+  // fade-out must not carry on to an invisible toast.
+  rig.toast.hide();
+  rig.toast.show(Kind::working);
+  rig.fadeAt(0.35);
+  EXPECT_EQ(rig.toast.phase(), ToastController::Phase::shown);
+  EXPECT_EQ(rig.toast.panel()->windowOpacity(), 1);
+
   rig.toast.hide();
   rig.fadeAt(0.31);
   EXPECT_FALSE(rig.visible());
