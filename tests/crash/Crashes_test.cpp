@@ -174,11 +174,10 @@ TEST(Crashes, ReportsTurnedOffDeleteTheCrashFileAndSendNothing) {
   HttpStub stub;
   EXPECT_EQ(runDriver("segv", crashtest::dsnFor(stub)).signal, SIGSEGV);
   ASSERT_FALSE(leftovers().isEmpty());
-  const qsizetype before = stub.requests().size();
   EXPECT_EQ(runDriver("discard", crashtest::dsnFor(stub)).code, 0);
   EXPECT_TRUE(leftovers().isEmpty());
-  EXPECT_EQ(stub.requests().size(), before);
-  // Turned on again, nothing of the old crash comes back.
+  // Turned on again, nothing of the old crash comes back. (The crashed run's
+  // own opening update may reach the stub late: only what it says counts.)
   EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
   EXPECT_TRUE(ofType(items(stub), "event").isEmpty());
   const QList<QJsonObject> sessions = ofType(items(stub), "session");
