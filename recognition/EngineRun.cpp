@@ -1,6 +1,7 @@
 #include "recognition/EngineRun.h"
 
 #include <tesseract/baseapi.h>
+#include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 
 #include <QRegularExpression>
@@ -14,6 +15,7 @@
 #include "recognition/Guarded.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/SideBySide.h"
+#include "recognition/Stop.h"
 
 namespace ocr {
 
@@ -83,9 +85,17 @@ BandResult readBand(EnginePool::Lease& engine, const QImage& img, const RunConfi
   engine->SetPageSegMode(tesseract::PageSegMode(config.pageSegMode));
   // Rows of a QImage are padded to 4 bytes: the stride is bytesPerLine, not the width.
   engine->SetImage(img.constBits(), img.width(), img.height(), 1, int(img.bytesPerLine()));
-  if (engine->Recognize(nullptr) != 0) {
-    // Whatever state the engine is left in, it is not worth keeping.
-    engine.discard();
+  // The engine asks after every word whether to go on.
+  const Recognizer::StopFlag stop = Recognizer::currentStop();
+  tesseract::ETEXT_DESC monitor;
+  if (stop) {
+    monitor.cancel = [](void* flag, int) { return static_cast<std::atomic<bool>*>(flag)->load(std::memory_order_relaxed); };
+    monitor.cancel_this = stop.get();
+  }
+  if (engine->Recognize(stop ? &monitor : nullptr) != 0) {
+    // Whatever state a failed engine is left in, it is not worth keeping; a
+    // stopped one starts afresh with its next image.
+    if (!Recognizer::stopRequested()) engine.discard();
     return out;
   }
   out.lines = collect(*engine.get(), config.words);
@@ -105,7 +115,8 @@ double lineHeightFor(const QString& key, const PrepareOptions& options) {
 }
 
 EngineResult run(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
-  if (image.isNull() || key.isEmpty()) return {};
+  // A stopped recognition prepares no image either (the fast path's fallback).
+  if (image.isNull() || key.isEmpty() || Recognizer::stopRequested()) return {};
   PrepareOptions options = config.prepare;
   options.lineHeight = lineHeightFor(key, options);
   return Recognizer::guarded("text engine", [&] { return run(prepare(image, options), key, config, pool); });
@@ -142,10 +153,10 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
     engines.resize(parts.size());
     std::vector<std::future<BandResult>> others;
     for (size_t i = 1; i < parts.size(); ++i)
-      others.push_back(std::async(std::launch::async, [&, i] {
+      others.push_back(std::async(std::launch::async, Recognizer::carryingStop([&, i] {
         if (!engines[i]) engines[i] = pool.acquire(key);
         return engines[i] ? readBand(engines[i], images[i], config) : BandResult{};
-      }));
+      })));
     read[0] = readBand(engines[0], images[0], config);
     for (size_t i = 1; i < parts.size(); ++i) read[i] = others[i - 1].get();
   }
