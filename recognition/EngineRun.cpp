@@ -138,27 +138,30 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
   }
   const bool start = config.startEngines && large >= 2 && !readingSideBySide();
   const int count = start ? wanted : int(engines.size());
-  const std::vector<Band> parts = bands(prepared, count);
-  if (int(engines.size()) > int(parts.size())) engines.resize(parts.size());  // the ones not needed go back at once
+  const int perCall = std::max(1, config.maxLinesPerCall);
+  const std::vector<Band> parts = bands(prepared, std::max(count, (lines + perCall - 1) / perCall));
+  const size_t workers = std::min(size_t(count), parts.size());
+  if (engines.size() > workers) engines.resize(workers);  // the ones not needed go back at once
 
   std::vector<BandResult> read(parts.size());
   if (parts.size() == 1) {
     read[0] = readBand(engines[0], prepared.image, config);
   } else {
-    // The first band on this thread, the others each on a thread of its own,
-    // which starts its engine when there was no idle one; all are joined
-    // before returning.
+    // Each engine reads every `workers`-th band: the first on this thread,
+    // the others each on a thread of its own, which starts its engine when
+    // there was no idle one; all are joined before returning.
     std::vector<QImage> images;
     for (const Band& band : parts) images.push_back(bandImage(prepared, band, prepared.pad));
-    engines.resize(parts.size());
-    std::vector<std::future<BandResult>> others;
-    for (size_t i = 1; i < parts.size(); ++i)
-      others.push_back(std::async(std::launch::async, Recognizer::carryingStop([&, i] {
-        if (!engines[i]) engines[i] = pool.acquire(key);
-        return engines[i] ? readBand(engines[i], images[i], config) : BandResult{};
-      })));
-    read[0] = readBand(engines[0], images[0], config);
-    for (size_t i = 1; i < parts.size(); ++i) read[i] = others[i - 1].get();
+    engines.resize(workers);
+    auto work = [&](size_t w) {
+      if (!engines[w]) engines[w] = pool.acquire(key);
+      for (size_t i = w; i < parts.size() && engines[w]; i += workers) read[i] = readBand(engines[w], images[i], config);
+    };
+    std::vector<std::future<void>> others;
+    for (size_t w = 1; w < workers; ++w)
+      others.push_back(std::async(std::launch::async, Recognizer::carryingStop([&work, w] { work(w); })));
+    work(0);
+    for (std::future<void>& other : others) other.get();
   }
 
   for (size_t i = 0; i < parts.size(); ++i) {
