@@ -84,6 +84,7 @@ void Sender::pump() {
     }
     queue_.erase(queue_.begin() + std::ptrdiff_t(i));
     inFlight_ = true;
+    store_.setSending(file);
     net::Request r;
     r.url = dsn_.envelopeUrl();
     r.headers = {{"Content-Type", "application/x-sentry-envelope"},
@@ -103,6 +104,7 @@ void Sender::pump() {
 void Sender::finished(const QString& file, int status, const QMap<QByteArray, QByteArray>& headers, bool aborted) {
   std::lock_guard lock(mutex_);
   inFlight_ = false;
+  store_.setSending({});
   limits_.update(status, headers, nowMs());
   Outcome outcome = Outcome::Kept;
   if (status >= 200 && status < 300) {
