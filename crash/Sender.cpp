@@ -71,6 +71,8 @@ void Sender::pump() {
   const qint64 now = nowMs();
   for (size_t i = 0; i < queue_.size();) {
     const QString file = queue_[i];
+    // Claimed before it is read: the store's trimming leaves it as it is from here.
+    store_.setSending(file);
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {  // pushed out of the store meanwhile
       outcomes_[file] = Outcome::Kept;
@@ -84,7 +86,6 @@ void Sender::pump() {
     }
     queue_.erase(queue_.begin() + std::ptrdiff_t(i));
     inFlight_ = true;
-    store_.setSending(file);
     net::Request r;
     r.url = dsn_.envelopeUrl();
     r.headers = {{"Content-Type", "application/x-sentry-envelope"},
@@ -99,6 +100,7 @@ void Sender::pump() {
     });
     return;
   }
+  store_.setSending({});
 }
 
 void Sender::finished(const QString& file, int status, const QMap<QByteArray, QByteArray>& headers, bool aborted) {
