@@ -35,7 +35,9 @@ void unmap(void* stack, size_t usable) { munmap(static_cast<char*>(stack) - page
 
 Given give() {
   Given given;
-  if (sigaltstack(nullptr, &given.previous) != 0 || !(given.previous.ss_flags & SS_DISABLE)) return given;
+  if (sigaltstack(nullptr, &given.previous) != 0) return given;
+  // One in place that is big enough stays; a smaller one (a sanitizer's) is put back at the end.
+  if (!(given.previous.ss_flags & SS_DISABLE) && given.previous.ss_size >= usableSize()) return given;
   stack_t ours{};
   ours.ss_size = usableSize();
   ours.ss_sp = map(ours.ss_size);

@@ -13,11 +13,11 @@ namespace crash::signalstack {
 // What give() found and what it put in place.
 struct Given {
   stack_t previous{};
-  void* ours = nullptr;  // none when the thread had a stack already, or none could be made
+  void* ours = nullptr;  // none when the thread had one big enough, or none could be made
   size_t size = 0;
 };
 
-// Gives the calling thread a stack of its own unless it has one.
+// Gives the calling thread a stack of its own unless it has one big enough.
 Given give();
 // Puts back what give() found and frees the stack it made, if that is still in place.
 void takeBack(const Given& given);
