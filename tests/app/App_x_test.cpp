@@ -176,6 +176,68 @@ TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheO
       << "clipboard: " << xapp::clipboard().toHex().constData();
 }
 
+// Undo takes back only tarvok's own copy: a copy made afterwards in another
+// program stays, also when a cancelled capture brings the old toast back.
+TEST_F(AppX, UndoLeavesACopyMadeAfterTheResultAlone) {
+  const QByteArray text = "Quiet harbor lights";
+  PictureWindow doc(picture({{QString::fromUtf8(text)}}, QSize(560, 110), 30), QPoint(150, 420));
+  ASSERT_TRUE(doc.waitShown());
+  auto step = [](const char* what) {
+    std::printf("clipboard after %s: \"%s\"\n", what, xapp::clipboard().constData());
+  };
+  // The card of the toast, with the pointer resting on it so that it stays.
+  auto holdToast = [] {
+    QRect toast;
+    xapp::waitUntil([&] {
+      for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
+        if (r.width() > 100) toast = r;
+      return !toast.isEmpty();
+    });
+    if (!toast.isEmpty()) xdotool({"mousemove", arg(toast.left() + 40), arg(toast.top() + 30)});
+    return toast;
+  };
+  auto undoByKeys = [] {
+    xdotool({"click", "1"});  // a click on the card hands it the keyboard
+    xdotool({"key", "ctrl+z"});
+  };
+
+  const int restored = app_->count("undo put the earlier clipboard back");
+  for (const bool throughCancel : {false, true}) {
+    SCOPED_TRACE(throughCancel ? "toast back after a cancelled capture" : "toast still up");
+    xapp::seedClipboard("before");
+    ASSERT_TRUE(clipboardBecomes("before", QStringLiteral("UTF8_STRING"), 3000));
+    step("seeding");
+    ASSERT_TRUE(openOverlay());
+    const QRect c = doc.client();
+    drag(c.topLeft() + QPoint(10, 8), c.topLeft() + QPoint(520, 100));
+    ASSERT_TRUE(clipboardBecomes(text)) << "clipboard: " << xapp::clipboard().constData();
+    step("the capture");
+    ASSERT_FALSE(holdToast().isEmpty());
+
+    const QByteArray newer = throughCancel ? "newer copy, then a cancelled capture" : "newer copy";
+    xapp::seedClipboard(newer);
+    ASSERT_TRUE(clipboardBecomes(newer, QStringLiteral("UTF8_STRING"), 3000));
+    step("copying in another program");
+    if (throughCancel) {
+      const int cancelled = app_->count("capture.cancelled");
+      ASSERT_TRUE(openOverlay());  // our windows leave the screen for the still
+      xdotool({"key", "Escape"});
+      ASSERT_TRUE(app_->waitLog("capture.cancelled", cancelled + 1));
+      ASSERT_FALSE(holdToast().isEmpty()) << "the toast came back";
+      shot(QStringLiteral("toast-back-after-cancel"));
+    }
+    const int kept = app_->count("undo left the clipboard alone: it holds a newer copy");
+    undoByKeys();
+    EXPECT_TRUE(app_->waitLog("undo left the clipboard alone: it holds a newer copy", kept + 1, 5000));
+    xapp::pump(300);
+    shot(throughCancel ? QStringLiteral("undo-kept-after-cancel") : QStringLiteral("undo-kept"));
+    EXPECT_EQ(xapp::clipboard(), newer);
+    step("Undo");
+    EXPECT_EQ(app_->count("undo put the earlier clipboard back"), restored);
+    xdotool({"mousemove", "700", "700"});
+  }
+}
+
 TEST_F(AppX, DragOverATablePutsTabSeparatedTextAndHtml) {
   PictureWindow doc(picture({{"Fruit", "Count", "Price"}, {"Apple", "12", "3.50"}, {"Melon", "4", "7.25"}},
                             QSize(620, 200), 26),
