@@ -217,12 +217,12 @@ TEST(Sending, SessionUpdatesNeverPushOutAnEvent) {
   event(3);
   session("d", "ok", true);  // a goes
   event(4);                  // e1 goes
-  EXPECT_EQ(kept(), (QStringList{"b exited init", "c crashed", "e2", "e3", "d ok init", "e4"}));
+  EXPECT_EQ(kept(), (QStringList{"e2", "b exited init", "c crashed", "e3", "d ok init", "e4"}));
   session("f", "ok", true);
   session("g", "ok", true);
-  EXPECT_EQ(kept(), (QStringList{"c crashed", "e2", "e3", "e4", "f ok init", "g ok init"}));
+  EXPECT_EQ(kept(), (QStringList{"e2", "c crashed", "e3", "e4", "f ok init", "g ok init"}));
   // On its way to the service, f stays whatever its age.
   store.setSending(store.files()[4]);
   session("h", "ok", true);
-  EXPECT_EQ(kept(), (QStringList{"c crashed", "e2", "e3", "e4", "f ok init", "h ok init"}));
+  EXPECT_EQ(kept(), (QStringList{"e2", "c crashed", "e3", "e4", "f ok init", "h ok init"}));
 }
