@@ -25,8 +25,9 @@
 namespace {
 
 // German, fast mode, OCR languages by hand off: the run changes each of them.
+// Spelt as the store writes it (a file spelt otherwise is not read).
 const QByteArray kPrefs =
-    "[General]\nfastMode=bool:true\nlanguage=str:de\nocrLanguages=\"list:[\\\"fr-FR\\\"]\"\n"
+    "[General]\nfastMode=bool:true\nlanguage=str:de\nocrLanguages=list:[\\\"fr-FR\\\"]\n"
     "ocrManual=bool:false\nrecentLanguages=\"list:[\\\"de\\\",\\\"ja\\\"]\"\n";
 const Lang kUserLanguage("de");
 
