@@ -35,6 +35,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const bool console = switches::isConsole(choice.mode);
+  // From here a console switch ends at once on a signal, with 128 + its
+  // number (130 for Ctrl+C), whatever it is busy with.
+  if (console) Signals::exitOnSignal();
   Environment::preferOffscreenForConsole(console, args);
   if (const QString missing = Environment::missingDisplay(args); !missing.isEmpty()) {
     console::error(missing);
@@ -44,13 +47,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tarvok"));
   QApplication::setQuitOnLastWindowClosed(false);
-  // From here a signal ends any mode: a console switch at once with
-  // 128 + the signal (130 for Ctrl+C), the tray program through its Quit.
+  // A signal ends the tray program through its Quit.
   Signals stop;
-  stop.install([console](int number) {
-    if (console) Signals::exitNow(128 + number);
-    QCoreApplication::quit();
-  });
+  if (!console) stop.install([](int) { QCoreApplication::quit(); });
   if (console) console::quietPlatformNotices();
 
   // One copy per user and display; the console modes run beside it.

@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "platform/SignalExit.h"
+
 Q_LOGGING_CATEGORY(lcPrefs, "tarvok.preferences", QtInfoMsg)
 
 namespace {
@@ -201,6 +203,8 @@ std::optional<QStringList> PrefStore::stringList(const QString& key) const {
 }
 
 void PrefStore::write(const QList<QPair<QString, QString>>& entries) {
+  // A console run ended by a signal leaves no half-saved file beside it.
+  SignalExit::Hold hold;
   std::lock_guard guard(lock_);
   if (!writable()) {
     for (const auto& [key, encoded] : entries) memory_.insert(key, encoded);
@@ -235,6 +239,7 @@ void PrefStore::setStringList(const QString& key, const QStringList& value) {
 }
 
 void PrefStore::remove(const QString& key) {
+  SignalExit::Hold hold;
   std::lock_guard guard(lock_);
   if (!writable()) {
     memory_.remove(key);

@@ -5,6 +5,7 @@
 
 #include "platform/PrefFile.h"
 #include "platform/PrefStore.h"
+#include "platform/SignalExit.h"
 
 namespace Snapshot {
 
@@ -19,10 +20,13 @@ PrivatePreferences::PrivatePreferences(PrefStore& store)
   if (QFile::exists(original_) && preffile::problem(original_).isEmpty() && !QFile::copy(original_, copy)) return;
   store_.useFile(copy);
   active_ = true;
+  cleanup_ = SignalExit::atExit([dir = folder_.path()] { QDir(dir).removeRecursively(); });
 }
 
 PrivatePreferences::~PrivatePreferences() {
-  if (active_) store_.useFile(original_);
+  if (!active_) return;
+  SignalExit::cancel(cleanup_);
+  store_.useFile(original_);
 }
 
 }  // namespace Snapshot
