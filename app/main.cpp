@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   net::initializeGlobal();  // before any thread exists
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-  const switches::Choice choice = switches::parse(args);
+  const switches::Choice choice = switches::parse(argc, argv);
   if (choice.mode == switches::Mode::help) {
     std::fputs(switches::usage().toUtf8().constData(), stdout);
     return 0;
