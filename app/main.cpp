@@ -44,7 +44,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  Environment::PlatformStart starting;
   QApplication app(argc, argv);
+  starting.finish();
   QApplication::setApplicationName(QStringLiteral("tarvok"));
   QApplication::setQuitOnLastWindowClosed(false);
   // A signal ends the tray program through its Quit.
