@@ -5,13 +5,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QSettings>
-#include <utility>
-#include <vector>
 
 #include "platform/PrefFile.h"
-
+#include "tests/platform/PrefGarbage.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -28,34 +25,6 @@ void put(const QString& path, const QByteArray& content) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   ASSERT_EQ(f.write(content), content.size());
-}
-
-// The files a store moved aside, beside `path`.
-QStringList keptAside(const QString& path) {
-  const QFileInfo info(path);
-  return QDir(info.absolutePath()).entryList({info.fileName() + ".unreadable-*"}, QDir::AllEntries, QDir::Name);
-}
-
-// Preference files no save may rewrite: each also holds a clean line that
-// would turn fast mode on, were the file read.
-std::vector<std::pair<const char*, QByteArray>> garbage() {
-  QByteArray random(4096, 0);
-  QRandomGenerator gen(25);
-  for (char& c : random) c = char(gen.bounded(256));
-  QByteArray huge = "[General]\nfastMode=bool:true\n";
-  while (huge.size() <= preffile::kMaxBytes) huge += "padding" + QByteArray::number(huge.size()) + "=str:x\n";
-  return {
-      {"random bytes", random + "\nfastMode=bool:true\n"},
-      {"not UTF-8", "[General]\nfastMode=bool:true\nlanguage=str:d\xff\xfe\n"},
-      {"a value in a form we do not write", "[General]\nfastMode=\"bool:true\"\n"},
-      {"a list spelt by hand", "[General]\nfastMode=bool:true\nocrLanguages=en,de\n"},
-      {"a section name with spaces", "[General]\nfastMode=bool:true\n\n[my notes]\nkeep=str:this\n"},
-      {"duplicate keys", "[General]\nfastMode=bool:true\nfastMode=bool:false\nfastMode=bool:true\n"},
-      {"a comment", "; mine\n[General]\nfastMode=bool:true\n"},
-      {"spaces around the equals sign", "[General]\nfastMode = bool:true\n"},
-      {"keys out of order", "[General]\nfastMode=bool:true\nalpha=bool:true\n"},
-      {"larger than 1 MB", huge},
-  };
 }
 
 // Reads back what another process wrote: the point of the typed encoding.
@@ -117,7 +86,7 @@ TEST(PrefStore, HandWrittenAndMistypedValuesReadSensibly) {
 
 TEST(PrefStore, AFileItCannotReadIsNotReadAndIsMovedAsideWholeBeforeTheFirstSave) {
   int n = 0;
-  for (const auto& [kind, content] : garbage()) {
+  for (const auto& [kind, content] : prefgarbage::kinds()) {
     SCOPED_TRACE(kind);
     const QString path = testenv::scratch() + QStringLiteral("/garbage%1/tarvok.conf").arg(n++);
     put(path, content);
@@ -125,12 +94,12 @@ TEST(PrefStore, AFileItCannotReadIsNotReadAndIsMovedAsideWholeBeforeTheFirstSave
       PrefStore store(path);
       EXPECT_FALSE(store.boolValue("fastMode"));  // defaults: nothing of it was read
       EXPECT_EQ(bytes(path), content) << "reading alone changes nothing";
-      EXPECT_TRUE(keptAside(path).isEmpty());
+      EXPECT_TRUE(prefgarbage::keptAside(path).isEmpty());
       store.setBool("joinLines", true);
       store.setInteger("hotKeyCode", 20);  // a second save keeps nothing aside again
       EXPECT_TRUE(store.boolValue("joinLines"));
     }
-    const QStringList kept = keptAside(path);
+    const QStringList kept = prefgarbage::keptAside(path);
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(bytes(QFileInfo(path).absolutePath() + "/" + kept[0]), content);
     EXPECT_EQ(bytes(path), QByteArray("[General]\nhotKeyCode=int:20\njoinLines=bool:true\n"));
@@ -158,7 +127,7 @@ TEST(PrefStore, AFileItWroteKeepsEveryOtherKeyByteForByteThroughASave) {
   QList<QByteArray> lines = bytes(path).split('\n');
   lines.removeIf([](const QByteArray& line) { return line.startsWith("joinLines=") || line.startsWith("hotKeyCode="); });
   EXPECT_EQ(lines.join('\n'), before);
-  EXPECT_TRUE(keptAside(path).isEmpty());
+  EXPECT_TRUE(prefgarbage::keptAside(path).isEmpty());
 }
 
 TEST(PrefStore, AFileSpoiltWhileTheProgramRunsIsMovedAsideAtTheNextSave) {
@@ -168,7 +137,7 @@ TEST(PrefStore, AFileSpoiltWhileTheProgramRunsIsMovedAsideAtTheNextSave) {
   const QByteArray spoilt = "[General]\ntables=bool:false\ntables=bool:true\n";
   put(path, spoilt);
   store.setBool("joinLines", true);
-  const QStringList kept = keptAside(path);
+  const QStringList kept = prefgarbage::keptAside(path);
   ASSERT_EQ(kept.size(), 1);
   EXPECT_EQ(bytes(QFileInfo(path).absolutePath() + "/" + kept[0]), spoilt);
   EXPECT_EQ(bytes(path), QByteArray("[General]\njoinLines=bool:true\n"));
@@ -176,7 +145,7 @@ TEST(PrefStore, AFileSpoiltWhileTheProgramRunsIsMovedAsideAtTheNextSave) {
   put(path, "[General]\njoinLines=bool:true\nmine=str:kept\n");
   store.setBool("tables", true);
   EXPECT_EQ(bytes(path), QByteArray("[General]\njoinLines=bool:true\nmine=str:kept\ntables=bool:true\n"));
-  EXPECT_EQ(keptAside(path).size(), 1);
+  EXPECT_EQ(prefgarbage::keptAside(path).size(), 1);
 }
 
 TEST(PrefFile, SetAsideNamesTheMomentAndNeverReplacesAnEarlierCopy) {
