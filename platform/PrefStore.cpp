@@ -100,15 +100,11 @@ void PrefStore::open(const QString& path) {
 
 bool PrefStore::writable() {
   if (memoryOnly_) return false;
-  if (settings_) {
-    if (preffile::stamp(path_) == seen_) return true;
-    // Changed behind our back: read again only what reads cleanly.
-    unreadable_ = preffile::problem(path_);
-    if (unreadable_.isEmpty()) return true;
-  }
-  if (!unreadable_.isEmpty() && preffile::stamp(path_).exists) {
+  // Changed behind our back (by hand, by another program): judged again.
+  if (preffile::stamp(path_) != seen_) unreadable_ = preffile::problem(path_);
+  if (!unreadable_.isEmpty()) {
     const QString kept = preffile::setAside(path_);
-    if (kept.isEmpty()) {
+    if (kept.isEmpty() && preffile::stamp(path_).exists) {
       memoryOnly_ = true;
       settings_.reset();
       qCWarning(lcPrefs).noquote() << QStringLiteral("%1 cannot be read (%2) nor moved aside; tarvok goes on with "
@@ -116,12 +112,14 @@ bool PrefStore::writable() {
                                           .arg(path_, unreadable_);
       return false;
     }
-    qCWarning(lcPrefs).noquote() << QStringLiteral("%1 cannot be read (%2); it is kept as %3 and tarvok goes on "
-                                                   "with default settings")
-                                        .arg(path_, unreadable_, kept);
+    if (!kept.isEmpty())
+      qCWarning(lcPrefs).noquote() << QStringLiteral("%1 cannot be read (%2); it is kept as %3 and tarvok goes on "
+                                                     "with default settings")
+                                          .arg(path_, unreadable_, kept);
+    unreadable_.clear();
+    settings_.reset();  // what it read of the old file must not be written into the new one
   }
-  unreadable_.clear();
-  settings_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);
+  if (!settings_) settings_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);
   return true;
 }
 

@@ -148,6 +148,17 @@ TEST(PrefStore, AFileSpoiltWhileTheProgramRunsIsMovedAsideAtTheNextSave) {
   EXPECT_EQ(prefgarbage::keptAside(path).size(), 1);
 }
 
+TEST(PrefStore, AnUnreadableFileMendedBeforeTheFirstSaveIsSavedIntoNotMovedAside) {
+  const QString path = storePath("mended");
+  put(path, "[General]\ntables=bool:false\ntables=bool:true\n");
+  PrefStore store(path);
+  EXPECT_FALSE(store.object("tables").isValid());  // not read
+  put(path, "[General]\ntables=bool:false\n");  // the user repairs it by hand
+  store.setBool("joinLines", true);
+  EXPECT_TRUE(prefgarbage::keptAside(path).isEmpty());
+  EXPECT_EQ(bytes(path), QByteArray("[General]\njoinLines=bool:true\ntables=bool:false\n"));
+}
+
 TEST(PrefFile, SetAsideNamesTheMomentAndNeverReplacesAnEarlierCopy) {
   const QString path = testenv::scratch() + "/aside/tarvok.conf";
   const QDateTime when(QDate(2024, 3, 9), QTime(7, 5, 1));
