@@ -217,7 +217,7 @@ bool AppDelegate::runSwitch(const switches::Choice& choice) {
           });
       return true;
     case switches::Mode::read:
-      readfile::run(choice.path, exitLater);
+      readfile::run(choice.nativePath, exitLater);
       return true;
     case switches::Mode::snapshot:
       exitLater(Snapshot::run(choice.path, QCoreApplication::arguments().contains(QStringLiteral("-all"))));

@@ -149,11 +149,13 @@ void Client::close() {
   state_.reset();
 }
 
+// Called on the way out of a process ended by a signal, from the thread that
+// ends it: the exit is stored and the marker let go, but nothing is torn down
+// that the main thread may be using at this moment; the process ends next.
 void Client::closeNow() {
   if (!state_) return;
   state_->storeExit();
-  state_->end();
-  state_.reset();
+  state_->marker.remove();
 }
 
 void Client::abandon() {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
+#include <csignal>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -30,8 +31,9 @@
 namespace {
 
 // German, fast mode, OCR languages by hand off: the run changes each of them.
+// Spelt as the store writes it (a file spelt otherwise is not read).
 const QByteArray kPrefs =
-    "[General]\nfastMode=bool:true\nlanguage=str:de\nocrLanguages=\"list:[\\\"fr-FR\\\"]\"\n"
+    "[General]\nfastMode=bool:true\nlanguage=str:de\nocrLanguages=list:[\\\"fr-FR\\\"]\n"
     "ocrManual=bool:false\nrecentLanguages=\"list:[\\\"de\\\",\\\"ja\\\"]\"\n";
 const Lang kUserLanguage("de");
 
@@ -222,6 +224,31 @@ TEST(SnapshotProgram, AKilledRunLeavesThePreferencesAsTheyWere) {
   run.process.kill();
   EXPECT_EQ(run.finish(), -1) << "killed before it ended by itself";
   EXPECT_EQ(bytes(run.prefs()), kPrefs);
+}
+
+TEST(SnapshotProgram, ASignalEndsTheRunWith128PlusItsNumberAndLeavesOnlyWholeFiles) {
+  const QStringList all = Snapshot::Sequence(Settings::shared(), Snapshot::languages(true)).files();
+  for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(number);
+    ProgramRun run(QStringLiteral("signal%1").arg(number));
+    run.start({"-all", "-snapshot", run.folder()});
+    // The handlers are in place before the first file is drawn.
+    ASSERT_TRUE(testenv::waitUntil([&] { return !run.files().isEmpty(); }, 120000));
+    ::kill(pid_t(run.process.processId()), number);
+    ASSERT_EQ(run.finish(), 128 + number);
+    const QStringList files = run.files();
+    EXPECT_LT(files.size(), all.size()) << "ended by the signal, not by running to its end";
+    for (const QString& name : files) {
+      // Nothing half-written, under its own name or a temporary one.
+      EXPECT_TRUE(all.contains(name)) << name.toStdString();
+      EXPECT_TRUE(bytes(run.folder() + "/" + name).endsWith(QByteArray("IEND\xAE\x42\x60\x82", 8)))
+          << name.toStdString();
+      EXPECT_FALSE(QImage(run.folder() + "/" + name).isNull()) << name.toStdString();
+    }
+    EXPECT_EQ(bytes(run.prefs()), kPrefs);
+    EXPECT_EQ(QDir(run.home + "/tmp").entryList({"tarvok-snapshot-*"}, QDir::AllEntries), QStringList())
+        << "the private copy of the preferences is gone";
+  }
 }
 
 TEST(SnapshotProgram, AFolderOrFileThatCannotBeWrittenEndsWithAMessageAndExitCodeOne) {
