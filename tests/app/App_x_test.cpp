@@ -21,6 +21,14 @@ namespace {
 
 QString arg(int v) { return QString::number(v); }
 
+// The toast's card: a window of ours at the top of the screen (the selection
+// marker, also ours, stands over the picked area further down).
+QRect toastCard() {
+  for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
+    if (r.width() > 100 && r.top() < 100) return r;
+  return {};
+}
+
 // Saves a picture of the whole screen when TARVOK_SHOT_DIR names a folder.
 void shot(const QString& name) {
   const QString dir = qEnvironmentVariable("TARVOK_SHOT_DIR");
@@ -154,7 +162,6 @@ TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheO
   xapp::seedClipboard(before);
   ASSERT_TRUE(clipboardBecomes(before, QStringLiteral("UTF8_STRING"), 3000));
 
-  const int toastsBefore = int(xapp::visibleWindows(QStringLiteral("tarvok")).size());
   ASSERT_TRUE(openOverlay());
   shot(QStringLiteral("overlay"));
   const QRect c = doc.client();
@@ -162,15 +169,13 @@ TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheO
   ASSERT_TRUE(clipboardBecomes(lines.join(QLatin1Char('\n')).toUtf8()))
       << "clipboard: " << xapp::clipboard().constData();
   EXPECT_TRUE(app_->waitLog("signal dropped: capture.done"));
-  // The toast: one more window of ours, at the top right.
-  ASSERT_TRUE(xapp::waitUntil([&] { return int(xapp::visibleWindows(QStringLiteral("tarvok")).size()) > toastsBefore; }));
+  // The toast: a card of ours at the top right.
+  ASSERT_TRUE(xapp::waitUntil([&] { return !toastCard().isEmpty(); }));
   xapp::pump(400);
   shot(QStringLiteral("toast-after-capture"));
 
   // Undo from the toast's keys: a click on the card hands it the keyboard.
-  QRect toast;
-  for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
-    if (r.width() > 100) toast = r;
+  const QRect toast = toastCard();
   ASSERT_FALSE(toast.isEmpty());
   xdotool({"mousemove", arg(toast.left() + 40), arg(toast.top() + 30), "click", "1"});
   xdotool({"key", "ctrl+z"});
@@ -190,11 +195,7 @@ TEST_F(AppX, UndoLeavesACopyMadeAfterTheResultAlone) {
   // The card of the toast, with the pointer resting on it so that it stays.
   auto holdToast = [] {
     QRect toast;
-    xapp::waitUntil([&] {
-      for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
-        if (r.width() > 100) toast = r;
-      return !toast.isEmpty();
-    });
+    xapp::waitUntil([&] { return !(toast = toastCard()).isEmpty(); });
     if (!toast.isEmpty()) xdotool({"mousemove", arg(toast.left() + 40), arg(toast.top() + 30)});
     return toast;
   };
@@ -326,11 +327,7 @@ TEST(AppConflictX, ATakenHotKeyLeadsToTheConflictToast) {
   app.start();
   EXPECT_TRUE(app.waitLog("not available: taken by another program")) << app.log().constData();
   // The conflict toast, 0.8 s after the launch.
-  EXPECT_TRUE(xapp::waitUntil([] {
-    for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
-      if (r.width() > 100) return true;
-    return false;
-  }, 5000));
+  EXPECT_TRUE(xapp::waitUntil([] { return !toastCard().isEmpty(); }, 5000));
   shot(QStringLiteral("conflict-toast"));
   EXPECT_EQ(app.stop(), 0);
   xcb_disconnect(other);
