@@ -56,7 +56,7 @@ struct Gates {
 
   road::Engines engines() {
     road::Engines e;
-    e.fast = [](const QImage& image) {
+    e.fast = [](const QImage& image, const QStringList&) {
       if (image.width() == 1) return std::optional<Recognized>();
       return std::optional<Recognized>(lineOf(QStringLiteral("fast %1").arg(image.width())));
     };

@@ -133,7 +133,7 @@ TEST(Switches, ReadTriesTheOtherTextPathOnlyInFastModeAndAlwaysLooksForCodesThor
   std::vector<std::string> calls;
   std::atomic<int> thorough{0}, quick{0};
   road::Engines e;
-  e.fast = [&](const QImage&) {
+  e.fast = [&](const QImage&, const QStringList&) {
     calls.push_back("fast");
     return std::optional<Recognized>();
   };
