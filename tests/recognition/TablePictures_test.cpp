@@ -90,14 +90,19 @@ TEST(TablePictures, AProportionalTableWithWordSpacesInItsCells) {
 // Right-aligned columns of an Arabic window; the first column is the rightmost.
 const std::vector<int> kRightEdges{560, 380, 200};
 
+// The rows drawn as an Arabic window shows them, read for Arabic.
+Recognized readArabic(const std::vector<QStringList>& rows) {
+  const auto drawn = tableimages::rightToLeft(rows, QStringLiteral("Noto Sans Arabic"), kRightEdges);
+  return Recognizer::recognize(drawn.image, {QStringLiteral("ar-SA")}, true);
+}
+
 TEST(TablePictures, AnArabicTableReadsFromItsRightmostColumn) {
   const std::vector<QStringList> rows{{"الاسم", "المدينة", "المهنة"},
                                       {"أحمد", "القاهرة", "مهندس"},
                                       {"محمد علي", "بيروت", "محاسب"},
                                       {"سارة", "دبي", "طبيبة"},
                                       {"عمر", "عمان", "معلم"}};
-  const auto drawn = tableimages::rightToLeft(rows, QStringLiteral("Noto Sans Arabic"), kRightEdges);
-  const Recognized result = Recognizer::recognize(drawn.image, {QStringLiteral("ar-SA")}, true);
+  const Recognized result = readArabic(rows);
   ASSERT_TRUE(result.table) << result.text().toStdString();
   EXPECT_EQ(result.table->rows, rows);
   EXPECT_TRUE(result.table->tsv().startsWith(QString::fromUtf8("الاسم\tالمدينة\tالمهنة\nأحمد\t")));
@@ -111,8 +116,7 @@ TEST(TablePictures, AnArabicTableWithLatinNumbersKeepsEachInItsCell) {
                                       {"سارة", "28", "1500 KB"},
                                       {"عمر", "45", "980 KB"},
                                       {"خالد", "31", "64 KB"}};
-  const auto drawn = tableimages::rightToLeft(rows, QStringLiteral("Noto Sans Arabic"), kRightEdges);
-  const Recognized result = Recognizer::recognize(drawn.image, {QStringLiteral("ar-SA")}, true);
+  const Recognized result = readArabic(rows);
   ASSERT_TRUE(result.table) << result.text().toStdString();
   EXPECT_EQ(result.table->rows, rows);
   // The lines read the same way: name, age, then the size as it is written.
