@@ -100,7 +100,7 @@ Recognized recognize(const QImage& image, bool fast, const road::Engines& engine
   std::future<std::vector<Code>> codes =
       std::async(std::launch::async, [&] { return engines.codes(image, true, road::kThoroughBudget); });
   std::optional<Recognized> text;
-  if (fast) text = engines.fast(image);
+  if (fast) text = engines.fast(image, languages);
   if (!text) text = engines.accurate(image, languages, true);
   return engines.merge(*text, codes.get());
 }

@@ -104,8 +104,8 @@ void table(const QStringList& only) {
     const double ms = timed(3, [&] { passes = recognizePasses(s.image, s.language->prefer, &result); });
     const measure::Errors e = measure::errors(s.truth, result.text(), spaceless);
 
-    std::optional<Recognized> fast = offMain([&] { return LiveText::read(s.image); });
-    const double fastMs = timed(3, [&] { fast = offMain([&] { return LiveText::read(s.image); }); });
+    std::optional<Recognized> fast = offMain([&] { return LiveText::read(s.image, s.language->prefer); });
+    const double fastMs = timed(3, [&] { fast = offMain([&] { return LiveText::read(s.image, s.language->prefer); }); });
     const measure::Errors fe = measure::errors(s.truth, fast ? fast->text() : QString(), spaceless);
 
     measure::Errors ce;
@@ -158,8 +158,8 @@ void crop() {
   recognizePasses(s.image, {QStringLiteral("en-US")}, &result);
   int passes = 0;
   const double accurate = timed(7, [&] { passes = recognizePasses(s.image, {QStringLiteral("en-US")}, &result); });
-  std::optional<Recognized> fast = offMain([&] { return LiveText::read(s.image); });
-  const double fastMs = timed(7, [&] { fast = offMain([&] { return LiveText::read(s.image); }); });
+  std::optional<Recognized> fast = offMain([&] { return LiveText::read(s.image, {QStringLiteral("en-US")}); });
+  const double fastMs = timed(7, [&] { fast = offMain([&] { return LiveText::read(s.image, {QStringLiteral("en-US")}); }); });
   std::printf("\n1200x300 four-line crop: accurate %.0f ms (%d pass, CER %.2f%%), fast %.0f ms (CER %.2f%%): fast is %.1fx\n",
               accurate, passes, 100 * measure::errors(s.truth, result.text(), false).rate(), fastMs,
               100 * measure::errors(s.truth, fast ? fast->text() : QString(), false).rate(), accurate / fastMs);
@@ -195,7 +195,7 @@ int childWarm() {
   report("warm-up:", t0, start);
   const double accurate = measure::residentMB();
   t0 = measure::nowMs();
-  LiveText::warmUp();
+  LiveText::warmUp(OCRLanguages::primary(std::nullopt));
   QThreadPool::globalInstance()->waitForDone();
   report("then fast warm-up:", t0, accurate);
   return 0;
@@ -246,7 +246,7 @@ int main(int argc, char** argv) {
   }
   // A warm pool, as after the application's start.
   Recognizer::warmUp();
-  LiveText::warmUp();
+  LiveText::warmUp(OCRLanguages::primary(std::nullopt));
   QThreadPool::globalInstance()->waitForDone();
   if (args.contains(QStringLiteral("--ui"))) {
     const qsizetype save = args.indexOf(QStringLiteral("--save"));

@@ -56,7 +56,8 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const RunConf
   }
   pass.confidence = total > 0 ? sum / total : 0;
   pass.result.lines = group(std::move(linePieces));
-  pass.result.table = detectTable(group(std::move(wordPieces)));
+  pass.result.words = group(std::move(wordPieces));
+  pass.result.table = detectTable(pass.result.words);
   return pass;
 }
 

@@ -110,7 +110,7 @@ void ToastController::show(Kind kind, const std::optional<Recognized>& result, s
   model_.setHovering(false);
   if (result) {
     model_.setResult(*result);
-    model_.setAsTable(result->table.has_value() && Settings::shared().tables());
+    model_.setAsTable(ToastModel::startsAsTable(*result, Settings::shared().tables()));
     model_.setJoined(Settings::shared().joinLines());
     model_.setBackup(std::move(backup));
   }

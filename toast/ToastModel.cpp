@@ -35,6 +35,10 @@ void ToastModel::setResult(Recognized result) {
   emit changed();
 }
 
+bool ToastModel::startsAsTable(const Recognized& result, bool tablesSetting) {
+  return tablesSetting && result.table.has_value() && result.codes.empty();
+}
+
 QString ToastModel::copiedText() const {
   if (edited_) return *edited_;
   if (tableShown()) return result_.table->tsv();

@@ -52,6 +52,12 @@ class ToastModel : public QObject {
   // True when the table of the result is what is copied and previewed.
   bool tableShown() const { return asTable_ && result_.table.has_value(); }
 
+  // Whether a picked result starts in table mode, with "Copy tables as
+  // tables" on or off: only when it has a table and no code. A table holds
+  // no code payloads, so a capture with codes starts as text, codes first;
+  // "As table" stays on offer.
+  static bool startsAsTable(const Recognized& result, bool tablesSetting);
+
   // The plain text that goes to the clipboard.
   QString copiedText() const;
   // The text of the toast's body: the first three table rows, or the copied text.

@@ -286,6 +286,19 @@ TEST_F(AppX, DragOverATablePutsTabSeparatedTextAndHtml) {
   EXPECT_TRUE(html.contains("Melon")) << html.constData();
 }
 
+TEST_F(AppX, AWindowWithTwoCodesPutsTheirPayloadsOnTheClipboardBeforeItsCaption) {
+  const QString caption = QStringLiteral("Scan the left code for the guide, the right one to join");
+  PictureWindow page(codeimages::twoCodesWithCaption("https://example.org/wifi", "WIFI:S:Guest;T:WPA;P:tarvok42;;",
+                                                     caption),
+                     QPoint(200, 200));
+  ASSERT_TRUE(page.waitShown());
+  ASSERT_TRUE(openOverlay());
+  const QRect c = page.client();
+  drag(c.topLeft() + QPoint(4, 4), c.bottomRight() - QPoint(4, 4));
+  const QByteArray want = "https://example.org/wifi\nWIFI:S:Guest;T:WPA;P:tarvok42;;\n" + caption.toUtf8();
+  EXPECT_TRUE(clipboardBecomes(want)) << "clipboard: " << xapp::clipboard().constData();
+}
+
 TEST_F(AppX, EmptyAreaShowsTheEmptyToastAndLeavesTheClipboardAlone) {
   PictureWindow blank(picture({}, QSize(400, 200)), QPoint(300, 300));
   ASSERT_TRUE(blank.waitShown());

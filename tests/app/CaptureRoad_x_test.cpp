@@ -29,7 +29,7 @@ TEST(CaptureRoadX, AClipboardOwnerThatNeverAnswersDoesNotHoldUpTheResult) {
   CPUMeter cpu;
   OnboardingController onboarding{[] { return true; }};
   road::Engines engines;
-  engines.fast = [](const QImage&) { return std::optional<Recognized>(); };
+  engines.fast = [](const QImage&, const QStringList&) { return std::optional<Recognized>(); };
   engines.accurate = [](const QImage&, const QStringList&, bool) {
     Recognized r;
     r.lines.push_back({Piece{PixelRect{}, QStringLiteral("fresh result")}});

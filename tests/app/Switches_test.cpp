@@ -16,6 +16,7 @@
 #include "tests/app/FileCases.h"
 #include "tests/app/ProcWatch.h"
 #include "tests/recognition/CodeImages.h"
+#include "tests/recognition/TableImages.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -154,7 +155,7 @@ TEST(Switches, ReadTriesTheOtherTextPathOnlyInFastModeAndAlwaysLooksForCodesThor
   std::vector<std::string> calls;
   std::atomic<int> thorough{0}, quick{0};
   road::Engines e;
-  e.fast = [&](const QImage&) {
+  e.fast = [&](const QImage&, const QStringList&) {
     calls.push_back("fast");
     return std::optional<Recognized>();
   };
@@ -223,6 +224,18 @@ TEST(SwitchesProgram, ReadGivesATableRowByRow) {
   ASSERT_EQ(r.code, 0);
   EXPECT_EQ(r.lines.value(1), QStringLiteral("코드 0개: "));
   EXPECT_EQ(r.lines.mid(3), (QStringList{"글:", "Fruit Count Price", "Apple 12 3.50", "Melon 4 7.25"}));
+}
+
+TEST(SwitchesProgram, ReadGivesTheRowsOfAnArabicTableRightToLeftWithTheirNumbersInPlace) {
+  const auto drawn = tableimages::rightToLeft({{"الاسم", "العمر", "الحجم"},
+                                               {"أحمد", "34", "12 KB"},
+                                               {"سارة", "28", "1500 KB"},
+                                               {"عمر", "45", "980 KB"}},
+                                              QStringLiteral("Noto Sans Arabic"), {560, 380, 200});
+  const Outcome r = program({"-read", save(drawn.image, "arabic-table.png")});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(r.lines.mid(3), (QStringList{"글:", "الاسم العمر الحجم", "أحمد 34 12 KB", "سارة 28 1500 KB",
+                                         "عمر 45 980 KB"}));
 }
 
 TEST(SwitchesProgram, ReadSaysWhyAFileGivesNoImageNeverBlocksAndPrintsWhatAnImageCarriesEscaped) {

@@ -194,6 +194,17 @@ TEST(ToastController, AShowKeepsTheResultUnlessItBringsOne) {
   ASSERT_TRUE(rig.model().backup());
   EXPECT_EQ(clipboardText(), table.tsv()) << "only picked writes the clipboard";
 
+  // Codes beside a table: text first, the payload leading; the table stays
+  // one toggle away.
+  Recognized withCode = samples::withTable(table);
+  withCode.lines.insert(withCode.lines.begin(), {Piece{{}, QStringLiteral("https://pay.example")}});
+  withCode.codes = {samples::code(QStringLiteral("https://pay.example"), true)};
+  rig.toast.show(Kind::picked, withCode, std::nullopt);
+  EXPECT_FALSE(rig.model().asTable());
+  EXPECT_EQ(clipboardText(), QStringLiteral("https://pay.example c0.0 c0.1 c1.0 c1.1 c2.0 c2.1"));
+  rig.toast.actions().toggleTable();
+  EXPECT_EQ(clipboardText(), table.tsv());
+
   Settings::shared().setTables(false);
   rig.toast.show(Kind::picked, samples::withTable(table), std::nullopt);
   EXPECT_FALSE(rig.model().asTable());
