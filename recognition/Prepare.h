@@ -79,6 +79,17 @@ struct Prepared {
   PixelRect toSource(int left, int top, int right, int bottom) const;
 };
 
+// The image at its own size as the engine should see it: grey, dark text on
+// a light ground (`options.invert`), cleaned of widget chrome
+// (`options.clean`). A null grey image for a null or empty image.
+struct Page {
+  QImage grey;  // Format_Grayscale8
+  int ground = 255;
+  Measure measured;  // line height and ink after the cleaning
+  std::vector<QRect> controls;
+};
+Page page(const QImage& source, const PrepareOptions& options = {});
+
 // A null Prepared for a null or empty image.
 Prepared prepare(const QImage& source, const PrepareOptions& options = {});
 
