@@ -10,11 +10,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <future>
 #include <map>
 
 #include "bench/ocr_measure.h"
 #include "bench/ocr_samples.h"
 #include "bench/ocr_speed.h"
+#include "recognition/LiveText.h"
 #include "recognition/Recognizer.h"
 #include "recognition/TextDetector.h"
 #include "tests/recognition/UiScreenScore.h"
@@ -153,6 +155,15 @@ inline void warmFullHd() {
     runs.push_back(measure::nowMs() - t0);
   }
   std::printf("the detector alone on the desktop: %.0f ms\n", measure::median(runs));
+  // The fast path as it is (the engine's own layout, lines only), for the
+  // choice whether it should find its lines with the detector too.
+  runs.clear();
+  for (int i = 0; i < 5; ++i) {
+    const double t0 = measure::nowMs();
+    (void)std::async(std::launch::async, [&] { return LiveText::read(desktop); }).get();
+    runs.push_back(measure::nowMs() - t0);
+  }
+  std::printf("the fast path on the desktop: %.0f ms\n", measure::median(runs));
 }
 
 // Child process: the warm-up, then full-HD captures on one road; resident
@@ -181,14 +192,9 @@ inline void memory(const char* self) {
 
 // Cold `tarvok -read` on each road against the command line.
 inline void coldReads(int runs) {
-  const QString tarvok = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../tarvok"));
+  const QString tarvok = speed::tarvokProgram();
   QTemporaryDir dir;
-  struct Item {
-    QString name;
-    QImage image;
-    QString cli;
-    QString locale;
-  };
+  using Item = speed::ColdItem;
   const std::vector<Item> items{
       {QStringLiteral("en-print"), uiscreens::render(uiscreens::language("en"), uiscreens::Kind::Print, 1, false).image,
        QStringLiteral("eng"), QStringLiteral("en_US")},
@@ -204,7 +210,7 @@ inline void coldReads(int runs) {
   for (const Item& item : items) {
     const QString png = dir.filePath(item.name + QStringLiteral(".png"));
     item.image.save(png);
-    QProcessEnvironment env = speed::userEnv(item.locale, dir.path());
+    QProcessEnvironment env = speed::userEnv(item.ui, dir.path());
     std::vector<double> t[3];
     for (int i = 0; i < runs; ++i) {
       for (int r = 0; r < 2; ++r) {

@@ -95,42 +95,12 @@ Cut cut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, doub
   return c;
 }
 
-// A mark a widget leaves at the end of its label (the ring of a radio
-// button, a check box's tick), standing apart from the words.
+// A mark a widget leaves beside its label (the ring of a radio button, a
+// check box's tick), standing apart from the words: a gap of 0.4 line
+// heights is more than a word space.
 bool widgetMark(const QString& token) {
   static const QString marks = QString::fromUtf8("|©®@○●◉◯〇☐☑✓✔");
   return token.size() == 1 && marks.contains(token[0]);
-}
-
-// Drops such marks at either end of the line when a gap of at least `gap`
-// line heights parts them from the next word. The text keeps its own
-// spacing: the marks come off its ends.
-void dropEndMarks(EngineLine& line, double gap) {
-  std::vector<EngineWord>& words = line.words;
-  if (words.size() < 2 || !line.box) return;
-  if (std::any_of(words.begin(), words.end(), [](const EngineWord& w) { return !w.box; })) return;
-  const double far = gap * line.box->height();
-  auto byX = [](const EngineWord& a, const EngineWord& b) { return a.box->left() < b.box->left(); };
-  bool dropped = false;
-  for (bool leftEnd : {true, false}) {
-    if (words.size() < 2) break;
-    const auto end = leftEnd ? std::min_element(words.begin(), words.end(), byX) : std::max_element(words.begin(), words.end(), byX);
-    if (!widgetMark(end->text)) continue;
-    double nearest = 1e18;
-    for (const EngineWord& o : words)
-      if (&o != &*end) nearest = std::min<double>(nearest, leftEnd ? o.box->left() - end->box->right() : end->box->left() - o.box->right());
-    if (nearest < far) continue;
-    QString text = line.text.trimmed();
-    if (text.startsWith(end->text)) text.remove(0, end->text.size());
-    else if (text.endsWith(end->text)) text.chop(end->text.size());
-    line.text = text.trimmed();
-    words.erase(end);
-    dropped = true;
-  }
-  if (!dropped) return;
-  QRect box;
-  for (const EngineWord& w : words) box |= *w.box;
-  line.box = box;
 }
 
 // The box read as one line; nothing when the engine saw no text in it.
@@ -166,7 +136,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   for (const EngineWord& w : line.words)
     if (w.box && !w.box->isEmpty()) united |= *w.box;
   line.box = united.isNull() ? box : united;
-  dropEndMarks(line, 0.4);
+  dropEndMarks(line, widgetMark, 0.4);
   putInReadingOrder(line);
   dropStrayMarks(line);
   return line;

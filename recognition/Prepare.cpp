@@ -52,15 +52,21 @@ double median(std::vector<int> values) {
 
 }  // namespace
 
-QImage grey(const QImage& source) {
+QImage opaque(const QImage& source) {
   if (source.isNull()) return {};
-  if (!source.hasAlphaChannel()) return source.convertToFormat(QImage::Format_Grayscale8);
+  if (!source.hasAlphaChannel()) return source.convertToFormat(QImage::Format_RGB32);
   QImage canvas(source.size(), QImage::Format_RGB32);
   canvas.fill(Qt::white);
   QPainter painter(&canvas);
   painter.drawImage(0, 0, source);
   painter.end();
-  return canvas.convertToFormat(QImage::Format_Grayscale8);
+  return canvas;
+}
+
+QImage grey(const QImage& source) {
+  if (source.isNull()) return {};
+  if (!source.hasAlphaChannel()) return source.convertToFormat(QImage::Format_Grayscale8);
+  return opaque(source).convertToFormat(QImage::Format_Grayscale8);
 }
 
 Measure measure(const QImage& grey8) {

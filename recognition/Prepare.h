@@ -51,6 +51,10 @@ struct Measure {
   int inkThreshold = 0;   // how much darker than the ground (after inversion) ink is at least
 };
 
+// The image in QImage's RGB32 (B, G, R, A bytes in memory), alpha composed
+// over white.
+QImage opaque(const QImage& source);
+
 // Grey levels of the image: alpha composed over white first.
 QImage grey(const QImage& source);
 

@@ -1,4 +1,5 @@
 #include <functional>
+#include <future>
 
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
@@ -63,16 +64,18 @@ Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource
 LineBoxes findLines(const QImage& image) { return findLines(image, TextDetector::shared()); }
 
 LineBoxes findLines(const QImage& image, TextDetector& detector) {
-  if (!detectorRoad()) return std::nullopt;
-  Page seen = page(image);
+  if (!detectorRoad() || image.isNull()) return std::nullopt;
+  // The page is cleaned while the network runs.
+  std::future<Page> cleaned = std::async(std::launch::async, [&image] { return page(image); });
   // The detector misses lone narrow digits light on a dark field that it
-  // finds dark on light; the page's own polarity decides.
+  // finds dark on light: a light-on-dark image is turned first.
   QImage input = image;
-  if (seen.measured.lightOnDark) {
+  if (measure(grey(image)).lightOnDark) {
     input = image.convertToFormat(QImage::Format_RGB32);
     input.invertPixels();
   }
   auto boxes = detector.detect(input);
+  Page seen = cleaned.get();
   if (!boxes) return std::nullopt;
   return FoundLines{std::move(*boxes), std::move(seen.grey)};
 }

@@ -1,6 +1,7 @@
 #include "recognition/TextDetector.h"
 
-#include <QPainter>
+#include <malloc.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -9,6 +10,7 @@
 
 #include "platform/Bundle.h"
 #include "recognition/EnginePool.h"
+#include "recognition/Prepare.h"
 
 namespace ocr {
 
@@ -30,17 +32,6 @@ bool roadAtStart() {
 std::atomic<bool> roadOn{roadAtStart()};
 
 int roundUp32(int v) { return (v + 31) / 32 * 32; }
-
-// The image as B, G, R, A bytes (QImage's RGB32 in memory), alpha laid on white.
-QImage bgra(const QImage& image) {
-  if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
-  QImage canvas(image.size(), QImage::Format_RGB32);
-  canvas.fill(Qt::white);
-  QPainter painter(&canvas);
-  painter.drawImage(0, 0, image);
-  painter.end();
-  return canvas;
-}
 
 // Tiles of at most `side` pixels covering `length`, overlapping by `overlap`.
 std::vector<std::pair<int, int>> spans(int length, int side, int overlap) {
@@ -115,7 +106,7 @@ std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
   // small text must stay large enough to be found.
   const int longSide = std::max(image.width(), image.height());
   const double scale = std::clamp(double(options_.maxSide) / longSide, options_.minScale, 1.0);
-  QImage source = bgra(image);
+  QImage source = opaque(image);
   cv::Mat whole(source.height(), source.width(), CV_8UC4, source.bits(), size_t(source.bytesPerLine()));
   cv::Mat scaled;
   if (scale < 1)
@@ -156,6 +147,17 @@ std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
       cv::max(target, map8, target);
     }
   }
+
+  // The network's working memory for a large input is some hundreds of
+  // megabytes; a pass over a tiny input shrinks it to a few, and the next
+  // capture (of another size, as a rule) sets it up afresh anyway.
+  const int tiny[] = {1, 3, 32, 32};
+  net_->blob.create(4, tiny, CV_32F);
+  net_->blob.setTo(0);
+  net_->net.setInput(net_->blob);
+  (void)net_->net.forward();
+  net_->padded.release();
+  malloc_trim(0);
 
   std::vector<QRect> boxes;
   const QRect bounds = image.rect();
