@@ -96,29 +96,7 @@ bool TextDetector::loadLocked() {
   return true;
 }
 
-std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
-  if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
-  std::lock_guard lock(mutex_);
-  if (!loadLocked()) return std::nullopt;
-  ++detections_;
-
-  // Scaled so that the long side fits one tile, but never below minScale:
-  // small text must stay large enough to be found.
-  const int longSide = std::max(image.width(), image.height());
-  const double scale = std::clamp(double(options_.maxSide) / longSide, options_.minScale, 1.0);
-  QImage source = opaque(image);
-  cv::Mat whole(source.height(), source.width(), CV_8UC4, source.bits(), size_t(source.bytesPerLine()));
-  cv::Mat scaled;
-  if (scale < 1)
-    cv::resize(whole, scaled, cv::Size(std::max(1, int(std::lround(whole.cols * scale))),
-                                       std::max(1, int(std::lround(whole.rows * scale)))),
-               0, 0, cv::INTER_AREA);
-  else
-    scaled = whole;
-
-  // The probability of text at every pixel of the scaled image, the tiles'
-  // maps laid into it (the larger value where they overlap).
-  cv::Mat probability = cv::Mat::zeros(scaled.size(), CV_8U);
+void TextDetector::runTiles(const cv::Mat& scaled, cv::Mat& probability) {
   const int side = options_.maxSide / 32 * 32;
   for (const auto& [y, h] : spans(scaled.rows, side, options_.overlap)) {
     for (const auto& [x, w] : spans(scaled.cols, side, options_.overlap)) {
@@ -158,6 +136,40 @@ std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
   (void)net_->net.forward();
   net_->padded.release();
   malloc_trim(0);
+}
+
+std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
+  if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
+  std::lock_guard lock(mutex_);
+  if (!loadLocked()) return std::nullopt;
+  ++detections_;
+
+  // Scaled so that the long side fits one tile, but never below minScale:
+  // small text must stay large enough to be found.
+  const int longSide = std::max(image.width(), image.height());
+  const double scale = std::clamp(double(options_.maxSide) / longSide, options_.minScale, 1.0);
+  QImage source = opaque(image);
+  cv::Mat whole(source.height(), source.width(), CV_8UC4, source.bits(), size_t(source.bytesPerLine()));
+  cv::Mat scaled;
+  if (scale < 1)
+    cv::resize(whole, scaled, cv::Size(std::max(1, int(std::lround(whole.cols * scale))),
+                                       std::max(1, int(std::lround(whole.rows * scale)))),
+               0, 0, cv::INTER_AREA);
+  else
+    scaled = whole;
+
+  // The probability of text at every pixel of the scaled image, the tiles'
+  // maps laid into it (the larger value where they overlap).
+  cv::Mat probability = cv::Mat::zeros(scaled.size(), CV_8U);
+  try {
+    runTiles(scaled, probability);
+  } catch (const cv::Exception& e) {
+    // Out of memory, or an input the network cannot take: this capture is
+    // read the old way.
+    qCWarning(lcOcr).noquote() << "text detector failed on a" << image.width() << "x" << image.height()
+                               << "image:" << QString::fromStdString(e.msg).simplified().left(200);
+    return std::nullopt;
+  }
 
   std::vector<QRect> boxes;
   const QRect bounds = image.rect();

@@ -55,6 +55,9 @@ class TextDetector {
  private:
   struct Network;
   bool loadLocked();
+  // Under the lock: the network over every tile of `scaled` (B, G, R, A),
+  // its maps laid into `probability`. Throws what OpenCV throws.
+  void runTiles(const cv::Mat& scaled, cv::Mat& probability);
 
   const QString path_;
   const DetectorOptions options_;
