@@ -104,7 +104,7 @@ void AppDelegate::launch(const switches::Choice& choice) {
   menuHooks.cancelRecording = [self] {
     if (self) self->recorder_->cancel();
   };
-  menuHooks.warmUpFast = [] { LiveText::warmUp(); };
+  menuHooks.warmUpFast = [] { LiveText::warmUp(road::languagesFor(Settings::shared())); };
   menu_ = std::make_unique<MenuPanelControl>(settings, *menuState_, *about_, std::move(menuHooks));
 
   ShortcutRecorder::Hooks recordHooks;
@@ -151,13 +151,13 @@ void AppDelegate::launch(const switches::Choice& choice) {
   capture_->hotKeyMatcher = [self](const QKeyEvent& event) {
     return self && self->hotKey_->matches(event) && !self->repeats_->isRepeat(event);
   };
-  capture_->onFastMode = [] { LiveText::warmUp(); };
+  capture_->onFastMode = [] { LiveText::warmUp(road::languagesFor(Settings::shared())); };
 
   Reporting::start();
 
   // Warm-ups: the engines start on worker threads while the launch goes on.
   QThreadPool::globalInstance()->start([] { Recognizer::warmUp(); });
-  if (settings.fastMode()) LiveText::warmUp();
+  if (settings.fastMode()) LiveText::warmUp(road::languagesFor(settings));
 
   launch::enableLoginOnFirstRun(PrefStore::standard());
 
@@ -217,7 +217,7 @@ bool AppDelegate::runSwitch(const switches::Choice& choice) {
           });
       return true;
     case switches::Mode::read:
-      readfile::run(choice.path, exitLater);
+      readfile::run(choice.nativePath, exitLater);
       return true;
     case switches::Mode::snapshot:
       exitLater(Snapshot::run(choice.path, QCoreApplication::arguments().contains(QStringLiteral("-all"))));

@@ -64,7 +64,7 @@ void BenchOCR::start() {
     const road::Engines& engines = road::realEngines();
     const QStringList languages = OCRLanguages::primary(std::nullopt);
     std::optional<Recognized> result;
-    if (fast) result = engines.fast(image);
+    if (fast) result = engines.fast(image, languages);
     if (!result) result = engines.accurate(image, languages, true);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),

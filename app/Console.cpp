@@ -1,5 +1,6 @@
 #include "app/Console.h"
 
+#include <QStringDecoder>
 #include <QtGlobal>
 #include <cstdio>
 
@@ -42,6 +43,34 @@ QString escaped(const QString& text) {
     } else {
       out += QLatin1String("\\u") + hex(c, 4);
     }
+  }
+  return out;
+}
+
+QString fileName(const QByteArray& native) {
+  QString out;
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  qsizetype i = 0;
+  while (i < native.size()) {
+    // The longest run that decodes cleanly, then one byte that does not.
+    qsizetype end = i;
+    while (end < native.size()) {
+      const uchar lead = uchar(native[end]);
+      const qsizetype len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+      if (len == 0 || end + len > native.size()) break;
+      const QString one = utf8.decode(native.mid(end, len));
+      if (utf8.hasError()) {
+        utf8.resetState();
+        break;
+      }
+      out += one;
+      end += len;
+    }
+    if (end < native.size()) {
+      out += QLatin1String("\\x") + hex(uchar(native[end]), 2);
+      ++end;
+    }
+    i = end;
   }
   return out;
 }

@@ -15,6 +15,10 @@ namespace console {
 // controls as \uHHHH. Everything else, backslashes included, is unchanged.
 QString escaped(const QString& text);
 
+// A file name as the bytes the system gave, readable: what is UTF-8 as its
+// text, every other byte as \xHH.
+QString fileName(const QByteArray& native);
+
 // One line on standard output; `text` is escaped first.
 void line(const QString& text);
 // One line on standard error, "tarvok: " first; `text` is escaped first.

@@ -24,4 +24,23 @@ QString missingDisplay(const QStringList& args);
 // platform was asked for and no X display answers.
 void preferOffscreenForConsole(bool consoleSwitch, const QStringList& args);
 
+// Lives while QApplication is made. A display that answered the checks above
+// keeps that connection open until Qt has its own: a server that resets when
+// its last client leaves (a plain Xvfb) would otherwise reset under Qt's
+// attempt, and Qt aborts. Should Qt still fail to reach the display, the
+// process ends with the one-line message of missingDisplay and exit code 1,
+// never with Qt's abort.
+class PlatformStart {
+ public:
+  PlatformStart();
+  ~PlatformStart();
+  PlatformStart(const PlatformStart&) = delete;
+  PlatformStart& operator=(const PlatformStart&) = delete;
+  // Qt is connected: closes the check's connection and stops watching.
+  void finish();
+
+ private:
+  bool done_ = false;
+};
+
 }  // namespace Environment

@@ -50,9 +50,9 @@ bool over(QSize size) { return qint64(size.width()) * qint64(size.height()) > kM
 
 }  // namespace
 
-int openRegular(const QString& path, Loaded& out) {
+int openRegular(const QByteArray& path, Loaded& out) {
   // O_NONBLOCK: opening a pipe without a writer would wait for one forever.
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
     const int error = errno;
     out = error == ENOENT || error == ENOTDIR
@@ -100,7 +100,7 @@ Recognized recognize(const QImage& image, bool fast, const road::Engines& engine
   std::future<std::vector<Code>> codes =
       std::async(std::launch::async, [&] { return engines.codes(image, true, road::kThoroughBudget); });
   std::optional<Recognized> text;
-  if (fast) text = engines.fast(image);
+  if (fast) text = engines.fast(image, languages);
   if (!text) text = engines.accurate(image, languages, true);
   return engines.merge(*text, codes.get());
 }
@@ -124,10 +124,11 @@ QStringList report(const QSize& size, bool fast, double seconds, const Recognize
          merged.text().split(QLatin1Char('\n'));
 }
 
-void run(const QString& path, std::function<void(int)> exit) {
-  const auto refuse = [path, exit](const Loaded& loaded) {
-    console::line(QStringLiteral("못 열음: ") + path);
-    console::error(path + QStringLiteral(": ") + loaded.why);
+void run(const QByteArray& path, std::function<void(int)> exit) {
+  const QString shown = console::fileName(path);
+  const auto refuse = [shown, exit](const Loaded& loaded) {
+    console::line(QStringLiteral("못 열음: ") + shown);
+    console::error(shown + QStringLiteral(": ") + loaded.why);
     exit(1);
   };
   Loaded opened;

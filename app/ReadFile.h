@@ -28,10 +28,11 @@ struct Loaded {
   QString why;  // the reason as printed, without the path
 };
 
-// Opens `path` for reading without ever blocking: a named pipe, a device or a
-// folder is refused from its metadata before anything is read. Returns the
-// descriptor, or -1 with `out` telling why.
-int openRegular(const QString& path, Loaded& out);
+// Opens `path` (the file name's bytes, as the user gave them) for reading
+// without ever blocking: a named pipe, a device or a folder is refused from
+// its metadata before anything is read. Returns the descriptor, or -1 with
+// `out` telling why.
+int openRegular(const QByteArray& path, Loaded& out);
 
 // Decodes the image from an open descriptor (and closes it), refusing images
 // over kMaxPixels from their header where the format tells the size.
@@ -46,9 +47,10 @@ Recognized recognize(const QImage& image, bool fast, const road::Engines& engine
 // meta line, "글:", then the rows of the text.
 QStringList report(const QSize& size, bool fast, double seconds, const Recognized& merged);
 
-// Opens the file, then decodes and recognises it off the GUI thread and
-// prints; calls `exit` with 0 when done, or with 1 after "못 열음: PATH" (and
-// the reason on standard error) when the file cannot be read as an image.
-void run(const QString& path, std::function<void(int)> exit);
+// Opens the file (`path` as the bytes the user gave), then decodes and
+// recognises it off the GUI thread and prints; calls `exit` with 0 when done,
+// or with 1 after "못 열음: PATH" (and the reason on standard error) when the
+// file cannot be read as an image. PATH is printed readable and escaped.
+void run(const QByteArray& path, std::function<void(int)> exit);
 
 }  // namespace readfile

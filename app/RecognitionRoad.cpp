@@ -14,18 +14,22 @@ const Engines& realEngines() {
       [](const QImage& image, const QStringList& prefer, bool fallback) {
         return Recognizer::recognize(image, prefer, fallback);
       },
-      [](const QImage& image) { return LiveText::read(image); },
+      [](const QImage& image, const QStringList& prefer) { return LiveText::read(image, prefer); },
       [](const QImage& image, bool thorough, double budget) { return Recognizer::codes(image, thorough, budget); },
       [](const Recognized& result, const std::vector<Code>& codes) { return Recognizer::merge(result, codes); }};
   return engines;
 }
 
+QStringList languagesFor(const Settings& settings) {
+  const Lang language = settings.language();
+  const std::optional<QString> ui = language.isAuto() ? std::nullopt : std::optional<QString>(language.rawValue());
+  return OCRChoice::preferred(settings.ocrManual(), settings.ocrLanguages(), ui);
+}
+
 Request requestFor(const QImage& image, const Settings& settings) {
   Request r;
   r.image = image;
-  const Lang language = settings.language();
-  const std::optional<QString> ui = language.isAuto() ? std::nullopt : std::optional<QString>(language.rawValue());
-  r.languages = OCRChoice::preferred(settings.ocrManual(), settings.ocrLanguages(), ui);
+  r.languages = languagesFor(settings);
   r.fallback = settings.ocrManual() ? settings.ocrFallback() : true;
   r.fast = settings.fastMode();
   return r;
@@ -37,12 +41,12 @@ bool wantsThoroughPass(const std::vector<Code>& quick, const Recognized& text) {
 
 Recognized readText(const Request& request, const Engines& engines) {
   if (request.fast) {
-    if (auto lines = engines.fast(request.image)) return *lines;
+    if (auto lines = engines.fast(request.image, request.languages)) return *lines;
     return engines.accurate(request.image, request.languages, request.fallback);
   }
   Recognized result = engines.accurate(request.image, request.languages, request.fallback);
   if (result.text().isEmpty()) {
-    if (auto lines = engines.fast(request.image)) result = *lines;
+    if (auto lines = engines.fast(request.image, request.languages)) result = *lines;
   }
   return result;
 }

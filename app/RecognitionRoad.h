@@ -19,8 +19,9 @@ namespace road {
 struct Engines {
   // The accurate road (Recognizer::recognize).
   std::function<Recognized(const QImage&, const QStringList& prefer, bool fallback)> accurate;
-  // The fast path (LiveText::read): none when it read nothing.
-  std::function<std::optional<Recognized>(const QImage&)> fast;
+  // The fast path (LiveText::read), with the same preferred languages as
+  // the accurate road: none when it read nothing.
+  std::function<std::optional<Recognized>(const QImage&, const QStringList& prefer)> fast;
   // Barcodes and QR codes (Recognizer::codes).
   std::function<std::vector<Code>(const QImage&, bool thorough, double budget)> codes;
   // Codes in front of the text (Recognizer::merge).
@@ -37,10 +38,13 @@ struct Request {
   bool fast = false;
 };
 
+// The OCR languages of the preferences: the hand-picked ones in table order
+// when the choice is manual and any is installed, else the automatic list
+// for the interface language. Both text paths read with them.
+QStringList languagesFor(const Settings& settings);
+
 // The recognition settings of a capture, read from the preferences: the
-// hand-picked OCR languages in table order when the choice is manual and any
-// is installed, else the automatic list for the interface language; the
-// fallback flag only counts when the choice is manual.
+// languages above; the fallback flag only counts when the choice is manual.
 Request requestFor(const QImage& image, const Settings& settings);
 
 // The budget of the thorough code pass, in seconds.

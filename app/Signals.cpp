@@ -1,12 +1,15 @@
 #include "app/Signals.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
 #include <cerrno>
-#include <cstdio>
+#include <thread>
+
+#include "platform/SignalExit.h"
 
 namespace {
 
@@ -19,24 +22,9 @@ void onSignal(int number) {
   errno = saved;
 }
 
-}  // namespace
-
-Signals::Signals(QObject* parent) : QObject(parent) {}
-
-Signals::~Signals() {
-  for (int number : {SIGTERM, SIGINT, SIGHUP}) ::signal(number, SIG_DFL);
-}
-
-bool Signals::install(std::function<void(int)> handler) {
-  onSignal_ = std::move(handler);
+// The pipe, then the handlers that write to it.
+bool arm() {
   if (pipeFds[0] < 0 && ::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
-  notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
-  connect(notifier_, &QSocketNotifier::activated, this, [this] {
-    unsigned char byte = 0;
-    while (::read(pipeFds[0], &byte, 1) == 1) {
-      if (onSignal_) onSignal_(byte);
-    }
-  });
   struct sigaction action {};
   action.sa_handler = onSignal;
   sigemptyset(&action.sa_mask);
@@ -45,7 +33,39 @@ bool Signals::install(std::function<void(int)> handler) {
   return true;
 }
 
-void Signals::exitNow(int code) {
-  std::fflush(nullptr);
-  ::_exit(code);
+}  // namespace
+
+Signals::Signals(QObject* parent) : QObject(parent) {}
+
+Signals::~Signals() {
+  if (notifier_)
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) ::signal(number, SIG_DFL);
 }
+
+bool Signals::install(std::function<void(int)> handler) {
+  onSignal_ = std::move(handler);
+  if (!arm()) return false;
+  notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, [this] {
+    unsigned char byte = 0;
+    while (::read(pipeFds[0], &byte, 1) == 1) {
+      if (onSignal_) onSignal_(byte);
+    }
+  });
+  return true;
+}
+
+bool Signals::exitOnSignal() {
+  if (!arm()) return false;
+  std::thread([] {
+    pollfd watch{pipeFds[0], POLLIN, 0};
+    unsigned char byte = 0;
+    for (;;) {
+      if (::poll(&watch, 1, -1) < 0 && errno != EINTR) return;
+      if (::read(pipeFds[0], &byte, 1) == 1) SignalExit::now(128 + byte);
+    }
+  }).detach();
+  return true;
+}
+
+void Signals::exitNow(int code) { SignalExit::now(code); }

@@ -1,5 +1,6 @@
 #include "app/Switches.h"
 
+#include <QFile>
 #include <optional>
 
 namespace switches {
@@ -64,6 +65,18 @@ Choice parse(const QStringList& args) {
   } else if (const auto folder = followedBy(args, QStringLiteral("-snapshot"))) {
     c.mode = Mode::snapshot;
     c.path = *folder;
+  }
+  return c;
+}
+
+Choice parse(int argc, const char* const* argv) {
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << QFile::decodeName(argv[i]);
+  Choice c = parse(args);
+  if (c.mode == Mode::read || c.mode == Mode::snapshot) {
+    // args[i] is argv[i + 1]: the path follows its switch.
+    const qsizetype at = args.indexOf(c.mode == Mode::read ? QStringLiteral("-read") : QStringLiteral("-snapshot"));
+    c.nativePath = QByteArray(argv[at + 2]);
   }
   return c;
 }

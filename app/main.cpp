@@ -11,8 +11,10 @@
 #include "app/Signals.h"
 #include "app/SingleInstance.h"
 #include "app/Switches.h"
+#include "core/Reporting.h"
 #include "net/HttpClient.h"
 #include "platform/Relaunch.h"
+#include "platform/SignalExit.h"
 
 namespace {
 // How long the tray program's exit waits for recognitions in flight.
@@ -24,7 +26,7 @@ int main(int argc, char** argv) {
   net::initializeGlobal();  // before any thread exists
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-  const switches::Choice choice = switches::parse(args);
+  const switches::Choice choice = switches::parse(argc, argv);
   if (choice.mode == switches::Mode::help) {
     std::fputs(switches::usage().toUtf8().constData(), stdout);
     return 0;
@@ -35,22 +37,25 @@ int main(int argc, char** argv) {
     return 2;
   }
   const bool console = switches::isConsole(choice.mode);
+  // From here a console switch ends at once on a signal, with 128 + its
+  // number (130 for Ctrl+C), whatever it is busy with.
+  if (console) Signals::exitOnSignal();
   Environment::preferOffscreenForConsole(console, args);
   if (const QString missing = Environment::missingDisplay(args); !missing.isEmpty()) {
     console::error(missing);
     return 1;
   }
 
+  Environment::PlatformStart starting;
   QApplication app(argc, argv);
+  starting.finish();
   QApplication::setApplicationName(QStringLiteral("tarvok"));
   QApplication::setQuitOnLastWindowClosed(false);
-  // From here a signal ends any mode: a console switch at once with
-  // 128 + the signal (130 for Ctrl+C), the tray program through its Quit.
+  // A signal ends the tray program through its Quit; a console switch ends at
+  // once (see above), its report session stored as a clean exit on the way.
   Signals stop;
-  stop.install([console](int number) {
-    if (console) Signals::exitNow(128 + number);
-    QCoreApplication::quit();
-  });
+  if (!console) stop.install([](int) { QCoreApplication::quit(); });
+  if (console) SignalExit::atExit([] { Reporting::endNow(); });
   if (console) console::quietPlatformNotices();
 
   // One copy per user and display; the console modes run beside it.

@@ -22,6 +22,10 @@
 //   --speed [--runs N]
 //             whole pages warm, a Korean page with an English interface, memory
 //             after the warm-up, and cold `tarvok -read` against the command line
+//   --roads [--part dialogs,pages,speed,memory,cold] [--runs N]
+//             the engine's own layout analysis against the text detector's
+//             lines, beside the command line: dialogs, pages, warm full-HD
+//             time, memory, cold `tarvok -read`
 //   --psm N, --engines N, --line PX: change the defaults of --sweep and --show
 #include <QApplication>
 #include <QTemporaryDir>
@@ -33,11 +37,13 @@
 
 #include "bench/ocr_firstpass.h"
 #include "bench/ocr_measure.h"
+#include "bench/ocr_roads.h"
 #include "bench/ocr_samples.h"
 #include "bench/ocr_speed.h"
 #include "bench/ocr_sweep.h"
 #include "bench/ocr_texts.h"
 #include "bench/ocr_ui.h"
+#include "platform/Bundle.h"
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
 #include "recognition/LiveText.h"
@@ -104,8 +110,8 @@ void table(const QStringList& only) {
     const double ms = timed(3, [&] { passes = recognizePasses(s.image, s.language->prefer, &result); });
     const measure::Errors e = measure::errors(s.truth, result.text(), spaceless);
 
-    std::optional<Recognized> fast = offMain([&] { return LiveText::read(s.image); });
-    const double fastMs = timed(3, [&] { fast = offMain([&] { return LiveText::read(s.image); }); });
+    std::optional<Recognized> fast = offMain([&] { return LiveText::read(s.image, s.language->prefer); });
+    const double fastMs = timed(3, [&] { fast = offMain([&] { return LiveText::read(s.image, s.language->prefer); }); });
     const measure::Errors fe = measure::errors(s.truth, fast ? fast->text() : QString(), spaceless);
 
     measure::Errors ce;
@@ -158,8 +164,8 @@ void crop() {
   recognizePasses(s.image, {QStringLiteral("en-US")}, &result);
   int passes = 0;
   const double accurate = timed(7, [&] { passes = recognizePasses(s.image, {QStringLiteral("en-US")}, &result); });
-  std::optional<Recognized> fast = offMain([&] { return LiveText::read(s.image); });
-  const double fastMs = timed(7, [&] { fast = offMain([&] { return LiveText::read(s.image); }); });
+  std::optional<Recognized> fast = offMain([&] { return LiveText::read(s.image, {QStringLiteral("en-US")}); });
+  const double fastMs = timed(7, [&] { fast = offMain([&] { return LiveText::read(s.image, {QStringLiteral("en-US")}); }); });
   std::printf("\n1200x300 four-line crop: accurate %.0f ms (%d pass, CER %.2f%%), fast %.0f ms (CER %.2f%%): fast is %.1fx\n",
               accurate, passes, 100 * measure::errors(s.truth, result.text(), false).rate(), fastMs,
               100 * measure::errors(s.truth, fast ? fast->text() : QString(), false).rate(), accurate / fastMs);
@@ -195,7 +201,7 @@ int childWarm() {
   report("warm-up:", t0, start);
   const double accurate = measure::residentMB();
   t0 = measure::nowMs();
-  LiveText::warmUp();
+  LiveText::warmUp(OCRLanguages::primary(std::nullopt));
   QThreadPool::globalInstance()->waitForDone();
   report("then fast warm-up:", t0, accurate);
   return 0;
@@ -219,9 +225,12 @@ int main(int argc, char** argv) {
   }
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
+  // The resources (the text detector's model) of the build tree.
+  Bundle::setResourceDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../resources"));
   const QStringList args = app.arguments();
   if (args.size() > 2 && args[1] == QLatin1String("--engine")) return childEngine(args[2]);
   if (args.size() > 1 && args[1] == QLatin1String("--warm")) return childWarm();
+  if (args.size() > 2 && args[1] == QLatin1String("--memory")) return roads::childMemory(args[2] == QLatin1String("detector"));
   QStringList only;
   const qsizetype at = args.indexOf(QStringLiteral("--lang"));
   if (at > 0 && at + 1 < args.size()) only = args[at + 1].split(QLatin1Char(','));
@@ -246,7 +255,7 @@ int main(int argc, char** argv) {
   }
   // A warm pool, as after the application's start.
   Recognizer::warmUp();
-  LiveText::warmUp();
+  LiveText::warmUp(OCRLanguages::primary(std::nullopt));
   QThreadPool::globalInstance()->waitForDone();
   if (args.contains(QStringLiteral("--ui"))) {
     const qsizetype save = args.indexOf(QStringLiteral("--save"));
@@ -255,6 +264,11 @@ int main(int argc, char** argv) {
   }
   if (!option("--window").isEmpty()) {
     uibench::windows(option("--window"));
+    return 0;
+  }
+  if (args.contains(QStringLiteral("--roads"))) {
+    roads::run(argv[0], only, option("--part").split(QLatin1Char(','), Qt::SkipEmptyParts),
+               option("--runs").isEmpty() ? 3 : option("--runs").toInt());
     return 0;
   }
   if (args.contains(QStringLiteral("--firstpass"))) {

@@ -73,13 +73,20 @@ inline bool haveCommandLine() {
   return p.waitForFinished(10000) && p.exitCode() == 0;
 }
 
-inline double residentMB() {
+// A field of /proc/self/status in MB ("VmRSS:", "VmHWM:").
+inline double statusMB(const char* field) {
   std::ifstream f("/proc/self/status");
   std::string line;
+  const size_t n = std::char_traits<char>::length(field);
   while (std::getline(f, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    if (line.rfind(field, 0) == 0) return std::stod(line.substr(n)) / 1024.0;
   return 0;
 }
+
+inline double residentMB() { return statusMB("VmRSS:"); }
+
+// The most the process has held resident so far.
+inline double peakMB() { return statusMB("VmHWM:"); }
 
 inline double userCpuSeconds() {
   rusage u{};

@@ -78,15 +78,24 @@ inline QProcessEnvironment userEnv(const QString& uiLanguage, const QString& hom
   return env;
 }
 
+// The program beside the bench's folder.
+inline QString tarvokProgram() {
+  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../tarvok"));
+}
+
+// An image read cold, with the command line's languages and the locale of
+// the user who reads it.
+struct ColdItem {
+  QString name;
+  QImage image;
+  QString cli;
+  QString ui;
+};
+
 inline void coldRead(int runs) {
-  const QString tarvok = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../tarvok"));
+  const QString tarvok = tarvokProgram();
   QTemporaryDir dir;
-  struct Item {
-    QString name;
-    QImage image;
-    QString cli;
-    QString ui;
-  };
+  using Item = ColdItem;
   std::vector<Item> items;
   const std::map<QString, QString> locales{{"en", "en_US"}, {"de", "de_DE"}, {"ru", "ru_RU"}, {"ar", "ar_SA"},
                                            {"ko", "ko_KR"}, {"ja", "ja_JP"}, {"zh", "zh_CN"}};

@@ -11,6 +11,10 @@ namespace {
 
 QMutex mutex;
 
+// The largest catalogue read. Ours hold a few kilobytes each (under 9 KB); a
+// file hundreds of times that size is damaged or not ours.
+constexpr qint64 kMaxBytes = qint64(4) << 20;
+
 QString path(const QString& code) {
   const QString file = Bundle::resource(QStringLiteral("Strings/") + code + QStringLiteral(".json"));
   return !file.isEmpty() && QFileInfo(file).isFile() ? file : QString();
@@ -23,7 +27,7 @@ Texts load(const QString& code) {
   if (!english && path(code).isEmpty()) return texts;
   const QJsonObject object = Bundle::readObject(
       QStringLiteral("Strings/") + code + QStringLiteral(".json"),
-      english ? QStringLiteral("texts show as their keys") : QStringLiteral("English is shown instead"));
+      english ? QStringLiteral("texts show as their keys") : QStringLiteral("English is shown instead"), kMaxBytes);
   for (auto it = object.begin(); it != object.end(); ++it) {
     if (it.value().isString()) {
       texts.insert(it.key(), it.value().toString());

@@ -95,7 +95,7 @@ QString infoString(const QString& key) {
   return value.isString() ? value.toString() : QString();
 }
 
-QJsonObject readObject(const QString& relative, const QString& consequence) {
+QJsonObject readObject(const QString& relative, const QString& consequence, qint64 maxBytes) {
   const QString path = resource(relative);
   QString problem;
   QJsonObject object;
@@ -108,9 +108,11 @@ QJsonObject readObject(const QString& relative, const QString& consequence) {
     problem = QStringLiteral("it is not a file");
   } else if (!file.open(QIODevice::ReadOnly)) {
     problem = QStringLiteral("the file cannot be read (%1)").arg(file.errorString());
+  } else if (const QByteArray bytes = file.read(maxBytes + 1); bytes.size() > maxBytes) {
+    problem = QStringLiteral("the file is larger than %1 MB").arg(maxBytes >> 20);
   } else {
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError) {
       problem = QStringLiteral("it is not valid JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset);
     } else if (!doc.isObject()) {

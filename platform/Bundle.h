@@ -21,10 +21,15 @@ QString resource(const QString& relative);
 // A text value of Info.json; empty when the file, the key or a text value is missing.
 QString infoString(const QString& key);
 
+// The largest Info.json read; a catalogue may be larger (readObject's bound).
+inline constexpr qint64 kMaxInfoBytes = qint64(1) << 20;
+
 // The JSON object of a resource file ("Strings/en.json"). A missing,
-// unreadable or malformed file gives an empty object and one warning on
-// standard error that names the file and `consequence` (what is shown or done
-// instead), once per file and process.
-QJsonObject readObject(const QString& relative, const QString& consequence);
+// unreadable, malformed or oversized (over `maxBytes`) file gives an empty
+// object and one warning on standard error that names the file and
+// `consequence` (what is shown or done instead), once per file and process.
+// The bound keeps a damaged or replaced file from holding up the start and
+// quit and from taking memory: ours are a few kilobytes.
+QJsonObject readObject(const QString& relative, const QString& consequence, qint64 maxBytes = kMaxInfoBytes);
 
 }  // namespace Bundle

@@ -4,8 +4,13 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include "platform/SignalExit.h"
+
+Q_LOGGING_CATEGORY(lcPrefs, "tarvok.preferences", QtInfoMsg)
 
 namespace {
 
@@ -57,10 +62,7 @@ QString stateHome() {
 
 }  // namespace
 
-PrefStore::PrefStore(const QString& filePath) {
-  QDir().mkpath(QFileInfo(filePath).absolutePath());
-  settings_ = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
-}
+PrefStore::PrefStore(const QString& filePath) { open(filePath); }
 
 PrefStore::~PrefStore() = default;
 
@@ -74,13 +76,51 @@ PrefStore& PrefStore::state() {
   return store;
 }
 
-QString PrefStore::filePath() const { return settings_->fileName(); }
+QString PrefStore::filePath() const {
+  std::lock_guard guard(lock_);
+  return path_;
+}
 
 void PrefStore::useFile(const QString& filePath) {
   std::lock_guard guard(lock_);
-  settings_->sync();
-  QDir().mkpath(QFileInfo(filePath).absolutePath());
-  settings_ = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+  if (settings_) settings_->sync();
+  open(filePath);
+}
+
+void PrefStore::open(const QString& path) {
+  path_ = path;
+  settings_.reset();
+  memoryOnly_ = false;
+  memory_.clear();
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  unreadable_ = preffile::problem(path);
+  if (unreadable_.isEmpty()) settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
+  seen_ = preffile::stamp(path);
+}
+
+bool PrefStore::writable() {
+  if (memoryOnly_) return false;
+  // Changed behind our back (by hand, by another program): judged again.
+  if (preffile::stamp(path_) != seen_) unreadable_ = preffile::problem(path_);
+  if (!unreadable_.isEmpty()) {
+    const QString kept = preffile::setAside(path_);
+    if (kept.isEmpty() && preffile::stamp(path_).exists) {
+      memoryOnly_ = true;
+      settings_.reset();
+      qCWarning(lcPrefs).noquote() << QStringLiteral("%1 cannot be read (%2) nor moved aside; tarvok goes on with "
+                                                     "default settings and saves no change")
+                                          .arg(path_, unreadable_);
+      return false;
+    }
+    if (!kept.isEmpty())
+      qCWarning(lcPrefs).noquote() << QStringLiteral("%1 cannot be read (%2); it is kept as %3 and tarvok goes on "
+                                                     "with default settings")
+                                          .arg(path_, unreadable_, kept);
+    unreadable_.clear();
+    settings_.reset();  // what it read of the old file must not be written into the new one
+  }
+  if (!settings_) settings_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);
+  return true;
 }
 
 void PrefStore::registerDefaults(const QVariantMap& defaults) {
@@ -90,7 +130,7 @@ void PrefStore::registerDefaults(const QVariantMap& defaults) {
 
 QVariant PrefStore::object(const QString& key) const {
   std::lock_guard guard(lock_);
-  const QVariant raw = settings_->value(key);
+  const QVariant raw = settings_ ? settings_->value(key) : memory_.contains(key) ? QVariant(memory_.value(key)) : QVariant();
   if (raw.isValid()) {
     // INI hands back a list when a value written by hand holds commas.
     const QString text = raw.typeId() == QMetaType::QStringList
@@ -161,9 +201,16 @@ std::optional<QStringList> PrefStore::stringList(const QString& key) const {
 }
 
 void PrefStore::write(const QList<QPair<QString, QString>>& entries) {
+  // A console run ended by a signal leaves no half-saved file beside it.
+  SignalExit::Hold hold;
   std::lock_guard guard(lock_);
+  if (!writable()) {
+    for (const auto& [key, encoded] : entries) memory_.insert(key, encoded);
+    return;
+  }
   for (const auto& [key, encoded] : entries) settings_->setValue(key, encoded);
   settings_->sync();
+  seen_ = preffile::stamp(path_);
 }
 
 void PrefStore::setBool(const QString& key, bool value) {
@@ -190,7 +237,13 @@ void PrefStore::setStringList(const QString& key, const QStringList& value) {
 }
 
 void PrefStore::remove(const QString& key) {
+  SignalExit::Hold hold;
   std::lock_guard guard(lock_);
+  if (!writable()) {
+    memory_.remove(key);
+    return;
+  }
   settings_->remove(key);
   settings_->sync();
+  seen_ = preffile::stamp(path_);
 }

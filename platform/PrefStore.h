@@ -11,10 +11,19 @@
 
 class QSettings;
 
+#include "platform/PrefFile.h"
+
 // A per-user key/value store with typed reads and registered defaults, kept in
 // an INI file. INI alone loses types (false reads back as "false", a one-element
 // list as a plain string, an empty list as nothing), so every value is written
 // with its type and read back as what was written.
+//
+// The store never destroys what it cannot read. A file that does not read
+// cleanly (see preffile::problem) is not read at all: the store starts empty,
+// and before its first write it moves the file aside, beside it, with one
+// warning naming both files. The same happens when someone else leaves such a
+// file there while the program runs. When it cannot be moved, what is stored
+// lives in memory only.
 class PrefStore {
  public:
   explicit PrefStore(const QString& filePath);
@@ -55,8 +64,18 @@ class PrefStore {
 
  private:
   void write(const QList<QPair<QString, QString>>& entries);
+  // Reads `path` when it reads cleanly; otherwise leaves it for writable().
+  void open(const QString& path);
+  // Makes the file ready for a write (lock held): moves an unreadable file
+  // aside first. False when writes can only go to memory.
+  bool writable();
 
   mutable std::mutex lock_;
-  std::unique_ptr<QSettings> settings_;
+  QString path_;
+  std::unique_ptr<QSettings> settings_;  // none while an unreadable file is at path_
+  QString unreadable_;                   // why; empty when the file reads cleanly
+  bool memoryOnly_ = false;              // the unreadable file could not be moved aside
+  QMap<QString, QString> memory_;        // what was stored while memoryOnly_
+  preffile::Stamp seen_;                 // the file as we last read or wrote it
   QVariantMap defaults_;
 };

@@ -95,6 +95,41 @@ bool liesOnACode(const Piece& piece, const std::vector<Code>& codes) {
   return false;
 }
 
+bool contains(const PixelRect& outer, const PixelRect& inner) {
+  return inner.midX() >= outer.minX() && inner.midX() <= outer.maxX() && inner.midY() >= outer.minY() &&
+         inner.midY() <= outer.maxY();
+}
+
+PixelRect united(const PixelRect& a, const PixelRect& b) {
+  const double x = std::min(a.minX(), b.minX()), y = std::min(a.minY(), b.minY());
+  return {x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y};
+}
+
+// A line without the words of it that lie on a code, none when nothing is
+// left. A line read across two codes side by side has its centre between
+// them: its words tell where its junk lies.
+std::optional<Piece> withoutJunk(const Piece& line, const std::vector<std::vector<Piece>>& words,
+                                 const std::vector<Code>& codes) {
+  if (liesOnACode(line, codes)) return std::nullopt;
+  QStringList kept;
+  std::optional<PixelRect> box;
+  bool dropped = false;
+  for (const auto& row : words) {
+    for (const Piece& word : row) {
+      if (line.rect.isZero() || !contains(line.rect, word.rect)) continue;
+      if (liesOnACode(word, codes)) {
+        dropped = true;
+        continue;
+      }
+      kept << word.text;
+      box = box ? united(*box, word.rect) : word.rect;
+    }
+  }
+  if (!dropped) return line;
+  if (!box) return std::nullopt;
+  return Piece{*box, kept.join(QLatin1Char(' '))};
+}
+
 }  // namespace
 
 Recognized merge(const Recognized& result, const std::vector<Code>& codes) {
@@ -109,14 +144,29 @@ Recognized merge(const Recognized& result, const std::vector<Code>& codes) {
     std::vector<Piece> kept;
     QStringList texts;
     for (const Piece& piece : row) {
-      if (liesOnACode(piece, codes)) continue;
-      kept.push_back(piece);
-      texts << piece.text;
+      const std::optional<Piece> text = withoutJunk(piece, result.words, codes);
+      if (!text) continue;
+      kept.push_back(*text);
+      texts << text->text;
     }
     if (kept.empty() || payloads.contains(text::trimWhitespace(texts.join(QLatin1Char(' '))))) continue;
     merged.lines.push_back(std::move(kept));
   }
-  merged.table = result.table;
+  // The table is found again without the junk words: a table made of them
+  // goes with them.
+  bool dropped = false;
+  for (const auto& row : result.words) {
+    std::vector<Piece> words;
+    for (const Piece& word : row) {
+      if (liesOnACode(word, codes)) {
+        dropped = true;
+      } else {
+        words.push_back(word);
+      }
+    }
+    if (!words.empty()) merged.words.push_back(std::move(words));
+  }
+  merged.table = dropped ? detectTable(merged.words) : result.table;
   merged.codes = codes;
   return merged;
 }

@@ -47,6 +47,8 @@ QString lineText(QString s) {
   return s.replace(spaces, QStringLiteral(" "));
 }
 
+}  // namespace
+
 std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words) {
   std::vector<EngineLine> lines;
   std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
@@ -73,6 +75,8 @@ std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words) {
   } while (it->Next(step));
   return lines;
 }
+
+namespace {
 
 struct BandResult {
   bool ran = false;

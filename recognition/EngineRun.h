@@ -60,6 +60,9 @@ struct EngineResult {
   std::vector<EngineLine> lines;  // in the engine's order
 };
 
+// The lines (and, with `words`, their words) of the engine's last recognition.
+std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words);
+
 // The line height an image is prepared to for the script of the first model
 // of `key`.
 double lineHeightFor(const QString& key, const PrepareOptions& options);

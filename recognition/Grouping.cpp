@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "recognition/Letters.h"
+#include "recognition/ReadingOrder.h"
 #include "recognition/Recognizer.h"
 
 namespace Recognizer {
@@ -39,12 +40,23 @@ std::vector<std::vector<Piece>> group(std::vector<Piece> pieces) {
 
   for (auto& row : rows) {
     // A right-to-left row reads from its right edge: sorting it left to right
-    // would reverse the order of its words.
+    // would reverse the order of its words. Left-to-right runs inside it
+    // ("Windows 11", "12 KB") still read left to right.
     QString text;
     for (const Piece& piece : row) text += piece.text;
     if (text::isRightToLeft(text)) {
       std::stable_sort(row.begin(), row.end(),
                        [](const Piece& a, const Piece& b) { return key(a.rect.maxX()) > key(b.rect.maxX()); });
+      std::reverse(row.begin(), row.end());
+      std::vector<text::PlacedWord> standing;
+      double height = 0;
+      for (const Piece& piece : row) {
+        standing.push_back({piece.text, piece.rect.minX(), piece.rect.maxX()});
+        height = std::max(height, piece.rect.height);
+      }
+      std::vector<Piece> read;
+      for (size_t i : text::rightToLeftOrder(standing, height)) read.push_back(std::move(row[i]));
+      row = std::move(read);
     } else {
       std::stable_sort(row.begin(), row.end(),
                        [](const Piece& a, const Piece& b) { return key(a.rect.minX()) < key(b.rect.minX()); });

@@ -5,15 +5,11 @@
 #include <QThreadPool>
 
 #include "recognition/EngineRun.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/Recognizer.h"
 
 namespace LiveText {
 
 namespace {
-
-// The user's default languages only: one engine of one to three models
-// instead of the accurate road's seven Latin ones and its re-reads.
-QStringList fastLanguages() { return OCRLanguages::primary(std::nullopt); }
 
 // Lines only, a lower scale target than the accurate reader's (small text is
 // still enlarged, 16 px text is left as it is: on Latin text 0.5 % errors
@@ -37,6 +33,10 @@ bool onGuiThread() {
 
 }  // namespace
 
+// The first pass's languages only: one engine of one to three models
+// instead of the re-reads the accurate road may add.
+QStringList languagesFor(const QStringList& prefer) { return Recognizer::firstPassLanguages(prefer); }
+
 std::optional<Recognized> rowsOf(const QString& transcript) {
   Recognized result;
   for (const QString& line : transcript.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
@@ -48,28 +48,28 @@ std::optional<Recognized> rowsOf(const QString& transcript) {
   return result;
 }
 
-std::optional<Recognized> read(const QImage& image) {
+std::optional<Recognized> read(const QImage& image, const QStringList& prefer) {
   if (onGuiThread()) {
     qCWarning(lcOcr) << "fast text path called on the GUI thread; nothing read";
     return std::nullopt;
   }
   EnginePool& pool = EnginePool::shared();
-  const ocr::EngineResult seen = ocr::run(image, pool.keyFor(fastLanguages()), fastConfig(), pool);
+  const ocr::EngineResult seen = ocr::run(image, pool.keyFor(languagesFor(prefer)), fastConfig(), pool);
   if (!seen.ran) return std::nullopt;
   QString transcript;
   for (const ocr::EngineLine& line : seen.lines) transcript += line.text + QLatin1Char('\n');
   return rowsOf(transcript);
 }
 
-void warmUp() {
+void warmUp(const QStringList& prefer) {
   // The global pool is joined when the application object goes, so a warm-up
   // still running at quit ends before the engines' libraries unload.
-  QThreadPool::globalInstance()->start([] {
+  QThreadPool::globalInstance()->start([prefer] {
     QImage white(64, 32, QImage::Format_ARGB32_Premultiplied);
     if (white.isNull()) return;
     white.fill(Qt::white);
     EnginePool& pool = EnginePool::shared();
-    const QString key = pool.keyFor(fastLanguages());
+    const QString key = pool.keyFor(languagesFor(prefer));
     pool.fill(key, fastConfig().maxEngines);
     (void)ocr::run(white, key, fastConfig(), pool);
   });

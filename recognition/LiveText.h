@@ -1,23 +1,30 @@
 #pragma once
 #include <QImage>
+#include <QStringList>
 #include <optional>
 
 #include "recognition/Result.h"
 
-// The fast recognition path: one cheap engine pass with the user's default
-// languages, lines only, no geometry. Used in fast mode and as a second try
-// when the accurate road finds nothing.
+// The fast recognition path: one cheap engine pass, lines only, no geometry.
+// Used in fast mode and as a second try when the accurate road finds nothing.
 namespace LiveText {
+
+// The languages the fast path reads with for the preferred codes: those of
+// the accurate road's first pass (Recognizer::firstPassLanguages), so that
+// Korean chosen in the menu is read as Korean in either mode.
+QStringList languagesFor(const QStringList& prefer);
 
 // The lines of the image, one single-piece row per line (zero rectangle,
 // text trimmed of spaces and tabs), no table, no codes; none when nothing was
-// read. Blocking: call it from a worker thread. On the GUI thread it reads
+// read. `prefer` is the user's language choice, as the accurate road gets it.
+// Blocking: call it from a worker thread. On the GUI thread it reads
 // nothing, warns and returns none, so that a capture can never freeze the
 // interface.
-std::optional<Recognized> read(const QImage& image);
+std::optional<Recognized> read(const QImage& image, const QStringList& prefer);
 
-// Starts the fast path's engine on a background thread and returns at once.
-void warmUp();
+// Starts the fast path's engine for `prefer` on a background thread and
+// returns at once.
+void warmUp(const QStringList& prefer);
 
 // The transcript split into rows the way read() returns them: lines at line
 // feeds, each trimmed of spaces and tabs, blank ones left out; none when no

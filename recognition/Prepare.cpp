@@ -52,15 +52,21 @@ double median(std::vector<int> values) {
 
 }  // namespace
 
-QImage grey(const QImage& source) {
+QImage opaque(const QImage& source) {
   if (source.isNull()) return {};
-  if (!source.hasAlphaChannel()) return source.convertToFormat(QImage::Format_Grayscale8);
+  if (!source.hasAlphaChannel()) return source.convertToFormat(QImage::Format_RGB32);
   QImage canvas(source.size(), QImage::Format_RGB32);
   canvas.fill(Qt::white);
   QPainter painter(&canvas);
   painter.drawImage(0, 0, source);
   painter.end();
-  return canvas.convertToFormat(QImage::Format_Grayscale8);
+  return canvas;
+}
+
+QImage grey(const QImage& source) {
+  if (source.isNull()) return {};
+  if (!source.hasAlphaChannel()) return source.convertToFormat(QImage::Format_Grayscale8);
+  return opaque(source).convertToFormat(QImage::Format_Grayscale8);
 }
 
 Measure measure(const QImage& grey8) {
@@ -138,27 +144,38 @@ PixelRect Prepared::toSource(int left, int top, int right, int bottom) const {
   return PixelRect::fromTopLeft(x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0), sourceHeight);
 }
 
-Prepared prepare(const QImage& source, const PrepareOptions& options) {
-  Prepared p;
+Page page(const QImage& source, const PrepareOptions& options) {
+  Page p;
   if (source.isNull() || source.width() <= 0 || source.height() <= 0) return p;
-  QImage g = grey(source);
-  if (g.isNull()) return p;
-  p.sourceWidth = g.width();
-  p.sourceHeight = g.height();
-  p.measured = measure(g);
+  p.grey = grey(source);
+  if (p.grey.isNull()) return p;
+  p.measured = measure(p.grey);
   const bool invert = options.invert && p.measured.lightOnDark;
-  if (invert) g.invertPixels();
-  const int ground = invert ? 255 - p.measured.background : p.measured.background;
+  if (invert) p.grey.invertPixels();
+  p.ground = invert ? 255 - p.measured.background : p.measured.background;
   if (options.clean) {
-    Cleaned cleaned = clean(g, ground);
+    Cleaned cleaned = clean(p.grey, p.ground);
     if (cleaned.changed()) {
       // Frames made the line bands look taller than the text is.
-      const Measure again = measure(g);
+      const Measure again = measure(p.grey);
       p.measured.lineHeight = again.lineHeight;
       p.measured.inkThreshold = again.inkThreshold;
       p.controls = std::move(cleaned.controls);
     }
   }
+  return p;
+}
+
+Prepared prepare(const QImage& source, const PrepareOptions& options) {
+  Prepared p;
+  Page seen = page(source, options);
+  if (seen.grey.isNull()) return p;
+  QImage g = std::move(seen.grey);
+  const int ground = seen.ground;
+  p.sourceWidth = g.width();
+  p.sourceHeight = g.height();
+  p.measured = seen.measured;
+  p.controls = std::move(seen.controls);
 
   double scale = 1;
   if (p.measured.lineHeight > 0) scale = std::clamp(options.lineHeight / p.measured.lineHeight, 1.0, options.maxScale);

@@ -51,6 +51,10 @@ struct Measure {
   int inkThreshold = 0;   // how much darker than the ground (after inversion) ink is at least
 };
 
+// The image in QImage's RGB32 (B, G, R, A bytes in memory), alpha composed
+// over white.
+QImage opaque(const QImage& source);
+
 // Grey levels of the image: alpha composed over white first.
 QImage grey(const QImage& source);
 
@@ -78,6 +82,17 @@ struct Prepared {
   // in source pixels with a bottom-left origin, clipped to the source.
   PixelRect toSource(int left, int top, int right, int bottom) const;
 };
+
+// The image at its own size as the engine should see it: grey, dark text on
+// a light ground (`options.invert`), cleaned of widget chrome
+// (`options.clean`). A null grey image for a null or empty image.
+struct Page {
+  QImage grey;  // Format_Grayscale8
+  int ground = 255;
+  Measure measured;  // line height and ink after the cleaning
+  std::vector<QRect> controls;
+};
+Page page(const QImage& source, const PrepareOptions& options = {});
 
 // A null Prepared for a null or empty image.
 Prepared prepare(const QImage& source, const PrepareOptions& options = {});

@@ -1,9 +1,14 @@
+#include <functional>
+#include <future>
+
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
+#include "recognition/LineRead.h"
 #include "recognition/LineWords.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
 #include "recognition/StrayMarks.h"
+#include "recognition/TextDetector.h"
 
 namespace Recognizer {
 
@@ -20,27 +25,21 @@ namespace ocr {
 
 namespace {
 
-PixelRect toSource(const Prepared& prepared, const QRect& box) {
-  return prepared.toSource(box.x(), box.y(), box.x() + box.width(), box.y() + box.height());
-}
+using ToSource = std::function<PixelRect(const QRect&)>;
 
-}  // namespace
-
-Recognizer::Pass readPass(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
+// The pass of lines the engine read, their boxes turned into source pixels
+// by `toSource`.
+Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource) {
   using namespace Recognizer;
   Pass pass;
-  EngineResult seen = run(image, key, config, pool);
-  if (!seen.ran) return pass;
-
   std::vector<Piece> linePieces;
   std::vector<Piece> wordPieces;
   double sum = 0;
   double total = 0;
-  for (EngineLine& line : seen.lines) {
+  for (EngineLine& line : lines) {
     // A line the engine cannot place is not an observation.
     if (!line.box) continue;
-    dropStrayMarks(line);
-    const PixelRect lineBox = toSource(seen.prepared, *line.box);
+    const PixelRect lineBox = toSource(*line.box);
     linePieces.push_back({lineBox, line.text});
     const auto n = double(text::graphemeCount(line.text));
     sum += line.confidence * n;
@@ -50,14 +49,59 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const RunConf
     auto boxOf = [&](qsizetype from, qsizetype to) -> std::optional<PixelRect> {
       const auto box = ranges.box(from, to);
       if (!box) return std::nullopt;
-      return toSource(seen.prepared, *box);
+      return toSource(*box);
     };
     for (Piece& word : lineWords(line.text, lineBox, boxOf)) wordPieces.push_back(std::move(word));
   }
   pass.confidence = total > 0 ? sum / total : 0;
   pass.result.lines = group(std::move(linePieces));
-  pass.result.table = detectTable(group(std::move(wordPieces)));
+  pass.result.words = group(std::move(wordPieces));
+  pass.result.table = detectTable(pass.result.words);
   return pass;
+}
+
+}  // namespace
+
+LineBoxes findLines(const QImage& image) { return findLines(image, TextDetector::shared()); }
+
+LineBoxes findLines(const QImage& image, TextDetector& detector) {
+  if (!detectorRoad() || image.isNull()) return std::nullopt;
+  // The page is cleaned while the network runs.
+  std::future<Page> cleaned = std::async(std::launch::async, [&image] { return page(image); });
+  // The detector misses lone narrow digits light on a dark field that it
+  // finds dark on light: a light-on-dark image is turned first.
+  QImage input = image;
+  if (measure(grey(image)).lightOnDark) {
+    input = image.convertToFormat(QImage::Format_RGB32);
+    input.invertPixels();
+  }
+  auto boxes = detector.detect(input);
+  Page seen = cleaned.get();
+  if (!boxes) return std::nullopt;
+  return FoundLines{std::move(*boxes), std::move(seen.grey)};
+}
+
+Recognizer::Pass readPass(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
+  return readPass(image, key, findLines(image), config, pool);
+}
+
+Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBoxes& boxes, const RunConfig& config,
+                          EnginePool& pool) {
+  if (boxes) {
+    LinesRead seen = readLines(boxes->page, boxes->boxes, key, {}, pool);
+    if (!seen.ran) return {};
+    const double height = image.height();
+    return passOf(seen.lines, [height](const QRect& r) {
+      return PixelRect::fromTopLeft(r.x(), r.y(), r.width(), r.height(), height);
+    });
+  }
+  EngineResult seen = run(image, key, config, pool);
+  if (!seen.ran) return {};
+  for (EngineLine& line : seen.lines)
+    if (line.box) dropStrayMarks(line);
+  return passOf(seen.lines, [&](const QRect& box) {
+    return seen.prepared.toSource(box.x(), box.y(), box.x() + box.width(), box.y() + box.height());
+  });
 }
 
 }  // namespace ocr

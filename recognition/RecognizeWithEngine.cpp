@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "recognition/EnginePool.h"
+#include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
 
 // Kept apart from the decision road so that the road links without the engine.
@@ -12,8 +13,12 @@ namespace Recognizer {
 // starts up to seven of them (260 MB together) for a capture in a script the
 // user seldom reads. The first pass's engines stay, and so do the engines of
 // the pass that gave the answer: the next capture is likely in that script too.
+//
+// The lines are found once, and every pass reads the same boxes with its own
+// languages.
 Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback) {
   EnginePool& pool = EnginePool::shared();
+  const ocr::LineBoxes boxes = ocr::findLines(image);
   std::mutex mutex;
   std::vector<std::pair<QString, QString>> read;  // engine key, text, in the order the passes started
   const Recognized answer = recognize(image, prefer, fallback, [&](const QImage& img, const QStringList& languages) {
@@ -22,7 +27,7 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
       std::lock_guard lock(mutex);
       read.emplace_back(key, QString());
     }
-    Pass pass = Recognizer::read(img, languages, false);
+    Pass pass = ocr::readPass(img, key, boxes, ocr::RunConfig{}, pool);
     std::lock_guard lock(mutex);
     for (auto& [k, text] : read)
       if (k == key) text = pass.result.text();

@@ -41,7 +41,8 @@ struct Code {
   bool isQR = false;
 };
 
-// A detected table: rows of cells, top row first.
+// A detected table: rows of cells, top row first, each row's cells in
+// reading order (a right-to-left table's rightmost column comes first).
 struct Table {
   std::vector<QStringList> rows;
 
@@ -55,6 +56,10 @@ struct Recognized {
   std::vector<std::vector<Piece>> lines;  // rows top to bottom, pieces left to right
   std::optional<Table> table;
   std::vector<Code> codes;
+  // The words of the lines, in rows as the lines (empty when the reader gives
+  // no geometry), so that words found to be no text (a code's modules read as
+  // letters) can be taken out of the lines and the table afterwards.
+  std::vector<std::vector<Piece>> words{};
 
   QString text() const;
   QString joinedText() const;

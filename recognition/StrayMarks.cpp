@@ -17,12 +17,14 @@ bool mark(const QString& token) {
 
 }  // namespace
 
-void dropStrayMarks(EngineLine& line) {
+void dropStrayMarks(EngineLine& line) { dropEndMarks(line, mark, kFar); }
+
+void dropEndMarks(EngineLine& line, const std::function<bool(const QString&)>& isMark, double gap) {
   std::vector<EngineWord>& words = line.words;
   if (words.size() < 2 || !line.box) return;
   if (std::any_of(words.begin(), words.end(), [](const EngineWord& w) { return !w.box; })) return;
-  if (std::all_of(words.begin(), words.end(), [](const EngineWord& w) { return mark(w.text); })) return;
-  const double far = kFar * line.box->height();
+  if (std::all_of(words.begin(), words.end(), [&](const EngineWord& w) { return isMark(w.text); })) return;
+  const double far = gap * line.box->height();
   std::vector<QString> dropped;
   // Along the line as it stands on the image: the ends are its leftmost and
   // rightmost words, whichever way it reads.
@@ -38,7 +40,7 @@ void dropStrayMarks(EngineLine& line) {
       return gap;
     };
     for (auto end : {left, right}) {
-      if (!mark(end->text) || gapBeside(*end, end == left) < far) continue;
+      if (!isMark(end->text) || gapBeside(*end, end == left) < far) continue;
       dropped.push_back(end->text);
       words.erase(end);
       again = true;

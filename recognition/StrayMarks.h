@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "recognition/EngineRun.h"
 
 namespace ocr {
@@ -11,5 +13,9 @@ namespace ocr {
 // line (code's "|", "=") stay, and so does a line of nothing but marks. The line's
 // text and box shrink to what is kept.
 void dropStrayMarks(EngineLine& line);
+
+// The same for the tokens `isMark` picks, standing at least `gap` line
+// heights from the next word.
+void dropEndMarks(EngineLine& line, const std::function<bool(const QString&)>& isMark, double gap);
 
 }  // namespace ocr

@@ -3,21 +3,20 @@
 #include <limits>
 
 #include "recognition/Recognizer.h"
+#include "recognition/TableColumns.h"
 
 namespace Recognizer {
 
 namespace {
+
+using tables::Interval;
+using tables::Standing;
 
 // No screen is this wide; a wider grid means broken boxes, not a table, and
 // must not make us allocate for it.
 constexpr double kMaxColumns = 100000;
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-
-struct Interval {
-  double lo;
-  double hi;
-};
 
 // The element at index count / 2 of the sorted values (the upper middle one).
 template <typename T>
@@ -31,81 +30,47 @@ bool finite(const PixelRect& r) {
          std::isfinite(r.maxX()) && std::isfinite(r.maxY());
 }
 
-// Per column 0…W, how many rows cover it; a row counts once per column however
-// many of its words cover it.
-std::vector<int> columnCover(const std::vector<std::vector<Piece>>& rows, double x0, int W) {
-  // Each row's covered columns as merged intervals, added through a difference array.
-  std::vector<int> diff(size_t(W) + 2, 0);
-  std::vector<std::pair<int, int>> spans;
+// A table of Arabic or Hebrew rows reads from the right: its rightmost column
+// is its first.
+bool readsRightToLeft(const std::vector<std::vector<Piece>>& rows) {
+  size_t rtl = 0;
   for (const auto& row : rows) {
-    spans.clear();
-    for (const Piece& word : row) {
-      const double a = std::max(0.0, std::floor(word.rect.minX() - x0));
-      const double b = std::clamp(std::floor(word.rect.maxX() - x0), -1.0, double(W));
-      if (a <= b) spans.emplace_back(int(a), int(b));
-    }
-    std::sort(spans.begin(), spans.end());
-    for (size_t i = 0; i < spans.size();) {
-      auto [lo, hi] = spans[i];
-      size_t j = i + 1;
-      for (; j < spans.size() && spans[j].first <= hi; ++j) hi = std::max(hi, spans[j].second);
-      ++diff[size_t(lo)];
-      --diff[size_t(hi) + 1];
-      i = j;
-    }
+    QString text;
+    for (const Piece& w : row) text += w.text;
+    rtl += text::isRightToLeft(text);
   }
-  std::vector<int> counts(size_t(W) + 1, 0);
-  int running = 0;
-  for (size_t c = 0; c < counts.size(); ++c) counts[c] = running += diff[c];
-  return counts;
-}
-
-// Runs of free columns between occupied ones, at least half a word high wide,
-// neither touching the left nor the right edge of the grid.
-std::vector<Interval> findGaps(const std::vector<int>& counts, int freeLimit, double x0, double h) {
-  std::vector<Interval> gaps;
-  long long runStart = -1;
-  for (size_t i = 0; i < counts.size(); ++i) {
-    if (counts[i] <= freeLimit) {
-      if (runStart < 0) runStart = (long long)i;
-      continue;
-    }
-    if (runStart >= 1 && double((long long)i - runStart) >= 0.5 * h) {
-      gaps.push_back({x0 + double(runStart), x0 + double(i)});
-    }
-    runStart = -1;
-  }
-  return gaps;
+  return 2 * rtl > rows.size();
 }
 
 struct Row {
-  QStringList cells;
+  QStringList cells;  // in reading order
   double top = -kInfinity;
   double bottom = kInfinity;
 };
 
-bool isSpanning(const std::vector<Piece>& words, const std::vector<Interval>& gaps, double h) {
+// Measured on where the words stand, whatever order the row reads in.
+bool isSpanning(const Standing& words, const std::vector<Interval>& gaps, double h) {
   double rowMin = kInfinity;
   double rowMax = -kInfinity;
-  for (const Piece& w : words) {
-    rowMin = std::min(rowMin, w.rect.minX());
-    rowMax = std::max(rowMax, w.rect.maxX());
+  for (const Piece* w : words) {
+    rowMin = std::min(rowMin, w->rect.minX());
+    rowMax = std::max(rowMax, w->rect.maxX());
   }
   double widest = words.size() < 2 ? 0 : -kInfinity;
   for (size_t i = 1; i < words.size(); ++i) {
-    widest = std::max(widest, words[i].rect.minX() - words[i - 1].rect.maxX());
+    widest = std::max(widest, words[i]->rect.minX() - words[i - 1]->rect.maxX());
   }
   for (const Interval& g : gaps) {
-    for (const Piece& w : words) {
-      if (w.rect.minX() < g.lo && w.rect.maxX() > g.hi) return true;
+    for (const Piece* w : words) {
+      if (w->rect.minX() < g.lo && w->rect.maxX() > g.hi) return true;
     }
     if (rowMin < g.lo && g.hi < rowMax && widest < 0.6 * h) return true;
   }
   return false;
 }
 
-// The span a word belongs to: the largest overlap, else the nearest end to its
-// centre; ties go to the leftmost span.
+// The span (in reading order) a word belongs to: the largest overlap, else
+// the nearest end to its centre; ties go to the span read first.
 size_t bestSpan(const Piece& w, const std::vector<Interval>& spans) {
   size_t best = 0;
   double bestScore = -kInfinity;
@@ -130,11 +95,12 @@ void appendText(QString& cell, const QString& text) {
   }
 }
 
-Row buildRow(const std::vector<Piece>& words, const std::vector<Interval>& gaps,
+// `spans` in reading order; the words of a cell keep the row's reading order.
+Row buildRow(const std::vector<Piece>& words, const Standing& standing, const std::vector<Interval>& gaps,
              const std::vector<Interval>& spans, double h) {
   Row row;
   for (size_t s = 0; s < spans.size(); ++s) row.cells << QString();
-  if (isSpanning(words, gaps, h)) {
+  if (isSpanning(standing, gaps, h)) {
     QStringList texts;
     for (const Piece& w : words) texts << w.text;
     row.cells[0] = texts.join(QLatin1Char(' '));
@@ -181,9 +147,20 @@ std::vector<QStringList> mergeRows(const std::vector<Row>& rows, double h) {
   return out;
 }
 
+// A first or last column empty in most rows is a margin of labels or of
+// fields (a form), not a column of a table.
+bool edgeColumnsFilled(const std::vector<QStringList>& out) {
+  const auto emptyIn = [&](qsizetype column) {
+    return std::count_if(out.begin(), out.end(), [&](const QStringList& r) { return r[column].isEmpty(); });
+  };
+  const auto most = qsizetype(out.size() / 2);
+  return emptyIn(0) <= most && emptyIn(out.front().size() - 1) <= most;
+}
+
 bool acceptable(const std::vector<QStringList>& out) {
   const auto multi = std::count_if(out.begin(), out.end(), [](const QStringList& r) { return filledCount(r) >= 2; });
   if (multi < 2 || double(multi) < 0.5 * double(out.size())) return false;
+  if (!edgeColumnsFilled(out)) return false;
   std::vector<long long> lengths;
   for (const QStringList& row : out) {
     for (const QString& cell : row) {
@@ -215,10 +192,13 @@ std::optional<Table> detectTable(const std::vector<std::vector<Piece>>& rows) {
   if (!std::isfinite(width) || width < 1 || width > kMaxColumns) return std::nullopt;
   const int W = int(width);
 
-  const std::vector<int> counts = columnCover(rows, x0, W);
-  const std::vector<Interval> gaps = findGaps(counts, int(rows.size() / 5), x0, h);
+  const std::vector<Standing> standing = tables::standing(rows);
+  const std::vector<int> counts = tables::columnCover(rows, x0, W);
+  const std::vector<Interval> strips = tables::freeStrips(counts, int(rows.size() / 5), x0, h);
+  const std::vector<Interval> gaps = tables::columnGaps(strips, standing);
   if (gaps.empty()) return std::nullopt;
 
+  // The spans between the gaps, in reading order.
   std::vector<Interval> spans;
   double lo = x0;
   for (const Interval& g : gaps) {
@@ -226,10 +206,11 @@ std::optional<Table> detectTable(const std::vector<std::vector<Piece>>& rows) {
     lo = g.hi;
   }
   spans.push_back({lo, x1});
+  if (readsRightToLeft(rows)) std::reverse(spans.begin(), spans.end());
 
   std::vector<Row> built;
   built.reserve(rows.size());
-  for (const auto& words : rows) built.push_back(buildRow(words, gaps, spans, h));
+  for (size_t r = 0; r < rows.size(); ++r) built.push_back(buildRow(rows[r], standing[r], gaps, spans, h));
 
   std::vector<QStringList> out = mergeRows(built, h);
   if (!acceptable(out)) return std::nullopt;

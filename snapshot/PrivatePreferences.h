@@ -26,6 +26,7 @@ class PrivatePreferences {
   PrefStore& store_;
   QString original_;
   QTemporaryDir folder_;
+  int cleanup_ = 0;  // removes the folder when a signal ends the run
   bool active_ = false;
 };
 

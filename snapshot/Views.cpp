@@ -1,9 +1,12 @@
 #include "snapshot/Views.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QSaveFile>
 
 #include "capture/OverlayView.h"
 #include "core/Settings.h"
+#include "platform/SignalExit.h"
 #include "snapshot/Snapshot.h"
 #include "toast/ToastModel.h"
 #include "toast/ToastView.h"
@@ -21,7 +24,17 @@ namespace {
 constexpr auto nothing = [] {};
 constexpr qreal kRatio = 2;
 
-bool writePng(const QImage& image, const QString& path) { return !image.isNull() && image.save(path, "PNG"); }
+// The file appears whole or not at all: written under a temporary name and
+// renamed into place, and a signal that ends the run waits for that.
+bool writePng(const QImage& image, const QString& path) {
+  if (image.isNull()) return false;
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
+  SignalExit::Hold hold;
+  QSaveFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(png) == png.size() && file.commit();
+}
 
 }  // namespace
 

@@ -35,6 +35,10 @@ void ToastModel::setResult(Recognized result) {
   emit changed();
 }
 
+bool ToastModel::startsAsTable(const Recognized& result, bool tablesSetting) {
+  return tablesSetting && result.table.has_value() && result.codes.empty();
+}
+
 QString ToastModel::copiedText() const {
   if (edited_) return *edited_;
   if (tableShown()) return result_.table->tsv();
@@ -82,7 +86,7 @@ std::optional<QUrl> ToastModel::openable(const QString& raw) {
   return url;
 }
 
-void ToastModel::writeClipboard(QClipboard* clipboard) const {
+void ToastModel::writeClipboard(QClipboard* clipboard) {
   if (!clipboard) clipboard = QGuiApplication::clipboard();
   if (!clipboard) return;
   auto* data = new QMimeData;
@@ -94,5 +98,10 @@ void ToastModel::writeClipboard(QClipboard* clipboard) const {
   } else {
     data->setText(copiedText());
   }
+  written_ = ClipboardBackup::of(data);
   clipboard->setMimeData(data);
+}
+
+bool ToastModel::clipboardUnchanged(QClipboard* clipboard) const {
+  return written_ && ClipboardBackup::ofOwnClipboard(clipboard) == written_;
 }

@@ -16,8 +16,10 @@ class QClipboard;
 class ToastModel : public QObject {
   Q_OBJECT
  public:
-  // In this order; the ordinals 0 to 5 are stable.
-  enum class Kind { working, picked, empty, permission, undone, conflict };
+  // In this order; the ordinals are stable. After `conflict`: no screen to
+  // capture, and the two undos that leave the clipboard alone (it holds a
+  // newer copy; what it held before is unknown).
+  enum class Kind { working, picked, empty, permission, undone, conflict, noDisplay, newerKept, nothingToRestore };
 
   explicit ToastModel(QObject* parent = nullptr);
 
@@ -50,6 +52,12 @@ class ToastModel : public QObject {
   // True when the table of the result is what is copied and previewed.
   bool tableShown() const { return asTable_ && result_.table.has_value(); }
 
+  // Whether a picked result starts in table mode, with "Copy tables as
+  // tables" on or off: only when it has a table and no code. A table holds
+  // no code payloads, so a capture with codes starts as text, codes first;
+  // "As table" stays on offer.
+  static bool startsAsTable(const Recognized& result, bool tablesSetting);
+
   // The plain text that goes to the clipboard.
   QString copiedText() const;
   // The text of the toast's body: the first three table rows, or the copied text.
@@ -65,7 +73,11 @@ class ToastModel : public QObject {
 
   // Replaces the clipboard: the edit, or the table as tab-separated text plus
   // HTML on one item, or the copied text. Nothing else is written.
-  void writeClipboard(QClipboard* clipboard = nullptr) const;
+  void writeClipboard(QClipboard* clipboard = nullptr);
+  // True while the clipboard still holds what writeClipboard() put there
+  // last, with this process as its owner: a copy made since, here or in
+  // another program, is the user's, and undo must not replace it.
+  bool clipboardUnchanged(QClipboard* clipboard = nullptr) const;
 
  signals:
   void changed();
@@ -85,4 +97,5 @@ class ToastModel : public QObject {
   QString draft_;
   std::optional<QString> edited_;
   std::optional<ClipboardBackup> backup_;
+  std::optional<ClipboardBackup> written_;  // by the last writeClipboard()
 };

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <memory>
 
+#include "capture/Still.h"
 #include "platform/ActiveWindow.h"
 #include "tests/app/XApp.h"
 #include "tests/recognition/CodeImages.h"
@@ -20,14 +21,23 @@ namespace {
 
 QString arg(int v) { return QString::number(v); }
 
+// The toast's card: a window of ours at the top of the screen (the selection
+// marker, also ours, stands over the picked area further down).
+QRect toastCard() {
+  for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
+    if (r.width() > 100 && r.top() < 100) return r;
+  return {};
+}
+
 // Saves a picture of the whole screen when TARVOK_SHOT_DIR names a folder.
 void shot(const QString& name) {
   const QString dir = qEnvironmentVariable("TARVOK_SHOT_DIR");
   if (dir.isEmpty()) return;
   QDir().mkpath(dir);
-  xapp::run(QStringLiteral("import"), {"-window", "root",
-                                       dir + QLatin1Char('/') + name + QLatin1Char('-') +
-                                           qEnvironmentVariable("TARVOK_XSESSION_MODE") + QStringLiteral(".png")});
+  xwindows::Probe x;
+  capture::grabRoot(x.conn(), x.onScreen(x.root()))
+      .save(dir + QLatin1Char('/') + name + QLatin1Char('-') + qEnvironmentVariable("TARVOK_XSESSION_MODE") +
+            QStringLiteral(".png"));
 }
 
 // Rows of cells, black on white in a plain face, and a QR code at the right when asked for.
@@ -152,7 +162,6 @@ TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheO
   xapp::seedClipboard(before);
   ASSERT_TRUE(clipboardBecomes(before, QStringLiteral("UTF8_STRING"), 3000));
 
-  const int toastsBefore = int(xapp::visibleWindows(QStringLiteral("tarvok")).size());
   ASSERT_TRUE(openOverlay());
   shot(QStringLiteral("overlay"));
   const QRect c = doc.client();
@@ -160,20 +169,106 @@ TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheO
   ASSERT_TRUE(clipboardBecomes(lines.join(QLatin1Char('\n')).toUtf8()))
       << "clipboard: " << xapp::clipboard().constData();
   EXPECT_TRUE(app_->waitLog("signal dropped: capture.done"));
-  // The toast: one more window of ours, at the top right.
-  ASSERT_TRUE(xapp::waitUntil([&] { return int(xapp::visibleWindows(QStringLiteral("tarvok")).size()) > toastsBefore; }));
+  // The toast: a card of ours at the top right.
+  ASSERT_TRUE(xapp::waitUntil([&] { return !toastCard().isEmpty(); }));
   xapp::pump(400);
   shot(QStringLiteral("toast-after-capture"));
 
   // Undo from the toast's keys: a click on the card hands it the keyboard.
-  QRect toast;
-  for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
-    if (r.width() > 100) toast = r;
+  const QRect toast = toastCard();
   ASSERT_FALSE(toast.isEmpty());
   xdotool({"mousemove", arg(toast.left() + 40), arg(toast.top() + 30), "click", "1"});
   xdotool({"key", "ctrl+z"});
   EXPECT_TRUE(clipboardBecomes(before, QStringLiteral("UTF8_STRING"), 5000))
       << "clipboard: " << xapp::clipboard().toHex().constData();
+}
+
+// Undo takes back only tarvok's own copy: a copy made afterwards in another
+// program stays, also when a cancelled capture brings the old toast back.
+TEST_F(AppX, UndoLeavesACopyMadeAfterTheResultAlone) {
+  const QByteArray text = "Quiet harbor lights";
+  PictureWindow doc(picture({{QString::fromUtf8(text)}}, QSize(560, 110), 30), QPoint(150, 420));
+  ASSERT_TRUE(doc.waitShown());
+  auto step = [](const char* what) {
+    std::printf("clipboard after %s: \"%s\"\n", what, xapp::clipboard().constData());
+  };
+  // The card of the toast, with the pointer resting on it so that it stays.
+  auto holdToast = [] {
+    QRect toast;
+    xapp::waitUntil([&] { return !(toast = toastCard()).isEmpty(); });
+    if (!toast.isEmpty()) xdotool({"mousemove", arg(toast.left() + 40), arg(toast.top() + 30)});
+    return toast;
+  };
+  auto undoByKeys = [] {
+    xdotool({"click", "1"});  // a click on the card hands it the keyboard
+    xdotool({"key", "ctrl+z"});
+  };
+
+  const int restored = app_->count("undo put the earlier clipboard back");
+  for (const bool throughCancel : {false, true}) {
+    SCOPED_TRACE(throughCancel ? "toast back after a cancelled capture" : "toast still up");
+    xapp::seedClipboard("before");
+    ASSERT_TRUE(clipboardBecomes("before", QStringLiteral("UTF8_STRING"), 3000));
+    step("seeding");
+    ASSERT_TRUE(openOverlay());
+    const QRect c = doc.client();
+    drag(c.topLeft() + QPoint(10, 8), c.topLeft() + QPoint(520, 100));
+    ASSERT_TRUE(clipboardBecomes(text)) << "clipboard: " << xapp::clipboard().constData();
+    step("the capture");
+    ASSERT_FALSE(holdToast().isEmpty());
+
+    const QByteArray newer = throughCancel ? "newer copy, then a cancelled capture" : "newer copy";
+    xapp::seedClipboard(newer);
+    ASSERT_TRUE(clipboardBecomes(newer, QStringLiteral("UTF8_STRING"), 3000));
+    step("copying in another program");
+    if (throughCancel) {
+      const int cancelled = app_->count("capture.cancelled");
+      ASSERT_TRUE(openOverlay());  // our windows leave the screen for the still
+      xdotool({"key", "Escape"});
+      ASSERT_TRUE(app_->waitLog("capture.cancelled", cancelled + 1));
+      ASSERT_FALSE(holdToast().isEmpty()) << "the toast came back";
+      shot(QStringLiteral("toast-back-after-cancel"));
+    }
+    const int kept = app_->count("undo left the clipboard alone: it holds a newer copy");
+    undoByKeys();
+    EXPECT_TRUE(app_->waitLog("undo left the clipboard alone: it holds a newer copy", kept + 1, 5000));
+    xapp::pump(300);
+    shot(throughCancel ? QStringLiteral("undo-kept-after-cancel") : QStringLiteral("undo-kept"));
+    EXPECT_EQ(xapp::clipboard(), newer);
+    step("Undo");
+    EXPECT_EQ(app_->count("undo put the earlier clipboard back"), restored);
+    xdotool({"mousemove", "700", "700"});
+  }
+}
+
+// What the overlay's bar and the README tell: a click alone picks nothing
+// (the overlay waits for a drag); Space, then a click, takes the whole window.
+TEST_F(AppX, SpaceThenAClickTakesTheWholeWindow) {
+  PictureWindow doc(picture({{QStringLiteral("Harbor window text")}}, QSize(520, 110), 30), QPoint(380, 200));
+  ASSERT_TRUE(doc.waitShown());
+  xapp::seedClipboard("untouched");
+  const QRect c = doc.client();
+  const int done = app_->count("signal dropped: capture.done");
+  ASSERT_TRUE(openOverlay());
+  xdotool({"mousemove", arg(c.center().x()), arg(c.center().y()), "click", "1"});
+  xapp::pump(400);
+  EXPECT_EQ(app_->count("signal dropped: capture.done"), done);
+  EXPECT_EQ(xapp::clipboard(), "untouched") << "a click alone picks nothing";
+  shot(QStringLiteral("overlay-after-a-click"));
+
+  xdotool({"key", "space"});
+  xdotool({"mousemove", arg(c.center().x() + 5), arg(c.center().y() + 5)});
+  xapp::pump(200);
+  shot(QStringLiteral("overlay-window-mode"));
+  xdotool({"click", "1"});
+  // The window with its frame: its title may come along, and how the words
+  // are laid out (lines or a table) is the recogniser's business.
+  EXPECT_TRUE(xapp::waitUntil([&] {
+    const QByteArray got = xapp::clipboard();
+    return got.contains("Harbor") && got.contains("window text");
+  }, 15000))
+      << "clipboard: " << xapp::clipboard().constData();
+  std::printf("clipboard after Space and a click on the window: \"%s\"\n", xapp::clipboard().constData());
 }
 
 TEST_F(AppX, DragOverATablePutsTabSeparatedTextAndHtml) {
@@ -189,6 +284,19 @@ TEST_F(AppX, DragOverATablePutsTabSeparatedTextAndHtml) {
   const QByteArray html = xapp::clipboard(QStringLiteral("text/html"));
   EXPECT_TRUE(html.contains("<table")) << html.constData();
   EXPECT_TRUE(html.contains("Melon")) << html.constData();
+}
+
+TEST_F(AppX, AWindowWithTwoCodesPutsTheirPayloadsOnTheClipboardBeforeItsCaption) {
+  const QString caption = QStringLiteral("Scan the left code for the guide, the right one to join");
+  PictureWindow page(codeimages::twoCodesWithCaption("https://example.org/wifi", "WIFI:S:Guest;T:WPA;P:tarvok42;;",
+                                                     caption),
+                     QPoint(200, 200));
+  ASSERT_TRUE(page.waitShown());
+  ASSERT_TRUE(openOverlay());
+  const QRect c = page.client();
+  drag(c.topLeft() + QPoint(4, 4), c.bottomRight() - QPoint(4, 4));
+  const QByteArray want = "https://example.org/wifi\nWIFI:S:Guest;T:WPA;P:tarvok42;;\n" + caption.toUtf8();
+  EXPECT_TRUE(clipboardBecomes(want)) << "clipboard: " << xapp::clipboard().constData();
 }
 
 TEST_F(AppX, EmptyAreaShowsTheEmptyToastAndLeavesTheClipboardAlone) {
@@ -232,11 +340,7 @@ TEST(AppConflictX, ATakenHotKeyLeadsToTheConflictToast) {
   app.start();
   EXPECT_TRUE(app.waitLog("not available: taken by another program")) << app.log().constData();
   // The conflict toast, 0.8 s after the launch.
-  EXPECT_TRUE(xapp::waitUntil([] {
-    for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
-      if (r.width() > 100) return true;
-    return false;
-  }, 5000));
+  EXPECT_TRUE(xapp::waitUntil([] { return !toastCard().isEmpty(); }, 5000));
   shot(QStringLiteral("conflict-toast"));
   EXPECT_EQ(app.stop(), 0);
   xcb_disconnect(other);

@@ -17,8 +17,11 @@
 #include "capture/SelectionMarker.h"
 #include "core/CPUMeter.h"
 #include "core/Settings.h"
+#include "core/Strings.h"
 #include "recognition/Stop.h"
+#include "tests/recognition/CodeImages.h"
 #include "toast/ToastController.h"
+#include "toast/ToastPanel.h"
 #include "ui/onboarding/OnboardingController.h"
 #include "tests/support/TestEnv.h"
 
@@ -30,9 +33,13 @@ using testenv::waitUntil;
 class Desktop : public CaptureSystem {
  public:
   bool fails = false;
+  bool noScreen = false;  // every monitor unplugged
   QPoint pointer() const override { return {50, 50}; }
-  std::vector<Screen> screens() const override { return {{"screen", {0, 0, 400, 300}, 1}}; }
-  int primary() const override { return 0; }
+  std::vector<Screen> screens() const override {
+    if (noScreen) return {};
+    return {{"screen", {0, 0, 400, 300}, 1}};
+  }
+  int primary() const override { return noScreen ? -1 : 0; }
   std::optional<uint32_t> frontWindow() const override { return 0x400001; }
   void activate(uint32_t) override {}
   void snapshot(const Screen&, QObject*, std::function<void(std::optional<capture::Still>)> done) override {
@@ -60,7 +67,7 @@ struct Gates {
 
   road::Engines engines() {
     road::Engines e;
-    e.fast = [](const QImage& image) {
+    e.fast = [](const QImage& image, const QStringList&) {
       if (image.width() == 1) return std::optional<Recognized>();
       return std::optional<Recognized>(lineOf(QStringLiteral("fast %1").arg(image.width())));
     };
@@ -127,7 +134,8 @@ struct CaptureRoadTest : ::testing::Test {
   testenv::LogCapture log{QStringLiteral("tarvok.reporting")};
   std::unique_ptr<CaptureRoad> road;
 
-  void SetUp() override {
+  void SetUp() override { build(gates.engines()); }
+  void build(road::Engines engines) {
     Settings::shared().setFastMode(false);
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     CaptureRoad::Hooks hooks;
@@ -135,7 +143,7 @@ struct CaptureRoadTest : ::testing::Test {
     hooks.handOverMenu = [this] { return menuWindow; };
     hooks.requestScreenAccess = [this] { ++accessRequests; };
     road = std::make_unique<CaptureRoad>(CaptureRoad::Parts{capture, toast, marker, cpu, onboarding}, hooks,
-                                         gates.engines());
+                                         std::move(engines));
     road->install();
   }
   void TearDown() override {
@@ -145,6 +153,14 @@ struct CaptureRoadTest : ::testing::Test {
   }
   bool idle() {
     return waitUntil([&] { return !road->recognizing(); }) && (QCoreApplication::processEvents(), true);
+  }
+};
+
+// The same road with this build's engines: pictures read for real.
+struct RealCaptureRoadTest : CaptureRoadTest {
+  void SetUp() override {
+    build(road::realEngines());
+    Settings::shared().setTables(true);  // "Copy tables as tables", as installed
   }
 };
 
@@ -278,10 +294,23 @@ TEST_F(CaptureRoadTest, RetryReadsTheLastPickAccuratelyAndSameSpotThatFailsForge
 }
 
 TEST_F(CaptureRoadTest, CaptureErrorsTellTheirReasonAndAskForAccessOnce) {
-  road->failed(CaptureError::noDisplay);
+  desktop->noScreen = true;
+  road->startCapture();
   EXPECT_TRUE(log.contains(QStringLiteral("capture.failed reason=noDisplay")));
+  // The user is told what happened, not sent to the screen-access guide.
+  EXPECT_EQ(toast.model().kind(), ToastController::Kind::noDisplay);
+  ASSERT_TRUE(toast.panel() && toast.panel()->isVisible());
+  const ToastLayout& shown = toast.view()->cardLayout();
+  const Strings texts = L::table(Settings::shared().language());
+  EXPECT_EQ(shown.title.text, texts.noDisplay);
+  ASSERT_EQ(shown.blocks.size(), 1u);
+  EXPECT_TRUE(shown.blocks[0].paragraph->shownText().startsWith(texts.noDisplaySub.section(QLatin1Char(' '), 0, 1)));
   EXPECT_EQ(onboarding.window(), nullptr);
   EXPECT_EQ(accessRequests, 0);
+  EXPECT_EQ(glyphs.back(), Glyph::idle);
+  EXPECT_EQ(clipboardText(), "before");
+  toast.hide();
+  desktop->noScreen = false;
 
   desktop->fails = true;
   road->startCapture();
@@ -293,4 +322,41 @@ TEST_F(CaptureRoadTest, CaptureErrorsTellTheirReasonAndAskForAccessOnce) {
   EXPECT_TRUE(road->askedPermission());
   EXPECT_EQ(glyphs.back(), Glyph::idle);
   onboarding.window()->hide();
+}
+
+TEST_F(RealCaptureRoadTest, TwoCodesAndACaptionPutThePayloadsOnTheClipboardFirstWithoutJunk) {
+  const QString caption = QStringLiteral("Scan the left code for the guide, the right one to join");
+  const QImage window =
+      codeimages::twoCodesWithCaption("https://example.org/wifi", "WIFI:S:Guest;T:WPA;P:tarvok42;;", caption);
+  road->picked(window, QRectF(100, 100, window.width(), window.height()));
+  ASSERT_TRUE(waitUntil([&] { return toast.model().kind() == ToastController::Kind::picked; }, 20000));
+  // Letters read off the codes' modules (a row across both codes) are gone,
+  // and with them the table they made.
+  EXPECT_EQ(clipboardText(), "https://example.org/wifi\nWIFI:S:Guest;T:WPA;P:tarvok42;;\n" + caption);
+  EXPECT_FALSE(toast.model().result().table);
+}
+
+TEST_F(RealCaptureRoadTest, ATableBesideACodeStartsAsTextWithThePayloadAndStillOffersTheTable) {
+  QImage window(760, 260, QImage::Format_RGB32);
+  window.fill(Qt::white);
+  codeimages::draw(window, codeimages::encode(codeimages::BarcodeFormat::QRCode, "https://shop.example/cart"), 620, 40,
+                   4);
+  {
+    QPainter p(&window);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(24);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    const QStringList rows[] = {{"Fruit", "Count", "Price"}, {"Apple", "12", "3.50"}, {"Melon", "4", "7.25"}};
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) p.drawText(30 + 180 * c, 60 + 60 * r, rows[r][c]);
+  }
+  road->picked(window, QRectF(0, 0, window.width(), window.height()));
+  ASSERT_TRUE(waitUntil([&] { return toast.model().kind() == ToastController::Kind::picked; }, 20000));
+  EXPECT_TRUE(clipboardText().startsWith(QStringLiteral("https://shop.example/cart\nFruit Count Price\n")))
+      << clipboardText().toStdString();
+  EXPECT_FALSE(toast.model().asTable());
+  ASSERT_TRUE(toast.model().result().table) << "As table stays on offer";
+  toast.actions().toggleTable();
+  EXPECT_EQ(clipboardText(), "Fruit\tCount\tPrice\nApple\t12\t3.50\nMelon\t4\t7.25");
 }

@@ -32,13 +32,16 @@ struct Script {
   std::vector<Code> quick, thorough;
   std::vector<std::string> calls;
   QStringList languagesSeen;
+  QStringList fastLanguagesSeen;
   std::optional<bool> fallbackSeen;
   std::mutex lock;
 
   road::Engines engines() {
     road::Engines e;
-    e.fast = [this](const QImage&) {
+    e.fast = [this](const QImage&, const QStringList& prefer) {
       note("fast");
+      std::lock_guard g(lock);
+      fastLanguagesSeen = prefer;
       return fast;
     };
     e.accurate = [this](const QImage&, const QStringList& prefer, bool fallback) {
@@ -142,7 +145,7 @@ TEST(Road, QuickCodePassRunsWhileTheTextIsRead) {
   std::condition_variable cv;
   bool quickStarted = false;
   road::Engines e;
-  e.fast = [](const QImage&) { return std::optional<Recognized>(); };
+  e.fast = [](const QImage&, const QStringList&) { return std::optional<Recognized>(); };
   e.accurate = [&](const QImage&, const QStringList&, bool) {
     std::unique_lock l(m);
     const bool overlapped = cv.wait_for(l, std::chrono::seconds(5), [&] { return quickStarted; });
@@ -190,5 +193,36 @@ TEST(Road, CaptureSettingsComeFromThePreferences) {
   EXPECT_EQ(r.languages, OCRLanguages::primary(std::nullopt));
   EXPECT_FALSE(r.languages.isEmpty());
   EXPECT_FALSE(r.fallback);
+  OCRLanguages::setSupportedForTesting(std::nullopt);
+}
+
+TEST(Road, TheFastPathReadsWithTheLanguagesTheAccurateRoadIsGiven) {
+  PrefStore store(testenv::scratch() + QStringLiteral("/fast-languages.conf"));
+  Settings settings(store);
+  settings.setLanguage(Lang(QStringLiteral("en")));  // an English interface
+  settings.setFastMode(true);
+  OCRLanguages::setSupportedForTesting(QStringList{"en-US", "ko-KR", "ja-JP", "ru-RU"});
+  const QImage image(10, 10, QImage::Format_RGB32);
+  const auto fastAndAccurate = [&] {
+    Script s;  // the fast path reads nothing, so the accurate road is asked too
+    road::run(road::requestFor(image, settings), s.engines());
+    return std::pair{s.fastLanguagesSeen, s.languagesSeen};
+  };
+
+  // Chosen by hand: Korean, on an English system.
+  Lang::setPreferredLanguagesSource([] { return QStringList{"en-US"}; });
+  settings.setOcrManual(true);
+  settings.setOcrLanguages({QStringLiteral("ko-KR")});
+  EXPECT_EQ(fastAndAccurate(), std::pair(QStringList{"ko-KR"}, QStringList{"ko-KR"}));
+
+  // Automatic: the interface language, then the system's.
+  settings.setOcrManual(false);
+  Lang::setPreferredLanguagesSource([] { return QStringList{"ru-RU"}; });
+  EXPECT_EQ(fastAndAccurate(), std::pair(QStringList{"en-US", "ru-RU"}, QStringList{"en-US", "ru-RU"}));
+  settings.setLanguage(Lang(QStringLiteral("ja")));
+  Lang::setPreferredLanguagesSource([] { return QStringList{"en-US"}; });
+  EXPECT_EQ(fastAndAccurate().first, (QStringList{"ja-JP", "en-US"}));
+
+  Lang::setPreferredLanguagesSource({});
   OCRLanguages::setSupportedForTesting(std::nullopt);
 }

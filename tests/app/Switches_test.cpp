@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QProcess>
@@ -14,6 +16,7 @@
 #include "tests/app/FileCases.h"
 #include "tests/app/ProcWatch.h"
 #include "tests/recognition/CodeImages.h"
+#include "tests/recognition/TableImages.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -26,14 +29,15 @@ struct Outcome {
 
 // Runs the built program as a console tool to its end, with this test's
 // folders and locale and `env` changed (an empty value removes a variable);
-// `meanwhile` gets its process id while it runs.
+// `meanwhile` gets its process id while it runs. `exe` may stand in for it
+// (a shell that starts it).
 Outcome program(const QStringList& args, const std::map<QString, QString>& env = {},
-                const std::function<void(qint64)>& meanwhile = {}) {
+                const std::function<void(qint64)>& meanwhile = {}, const QString& exe = QStringLiteral(TARVOK_EXE)) {
   QProcess p;
   QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
   for (const auto& [key, value] : env) value.isEmpty() ? e.remove(key) : e.insert(key, value);
   p.setProcessEnvironment(e);
-  p.start(QStringLiteral(TARVOK_EXE), args);
+  p.start(exe, args);
   if (meanwhile && p.waitForStarted()) meanwhile(p.processId());
   Outcome r;
   if (!p.waitForFinished(60000)) {
@@ -92,6 +96,25 @@ TEST(Switches, TheFirstOfBenchReportReadSnapshotWinsAndAnythingUnknownMakesTheLi
   }
 }
 
+TEST(Switches, AFileNameKeepsTheBytesTheUserGaveAndPrintsWhatIsNotUTF8Escaped) {
+  const char* argv[] = {"tarvok", "-platform", "offscreen", "-read", "scan\xFF\xFE.png", nullptr};
+  const switches::Choice c = switches::parse(5, argv);
+  EXPECT_EQ(c.mode, switches::Mode::read);
+  EXPECT_EQ(c.nativePath, QByteArray("scan\xFF\xFE.png"));
+  const char* snapshot[] = {"tarvok", "-snapshot", "out\xFF", "-all", nullptr};
+  EXPECT_EQ(switches::parse(4, snapshot).nativePath, QByteArray("out\xFF"));
+
+  const std::pair<QByteArray, const char*> names[] = {
+      {"/home/ä/사진 1.png", "/home/ä/사진 1.png"},
+      {"scan\xFF.png", "scan\\xFF.png"},
+      {"\xC0\xAF" "etc", "\\xC0\\xAF" "etc"},             // an overlong slash
+      {"a\xED\xA0\x80" "b", "a\\xED\\xA0\\x80" "b"},     // a lone surrogate
+      {"cut\xE2\x82", "cut\\xE2\\x82"},                 // a sequence cut short at the end
+      {"\xE9t\xE9 \xF0\x9F\x98\x80", "\\xE9t\\xE9 😀"},  // Latin-1 beside an emoji
+  };
+  for (const auto& [native, shown] : names) EXPECT_EQ(console::fileName(native), QString::fromUtf8(shown));
+}
+
 TEST(Switches, ConsoleTextWritesOutEveryControlCharacterAndLeavesTheRestAlone) {
   const std::pair<QString, const char*> cases[] = {
       {QStringLiteral("\x1B]0;owned\x07"), "\\x1B]0;owned\\x07"},
@@ -132,7 +155,7 @@ TEST(Switches, ReadTriesTheOtherTextPathOnlyInFastModeAndAlwaysLooksForCodesThor
   std::vector<std::string> calls;
   std::atomic<int> thorough{0}, quick{0};
   road::Engines e;
-  e.fast = [&](const QImage&) {
+  e.fast = [&](const QImage&, const QStringList&) {
     calls.push_back("fast");
     return std::optional<Recognized>();
   };
@@ -203,6 +226,18 @@ TEST(SwitchesProgram, ReadGivesATableRowByRow) {
   EXPECT_EQ(r.lines.mid(3), (QStringList{"글:", "Fruit Count Price", "Apple 12 3.50", "Melon 4 7.25"}));
 }
 
+TEST(SwitchesProgram, ReadGivesTheRowsOfAnArabicTableRightToLeftWithTheirNumbersInPlace) {
+  const auto drawn = tableimages::rightToLeft({{"الاسم", "العمر", "الحجم"},
+                                               {"أحمد", "34", "12 KB"},
+                                               {"سارة", "28", "1500 KB"},
+                                               {"عمر", "45", "980 KB"}},
+                                              QStringLiteral("Noto Sans Arabic"), {560, 380, 200});
+  const Outcome r = program({"-read", save(drawn.image, "arabic-table.png")});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(r.lines.mid(3), (QStringList{"글:", "الاسم العمر الحجم", "أحمد 34 12 KB", "سارة 28 1500 KB",
+                                         "عمر 45 980 KB"}));
+}
+
 TEST(SwitchesProgram, ReadSaysWhyAFileGivesNoImageNeverBlocksAndPrintsWhatAnImageCarriesEscaped) {
   using namespace filecases;
   const QString dir = testenv::scratch() + QStringLiteral("/unlucky/");
@@ -263,6 +298,29 @@ TEST(SwitchesProgram, ReadSaysWhyAFileGivesNoImageNeverBlocksAndPrintsWhatAnImag
     EXPECT_EQ(r.lines.value(1), QStringLiteral("코드 1개: QR \\x1B]0;owned\\x07 a\\x00b\\nc\\x1B[2J"));
     EXPECT_EQ(r.lines.mid(4), (QStringList{"\\x1B]0;owned\\x07 a\\x00b", "c\\x1B[2J"}));
   }
+}
+
+TEST(SwitchesProgram, ReadOpensAFileWhoseNameIsNotUTF8AndNamesItEscaped) {
+  // QProcess hands arguments over as UTF-8: the shell makes the byte 0xFF.
+  const QString dir = testenv::scratch() + QStringLiteral("/bytes");
+  QDir().mkpath(dir);
+  const QByteArray named = QFile::encodeName(dir) + "/scan\xFF.png";
+  const QByteArray png = filecases::valid("png");
+  const int fd = ::open(named.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, png.constData(), size_t(png.size())), png.size());
+  ::close(fd);
+  const auto read = [&](const char* name) {
+    return program({"-c", QStringLiteral("exec \"$0\" -read \"$1/%1\"").arg(QLatin1String(name)), TARVOK_EXE, dir},
+                   {}, {}, QStringLiteral("/bin/sh"));
+  };
+  const Outcome found = read("scan$(printf '\\377').png");
+  ASSERT_EQ(found.code, 0) << found.err.toStdString();
+  EXPECT_TRUE(found.lines.value(0).startsWith("320×120 · ")) << found.lines.value(0).toStdString();
+  const Outcome missing = read("gone$(printf '\\377\\033').png");
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(missing.lines, QStringList{"못 열음: " + dir + "/gone\\xFF\\x1B.png"});
+  EXPECT_TRUE(missing.err.contains("tarvok: " + dir + "/gone\\xFF\\x1B.png: not found\n")) << missing.err.toStdString();
 }
 
 TEST(SwitchesProgram, AWrongLineShowsTheUsageAndATrayStartWithoutADisplaySaysSo) {

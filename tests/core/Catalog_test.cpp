@@ -113,19 +113,24 @@ TEST_F(CatalogTest, TableIsBuiltPerResolvedLanguage) {
 }  // namespace
 
 TEST(ResourceFiles, AMissingOrBrokenFileGivesOneWarningNamingItAndWhatIsShownInstead) {
-  // The file, its content (none: removed) and the warning after the folder.
-  const std::tuple<QString, const char*, QString> rows[] = {
+  // Valid JSON, but no file of ours is anywhere near this big.
+  const auto huge = [](qint64 bytes) { return "{\"pick\": \"" + QByteArray(bytes, 'x') + "\"}"; };
+  // The file, its content (null: removed) and the warning after the folder.
+  const std::tuple<QString, QByteArray, QString> rows[] = {
       {"Strings/en.json", nullptr, "Strings/en.json: the file is missing; texts show as their keys"},
       {"Strings/en.json", "{ \"pick\": ", "Strings/en.json: it is not valid JSON ("},
       {"Strings/de.json", "[\"an\", \"array\"]", "Strings/de.json: it holds no JSON object; English is shown instead"},
+      {"Strings/de.json", huge(4 << 20), "Strings/de.json: the file is larger than 4 MB; English is shown instead"},
       {"Info.json", "{ broken", "Info.json: it is not valid JSON ("},
       {"Info.json", nullptr, "Info.json: the file is missing; reports stay off and the About links hidden"},
+      {"Info.json", huge(1 << 20),
+       "Info.json: the file is larger than 1 MB; reports stay off and the About links hidden"},
   };
   for (const auto& [file, content, warning] : rows) {
     testenv::FakeBundle bundle;  // a folder of its own: each file is warned about once per process
     QFile f(bundle.dir() + "/" + file);
     f.remove();
-    ASSERT_TRUE(!content || (f.open(QIODevice::WriteOnly) && f.write(content) > 0 && f.flush()));
+    ASSERT_TRUE(content.isNull() || (f.open(QIODevice::WriteOnly) && f.write(content) > 0 && f.flush()));
     testenv::LogCapture log(QStringLiteral("tarvok.bundle"));
     for (int pass = 0; pass < 2; ++pass) {
       bundle.reload();  // the caches start again; the warning does not

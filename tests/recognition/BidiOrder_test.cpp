@@ -31,6 +31,18 @@ TEST(BidiOrder, LeftToRightRunsKeepTheirOrderInsideARightToLeftLine) {
   }
 }
 
+TEST(BidiOrder, ARowOfATableReadsItsCellsRightToLeft) {
+  // A row of an Arabic table the engine read as one line: a name, an age and
+  // a size "12 KB", a column apart. Only the size's two words make a run.
+  ocr::EngineLine line{QString::fromUtf8("أحمد 12 KB 34"), 0.9, QRect(20, 0, 540, 24), {}};
+  line.words = {{QString::fromUtf8("أحمد"), QRect(500, 2, 60, 20)},
+                {QStringLiteral("12"), QRect(20, 2, 20, 20)},
+                {QStringLiteral("KB"), QRect(46, 2, 26, 20)},
+                {QStringLiteral("34"), QRect(300, 2, 20, 20)}};
+  ocr::putInReadingOrder(line);
+  EXPECT_EQ(line.text, QString::fromUtf8("أحمد 34 12 KB"));
+}
+
 TEST(BidiOrder, LinesItCannotImproveStayAsTheEngineReadThem) {
   // Left to right text; Arabic alone; a word without a box.
   for (ocr::EngineLine line : {standing({"Windows", "11", "مع"}, "Windows 11 مع"),

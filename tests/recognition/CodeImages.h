@@ -114,6 +114,22 @@ inline Drawn drawScaled(QImage& image, const ZXing::BitMatrix& m, int x, int y, 
   return {PixelRect::fromTopLeft(x, y, width, h, image.height()), width / m.width()};
 }
 
+// A window's face with two QR codes side by side and a line of text under
+// them, as a sign-in or a network page shows them.
+inline QImage twoCodesWithCaption(const std::string& left, const std::string& right, const QString& caption) {
+  QImage image(620, 360, QImage::Format_RGB32);
+  image.fill(QColor(246, 246, 246));
+  draw(image, encode(BarcodeFormat::QRCode, left), 60, 60, 5);
+  draw(image, encode(BarcodeFormat::QRCode, right), 360, 60, 5);
+  QPainter p(&image);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(16);
+  p.setFont(font);
+  p.setPen(QColor(40, 40, 40));
+  p.drawText(60, 320, caption);
+  return image;
+}
+
 // Draws the symbol turned by `degrees` about its centre, placed at (cx, cy).
 // Returns the box of the turned modules.
 inline Drawn drawRotated(QImage& image, const ZXing::BitMatrix& m, int cx, int cy, int module, double degrees,

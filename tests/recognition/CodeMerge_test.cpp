@@ -53,6 +53,51 @@ TEST(Merge, TextReadOffACodesModulesIsDropped) {
   EXPECT_EQ(rowTexts(merged), (QStringList{"https://pay.example/42", "Scan to pay", "no geometry"}));
 }
 
+// Two codes side by side, and the words of a text row `y` high up.
+const std::vector<Code> kPair{{{100, 300, 80, 80}, "left", true}, {{400, 300, 80, 80}, "right", true}};
+Piece word(double x, double y, double width, const char* text) { return Piece{{x, y, width, 12}, text}; }
+
+TEST(Merge, ALineReadAcrossTwoCodesLosesTheWordsOnThem) {
+  // The engine read one line across both codes, its centre between them, and
+  // a caption between them whose last word lies on the right code.
+  Recognized text;
+  text.lines = {{Piece{{110, 340, 350, 12}, "yey i ="}}, {Piece{{200, 370, 250, 12}, "Scan both codes OR"}}};
+  text.words = {{word(110, 340, 30, "yey"), word(420, 340, 8, "i"), word(450, 340, 10, "=")},
+                {word(200, 370, 40, "Scan"), word(248, 370, 40, "both"), word(296, 370, 50, "codes"),
+                 word(420, 370, 30, "OR")}};
+  const Recognized merged = Recognizer::merge(text, kPair);
+  EXPECT_EQ(rowTexts(merged), (QStringList{"left", "right", "Scan both codes"}));
+  EXPECT_EQ(merged.lines[2][0].rect.maxX(), 346) << "the kept words' box";
+}
+
+TEST(Merge, TheTableIsFoundAgainWithoutTheWordsReadOffACode) {
+  // Two codes above the columns of a table: what the engine read off them
+  // became a first row of the table.
+  const std::vector<Code> above{{{600, 520, 70, 80}, "left", true}, {{700, 520, 70, 80}, "right", true}};
+  Recognized text;
+  text.words = {{word(610, 540, 30, "yey"), word(710, 540, 30, "=")},
+                {word(600, 500, 60, "a"), word(700, 500, 60, "b")},
+                {word(600, 470, 60, "c"), word(700, 470, 60, "d")},
+                {word(600, 440, 60, "e"), word(700, 440, 60, "f")}};
+  for (const auto& row : text.words) text.lines.push_back(row);
+  text.table = Recognizer::detectTable(text.words);
+  ASSERT_TRUE(text.table);
+  ASSERT_EQ(text.table->rows.front(), (QStringList{"yey", "="}));
+  const Recognized merged = Recognizer::merge(text, above);
+  ASSERT_TRUE(merged.table);
+  EXPECT_EQ(merged.table->rows, (std::vector<QStringList>{{"a", "b"}, {"c", "d"}, {"e", "f"}}));
+
+  // A table of junk alone goes with it.
+  Recognized junk;
+  junk.words = {{word(110, 340, 30, "yey"), word(420, 340, 8, "i")}, {word(110, 320, 30, "m"), word(420, 320, 10, "=")}};
+  junk.lines = junk.words;
+  junk.table = Table{{{"yey", "i"}, {"m", "="}}};
+  EXPECT_FALSE(Recognizer::merge(junk, kPair).table);
+  // Without the words (a reader that gives none) the table stays as it came.
+  junk.words.clear();
+  EXPECT_TRUE(Recognizer::merge(junk, kPair).table);
+}
+
 TEST(Merge, OnlySpacesAndTabsAreTrimmedFromTextRowsAndNoCodesChangeNothing) {
   Recognized text = textRows({{"code\n"}, {"\u00a0code\u3000"}, {"co", "de"}});
   EXPECT_EQ(rowTexts(Recognizer::merge(text, {{{}, "code", true}})), (QStringList{"code", "code\n", "co|de"}));

@@ -90,6 +90,20 @@ TEST(Group, RightToLeftRowsReadFromTheirRightEdge) {
             (Rows{{"مع", "Microsoft Word"}}));
 }
 
+TEST(Group, LeftToRightRunsOfARightToLeftRowKeepTheirOrderUnlessAColumnGapPartsThem) {
+  // Word pieces of an Arabic row: "12 KB" a word space apart reads as it
+  // stands; the same pieces a column apart are cells, read right to left.
+  EXPECT_EQ(texts(Recognizer::group({at(100, 20, "KB", 40, 25), at(100, 20, "12", 20, 16),
+                                     at(100, 20, "الحجم", 300, 60), at(100, 20, "ملف", 400, 40)})),
+            (Rows{{"ملف", "الحجم", "12", "KB"}}));
+  EXPECT_EQ(texts(Recognizer::group({at(100, 20, "KB", 40, 25), at(100, 20, "12", 200, 16),
+                                     at(100, 20, "الحجم", 300, 60), at(100, 20, "ملف", 400, 40)})),
+            (Rows{{"ملف", "الحجم", "12", "KB"}}));
+  EXPECT_EQ(texts(Recognizer::group({at(100, 20, "34", 40, 20), at(100, 20, "12", 200, 16), at(100, 20, "KB", 220, 25),
+                                     at(100, 20, "أحمد", 400, 40)})),
+            (Rows{{"أحمد", "12", "KB", "34"}}));
+}
+
 Recognizer::Pass pass(std::initializer_list<const char*> lines, double confidence) {
   Recognizer::Pass p;
   double y = 1000;

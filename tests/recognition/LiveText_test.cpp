@@ -13,8 +13,10 @@
 
 namespace {
 
-std::optional<Recognized> readOnWorker(const QImage& image) {
-  return std::async(std::launch::async, [&] { return LiveText::read(image); }).get();
+const QStringList kEnglish{QStringLiteral("en-US")};
+
+std::optional<Recognized> readOnWorker(const QImage& image, const QStringList& prefer = kEnglish) {
+  return std::async(std::launch::async, [&] { return LiveText::read(image, prefer); }).get();
 }
 
 QStringList texts(const Recognized& r) {
@@ -46,18 +48,29 @@ TEST(LiveText, ReadsLinesWithoutGeometryAndNothingIsNone) {
   EXPECT_FALSE(readOnWorker(white));
 }
 
+TEST(LiveText, ReadsWithTheLanguagesOfTheAccurateFirstPass) {
+  // Korean chosen alone gets English beside it, as the accurate road's first
+  // pass does; a Latin choice stays as it is.
+  EXPECT_EQ(LiveText::languagesFor({QStringLiteral("ko-KR")}), (QStringList{"ko-KR", "en-US"}));
+  EXPECT_EQ(LiveText::languagesFor({QStringLiteral("de-DE"), QStringLiteral("ru-RU")}), (QStringList{"de-DE", "ru-RU"}));
+  const QStringList russian{QStringLiteral("Совещание начнётся в три часа дня.")};
+  const auto r = readOnWorker(textimages::lines(russian).image, {QStringLiteral("ru-RU")});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(texts(*r), russian);
+}
+
 TEST(LiveText, RefusesTheGuiThread) {
   testenv::LogCapture log(QStringLiteral("tarvok.ocr"));
-  EXPECT_FALSE(LiveText::read(textimages::lines({"Never here"}).image));
+  EXPECT_FALSE(LiveText::read(textimages::lines({"Never here"}).image, kEnglish));
   EXPECT_TRUE(log.contains(QStringLiteral("GUI thread")));
   EXPECT_EQ(EnginePool::shared().counters().starts, 0);
 }
 
 TEST(LiveText, WarmUpReturnsAndLeavesTheEngineReady) {
-  LiveText::warmUp();
+  LiveText::warmUp(kEnglish);
   QThreadPool::globalInstance()->waitForDone();
   EnginePool& pool = EnginePool::shared();
-  EXPECT_GE(pool.idle(pool.keyFor(OCRLanguages::primary(std::nullopt))), 1);
+  EXPECT_GE(pool.idle(pool.keyFor(LiveText::languagesFor(kEnglish))), 1);
   const auto started = pool.counters().starts;
   ASSERT_TRUE(readOnWorker(textimages::lines({"Warm already"}).image));
   EXPECT_EQ(pool.counters().starts, started);

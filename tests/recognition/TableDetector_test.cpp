@@ -252,3 +252,116 @@ TEST(DetectTable, RefusesBrokenGeometryInsteadOfAllocating) {
 }
 
 }  // namespace
+
+namespace {
+
+// A row of right-to-left words as group() gives it: in reading order, the
+// rightmost word first.
+std::vector<Piece> rtlRow(double top, std::initializer_list<Word> words) {
+  std::vector<Piece> out = row(top, words);
+  std::stable_sort(out.begin(), out.end(), [](const Piece& a, const Piece& b) { return a.rect.maxX() > b.rect.maxX(); });
+  return out;
+}
+
+TEST(DetectTable, RightToLeftRowsAreMeasuredWhereTheirWordsStand) {
+  // The 4 × 2 grid of the Latin list, in Arabic: the same gaps, the cells in
+  // reading order with the rightmost column first.
+  Rows rows;
+  for (int i = 0; i < 4; ++i) rows.push_back(rtlRow(top(i), {{0, 60, "قيمة"}, {90, 60, "مفتاح"}}));
+  EXPECT_EQ(cells(Recognizer::detectTable(rows)), Cells(4, QStringList{"مفتاح", "قيمة"}));
+
+  // Words of one cell keep the row's reading order; a heading across both
+  // columns lands in the first column read, the rightmost.
+  rows.insert(rows.begin(), rtlRow(top(-1), {{10, 60, "الربع"}, {78, 72, "نتائج"}}));
+  rows[2] = rtlRow(top(1), {{0, 30, "ثانية"}, {38, 22, "قيمة"}, {90, 60, "مفتاح"}});
+  const Cells out = cells(Recognizer::detectTable(rows));
+  ASSERT_EQ(out.size(), 5u);
+  EXPECT_EQ(out[0], (QStringList{"نتائج الربع", ""}));
+  EXPECT_EQ(out[2], (QStringList{"مفتاح", "قيمة ثانية"}));
+}
+
+TEST(DetectTable, RightToLeftContinuationFoldsIntoTheRowAboveByItsFirstColumnRead) {
+  // The middle cell wraps: the continuation's first column read (the
+  // rightmost) is empty, so it folds into the row above.
+  Rows rows = {
+      rtlRow(top(0), {{0, 60, "ג1"}, {90, 60, "ב1"}, {180, 60, "א1"}}),
+      rtlRow(top(1), {{0, 60, "ג2"}, {90, 60, "ב2"}, {180, 60, "א2"}}),
+      rtlRow(top(1) - 22, {{90, 60, "עוד"}}),
+      rtlRow(top(2) - 22, {{0, 60, "ג3"}, {90, 60, "ב3"}, {180, 60, "א3"}}),
+      rtlRow(top(3) - 22, {{0, 60, "ג4"}, {90, 60, "ב4"}, {180, 60, "א4"}}),
+  };
+  const Cells out = cells(Recognizer::detectTable(rows));
+  ASSERT_EQ(out.size(), 4u);
+  EXPECT_EQ(out[1], (QStringList{"א2", "ב2 עוד", "ג2"}));
+}
+
+// A row of words `widths` wide, 14 apart, except `strip` after the word
+// numbered `before`; the words start at x 0.
+std::vector<Piece> spaced(int index, const std::vector<double>& widths, size_t before, double strip) {
+  std::vector<Piece> out;
+  double x = 0;
+  for (size_t k = 0; k < widths.size(); ++k) {
+    out.push_back({{x, top(index) - 20, widths[k], 20}, QStringLiteral("word")});
+    x += widths[k] + (k + 1 == before ? strip : 14);
+  }
+  return out;
+}
+
+TEST(DetectTable, AStripNoWiderThanTheRowsWordSpacesIsNoColumnGap) {
+  // Word spaces of 14 (at least 0.6 h, so no row spans); after the second
+  // word of every row (all ending at x 94) a space `strip` wide, the others
+  // wandering: a paragraph in a monospace face, whose aligned spaces leave a
+  // free strip from x 95 on.
+  const auto paragraph = [](double strip) {
+    return Rows{spaced(0, {40, 40, 40, 40, 40}, 2, strip), spaced(1, {30, 50, 36, 44, 40}, 2, strip),
+                spaced(2, {50, 30, 40, 30, 50}, 2, strip), spaced(3, {40, 40, 30, 50, 40}, 2, strip)};
+  };
+  // A space of 14 leaves a strip 13 wide: at least half a word high, but no
+  // wider than the rows' word spaces.
+  EXPECT_FALSE(Recognizer::detectTable(paragraph(14)));
+  // 21 is not clearly wider (1.5 times 14); 22 is.
+  EXPECT_FALSE(Recognizer::detectTable(paragraph(22)));
+  EXPECT_EQ(cells(Recognizer::detectTable(paragraph(23))), Cells(4, QStringList{"word word", "word word word"}));
+}
+
+TEST(DetectTable, RowsWhoseSpacesAreAllColumnGapsKeepTheirNarrowGaps) {
+  // A terminal listing: one-word cells 12 apart (a strip 11 wide) in every
+  // row. No space of these rows is an ordinary word space: the strips stay.
+  Rows listing;
+  for (int i = 0; i < 4; ++i) listing.push_back(spaced(i, {40, 40, 40, 40}, 0, 0));
+  for (auto& r : listing)
+    for (size_t k = 0; k < r.size(); ++k) r[k].rect.x = 52.0 * double(k);
+  EXPECT_EQ(cells(Recognizer::detectTable(listing)), Cells(4, QStringList(4, "word")));
+  // One row with a two-word cell at its end (a file name with a space) is
+  // not most of the rows: the listing stays a table.
+  listing[2].push_back({{204, top(2) - 20, 40, 20}, QStringLiteral("more")});
+  EXPECT_EQ(cells(Recognizer::detectTable(listing))[2], (QStringList{"word", "word", "word", "word more"}));
+}
+
+TEST(DetectTable, AFirstOrLastColumnEmptyInMostRowsIsAFormNotATable) {
+  // Labels, fields (one empty), a file field's button and the dialog's
+  // buttons in a third column that only two rows fill.
+  Rows form = {
+      row(top(0), {{0, 60, "Name:"}, {90, 60, "Ada"}}),
+      row(top(1), {{0, 60, "Email:"}, {90, 60, "ada@x"}}),
+      row(top(2), {{0, 60, "Phone:"}}),
+      row(top(3), {{0, 60, "Photo:"}, {180, 60, "Browse"}}),
+      row(top(4), {{90, 60, "Remember"}}),
+      row(top(5), {{180, 25, "OK"}, {210, 30, "Cancel"}}),
+  };
+  EXPECT_FALSE(Recognizer::detectTable(form));
+  // Half the rows with an empty last column is not most.
+  form[4] = row(top(4), {{90, 60, "Remember"}, {180, 60, "me"}});
+  EXPECT_EQ(cells(Recognizer::detectTable(form)).size(), 6u);
+
+  // A label column that most rows leave empty.
+  const Rows labels = {
+      row(top(0), {{0, 60, "Style:"}, {90, 60, "Bold"}, {180, 60, "on"}}),
+      row(top(1), {{90, 60, "Italic"}, {180, 60, "off"}}),
+      row(top(2), {{90, 60, "Shadow"}, {180, 60, "off"}}),
+      row(top(3), {{90, 60, "Outline"}, {180, 60, "on"}}),
+  };
+  EXPECT_FALSE(Recognizer::detectTable(labels));
+}
+
+}  // namespace

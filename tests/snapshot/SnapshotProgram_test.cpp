@@ -1,21 +1,27 @@
 // The built program run as "tarvok -snapshot FOLDER" by a user with
 // preferences of their own and a Korean system language, checked from
-// outside: files, sizes, appearance, the print, and the preference file.
+// outside: files, sizes, appearance, the states drawn (each file against the
+// same view drawn here), the print, and the preference file.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
+#include <csignal>
 #include <cmath>
+#include <functional>
 #include <map>
+#include <tuple>
 
 #include "core/Fonts.h"
 #include "core/Ink.h"
 #include "core/Settings.h"
 #include "core/Strings.h"
+#include "platform/Appearance.h"
 #include "snapshot/Samples.h"
 #include "snapshot/Sequence.h"
+#include "snapshot/Views.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/ViewProbe.h"
 #include "toast/ToastLayout.h"
@@ -25,8 +31,9 @@
 namespace {
 
 // German, fast mode, OCR languages by hand off: the run changes each of them.
+// Spelt as the store writes it (a file spelt otherwise is not read).
 const QByteArray kPrefs =
-    "[General]\nfastMode=bool:true\nlanguage=str:de\nocrLanguages=\"list:[\\\"fr-FR\\\"]\"\n"
+    "[General]\nfastMode=bool:true\nlanguage=str:de\nocrLanguages=list:[\\\"fr-FR\\\"]\n"
     "ocrManual=bool:false\nrecentLanguages=\"list:[\\\"de\\\",\\\"ja\\\"]\"\n";
 const Lang kUserLanguage("de");
 
@@ -129,6 +136,25 @@ std::pair<int, int> sealHalves(const QImage& image) {
   return {left, right};
 }
 
+// Draws a view the way the run draws it, in the run's language and
+// appearance, and answers whether the run's file holds exactly that picture.
+bool sameAsDrawnHere(const QString& file, const Lang& language, bool dark,
+                     const std::function<bool(const QString&)>& draw) {
+  Settings& s = Settings::shared();
+  const Lang before = s.language();
+  Lang::setPreferredLanguagesSource([] { return QStringList{"ko", "en"}; });  // what "auto" meets in the run
+  s.setLanguage(language);
+  Appearance::setForced(dark);
+  const QString here = testenv::scratch() + "/drawn-here.png";
+  const bool drawn = draw(here);
+  Appearance::setForced(std::nullopt);
+  s.setLanguage(before);
+  Lang::setPreferredLanguagesSource({});
+  const QImage a = QImage(file).convertToFormat(QImage::Format_ARGB32);
+  const QImage b = QImage(here).convertToFormat(QImage::Format_ARGB32);
+  return drawn && !a.isNull() && a == b;
+}
+
 }  // namespace
 
 TEST(SnapshotProgram, WritesEveryScreenAtItsSizeInItsAppearanceAndLeavesThePreferencesAsTheyWere) {
@@ -162,6 +188,32 @@ TEST(SnapshotProgram, WritesEveryScreenAtItsSizeInItsAppearanceAndLeavesThePrefe
   EXPECT_EQ(bytes(run.prefs()), kPrefs);
   EXPECT_EQ(QDir(run.home + "/tmp").entryList({"tarvok-snapshot-*"}, QDir::AllEntries), QStringList())
       << "the private copy of the preferences is gone";
+
+  // The states the files are named for, drawn here from their models: the
+  // busy toast carries the CPU figure, the conflict step its note.
+  auto busy = [](const QString& path) {
+    ToastModel model;
+    model.setResult(Snapshot::textSample());
+    model.setKind(ToastModel::Kind::working);
+    model.setBusyCPU(94);
+    return Snapshot::toast(model, path);
+  };
+  for (const bool dark : {false, true}) {
+    const QString name = dark ? "/toast-busy-dark.png" : "/toast-busy-light.png";
+    EXPECT_TRUE(sameAsDrawnHere(run.folder() + name, kUserLanguage, dark, busy)) << name.toStdString();
+  }
+  for (const QString& code : Snapshot::languages(false))
+    EXPECT_TRUE(sameAsDrawnHere(run.folder() + "/busy-" + code + ".png", Lang(code), true, busy)) << code.toStdString();
+  EXPECT_FALSE(QImage(run.folder() + "/toast-busy-light.png") == QImage(run.folder() + "/toast-working-light.png"));
+
+  for (const auto& [name, conflict, permission] : {std::tuple{"first", false, false}, {"conflict", true, false},
+                                                   {"done", false, true}}) {
+    const QString file = run.folder() + "/onboard-" + name + ".png";
+    EXPECT_TRUE(sameAsDrawnHere(file, Lang("auto"), true, [&](const QString& path) {
+      return Snapshot::onboarding(Settings::shared(), conflict, permission, path);
+    })) << name;
+  }
+  EXPECT_FALSE(QImage(run.folder() + "/onboard-conflict.png") == QImage(run.folder() + "/onboard-first.png"));
 }
 
 TEST(SnapshotProgram, AKilledRunLeavesThePreferencesAsTheyWere) {
@@ -172,6 +224,31 @@ TEST(SnapshotProgram, AKilledRunLeavesThePreferencesAsTheyWere) {
   run.process.kill();
   EXPECT_EQ(run.finish(), -1) << "killed before it ended by itself";
   EXPECT_EQ(bytes(run.prefs()), kPrefs);
+}
+
+TEST(SnapshotProgram, ASignalEndsTheRunWith128PlusItsNumberAndLeavesOnlyWholeFiles) {
+  const QStringList all = Snapshot::Sequence(Settings::shared(), Snapshot::languages(true)).files();
+  for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(number);
+    ProgramRun run(QStringLiteral("signal%1").arg(number));
+    run.start({"-all", "-snapshot", run.folder()});
+    // The handlers are in place before the first file is drawn.
+    ASSERT_TRUE(testenv::waitUntil([&] { return !run.files().isEmpty(); }, 120000));
+    ::kill(pid_t(run.process.processId()), number);
+    ASSERT_EQ(run.finish(), 128 + number);
+    const QStringList files = run.files();
+    EXPECT_LT(files.size(), all.size()) << "ended by the signal, not by running to its end";
+    for (const QString& name : files) {
+      // Nothing half-written, under its own name or a temporary one.
+      EXPECT_TRUE(all.contains(name)) << name.toStdString();
+      EXPECT_TRUE(bytes(run.folder() + "/" + name).endsWith(QByteArray("IEND\xAE\x42\x60\x82", 8)))
+          << name.toStdString();
+      EXPECT_FALSE(QImage(run.folder() + "/" + name).isNull()) << name.toStdString();
+    }
+    EXPECT_EQ(bytes(run.prefs()), kPrefs);
+    EXPECT_EQ(QDir(run.home + "/tmp").entryList({"tarvok-snapshot-*"}, QDir::AllEntries), QStringList())
+        << "the private copy of the preferences is gone";
+  }
 }
 
 TEST(SnapshotProgram, AFolderOrFileThatCannotBeWrittenEndsWithAMessageAndExitCodeOne) {

@@ -194,6 +194,17 @@ TEST(ToastController, AShowKeepsTheResultUnlessItBringsOne) {
   ASSERT_TRUE(rig.model().backup());
   EXPECT_EQ(clipboardText(), table.tsv()) << "only picked writes the clipboard";
 
+  // Codes beside a table: text first, the payload leading; the table stays
+  // one toggle away.
+  Recognized withCode = samples::withTable(table);
+  withCode.lines.insert(withCode.lines.begin(), {Piece{{}, QStringLiteral("https://pay.example")}});
+  withCode.codes = {samples::code(QStringLiteral("https://pay.example"), true)};
+  rig.toast.show(Kind::picked, withCode, std::nullopt);
+  EXPECT_FALSE(rig.model().asTable());
+  EXPECT_EQ(clipboardText(), QStringLiteral("https://pay.example c0.0 c0.1 c1.0 c1.1 c2.0 c2.1"));
+  rig.toast.actions().toggleTable();
+  EXPECT_EQ(clipboardText(), table.tsv());
+
   Settings::shared().setTables(false);
   rig.toast.show(Kind::picked, samples::withTable(table), std::nullopt);
   EXPECT_FALSE(rig.model().asTable());
@@ -228,8 +239,41 @@ TEST(ToastController, ActionsRewriteTheClipboardAndReport) {
 
   rig.toast.show(Kind::picked, samples::lines({"kept"}), std::nullopt);
   a.undo();
-  EXPECT_EQ(rig.model().kind(), Kind::undone);
+  EXPECT_EQ(rig.model().kind(), Kind::nothingToRestore);
   EXPECT_EQ(clipboardText(), "kept") << "without a backup, undo only changes the toast";
+}
+
+// Undo takes back only what the toast itself put on the clipboard.
+TEST(ToastController, UndoNeverReplacesANewerCopy) {
+  samples::SettingsScope scope;
+  Settings::shared().setTables(true);
+  Rig rig;
+  ClipboardBackup backup;
+  backup.items.push_back({{"text/plain", "older"}});
+  const ToastView::Actions a = rig.toast.actions();
+
+  rig.toast.show(Kind::picked, samples::lines({"result"}), backup);
+  QGuiApplication::clipboard()->setText(QStringLiteral("newer"));  // the user copies something else
+  a.undo();
+  EXPECT_EQ(rig.model().kind(), Kind::newerKept);
+  EXPECT_EQ(clipboardText(), "newer");
+  EXPECT_DOUBLE_EQ(*rig.toast.hideAt(), rig.now + 1.2);
+
+  // A newer copy wins over a missing backup too: the toast tells of the copy.
+  rig.toast.show(Kind::picked, samples::lines({"no backup"}), std::nullopt);
+  QGuiApplication::clipboard()->clear();
+  a.undo();
+  EXPECT_EQ(rig.model().kind(), Kind::newerKept);
+
+  // Rewrites by the toast itself (table, edit) are still ours.
+  rig.toast.show(Kind::picked, samples::withTable(samples::table(2, 2)), backup);
+  a.toggleTable();
+  rig.model().setDraft(QStringLiteral("edited"));
+  a.commitEdit();
+  ASSERT_EQ(clipboardText(), "edited");
+  a.undo();
+  EXPECT_EQ(rig.model().kind(), Kind::undone);
+  EXPECT_EQ(clipboardText(), "older");
 }
 
 TEST(ToastController, OpenFollowsOnlyALinkAndSameSpotHidesFirst) {

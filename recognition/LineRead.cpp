@@ -1,0 +1,227 @@
+#include "recognition/LineRead.h"
+
+#include <tesseract/baseapi.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <future>
+
+#include "recognition/BidiOrder.h"
+#include "recognition/Prepare.h"
+#include "recognition/SideBySide.h"
+#include "recognition/Stop.h"
+#include "recognition/StrayMarks.h"
+
+namespace ocr {
+
+namespace {
+
+// One box made ready for the engine, and the way back to the source.
+struct Cut {
+  QImage image;  // Format_Grayscale8, dark on light, scaled and padded
+  QRect area;    // the source pixels cut out
+  double scale = 1;
+  int pad = 0;
+
+  QRect toSource(const QRect& r) const {
+    const int x0 = area.x() + int(std::floor((r.left() - pad) / scale));
+    const int y0 = area.y() + int(std::floor((r.top() - pad) / scale));
+    const int x1 = area.x() + int(std::ceil((r.right() + 1 - pad) / scale));
+    const int y1 = area.y() + int(std::ceil((r.bottom() + 1 - pad) / scale));
+    return QRect(x0, y0, x1 - x0, y1 - y0) & area;
+  }
+};
+
+// Cuts out boxes[index] with its margins. Where a margin reaches into
+// another box (the next cell of a row, a check box's label), that part is
+// painted with the ground: the neighbour's letters would be read as this
+// line's.
+Cut cut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, double inkHeight,
+        const LineReadConfig& config) {
+  Cut c;
+  const QRect& box = boxes[index];
+  const int my = int(std::lround(config.marginY * box.height()));
+  const int mx = int(std::lround(config.marginX * box.height()));
+  c.area = box.adjusted(-mx, -my, mx, my) & grey8.rect();
+  if (c.area.isEmpty()) return c;
+  QImage part = grey8.copy(c.area);
+  const Measure m = measure(part);
+  const int background = m.background;
+  const QRect margins[] = {QRect(QPoint(c.area.left(), c.area.top()), QPoint(box.left() - 1, c.area.bottom())),
+                           QRect(QPoint(box.right() + 1, c.area.top()), QPoint(c.area.right(), c.area.bottom())),
+                           QRect(QPoint(box.left(), c.area.top()), QPoint(box.right(), box.top() - 1)),
+                           QRect(QPoint(box.left(), box.bottom() + 1), QPoint(box.right(), c.area.bottom()))};
+  for (size_t j = 0; j < boxes.size(); ++j) {
+    if (j == index || !boxes[j].intersects(c.area)) continue;
+    for (const QRect& margin : margins) {
+      const QRect cover = (boxes[j] & margin).translated(-c.area.topLeft());
+      for (int y = cover.top(); y <= cover.bottom() && !cover.isEmpty(); ++y)
+        std::memset(part.scanLine(y) + cover.left(), background, size_t(cover.width()));
+    }
+  }
+  if (m.lightOnDark) part.invertPixels();
+  int ground = m.lightOnDark ? 255 - m.background : m.background;
+  // Stretched so that the ground is white and the darkest ink black: text on
+  // a grey field or button reads like text on paper.
+  int darkest = 255;
+  for (int y = 0; y < part.height(); ++y) {
+    const uchar* row = part.constScanLine(y);
+    for (int x = 0; x < part.width(); ++x) darkest = std::min<int>(darkest, row[x]);
+  }
+  if (ground - darkest >= 32) {
+    std::array<uchar, 256> lut;
+    for (int v = 0; v < 256; ++v) lut[size_t(v)] = uchar(std::clamp((v - darkest) * 255 / (ground - darkest), 0, 255));
+    for (int y = 0; y < part.height(); ++y) {
+      uchar* row = part.scanLine(y);
+      for (int x = 0; x < part.width(); ++x) row[x] = lut[row[x]];
+    }
+    ground = 255;
+  }
+  // The ink's own height decides the scale where it can be measured: the
+  // detector's boxes grow by more around short words than around long lines.
+  const double ink = m.lineHeight > 0 ? m.lineHeight : box.height() / 1.6;
+  c.scale = std::clamp(inkHeight / ink, config.minScale, config.maxScale);
+  const int w = std::max(1, int(std::lround(part.width() * c.scale)));
+  const int h = std::max(1, int(std::lround(part.height() * c.scale)));
+  if (w != part.width() || h != part.height()) part = part.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  c.pad = config.pad;
+  QImage out(w + 2 * c.pad, h + 2 * c.pad, QImage::Format_Grayscale8);
+  if (out.isNull()) return {};
+  out.fill(uint(ground));
+  for (int y = 0; y < h; ++y) std::memcpy(out.scanLine(y + c.pad) + c.pad, part.constScanLine(y), size_t(w));
+  c.image = std::move(out);
+  return c;
+}
+
+// A mark a widget leaves beside its label (the ring of a radio button, a
+// check box's tick), standing apart from the words: a gap of 0.4 line
+// heights is more than a word space.
+bool widgetMark(const QString& token) {
+  static const QString marks = QString::fromUtf8("|©®@○●◉◯〇☐☑✓✔");
+  return token.size() == 1 && marks.contains(token[0]);
+}
+
+// The box read as one line; nothing when the engine saw no text in it.
+std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8, const std::vector<QRect>& boxes,
+                                  size_t index, double inkHeight, const LineReadConfig& config) {
+  const QRect& box = boxes[index];
+  const Cut c = cut(grey8, boxes, index, inkHeight, config);
+  if (c.image.isNull()) return std::nullopt;
+  engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+  engine->SetImage(c.image.constBits(), c.image.width(), c.image.height(), 1, int(c.image.bytesPerLine()));
+  if (engine->Recognize(nullptr) != 0) {
+    engine.discard();
+    return std::nullopt;
+  }
+  // One line in this mode; should the engine split it all the same, its
+  // parts make one line again.
+  EngineLine line{QString(), 0, std::nullopt, {}};
+  double sum = 0, total = 0;
+  for (EngineLine& part : collect(*engine.get(), true)) {
+    if (part.text.trimmed().isEmpty()) continue;
+    if (!line.text.isEmpty()) line.text += QLatin1Char(' ');
+    line.text += part.text;
+    sum += part.confidence * double(part.text.size());
+    total += double(part.text.size());
+    for (EngineWord& word : part.words) {
+      if (word.box) word.box = c.toSource(*word.box);
+      line.words.push_back(std::move(word));
+    }
+  }
+  if (line.text.trimmed().isEmpty()) return std::nullopt;
+  line.confidence = total > 0 ? sum / total : 0;
+  QRect united;
+  for (const EngineWord& w : line.words)
+    if (w.box && !w.box->isEmpty()) united |= *w.box;
+  line.box = united.isNull() ? box : united;
+  dropEndMarks(line, widgetMark, 0.4);
+  putInReadingOrder(line);
+  dropStrayMarks(line);
+  return line;
+}
+
+// Square or narrower: the shape of a check box, an icon or an arrow, and of
+// a character or two.
+bool squareish(const QRect& r) {
+  return r.height() > 0 && double(r.width()) / r.height() < 1.7;
+}
+
+// The ink height a line of the script of `key`'s first model reads best at.
+double inkHeightFor(const QString& key) {
+  if (key.section(QLatin1Char('+'), 0, 0) == QLatin1String("kor")) return PrepareOptions{}.latinLineHeight;
+  return ocr::lineHeightFor(key, PrepareOptions{});
+}
+
+}  // namespace
+
+bool isChrome(const EngineLine& line) {
+  const QString text = line.text.simplified();
+  if (std::none_of(text.begin(), text.end(), [](QChar ch) { return ch.isLetterOrNumber(); })) return true;
+  if (!line.box || !squareish(*line.box)) return false;
+  const QString bare = QString(text).remove(QLatin1Char(' '));
+  static const QString round = QString::fromUtf8("Oo0©®〇@Qo°");
+  if (bare.size() == 1 && round.contains(bare[0]) && line.confidence < 0.9) return true;
+  if (bare.size() <= 2) {
+    // A number ("2", "A4") is real when read fairly well; letters alone in a
+    // square must be read very well: arrows and icons come out as "P" or
+    // "Vv" at 0.8.
+    const bool number = std::any_of(bare.begin(), bare.end(), [](QChar ch) { return ch.isDigit(); });
+    return line.confidence < (number ? 0.5 : 0.9);
+  }
+  return false;
+}
+
+LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const QString& key,
+                    const LineReadConfig& config, EnginePool& pool) {
+  LinesRead result;
+  if (page.isNull() || key.isEmpty()) return result;
+  std::vector<EnginePool::Lease> engines;
+  engines.push_back(pool.acquire(key));
+  if (!engines.front()) return result;
+  result.ran = true;
+  if (boxes.empty()) return result;
+
+  const double inkHeight = config.inkHeight > 0 ? config.inkHeight : inkHeightFor(key);
+  const QImage grey8 = page.format() == QImage::Format_Grayscale8 ? page : grey(page);
+  const int count = int(boxes.size());
+  // Two engines read even a few boxes in about half the time of one, when
+  // the second is idle already.
+  const int wanted = std::clamp((count + config.boxesPerEngine - 1) / config.boxesPerEngine, std::min(2, count),
+                                config.maxEngines);
+  // Side by side with other passes the cores are taken: only idle engines
+  // join. Alone, the engines a large read lacks are started.
+  const bool start = !readingSideBySide() && count >= 2 * config.boxesPerEngine;
+  while (int(engines.size()) < wanted) {
+    EnginePool::Lease more = pool.acquireIdle(key);
+    if (!more) break;
+    engines.push_back(std::move(more));
+  }
+  const int workers = start ? wanted : int(engines.size());
+  engines.resize(size_t(workers));
+
+  std::vector<std::optional<EngineLine>> found(static_cast<size_t>(count));
+  std::atomic<int> next{0};
+  auto work = [&](size_t w) {
+    if (!engines[w]) engines[w] = pool.acquire(key);
+    // A stopped recognition reads no further line.
+    for (int i; (i = next++) < count && !Recognizer::stopRequested();) {
+      if (!engines[w]) engines[w] = pool.acquire(key);  // a failed read dropped it
+      if (!engines[w]) continue;
+      found[size_t(i)] = readBox(engines[w], grey8, boxes, size_t(i), inkHeight, config);
+    }
+  };
+  std::vector<std::future<void>> others;
+  for (size_t w = 1; w < size_t(workers); ++w)
+    others.push_back(std::async(std::launch::async, Recognizer::carryingStop([&work, w] { work(w); })));
+  work(0);
+  for (auto& f : others) f.get();
+
+  for (auto& line : found)
+    if (line && !isChrome(*line)) result.lines.push_back(std::move(*line));
+  return result;
+}
+
+}  // namespace ocr

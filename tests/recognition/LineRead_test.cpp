@@ -1,0 +1,215 @@
+// Reading the detector's lines one at a time: real widgets in the Fusion
+// style, the real model and real engines.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QFrame>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QToolButton>
+
+#include "recognition/LineRead.h"
+#include "recognition/OCRLanguages.h"
+#include "recognition/ReadPass.h"
+#include "recognition/Recognizer.h"
+#include "recognition/TextDetector.h"
+#include "tests/recognition/TextImages.h"
+#include "tests/recognition/UiScreenScore.h"
+#include "tests/recognition/UiScreens.h"
+
+namespace {
+
+const QStringList kEnglish{QStringLiteral("en-US")};
+
+// The accurate reader on the detector's road for the test's length.
+class LineRead : public ::testing::Test {
+ protected:
+  void SetUp() override { ocr::setDetectorRoad(true); }
+  void TearDown() override { ocr::setDetectorRoad(was_); }
+
+ private:
+  const bool was_ = ocr::detectorRoad();
+};
+
+ocr::EngineLine line(const QString& text, double confidence, QRect box) {
+  return {text, confidence, box, {}};
+}
+
+TEST(LineChrome, ShapesAndMarksAreNotTextButNumbersAndWellReadWordsAre) {
+  const QRect square(0, 0, 18, 16);
+  const QRect wide(0, 0, 60, 16);
+  // Nothing but marks, whatever the box.
+  EXPECT_TRUE(ocr::isChrome(line(QStringLiteral("—<—<"), 0.9, wide)));
+  EXPECT_TRUE(ocr::isChrome(line(QStringLiteral(" | "), 0.99, square)));
+  // Round shapes alone in a square: radio buttons, icons.
+  for (const char* round : {"O", "0", "©", "〇"})
+    EXPECT_TRUE(ocr::isChrome(line(QString::fromUtf8(round), 0.85, square))) << round;
+  // Short letters in a square must be read very well.
+  EXPECT_TRUE(ocr::isChrome(line(QStringLiteral("Vv"), 0.8, square)));
+  EXPECT_TRUE(ocr::isChrome(line(QStringLiteral("P"), 0.79, square)));
+  EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("OK"), 0.96, square)));
+  // Numbers read fairly well stay: a spin box's value, a paper size.
+  EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("1"), 0.6, square)));
+  EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("A4"), 0.87, square)));
+  EXPECT_TRUE(ocr::isChrome(line(QStringLiteral("1"), 0.3, square)));
+  // Outside a square the shape says nothing.
+  EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("ab"), 0.4, wide)));
+  EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("O"), 0.5, wide)));
+}
+
+TEST_F(LineRead, WordsComeBackInTheSourcesPixels) {
+  textimages::Style style;
+  style.px = 13;
+  const auto drawn = textimages::lines({QStringLiteral("Settings were saved at 10:45"), QStringLiteral("on Friday.")}, style);
+  const auto found = ocr::findLines(drawn.image);
+  ASSERT_TRUE(found);
+  const ocr::LinesRead read = ocr::readLines(found->page, found->boxes, QStringLiteral("eng"));
+  ASSERT_TRUE(read.ran);
+  ASSERT_EQ(read.lines.size(), 2u);
+  EXPECT_EQ(read.lines[0].text, QStringLiteral("Settings were saved at 10:45"));
+  EXPECT_EQ(read.lines[0].words.size(), 5u);
+  for (size_t i = 0; i < 2; ++i) {
+    ASSERT_TRUE(read.lines[i].box);
+    const QRect got = *read.lines[i].box;
+    const QRect want = drawn.ink[i];
+    EXPECT_LE(std::max({std::abs(got.left() - want.left()), std::abs(got.right() - want.right()),
+                        std::abs(got.top() - want.top()), std::abs(got.bottom() - want.bottom())}),
+              3)
+        << i;
+  }
+  // No engine for the key: nothing ran.
+  EXPECT_FALSE(ocr::readLines(found->page, found->boxes, QString()).ran);
+}
+
+// A widget shown in the Fusion style and grabbed at `ratio`, in the light or
+// dark palette.
+QImage shot(QWidget& w, int ratio, bool dark) {
+  static QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+  QApplication::setStyle(fusion);
+  w.setPalette(dark ? uiscreens::detail::darkPalette() : fusion->standardPalette());
+  QFont font(QStringLiteral("Noto Sans"));
+  font.setPixelSize(13);
+  w.setFont(font);
+  w.setAttribute(Qt::WA_DontShowOnScreen);
+  w.show();
+  w.adjustSize();
+  QApplication::processEvents();
+  QImage image(w.size() * ratio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
+  image.fill(w.palette().color(QPalette::Window));
+  w.render(&image);
+  image.setDevicePixelRatio(1);
+  return image;
+}
+
+TEST_F(LineRead, WidgetsWithoutLabelsGiveNoToken) {
+  for (const bool dark : {false, true})
+    for (const int ratio : {1, 2}) {
+      SCOPED_TRACE(std::to_string(ratio) + (dark ? " dark" : " light"));
+      QWidget w;
+      auto* grid = new QGridLayout(&w);
+      auto* ticked = new QCheckBox(&w);
+      ticked->setChecked(true);
+      grid->addWidget(ticked, 0, 0);
+      grid->addWidget(new QCheckBox(&w), 0, 1);
+      auto* chosen = new QRadioButton(&w);
+      chosen->setChecked(true);
+      grid->addWidget(chosen, 0, 2);
+      grid->addWidget(new QRadioButton(&w), 0, 3);
+      int column = 0;
+      for (Qt::ArrowType arrow : {Qt::UpArrow, Qt::DownArrow, Qt::LeftArrow, Qt::RightArrow}) {
+        auto* button = new QToolButton(&w);
+        button->setArrowType(arrow);
+        grid->addWidget(button, 1, column++);
+      }
+      for (QStyle::StandardPixmap icon : {QStyle::SP_DirOpenIcon, QStyle::SP_TrashIcon, QStyle::SP_BrowserReload,
+                                          QStyle::SP_DialogCloseButton}) {
+        auto* button = new QToolButton(&w);
+        button->setIcon(w.style()->standardIcon(icon));
+        grid->addWidget(button, 2, column++ % 4);
+      }
+      auto* frame = new QFrame(&w);
+      frame->setFrameShape(QFrame::Box);
+      frame->setMinimumSize(120, 40);
+      grid->addWidget(frame, 3, 0, 1, 4);
+      const QImage image = shot(w, ratio, dark);
+      const Recognized r = Recognizer::recognize(image, kEnglish, false);
+      EXPECT_EQ(r.text(), QString());
+    }
+}
+
+TEST_F(LineRead, LoneDigitOfASpinBoxIsRead) {
+  for (const bool dark : {false, true})
+    for (const int ratio : {1, 2}) {
+      SCOPED_TRACE(std::to_string(ratio) + (dark ? " dark" : " light"));
+      QWidget w;
+      auto* form = new QFormLayout(&w);
+      auto* spin = new QSpinBox(&w);
+      spin->setValue(1);
+      spin->setMinimumWidth(120);
+      form->addRow(QStringLiteral("Copies:"), spin);
+      const Recognized r = Recognizer::recognize(shot(w, ratio, dark), kEnglish, false);
+      const QStringList tokens = r.text().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+      ASSERT_FALSE(tokens.isEmpty());
+      EXPECT_EQ(tokens.back(), QStringLiteral("1")) << r.text().toStdString();
+      EXPECT_EQ(tokens.count(QStringLiteral("1")), 1);
+    }
+}
+
+// Every widget that shows text has a box across it: at its height, over at
+// least half as much of it as its text is wide (a label and its field, or
+// two radio buttons' labels, may be one line of text).
+TEST_F(LineRead, DetectorFindsEveryLabelButtonAndFieldOfADialog) {
+  for (const char* id : {"en", "de", "zh"})
+    for (uiscreens::Kind kind : {uiscreens::Kind::Print, uiscreens::Kind::Settings, uiscreens::Kind::Files})
+      for (const auto& [ratio, dark] : {std::pair{1, false}, std::pair{1, true}, std::pair{2, false}}) {
+        uiscreens::Screen s;
+        s.ratio = ratio;
+        const std::unique_ptr<QWidget> dialog = uiscreens::build(uiscreens::language(id), kind, dark, s);
+        dialog->setAttribute(Qt::WA_DontShowOnScreen);
+        dialog->show();
+        dialog->adjustSize();
+        QApplication::processEvents();
+        QImage image(dialog->size() * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(dialog->palette().color(QPalette::Window));
+        dialog->render(&image);
+        image.setDevicePixelRatio(1);
+        const auto boxes = ocr::TextDetector::shared().detect(image);
+        ASSERT_TRUE(boxes);
+        for (QWidget* w : dialog->findChildren<QWidget*>()) {
+          QString text;
+          if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+          else if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+          else if (auto* edit = qobject_cast<QLineEdit*>(w)) text = edit->text();
+          else if (auto* combo = qobject_cast<QComboBox*>(w)) text = combo->currentText();
+          if (text.isEmpty() || !w->isVisibleTo(dialog.get())) continue;
+          const QRect area(w->mapTo(dialog.get(), QPoint(0, 0)) * ratio, w->size() * ratio);
+          const int textWidth = w->fontMetrics().horizontalAdvance(text) * ratio;
+          const bool found = std::any_of(boxes->begin(), boxes->end(), [&](const QRect& b) {
+            const QRect common = area & b;
+            return b.center().y() >= area.top() && b.center().y() <= area.bottom() &&
+                   common.width() >= 0.5 * std::min(area.width(), textWidth);
+          });
+          EXPECT_TRUE(found) << id << " " << uiscreens::kindName(kind) << "@" << ratio << (dark ? " dark: " : ": ")
+                             << text.toStdString();
+        }
+      }
+}
+
+TEST_F(LineRead, EveryPassReadsTheBoxesOfOneDetection) {
+  // German read by a Korean user: a first pass and the Latin re-read.
+  textimages::Style style;
+  style.px = 16;
+  const auto drawn = textimages::lines({QStringLiteral("Ihre Änderungen wurden gespeichert."),
+                                        QStringLiteral("Größere Dateien werden zuerst hochgeladen.")},
+                                       style);
+  const long long before = ocr::TextDetector::shared().detections();
+  const Recognized r = Recognizer::recognize(drawn.image, {QStringLiteral("ko-KR")}, true);
+  EXPECT_EQ(ocr::TextDetector::shared().detections() - before, 1);
+  EXPECT_EQ(textimages::rowTexts(r), (QStringList{"Ihre Änderungen wurden gespeichert.",
+                                                   "Größere Dateien werden zuerst hochgeladen."}));
+}
+
+}  // namespace
