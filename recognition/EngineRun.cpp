@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 #include <future>
 #include <memory>
 
@@ -142,8 +143,9 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
   }
   const bool start = config.startEngines && large >= 2 && !readingSideBySide();
   const int count = start ? wanted : int(engines.size());
-  const int perCall = std::max(1, config.maxLinesPerCall);
-  const std::vector<Band> parts = bands(prepared, std::max(count, (lines + perCall - 1) / perCall));
+  const double text = double(lines) * prepared.image.width();
+  const int calls = int(std::ceil(text / std::max(1.0, config.maxLinePixelsPerCall)));
+  const std::vector<Band> parts = bands(prepared, std::max(count, calls));
   const size_t workers = std::min(size_t(count), parts.size());
   if (engines.size() > workers) engines.resize(workers);  // the ones not needed go back at once
 

@@ -82,7 +82,8 @@ TEST(Read, EnginesSideBySideKeepEveryLineAndAccent) {
 }
 
 TEST(Read, AnEngineReadsSeveralBandsInTurnAndEveryLineKeepsItsPlace) {
-  // 40 lines in calls of at most 16: three bands, on one engine or shared by two.
+  // 40 lines in calls of 16 lines of the drawn width (the prepared image is
+  // wider): several bands, on one engine or shared by two.
   QStringList page;
   for (int i = 0; i < 40; ++i) page << QStringLiteral("Line %1 of the report was saved on Friday.").arg(i + 1);
   Style style;
@@ -94,6 +95,7 @@ TEST(Read, AnEngineReadsSeveralBandsInTurnAndEveryLineKeepsItsPlace) {
     ocr::RunConfig config;
     config.maxEngines = engines;
     config.startEngines = false;
+    config.maxLinePixelsPerCall = 16.0 * drawn.image.width();
     pool.fill(pool.keyFor(kEnglish), engines);
     const Recognizer::Pass pass = ocr::readPass(drawn.image, pool.keyFor(kEnglish), config, pool);
     ASSERT_EQ(rowTexts(pass.result), page);
