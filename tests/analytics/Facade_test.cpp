@@ -167,12 +167,17 @@ TEST(AnalyticsIdentity, StableAcrossProcesses) {
   ASSERT_TRUE(registered);
   QProcess a, b;
   for (QProcess* p : {&a, &b}) p->start(QCoreApplication::applicationFilePath(), {"--child", "identity"});
-  for (QProcess* p : {&a, &b}) ASSERT_TRUE(p->waitForFinished(30000));
+  for (QProcess* p : {&a, &b}) {
+    ASSERT_TRUE(p->waitForFinished(30000));
+    EXPECT_EQ(testenv::ending(*p), "exit 0");
+  }
   const QList<QByteArray> first = a.readAllStandardOutput().split(' ');
   ASSERT_EQ(first.size(), 2);
   EXPECT_EQ(b.readAllStandardOutput(), first[0] + ' ' + first[1]);
   EXPECT_EQ(first[1], analytics::CryptoHashing::sha256(QString::fromUtf8(first[0]) + "pepper").toUtf8());
-  EXPECT_EQ(testenv::runChild("identity").out, first[0] + ' ' + first[1]);
+  const auto third = testenv::runChild("identity");
+  EXPECT_EQ(third.ending, "exit 0");
+  EXPECT_EQ(third.out, first[0] + ' ' + first[1]);
 }
 
 // The first session starts half a second in; earlier signals keep the first identifier.

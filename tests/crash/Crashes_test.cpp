@@ -139,6 +139,7 @@ TEST(Crashes, ARunKilledOutrightEndsAbnormalButALiveOneIsLeftAlone) {
   EXPECT_TRUE(withStatus(ofType(items(stub), "session"), "abnormal").isEmpty());
   killed.kill();
   killed.waitForFinished();
+  EXPECT_EQ(testenv::ending(killed), "signal 9") << "it hangs until killed";
   EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
   const QList<QJsonObject> sessions = ofType(items(stub), "session");
   const QList<QJsonObject> abnormal = withStatus(sessions, "abnormal");
