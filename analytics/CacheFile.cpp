@@ -1,6 +1,7 @@
 #include "analytics/CacheFile.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,19 @@ namespace {
 
 // Far above 10,000 records: a larger file is no cache of ours.
 constexpr qint64 kMaxFileBytes = 256LL << 20;
+constexpr qint64 kHalfWrittenLockMs = 1000;
+
+// A process killed between creating the lock file and writing its pid into
+// it leaves a lock nobody can prove stale; once it is older than any write
+// takes, it is taken over instead of keeping the cache locked for good.
+bool takeOverHalfWrittenLock(QLockFile& lock) {
+  qint64 pid = 0;
+  QString host, app;
+  if (lock.getLockInfo(&pid, &host, &app)) return false;
+  const QFileInfo info(lock.fileName());
+  if (!info.exists() || info.lastModified().msecsTo(QDateTime::currentDateTime()) < kHalfWrittenLockMs) return false;
+  return lock.removeStaleLockFile() && lock.tryLock(0);
+}
 
 }  // namespace
 
@@ -38,7 +52,7 @@ bool CacheFile::claim() {
   auto lock = std::make_unique<QLockFile>(path_ + QStringLiteral(".lock"));
   // A lock left by a killed process is taken over: QLockFile checks its pid.
   lock->setStaleLockTime(0);
-  if (!lock->tryLock(0)) {
+  if (!lock->tryLock(0) && !takeOverHalfWrittenLock(*lock)) {
     log(LogLevel::info, QStringLiteral("Telemetry cache %1 is in use by another process; keeping signals in memory")
                             .arg(path_));
     return false;

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include "analytics/CalendarWeek.h"
 #include "analytics/DecimalText.h"
 #include "analytics/SessionManager.h"
 
@@ -135,7 +136,7 @@ Parameters parameters(const SystemFacts& system, const HostFacts& host, TimePoin
   p.insert(QStringLiteral("Analytics.Calendar.dayOfMonth"), number(day.day()));
   p.insert(QStringLiteral("Analytics.Calendar.dayOfWeek"), number(weekday));
   p.insert(QStringLiteral("Analytics.Calendar.dayOfYear"), number(day.dayOfYear()));
-  p.insert(QStringLiteral("Analytics.Calendar.weekOfYear"), number(day.weekNumber()));
+  p.insert(QStringLiteral("Analytics.Calendar.weekOfYear"), number(weekOfYear(day, locale.identifier)));
   p.insert(QStringLiteral("Analytics.Calendar.isWeekend"), flag(weekday >= 6));
   p.insert(QStringLiteral("Analytics.Calendar.monthOfYear"), number(day.month()));
   p.insert(QStringLiteral("Analytics.Calendar.quarterOfYear"), number((day.month() + 2) / 3));

@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
 
 #include "analytics/Analytics.h"
 
@@ -15,6 +16,19 @@ Setting<std::shared_ptr<TransactionUpdates>>& installedUpdates() {
 }
 
 const QString kLastTrial = QStringLiteral("lastTrial");
+
+// The identifier is kept as text: a JSON number reads back as a double, which
+// holds integers exactly only up to 2^53. Earlier versions wrote a 64-bit
+// integer (its bits as a signed one), which still reads back whole.
+std::optional<quint64> transactionID(const QJsonValue& stored) {
+  if (stored.isString()) {
+    bool ok = false;
+    const quint64 id = stored.toString().toULongLong(&ok);
+    return ok ? std::optional(id) : std::nullopt;
+  }
+  if (!stored.isDouble() || stored.toDouble() != std::floor(stored.toDouble())) return std::nullopt;
+  return static_cast<quint64>(stored.toInteger());
+}
 
 }  // namespace
 
@@ -40,18 +54,16 @@ std::optional<TrialConversionTracker::StoredTrial> TrialConversionTracker::curre
   const std::shared_ptr<ClientStore> store = Analytics::customDefaults();
   if (!store) return std::nullopt;
   const QJsonObject o = store->value(kLastTrial).toObject();
-  if (!o.value(QLatin1String("productID")).isString() || !o.value(QLatin1String("originalTransactionID")).isDouble()) {
-    return std::nullopt;
-  }
-  return StoredTrial{o.value(QLatin1String("productID")).toString(),
-                     static_cast<quint64>(o.value(QLatin1String("originalTransactionID")).toDouble())};
+  const std::optional<quint64> id = transactionID(o.value(QLatin1String("originalTransactionID")));
+  if (!o.value(QLatin1String("productID")).isString() || !id) return std::nullopt;
+  return StoredTrial{o.value(QLatin1String("productID")).toString(), *id};
 }
 
 void TrialConversionTracker::setCurrentTrial(const std::optional<StoredTrial>& trial) {
   const std::shared_ptr<ClientStore> store = Analytics::customDefaults();
   if (!store) return;
   store->setValue(kLastTrial, trial ? QJsonValue(QJsonObject{{"productID", trial->productID},
-                                                             {"originalTransactionID", qint64(trial->originalTransactionID)}})
+                                                             {"originalTransactionID", QString::number(trial->originalTransactionID)}})
                                     : QJsonValue(QJsonValue::Undefined));
 }
 

@@ -115,6 +115,7 @@ void CaptureRoad::deliver(uint64_t sequence, const Recognized& result) {
 void CaptureRoad::attachLateBackup(uint64_t sequence) {
   if (!backup_) return;
   auto* poll = new QTimer(this);
+  latePoll_ = poll;
   poll->setInterval(kBackupPollMs);
   auto waited = std::make_shared<QElapsedTimer>();
   waited->start();
@@ -125,7 +126,8 @@ void CaptureRoad::attachLateBackup(uint64_t sequence) {
       return;
     }
     if (!backup_->ready() && waited->elapsed() < kBackupLateMs) return;
-    // Not ready by now counts as an empty clipboard: undo then clears it.
+    // Not ready by now: what the clipboard held stays unknown, and undo
+    // will leave the clipboard alone.
     parts_.toast.model().setBackup(backup_->wait(0));
     poll->deleteLater();
   });
@@ -152,9 +154,12 @@ void CaptureRoad::cancelled() {
 void CaptureRoad::failed(CaptureError error) {
   glyph(Glyph::idle);
   Reporting::error(QStringLiteral("capture.failed"), {{QStringLiteral("reason"), reasonOf(error)}});
-  // Without a screen there is nothing to show a window on, and the guide to
-  // screen access would point at the wrong cause.
-  if (error == CaptureError::noDisplay) return;
+  // The guide to screen access would point at the wrong cause: the toast
+  // says that no screen was found.
+  if (error == CaptureError::noDisplay) {
+    parts_.toast.show(ToastController::Kind::noDisplay);
+    return;
+  }
   parts_.onboarding.show();
   if (!askedPermission_) {
     askedPermission_ = true;

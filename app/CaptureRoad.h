@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QRectF>
 #include <QTimer>
 #include <cstdint>
@@ -80,6 +81,8 @@ class CaptureRoad : public QObject {
   // How long delivery waits for the clipboard backup after the result is
   // shown before the undo gives up on it.
   static constexpr int kBackupLateMs = 1000;
+  // True while the backup of the shown result is still being waited for.
+  bool backupPending() const { return !latePoll_.isNull(); }
 
  private:
   void glyph(Glyph g) {
@@ -92,6 +95,7 @@ class CaptureRoad : public QObject {
   RecognitionRunner runner_;
   uint64_t sequence_ = 0;
   std::optional<PendingBackup> backup_;  // of the newest recognition
+  QPointer<QTimer> latePoll_;            // waits for it after delivery
   std::optional<LastPicked> lastPicked_;
   QElapsedTimer captureStart_;
   bool askedPermission_ = false;

@@ -31,6 +31,8 @@ void CrashReporter::captureMessage(const QString& message, const QString& level,
 
 void CrashReporter::close() { client_.close(); }
 
+void CrashReporter::closeNow() { client_.closeNow(); }
+
 void CrashReporter::discardPending() {
   // Reports turned off: not even the closing session update may go out.
   client_.abandon();

@@ -16,6 +16,7 @@ class CrashReporter : public reporting::CrashClient {
   void start(const reporting::CrashOptions& options) override;
   void captureMessage(const QString& message, const QString& level, const reporting::Params& tags) override;
   void close() override;
+  void closeNow() override;
   void discardPending() override;
 
   // Waits at most `timeout` for the last message to reach the service; true when it did.

@@ -11,6 +11,7 @@
 #include "app/Signals.h"
 #include "app/SingleInstance.h"
 #include "app/Switches.h"
+#include "core/Reporting.h"
 #include "net/HttpClient.h"
 #include "platform/Relaunch.h"
 
@@ -45,10 +46,14 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("tarvok"));
   QApplication::setQuitOnLastWindowClosed(false);
   // From here a signal ends any mode: a console switch at once with
-  // 128 + the signal (130 for Ctrl+C), the tray program through its Quit.
+  // 128 + the signal (130 for Ctrl+C), its report session closed as a clean
+  // exit, the tray program through its Quit.
   Signals stop;
   stop.install([console](int number) {
-    if (console) Signals::exitNow(128 + number);
+    if (console) {
+      Reporting::endNow();
+      Signals::exitNow(128 + number);
+    }
     QCoreApplication::quit();
   });
   if (console) console::quietPlatformNotices();

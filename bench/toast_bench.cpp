@@ -139,12 +139,12 @@ void benchBackup() {
     start.push_back(ms(t));
     waitFor([&] { return pending.ready(); });
     ready.push_back(ms(t));
-    const ClipboardBackup b = pending.wait(0);
+    const ClipboardBackup b = pending.wait(0).value_or(ClipboardBackup{});
     exact = exact && !b.items.empty() && !b.items[0].empty() && b.items[0][0].second == image;
 
     seed(file.fileName());
     t.restart();
-    const ClipboardBackup sync = ClipboardBackup::take(5000);
+    const ClipboardBackup sync = ClipboardBackup::take(5000).value_or(ClipboardBackup{});
     take.push_back(ms(t));
     exact = exact && !sync.items.empty() && !sync.items[0].empty() && sync.items[0][0].second == image;
 
@@ -167,10 +167,10 @@ void benchHung() {
   t.start();
   PendingBackup pending = PendingBackup::start();
   const double started = ms(t);
-  const ClipboardBackup b = pending.wait(1000);
+  const std::optional<ClipboardBackup> b = pending.wait(1000);
   std::printf("owner that never answers: start() %.2f ms, wait(1000) returned after %.0f ms with %s "
               "(Qt's own read blocks 10 s)\n",
-              started, ms(t), b.items.empty() ? "an empty backup" : "data?");
+              started, ms(t), b ? "data?" : "no backup (contents unknown)");
 }
 
 }  // namespace

@@ -88,6 +88,10 @@ void stop() {
   }
 }
 
+void endNow() {
+  if (crashClient) crashClient->closeNow();
+}
+
 void signal(const QString& name, const Params& params) {
   if (!started || !Settings::shared().reports() || analyticsAppID().isEmpty()) {
     qCDebug(lcReporting).noquote() << "signal dropped:" << describe(name, params);

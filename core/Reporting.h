@@ -26,6 +26,9 @@ class CrashClient {
   virtual void start(const CrashOptions& options) = 0;
   virtual void captureMessage(const QString& message, const QString& level, const Params& tags) = 0;
   virtual void close() = 0;
+  // Ends the session as close() does without waiting for the network: the
+  // process is about to end at once, and the update goes at the next start.
+  virtual void closeNow() = 0;
   // Stops sending at once (nothing more leaves, not even a closing update) and
   // deletes crash files and reports that were written but not sent yet.
   virtual void discardPending() = 0;
@@ -61,6 +64,9 @@ void start();
 void stop();
 void signal(const QString& name, const Params& params = {});
 void error(const QString& name, const Params& params = {});
+// The process ends at once (a console switch stopped by a signal): the crash
+// session still ends "exited" rather than be taken for a crash at the next start.
+void endNow();
 
 // Coarse labels for counts and durations.
 QString bucket(long long n);

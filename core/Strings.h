@@ -18,7 +18,8 @@
   X(ocrMode) X(modeFast) X(modeAccurate) X(modeFastNote) X(obIntro) X(obShortcut)               \
   X(obShortcutOK) X(obPermission) X(obPermissionOff) X(obPermissionOn) X(obOn)                  \
   X(obOpenSettings) X(obRelaunchNote) X(obRelaunch) X(obLater) X(obClose) X(obTry) X(conflict)  \
-  X(conflictSub) X(reports) X(obReports) X(obReportsBody) X(obReportsOn) X(obReportsOff)
+  X(conflictSub) X(reports) X(obReports) X(obReportsBody) X(obReportsOn) X(obReportsOff)          \
+  X(noDisplay) X(noDisplaySub) X(newerKept) X(newerKeptSub) X(nothingToRestore) X(nothingToRestoreSub)
 
 // All interface texts of one language. A value never changes once built; texts
 // missing from its catalogue come from English, and from the key itself last.

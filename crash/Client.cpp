@@ -34,10 +34,10 @@ struct Client::State {
 
   EventContext context() const { return {options.release, options.environment}; }
 
-  void send(const QByteArray& envelope) { sender->enqueue(store->add(envelope)); }
-
   // Crash files become fatal events plus the "crashed" update of their
-  // session; markers nobody holds any more become "abnormal" updates.
+  // session; markers nobody holds any more become "abnormal" updates. A file
+  // or a marker goes only once its envelope is stored: with a full disk or a
+  // read-only cache it waits for a later start.
   void collectEarlierRuns() {
     const QDir dir(options.dir);
     QHash<QString, qint64> crashedSessions;  // session -> time of its crash
@@ -47,15 +47,15 @@ struct Client::State {
           file.open(QIODevice::ReadOnly) ? CrashRecord::parse(file.readAll()) : std::nullopt;
       if (!record) {
         qCWarning(lcCrash) << "unreadable crash file dropped:" << name;
-      } else {
-        qCInfo(lcCrash).noquote() << "reporting a crash of an earlier run:" << signalName(record->signal);
-        store->add(envelope::ofEvent(fatalEvent(context(), *record, functionNames(*record))));
-        if (!record->sessionId.isEmpty()) crashedSessions.insert(record->sessionId, record->time);
+        file.remove();
+        continue;
       }
-      // Stored as an envelope now; the file itself has served.
+      qCInfo(lcCrash).noquote() << "reporting a crash of an earlier run:" << signalName(record->signal);
+      if (store->add(envelope::ofEvent(fatalEvent(context(), *record, functionNames(*record)))).isEmpty()) continue;
       file.remove();
+      if (!record->sessionId.isEmpty()) crashedSessions.insert(record->sessionId, record->time);
     }
-    for (Session s : SessionMarker::takeOrphans(options.dir)) {
+    SessionMarker::takeOrphans(options.dir, [&](Session& s) {
       QDateTime ended = QDateTime::currentDateTimeUtc();
       if (crashedSessions.contains(s.sid)) {
         s.status = QStringLiteral("crashed");
@@ -66,8 +66,25 @@ struct Client::State {
         s.status = QStringLiteral("abnormal");  // how long it ran is not known
       }
       qCInfo(lcCrash).noquote() << "earlier session ended" << s.status;
-      store->add(envelope::ofSession(s.toJson(ended)));
-    }
+      return !store->add(envelope::ofSession(s.toJson(ended))).isEmpty();
+    });
+  }
+
+  // The closing "exited" update, stored to go now or at the next start.
+  QString storeExit() {
+    if (!session) return {};
+    session->status = QStringLiteral("exited");
+    session->duration = double(clock.elapsed()) / 1000.0;
+    return store->add(envelope::ofSession(session->toJson(QDateTime::currentDateTimeUtc())));
+  }
+
+  // Stops sending and lets go of the session marker and the handler.
+  void end() {
+    sender->abort();
+    sender.reset();
+    // Only now: a crash while sending is still caught.
+    marker.remove();
+    handler::uninstall();
   }
 };
 
@@ -126,26 +143,22 @@ bool Client::delivered(const QString& file, std::chrono::milliseconds timeout) {
 void Client::close() {
   if (!state_) return;
   State& s = *state_;
-  if (s.session) {
-    s.session->status = QStringLiteral("exited");
-    s.session->duration = double(s.clock.elapsed()) / 1000.0;
-    s.send(envelope::ofSession(s.session->toJson(QDateTime::currentDateTimeUtc())));
-  }
+  s.sender->enqueue(s.storeExit());
   if (!s.sender->flush(s.options.closeTimeout)) qCInfo(lcCrash) << "closing with reports still on their way; kept for the next start";
-  s.sender->abort();
-  s.sender.reset();
-  // Only now: a crash while sending is still caught.
-  s.marker.remove();
-  handler::uninstall();
+  s.end();
+  state_.reset();
+}
+
+void Client::closeNow() {
+  if (!state_) return;
+  state_->storeExit();
+  state_->end();
   state_.reset();
 }
 
 void Client::abandon() {
   if (!state_) return;
-  state_->sender->abort();
-  state_->sender.reset();
-  state_->marker.remove();
-  handler::uninstall();
+  state_->end();
   state_.reset();
 }
 
@@ -154,7 +167,7 @@ void Client::discardPending(const QString& dir) {
   for (const QString& name : d.entryList({kCrashPattern}, QDir::Files)) QFile::remove(d.filePath(name));
   PendingStore(pendingDir(dir), 1).clear();
   // Sessions of runs that never closed would otherwise still go out.
-  SessionMarker::takeOrphans(dir);
+  SessionMarker::takeOrphans(dir, [](Session&) { return true; });
 }
 
 }  // namespace crash

@@ -13,7 +13,7 @@ struct Options {
   QString dir;          // crash files, session markers, pending envelopes
   bool crashHandler = true;
   bool autoSessions = true;
-  int maxPending = 30;
+  int maxPending = 30;  // events, and session updates apart
   std::chrono::milliseconds closeTimeout{2000};
 };
 
@@ -41,6 +41,9 @@ class Client {
 
   // Session "exited", a flush bounded by the close timeout, handlers restored.
   void close();
+  // The same without waiting for the network, for a process about to end at
+  // once: the "exited" update is stored and goes at the next start.
+  void closeNow();
   // Stops at once without sending anything more: what is in flight is cut
   // off, the session is not closed on the service, handlers are restored
   // (reports turned off).

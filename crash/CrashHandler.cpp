@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <link.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <ucontext.h>
@@ -17,6 +16,8 @@
 #include <cstring>
 #include <exception>
 #include <limits.h>
+
+#include "crash/SignalStack.h"
 
 // Everything the handler touches is prepared at install and lives in static
 // storage: in the handler only async-signal-safe calls and plain memory reads.
@@ -30,9 +31,7 @@ char header[4096];
 size_t headerLength = 0;
 struct sigaction previous[sizeof(kSignals) / sizeof(kSignals[0])];
 std::terminate_handler previousTerminate = nullptr;
-stack_t previousStack{};
-void* stackMemory = nullptr;
-size_t stackSize = 0;
+crash::signalstack::Given installerStack;
 bool isInstalled = false;
 
 std::atomic<pid_t> handlingThread{0};
@@ -393,17 +392,9 @@ bool install(const QString& dir, const QByteArray& text) {
   void* warm[4];
   backtrace(warm, 4);
 
-  const long minimum = sysconf(_SC_SIGSTKSZ);
-  stackSize = size_t(minimum > 0 ? minimum : SIGSTKSZ) + 128 * 1024;
-  stackMemory = mmap(nullptr, stackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (stackMemory == MAP_FAILED) {
-    stackMemory = nullptr;
-    return false;
-  }
-  stack_t stack{};
-  stack.ss_sp = stackMemory;
-  stack.ss_size = stackSize;
-  sigaltstack(&stack, &previousStack);
+  // Started threads get theirs as they start; the main thread was never started that way.
+  installerStack = crash::signalstack::give();
+  if (!crash::signalstack::present()) return false;
 
   struct sigaction action {};
   action.sa_sigaction = onSignal;
@@ -424,14 +415,9 @@ void uninstall() {
     if ((current.sa_flags & SA_SIGINFO) && current.sa_sigaction == onSignal) sigaction(kSignals[i], &previous[i], nullptr);
   }
   if (std::get_terminate() == onTerminate) std::set_terminate(previousTerminate);
-  stack_t current{};
-  sigaltstack(nullptr, &current);
-  if (current.ss_sp == stackMemory) {
-    sigaltstack(&previousStack, nullptr);
-    munmap(stackMemory, stackSize);
-  }
-  // Left mapped when another thread's stack is in place: it may still be ours there.
-  stackMemory = nullptr;
+  // Left mapped when called on another thread: it may still be in use there.
+  crash::signalstack::takeBack(installerStack);
+  installerStack = {};
   isInstalled = false;
 }
 

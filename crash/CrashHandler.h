@@ -7,13 +7,13 @@
 // and then lets the signal end the process as it would have without us: the
 // previous handler is put back and the signal delivered again, so the exit
 // status and core dumps stay the same. Stack overflows are caught on an
-// alternate signal stack of the thread that installed the handler.
+// alternate signal stack, on any thread (crash/SignalStack.h).
 namespace crash::handler {
 
 // `dir` receives the crash files; `header` (lines of text) is written at the
 // top of each. Both are copied now: the handler may not allocate.
 bool install(const QString& dir, const QByteArray& header);
-// Puts back the handlers, the terminate handler and the signal stack found at install.
+// Puts back the handlers, the terminate handler and the installing thread's signal stack.
 void uninstall();
 bool installed();
 

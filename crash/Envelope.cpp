@@ -16,6 +16,15 @@ QByteArray make(QJsonObject header, const QByteArray& type, const QJsonObject& p
          '\n' + body + '\n';
 }
 
+// The header line of the one item, and where its payload starts.
+QJsonObject itemHeader(const QByteArray& envelope, qsizetype* payloadAt) {
+  const qsizetype first = envelope.indexOf('\n');
+  const qsizetype second = first < 0 ? -1 : envelope.indexOf('\n', first + 1);
+  if (second < 0) return {};
+  *payloadAt = second + 1;
+  return QJsonDocument::fromJson(envelope.mid(first + 1, second - first - 1)).object();
+}
+
 }  // namespace
 
 QByteArray ofEvent(const QJsonObject& event) {
@@ -25,13 +34,18 @@ QByteArray ofEvent(const QJsonObject& event) {
 QByteArray ofSession(const QJsonObject& session) { return make({}, "session", session); }
 
 QByteArray category(const QByteArray& envelope) {
-  const qsizetype first = envelope.indexOf('\n');
-  if (first < 0) return {};
-  const QByteArray itemHeader = envelope.mid(first + 1, envelope.indexOf('\n', first + 1) - first - 1);
-  const QString type = QJsonDocument::fromJson(itemHeader).object().value(QStringLiteral("type")).toString();
+  qsizetype at = 0;
+  const QString type = itemHeader(envelope, &at).value(QStringLiteral("type")).toString();
   if (type == QLatin1String("event")) return "error";
   if (type == QLatin1String("session")) return "session";
   return {};
+}
+
+QJsonObject sessionOf(const QByteArray& envelope) {
+  qsizetype at = 0;
+  const QJsonObject header = itemHeader(envelope, &at);
+  if (header.value(QStringLiteral("type")).toString() != QLatin1String("session")) return {};
+  return QJsonDocument::fromJson(envelope.mid(at, header.value(QStringLiteral("length")).toInteger(-1))).object();
 }
 
 }  // namespace crash::envelope

@@ -14,4 +14,7 @@ QByteArray ofSession(const QJsonObject& session);
 // "session" for sessions, empty when it cannot be read.
 QByteArray category(const QByteArray& envelope);
 
+// The payload of a session envelope we made; empty when it is none.
+QJsonObject sessionOf(const QByteArray& envelope);
+
 }  // namespace crash::envelope

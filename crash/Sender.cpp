@@ -71,6 +71,8 @@ void Sender::pump() {
   const qint64 now = nowMs();
   for (size_t i = 0; i < queue_.size();) {
     const QString file = queue_[i];
+    // Claimed before it is read: the store's trimming leaves it as it is from here.
+    store_.setSending(file);
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {  // pushed out of the store meanwhile
       outcomes_[file] = Outcome::Kept;
@@ -98,11 +100,13 @@ void Sender::pump() {
     });
     return;
   }
+  store_.setSending({});
 }
 
 void Sender::finished(const QString& file, int status, const QMap<QByteArray, QByteArray>& headers, bool aborted) {
   std::lock_guard lock(mutex_);
   inFlight_ = false;
+  store_.setSending({});
   limits_.update(status, headers, nowMs());
   Outcome outcome = Outcome::Kept;
   if (status >= 200 && status < 300) {

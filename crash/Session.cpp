@@ -83,8 +83,7 @@ void SessionMarker::remove() {
   fd_ = -1;
 }
 
-QList<Session> SessionMarker::takeOrphans(const QString& dir) {
-  QList<Session> out;
+void SessionMarker::takeOrphans(const QString& dir, const std::function<bool(Session&)>& keep) {
   for (const QString& name : QDir(dir).entryList({kPattern}, QDir::Files, QDir::Name)) {
     const QByteArray path = QFile::encodeName(dir + QLatin1Char('/') + name);
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
@@ -92,14 +91,13 @@ QList<Session> SessionMarker::takeOrphans(const QString& dir) {
     // A lock we cannot take is held by a run that is still going.
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       QFile file;
-      if (file.open(fd, QIODevice::ReadOnly)) {
-        if (auto s = Session::fromJson(QJsonDocument::fromJson(file.readAll()).object())) out << *s;
-      }
-      ::unlink(path.constData());
+      std::optional<Session> session;
+      if (file.open(fd, QIODevice::ReadOnly)) session = Session::fromJson(QJsonDocument::fromJson(file.readAll()).object());
+      // An unreadable marker has nothing to keep.
+      if (!session || keep(*session)) ::unlink(path.constData());
     }
     ::close(fd);
   }
-  return out;
 }
 
 }  // namespace crash

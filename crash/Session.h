@@ -1,8 +1,8 @@
 #pragma once
 #include <QDateTime>
 #include <QJsonObject>
-#include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Release-health sessions: one per run. While a run lives, its session is
@@ -37,8 +37,10 @@ class SessionMarker {
   // Deletes the marker: the session was closed.
   void remove();
 
-  // Sessions of earlier runs whose marker nobody holds; their markers are deleted.
-  static QList<Session> takeOrphans(const QString& dir);
+  // Hands each session of an earlier run whose marker nobody holds to
+  // `keep`; its marker is deleted once `keep` says the session is taken care
+  // of, and stays for the next start otherwise.
+  static void takeOrphans(const QString& dir, const std::function<bool(Session&)>& keep);
 
  private:
   QString path_;

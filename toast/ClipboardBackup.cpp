@@ -109,7 +109,13 @@ void ClipboardBackup::restore(QClipboard* clipboard) const {
   clipboard->setMimeData(data);
 }
 
-ClipboardBackup ClipboardBackup::take(int budgetMs) { return PendingBackup::start().wait(budgetMs); }
+std::optional<ClipboardBackup> ClipboardBackup::take(int budgetMs) { return PendingBackup::start().wait(budgetMs); }
+
+std::optional<ClipboardBackup> ClipboardBackup::ofOwnClipboard(QClipboard* clipboard) {
+  clipboard = orDefault(clipboard);
+  if (!clipboard || clipboardOwner().who != ClipboardOwner::us) return std::nullopt;
+  return of(clipboard->mimeData());
+}
 
 struct PendingBackup::State {
   std::mutex mutex;
@@ -150,10 +156,10 @@ bool PendingBackup::ready() const {
   return state_->finished;
 }
 
-ClipboardBackup PendingBackup::wait(int ms) {
+std::optional<ClipboardBackup> PendingBackup::wait(int ms) {
   std::unique_lock lock(state_->mutex);
   state_->done.wait_for(lock, std::chrono::milliseconds(ms), [this] { return state_->finished; });
-  if (state_->finished && state_->result) return *state_->result;
+  if (state_->finished && state_->result) return state_->result;
   qCWarning(lcToast) << "no backup of the clipboard: its owner did not answer in time";
-  return {};
+  return std::nullopt;
 }

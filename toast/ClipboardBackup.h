@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -28,7 +29,11 @@ struct ClipboardBackup {
   static ClipboardBackup fromSelection(bool owned, const std::vector<std::pair<QByteArray, QByteArray>>& targets);
 
   // Takes a snapshot of the clipboard, waiting at most `budgetMs`; see PendingBackup.
-  static ClipboardBackup take(int budgetMs = kTakeBudgetMs);
+  static std::optional<ClipboardBackup> take(int budgetMs = kTakeBudgetMs);
+
+  // What the clipboard holds while this process owns it; none when another
+  // program owns it or nobody does. Asks no other program, so it cannot hang.
+  static std::optional<ClipboardBackup> ofOwnClipboard(QClipboard* clipboard = nullptr);
 
   // Clears the clipboard and gives it the stored item again; an empty backup
   // leaves it cleared.
@@ -38,6 +43,8 @@ struct ClipboardBackup {
   static bool isPseudoFormat(const QString& type);
 
   static constexpr int kTakeBudgetMs = 1000;
+
+  friend bool operator==(const ClipboardBackup&, const ClipboardBackup&) = default;
 };
 
 // A snapshot of the clipboard taken in the background. Asking another program
@@ -52,10 +59,10 @@ class PendingBackup {
   static PendingBackup start();
 
   bool ready() const;
-  // The snapshot, waiting at most `ms` for it. A clipboard that could not be
-  // read by then (its owner did not answer) counts as empty: an undo then
-  // clears the clipboard rather than leaving the recognised text on it.
-  ClipboardBackup wait(int ms);
+  // The snapshot, waiting at most `ms` for it; none when the clipboard could
+  // not be read by then (its owner did not answer). That is not an empty
+  // clipboard: what it held is unknown, so undo has nothing to put back.
+  std::optional<ClipboardBackup> wait(int ms);
 
   struct State;
 

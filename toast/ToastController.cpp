@@ -14,6 +14,7 @@
 #include "toast/DraftEditor.h"
 #include "toast/Fade.h"
 #include "toast/ToastKeys.h"
+#include "toast/ToastLog.h"
 #include "toast/ToastPanel.h"
 
 namespace {
@@ -62,10 +63,13 @@ double ToastController::hideTime(Kind kind, const Recognized* result) {
       const double n = result ? double(text::graphemeCount(result->text())) : 0;
       return std::min(3 + std::min(n, 150.0) / 25, 8.0);
     }
-    case Kind::undone: return 2.2;
+    case Kind::undone:
+    case Kind::newerKept:
+    case Kind::nothingToRestore: return 2.2;
     case Kind::empty:
     case Kind::permission:
-    case Kind::conflict: return 5;
+    case Kind::conflict:
+    case Kind::noDisplay: return 5;
   }
   return 5;
 }
@@ -312,8 +316,21 @@ void ToastController::endEdit() {
 
 void ToastController::undo() {
   Reporting::signal(QStringLiteral("toast.undo"));
-  if (model_.backup()) model_.backup()->restore();
-  model_.setKind(Kind::undone);
+  // Only our own copy is taken back. Whatever the user copied since (the
+  // toast may have been up a while, or come back after a cancelled capture)
+  // stays, and so does a clipboard whose earlier contents are unknown.
+  Kind outcome = Kind::undone;
+  if (!model_.clipboardUnchanged()) {
+    outcome = Kind::newerKept;
+    qCInfo(lcToast) << "undo left the clipboard alone: it holds a newer copy";
+  } else if (!model_.backup()) {
+    outcome = Kind::nothingToRestore;
+    qCInfo(lcToast) << "undo left the clipboard alone: what it held before is unknown";
+  } else {
+    model_.backup()->restore();
+    qCInfo(lcToast) << "undo put the earlier clipboard back";
+  }
+  model_.setKind(outcome);
   model_.setHovering(false);
   relayout();
   hideAt_ = now() + kKeepAlive;

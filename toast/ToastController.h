@@ -50,7 +50,7 @@ class ToastController : public QObject {
 
   // Seconds from a show until the toast may hide: 30 working; picked 3 +
   // min(n, 150) / 25 for n characters of the result's text (8 at most); 5
-  // empty, permission and conflict; 2.2 undone.
+  // empty, permission, conflict and noDisplay; 2.2 for the undo messages.
   static double hideTime(Kind kind, const Recognized* result);
 
   struct ScreenArea {

@@ -150,6 +150,9 @@ class Builder {
       case Kind::permission: title = t_.permission; break;
       case Kind::undone: title = t_.undone; sub = t_.undoneSub; break;
       case Kind::conflict: title = t_.conflict; break;
+      case Kind::noDisplay: title = t_.noDisplay; break;
+      case Kind::newerKept: title = t_.newerKept; break;
+      case Kind::nothingToRestore: title = t_.nothingToRestore; break;
     }
     kit::LineOptions options;
     options.letterSpacing = spacing;
@@ -171,6 +174,9 @@ class Builder {
       case Kind::empty: return t_.emptySub;
       case Kind::permission: return t_.permissionSub;
       case Kind::conflict: return t_.conflictSub;
+      case Kind::noDisplay: return t_.noDisplaySub;
+      case Kind::newerKept: return t_.newerKeptSub;
+      case Kind::nothingToRestore: return t_.nothingToRestoreSub;
       default: return {};
     }
   }

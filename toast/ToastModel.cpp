@@ -82,7 +82,7 @@ std::optional<QUrl> ToastModel::openable(const QString& raw) {
   return url;
 }
 
-void ToastModel::writeClipboard(QClipboard* clipboard) const {
+void ToastModel::writeClipboard(QClipboard* clipboard) {
   if (!clipboard) clipboard = QGuiApplication::clipboard();
   if (!clipboard) return;
   auto* data = new QMimeData;
@@ -94,5 +94,10 @@ void ToastModel::writeClipboard(QClipboard* clipboard) const {
   } else {
     data->setText(copiedText());
   }
+  written_ = ClipboardBackup::of(data);
   clipboard->setMimeData(data);
+}
+
+bool ToastModel::clipboardUnchanged(QClipboard* clipboard) const {
+  return written_ && ClipboardBackup::ofOwnClipboard(clipboard) == written_;
 }

@@ -16,8 +16,10 @@ class QClipboard;
 class ToastModel : public QObject {
   Q_OBJECT
  public:
-  // In this order; the ordinals 0 to 5 are stable.
-  enum class Kind { working, picked, empty, permission, undone, conflict };
+  // In this order; the ordinals are stable. After `conflict`: no screen to
+  // capture, and the two undos that leave the clipboard alone (it holds a
+  // newer copy; what it held before is unknown).
+  enum class Kind { working, picked, empty, permission, undone, conflict, noDisplay, newerKept, nothingToRestore };
 
   explicit ToastModel(QObject* parent = nullptr);
 
@@ -65,7 +67,11 @@ class ToastModel : public QObject {
 
   // Replaces the clipboard: the edit, or the table as tab-separated text plus
   // HTML on one item, or the copied text. Nothing else is written.
-  void writeClipboard(QClipboard* clipboard = nullptr) const;
+  void writeClipboard(QClipboard* clipboard = nullptr);
+  // True while the clipboard still holds what writeClipboard() put there
+  // last, with this process as its owner: a copy made since, here or in
+  // another program, is the user's, and undo must not replace it.
+  bool clipboardUnchanged(QClipboard* clipboard = nullptr) const;
 
  signals:
   void changed();
@@ -85,4 +91,5 @@ class ToastModel : public QObject {
   QString draft_;
   std::optional<QString> edited_;
   std::optional<ClipboardBackup> backup_;
+  std::optional<ClipboardBackup> written_;  // by the last writeClipboard()
 };

@@ -3,10 +3,12 @@
 #include <QWidget>
 #include <condition_variable>
 #include <deque>
+#include <limits>
 #include <stdexcept>
 
 #include "analytics/Analytics.h"
 #include "analytics/AppLifecycle.h"
+#include "analytics/ClientStore.h"
 #include "analytics/DurationSignals.h"
 #include "analytics/PresetSignals.h"
 #include "analytics/Purchases.h"
@@ -187,7 +189,8 @@ TEST_F(Periphery, DurationSignals) {
     analytics::AppLifecycle::instance().setActive(true);
   }
   for (const auto& [seconds, text] : std::vector<std::pair<double, QString>>{
-           {0.0004, "0.0"}, {59.9999, "59.999"}, {0.1234, "0.123"}, {3, "3.0"}, {-0.0005, "-0.001"}}) {
+           {0.0004, "0.0"}, {59.9999, "59.999"}, {0.1234, "0.123"}, {3, "3.0"}, {-0.0005, "-0.001"},
+           {100000, "100000.0"}, {100000.0004, "100000.0"}, {3600.25, "3600.25"}}) {
     EXPECT_EQ(analytics::durationText(seconds), text) << seconds;
   }
 }
@@ -365,4 +368,33 @@ TEST_F(Periphery, TrialConversion) {
   tracker.stopObserving();
   EXPECT_FALSE(tracker.observing());
   analytics::TrialConversionTracker::setTransactionUpdates(nullptr);
+}
+
+// Store identifiers run past 2^53, where doubles skip integers: the stored
+// trial keeps its identifier whole and matches only its own updates.
+TEST_F(Periphery, TrialIdentifiersBeyondWhatADoubleHolds) {
+  using Tracker = analytics::TrialConversionTracker;
+  const quint64 big = (quint64(1) << 53) + 1;  // as a double, the same as 2^53
+  for (const quint64 id : {big, std::numeric_limits<quint64>::max()}) {
+    Tracker::setCurrentTrial(Tracker::StoredTrial{"pro.monthly", id});
+    ASSERT_TRUE(Tracker::currentTrial());
+    EXPECT_EQ(Tracker::currentTrial()->originalTransactionID, id);
+  }
+  // A record of an earlier version holds a JSON number.
+  Analytics::customDefaults()->setValue("lastTrial", QJsonObject{{"productID", "pro.monthly"}, {"originalTransactionID", qint64(big)}});
+  ASSERT_TRUE(Tracker::currentTrial());
+  EXPECT_EQ(Tracker::currentTrial()->originalTransactionID, big);
+
+  const auto updates = std::make_shared<ScriptedUpdates>();
+  Tracker tracker(updates);
+  Tracker::setCurrentTrial(Tracker::StoredTrial{"pro.monthly", big});
+  tracker.startObservingTransactions();
+  ASSERT_TRUE(testenv::waitUntil([&] { return updates->isWaiting(); }, 10000));
+  updates->push(paid(trial("pro.monthly", big - 1)));
+  EXPECT_TRUE(take().empty());
+  updates->push(paid(trial("pro.monthly", big)), true, false);
+  ASSERT_TRUE(testenv::waitUntil([&] { return !tracker.observing(); }, 10000));
+  const auto sent = take();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].type, "Analytics.Purchase.convertedFromTrial");
 }

@@ -14,7 +14,7 @@ namespace {
 struct Sessions {
   std::shared_ptr<ManualScheduler> clock = std::make_shared<ManualScheduler>();
   std::shared_ptr<ClientStore> store;
-  QStringList sent;  // name and parameters of every signal
+  QStringList sent;  // name and "key=value" parameters of every signal
   std::unique_ptr<SessionManager> manager;
 
   explicit Sessions(const QString& name, const QJsonObject& stored = {}) {
@@ -25,7 +25,9 @@ struct Sessions {
   void relaunch() {
     manager.reset();
     manager = std::make_unique<SessionManager>(store, clock, [this](const QString& n, const analytics::Parameters& p) {
-      sent << n + " " + QStringList(p.values()).join(',');
+      QStringList params;
+      for (auto it = p.begin(); it != p.end(); ++it) params << it.key() + '=' + it.value();
+      sent << n + " " + params.join(',');
     });
     clock->advance();
   }
@@ -96,7 +98,8 @@ TEST(AnalyticsSessions, DurationsCountActiveTimeOnly) {
 TEST(AnalyticsSessions, NewInstallAndPruning) {
   Sessions fresh("fresh");
   fresh.manager->startNewSession();
-  EXPECT_EQ(fresh.sent, QStringList{"Analytics.Acquisition.newInstallDetected " + fresh.today()});
+  EXPECT_EQ(fresh.sent, QStringList{"Analytics.Acquisition.newInstallDetected Analytics.Acquisition.firstSessionDate=" +
+                                    fresh.today()});
   EXPECT_EQ(fresh.store->value("firstSessionDate").toString(), fresh.today());
   fresh.relaunch();
   fresh.manager->startNewSession();

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <memory>
 
+#include "capture/Still.h"
 #include "platform/ActiveWindow.h"
 #include "tests/app/XApp.h"
 #include "tests/recognition/CodeImages.h"
@@ -25,9 +26,10 @@ void shot(const QString& name) {
   const QString dir = qEnvironmentVariable("TARVOK_SHOT_DIR");
   if (dir.isEmpty()) return;
   QDir().mkpath(dir);
-  xapp::run(QStringLiteral("import"), {"-window", "root",
-                                       dir + QLatin1Char('/') + name + QLatin1Char('-') +
-                                           qEnvironmentVariable("TARVOK_XSESSION_MODE") + QStringLiteral(".png")});
+  xwindows::Probe x;
+  capture::grabRoot(x.conn(), x.onScreen(x.root()))
+      .save(dir + QLatin1Char('/') + name + QLatin1Char('-') + qEnvironmentVariable("TARVOK_XSESSION_MODE") +
+            QStringLiteral(".png"));
 }
 
 // Rows of cells, black on white in a plain face, and a QR code at the right when asked for.
@@ -174,6 +176,98 @@ TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheO
   xdotool({"key", "ctrl+z"});
   EXPECT_TRUE(clipboardBecomes(before, QStringLiteral("UTF8_STRING"), 5000))
       << "clipboard: " << xapp::clipboard().toHex().constData();
+}
+
+// Undo takes back only tarvok's own copy: a copy made afterwards in another
+// program stays, also when a cancelled capture brings the old toast back.
+TEST_F(AppX, UndoLeavesACopyMadeAfterTheResultAlone) {
+  const QByteArray text = "Quiet harbor lights";
+  PictureWindow doc(picture({{QString::fromUtf8(text)}}, QSize(560, 110), 30), QPoint(150, 420));
+  ASSERT_TRUE(doc.waitShown());
+  auto step = [](const char* what) {
+    std::printf("clipboard after %s: \"%s\"\n", what, xapp::clipboard().constData());
+  };
+  // The card of the toast, with the pointer resting on it so that it stays.
+  auto holdToast = [] {
+    QRect toast;
+    xapp::waitUntil([&] {
+      for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
+        if (r.width() > 100) toast = r;
+      return !toast.isEmpty();
+    });
+    if (!toast.isEmpty()) xdotool({"mousemove", arg(toast.left() + 40), arg(toast.top() + 30)});
+    return toast;
+  };
+  auto undoByKeys = [] {
+    xdotool({"click", "1"});  // a click on the card hands it the keyboard
+    xdotool({"key", "ctrl+z"});
+  };
+
+  const int restored = app_->count("undo put the earlier clipboard back");
+  for (const bool throughCancel : {false, true}) {
+    SCOPED_TRACE(throughCancel ? "toast back after a cancelled capture" : "toast still up");
+    xapp::seedClipboard("before");
+    ASSERT_TRUE(clipboardBecomes("before", QStringLiteral("UTF8_STRING"), 3000));
+    step("seeding");
+    ASSERT_TRUE(openOverlay());
+    const QRect c = doc.client();
+    drag(c.topLeft() + QPoint(10, 8), c.topLeft() + QPoint(520, 100));
+    ASSERT_TRUE(clipboardBecomes(text)) << "clipboard: " << xapp::clipboard().constData();
+    step("the capture");
+    ASSERT_FALSE(holdToast().isEmpty());
+
+    const QByteArray newer = throughCancel ? "newer copy, then a cancelled capture" : "newer copy";
+    xapp::seedClipboard(newer);
+    ASSERT_TRUE(clipboardBecomes(newer, QStringLiteral("UTF8_STRING"), 3000));
+    step("copying in another program");
+    if (throughCancel) {
+      const int cancelled = app_->count("capture.cancelled");
+      ASSERT_TRUE(openOverlay());  // our windows leave the screen for the still
+      xdotool({"key", "Escape"});
+      ASSERT_TRUE(app_->waitLog("capture.cancelled", cancelled + 1));
+      ASSERT_FALSE(holdToast().isEmpty()) << "the toast came back";
+      shot(QStringLiteral("toast-back-after-cancel"));
+    }
+    const int kept = app_->count("undo left the clipboard alone: it holds a newer copy");
+    undoByKeys();
+    EXPECT_TRUE(app_->waitLog("undo left the clipboard alone: it holds a newer copy", kept + 1, 5000));
+    xapp::pump(300);
+    shot(throughCancel ? QStringLiteral("undo-kept-after-cancel") : QStringLiteral("undo-kept"));
+    EXPECT_EQ(xapp::clipboard(), newer);
+    step("Undo");
+    EXPECT_EQ(app_->count("undo put the earlier clipboard back"), restored);
+    xdotool({"mousemove", "700", "700"});
+  }
+}
+
+// What the overlay's bar and the README tell: a click alone picks nothing
+// (the overlay waits for a drag); Space, then a click, takes the whole window.
+TEST_F(AppX, SpaceThenAClickTakesTheWholeWindow) {
+  PictureWindow doc(picture({{QStringLiteral("Harbor window text")}}, QSize(520, 110), 30), QPoint(380, 200));
+  ASSERT_TRUE(doc.waitShown());
+  xapp::seedClipboard("untouched");
+  const QRect c = doc.client();
+  const int done = app_->count("signal dropped: capture.done");
+  ASSERT_TRUE(openOverlay());
+  xdotool({"mousemove", arg(c.center().x()), arg(c.center().y()), "click", "1"});
+  xapp::pump(400);
+  EXPECT_EQ(app_->count("signal dropped: capture.done"), done);
+  EXPECT_EQ(xapp::clipboard(), "untouched") << "a click alone picks nothing";
+  shot(QStringLiteral("overlay-after-a-click"));
+
+  xdotool({"key", "space"});
+  xdotool({"mousemove", arg(c.center().x() + 5), arg(c.center().y() + 5)});
+  xapp::pump(200);
+  shot(QStringLiteral("overlay-window-mode"));
+  xdotool({"click", "1"});
+  // The window with its frame: its title may come along, and how the words
+  // are laid out (lines or a table) is the recogniser's business.
+  EXPECT_TRUE(xapp::waitUntil([&] {
+    const QByteArray got = xapp::clipboard();
+    return got.contains("Harbor") && got.contains("window text");
+  }, 15000))
+      << "clipboard: " << xapp::clipboard().constData();
+  std::printf("clipboard after Space and a click on the window: \"%s\"\n", xapp::clipboard().constData());
 }
 
 TEST_F(AppX, DragOverATablePutsTabSeparatedTextAndHtml) {

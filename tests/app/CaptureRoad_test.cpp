@@ -16,7 +16,9 @@
 #include "capture/SelectionMarker.h"
 #include "core/CPUMeter.h"
 #include "core/Settings.h"
+#include "core/Strings.h"
 #include "toast/ToastController.h"
+#include "toast/ToastPanel.h"
 #include "ui/onboarding/OnboardingController.h"
 #include "tests/support/TestEnv.h"
 
@@ -28,9 +30,13 @@ using testenv::waitUntil;
 class Desktop : public CaptureSystem {
  public:
   bool fails = false;
+  bool noScreen = false;  // every monitor unplugged
   QPoint pointer() const override { return {50, 50}; }
-  std::vector<Screen> screens() const override { return {{"screen", {0, 0, 400, 300}, 1}}; }
-  int primary() const override { return 0; }
+  std::vector<Screen> screens() const override {
+    if (noScreen) return {};
+    return {{"screen", {0, 0, 400, 300}, 1}};
+  }
+  int primary() const override { return noScreen ? -1 : 0; }
   std::optional<uint32_t> frontWindow() const override { return 0x400001; }
   void activate(uint32_t) override {}
   void snapshot(const Screen&, QObject*, std::function<void(std::optional<capture::Still>)> done) override {
@@ -245,10 +251,23 @@ TEST_F(CaptureRoadTest, RetryReadsTheLastPickAccuratelyAndSameSpotThatFailsForge
 }
 
 TEST_F(CaptureRoadTest, CaptureErrorsTellTheirReasonAndAskForAccessOnce) {
-  road->failed(CaptureError::noDisplay);
+  desktop->noScreen = true;
+  road->startCapture();
   EXPECT_TRUE(log.contains(QStringLiteral("capture.failed reason=noDisplay")));
+  // The user is told what happened, not sent to the screen-access guide.
+  EXPECT_EQ(toast.model().kind(), ToastController::Kind::noDisplay);
+  ASSERT_TRUE(toast.panel() && toast.panel()->isVisible());
+  const ToastLayout& shown = toast.view()->cardLayout();
+  const Strings texts = L::table(Settings::shared().language());
+  EXPECT_EQ(shown.title.text, texts.noDisplay);
+  ASSERT_EQ(shown.blocks.size(), 1u);
+  EXPECT_TRUE(shown.blocks[0].paragraph->shownText().startsWith(texts.noDisplaySub.section(QLatin1Char(' '), 0, 1)));
   EXPECT_EQ(onboarding.window(), nullptr);
   EXPECT_EQ(accessRequests, 0);
+  EXPECT_EQ(glyphs.back(), Glyph::idle);
+  EXPECT_EQ(clipboardText(), "before");
+  toast.hide();
+  desktop->noScreen = false;
 
   desktop->fails = true;
   road->startCapture();

@@ -232,3 +232,20 @@ TEST(HintSegments, TheSameSpotHintNamesTheShortcutReadably) {
   EXPECT_EQ(capture::hintSegments(en, false, false, caps).size(), 3u);
   EXPECT_EQ(capture::hintSegments(en, true, true, caps).size(), 3u);
 }
+
+// Every language tells how a whole window is taken (Space, then a click) in
+// the region mode's bar, which still fits a small screen with the same-spot
+// hint in it.
+TEST(HintSegments, EveryLanguageSaysSpaceThenClickAndTheBarFitsASmallScreen) {
+  Settings& s = Settings::shared();
+  const Lang before = s.language();
+  for (const QString& code : Catalog::codes()) {
+    SCOPED_TRACE(code.toStdString());
+    const Strings t = L::table(Lang(code));
+    EXPECT_TRUE(t.spaceWindow.startsWith("Space")) << qPrintable(t.spaceWindow);
+    s.setLanguage(Lang(code));
+    const capture::HintBar bar({false, true, false}, QSizeF(1024, 768));
+    EXPECT_LE(bar.rect().width(), 1024 - 2 * 16) << "wide " << bar.rect().width();
+  }
+  s.setLanguage(before);
+}

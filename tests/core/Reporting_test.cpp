@@ -23,6 +23,7 @@ struct FakeClients : reporting::CrashClient, reporting::AnalyticsClient {
     params = p;
   }
   void close() override { calls << "crash close"; }
+  void closeNow() override { calls << "crash close now"; }
   void discardPending() override { calls << "crash discard"; }
   void initialize(const reporting::AnalyticsConfig& c) override { calls << "analytics init"; config = c; }
   void signal(const QString& name, const reporting::Params& p) override {

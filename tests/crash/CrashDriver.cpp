@@ -2,9 +2,11 @@
 // tests can watch a real process die and the next one report it.
 //   crash_driver ACTION
 // ACTION: none (start and close), segv, abort, bus, overflow, terminate,
-// hang (start, print "ready", wait to be killed), discard (reports off before
-// start), off (reports turned off while running).
-// Environment: CRASH_DSN; the crash folder is $XDG_CACHE_HOME/tarvok/crash.
+// pool-overflow (a stack overflow on a thread-pool thread), hang (start,
+// print "ready", wait to be killed), discard (reports off before start), off
+// (reports turned off while running).
+// Environment: CRASH_DSN; CRASH_LINGER_MS, how long to wait before the action
+// (the session's length); the crash folder is $XDG_CACHE_HOME/tarvok/crash.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -12,6 +14,8 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QThread>
+#include <QThreadPool>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -70,11 +74,16 @@ int main(int argc, char** argv) {
   if (!client.start(options)) return 3;
   std::puts("ready");
   std::fflush(stdout);
+  QThread::msleep(qEnvironmentVariableIntValue("CRASH_LINGER_MS"));
   if (action == "segv") crashBySegv();
   if (action == "abort") crashByAbort();
   if (action == "bus") crashByBus();
   if (action == "overflow") return crashByOverflow(0);
   if (action == "terminate") crashByTerminate();
+  if (action == "pool-overflow") {
+    QThreadPool::globalInstance()->start([] { crashByOverflow(0); });
+    for (;;) pause();
+  }
   if (action == "hang") {
     for (;;) pause();
   }

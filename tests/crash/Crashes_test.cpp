@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QProcess>
@@ -63,6 +64,7 @@ TEST(Crashes, AFatalSignalEndsTheRunAsBeforeAndTheNextStartReportsIt) {
       {"abort", SIGABRT, "crashByAbort", false, "Aborted"},
       {"bus", SIGBUS, "crashByBus", true, "Bus error"},
       {"overflow", SIGSEGV, "crashByOverflow", true, "Segmentation fault"},
+      {"pool-overflow", SIGSEGV, "crashByOverflow", true, "Segmentation fault"},
       {"terminate", SIGABRT, "crashByTerminate", false, "uncaught exception of type std::runtime_error"},
   };
   const QString driver = QFileInfo(QStringLiteral(CRASH_DRIVER)).canonicalFilePath();
@@ -174,6 +176,94 @@ TEST(Crashes, AReportTheServiceCouldNotTakeGoesAtTheStartAfter) {
   EXPECT_EQ(ofType(all, "event").size(), 1);
   EXPECT_EQ(withStatus(ofType(all, "session"), "crashed").size(), 1);
   EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// A cache where the report cannot be stored (full, read-only: here a file
+// stands where the pending folder goes) keeps the crash file for a later start.
+TEST(Crashes, ACrashFileStaysUntilItsReportIsStored) {
+  clearCrashDir();
+  HttpStub stub;
+  const QString dsn = crashtest::dsnFor(stub);
+  EXPECT_EQ(runDriver("segv", dsn).signal, SIGSEGV);
+  const QString pending = crashtest::crashDir() + QStringLiteral("/pending");
+  QDir(pending).removeRecursively();
+  QFile blocker(pending);
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  EXPECT_EQ(runDriver("none", dsn).code, 0);
+  EXPECT_EQ(QDir(crashtest::crashDir()).entryList({QStringLiteral("*.crash")}, QDir::Files).size(), 1);
+  EXPECT_TRUE(ofType(items(stub), "event").isEmpty());
+
+  ASSERT_TRUE(QFile::remove(pending));
+  EXPECT_EQ(runDriver("none", dsn).code, 0);
+  const auto all = items(stub);
+  const QList<QJsonObject> events = ofType(all, "event");
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_EQ(events[0].value(QStringLiteral("level")).toString(), QStringLiteral("fatal"));
+  EXPECT_EQ(withStatus(ofType(all, "session"), "crashed").size(), 1);
+  EXPECT_TRUE(withStatus(ofType(all, "session"), "abnormal").isEmpty());
+  EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
+}
+
+// Runs without the service pile up session updates; the crash between them
+// still reaches the service when it is back, with its crashed session.
+TEST(Crashes, ACrashSurvivesFortyRunsWithoutTheService) {
+  clearCrashDir();
+  quint16 port = 0;
+  {
+    HttpStub gone;
+    port = gone.port();
+  }
+  const QString dsn = QStringLiteral("http://pub@127.0.0.1:%1/42").arg(port);
+  for (int i = 0; i < 40; ++i) ASSERT_EQ(runDriver("none", dsn).code, 0);
+  EXPECT_EQ(runDriver("segv", dsn).signal, SIGSEGV);
+  for (int i = 0; i < 40; ++i) ASSERT_EQ(runDriver("none", dsn).code, 0);
+  // The one event and at most 30 session updates (the driver's default bound).
+  const int waiting = int(QDir(crashtest::crashDir() + QStringLiteral("/pending")).entryList(QDir::Files).size());
+  EXPECT_LE(waiting, 31);
+
+  HttpStub back(port);
+  ASSERT_TRUE(back.listening());
+  EXPECT_EQ(runDriver("none", dsn).code, 0);
+  const auto all = items(back);
+  const QList<QJsonObject> events = ofType(all, "event");
+  const QList<QJsonObject> sessions = ofType(all, "session");
+  std::printf("waiting %d; delivered: %d events, %d session updates of %d sessions (%d crashed, %d exited)\n", waiting,
+              int(events.size()), int(sessions.size()), int(sids(sessions).size()), int(withStatus(sessions, "crashed").size()),
+              int(withStatus(sessions, "exited").size()));
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_EQ(events[0].value(QStringLiteral("level")).toString(), QStringLiteral("fatal"));
+  const QList<QJsonObject> crashed = withStatus(sessions, "crashed");
+  ASSERT_EQ(crashed.size(), 1);
+  EXPECT_LE(sessions.size(), 32);  // the bound, and the delivering run's own two
+  EXPECT_GE(sids(sessions).size(), 15);
+  EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
+}
+
+// Session lengths go out in seconds: a run held for 1.5 s says 1.5 or so, and
+// never more than the whole run took.
+TEST(Crashes, SessionsLastSecondsNotMilliseconds) {
+  clearCrashDir();
+  HttpStub stub;
+  const QString dsn = crashtest::dsnFor(stub);
+  QElapsedTimer run;
+  run.start();
+  EXPECT_EQ(runDriver("segv", dsn, {"CRASH_LINGER_MS=1500"}).signal, SIGSEGV);
+  const double crashedRun = double(run.restart()) / 1000.0;
+  EXPECT_EQ(runDriver("none", dsn, {"CRASH_LINGER_MS=1500"}).code, 0);
+  const double exitedRun = double(run.elapsed()) / 1000.0;
+  const QList<QJsonObject> sessions = ofType(items(stub), "session");
+  const QList<QJsonObject> crashed = withStatus(sessions, "crashed");
+  const QList<QJsonObject> exited = withStatus(sessions, "exited");
+  ASSERT_EQ(crashed.size(), 1);
+  ASSERT_EQ(exited.size(), 1);
+  // A crash is known to the second.
+  const double crashedFor = crashed[0].value(QStringLiteral("duration")).toDouble(-1);
+  EXPECT_GE(crashedFor, 0);
+  EXPECT_LE(crashedFor, crashedRun + 1);
+  const double exitedFor = exited[0].value(QStringLiteral("duration")).toDouble(-1);
+  EXPECT_GE(exitedFor, 1.5);
+  EXPECT_LE(exitedFor, exitedRun);
 }
 
 TEST(Crashes, ReportsTurnedOffDeleteTheCrashFileAndSendNothing) {

@@ -29,13 +29,14 @@ struct Exit {
   int signal = 0;   // the signal that ended it
 };
 
-// Runs the driver to its end with CRASH_DSN set.
-inline Exit runDriver(const char* action, const QString& dsn) {
+// Runs the driver to its end with CRASH_DSN set, and `extra` ("NAME=value") added.
+inline Exit runDriver(const char* action, const QString& dsn, const std::vector<std::string>& extra = {}) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     if (std::strncmp(*e, "CRASH_DSN=", 10) != 0) env.emplace_back(*e);
   }
   env.push_back("CRASH_DSN=" + dsn.toStdString());
+  env.insert(env.end(), extra.begin(), extra.end());
   std::vector<char*> envp;
   for (std::string& s : env) envp.push_back(s.data());
   envp.push_back(nullptr);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <signal.h>
 
 #include "tests/crash/CrashTest.h"
 #include "tests/crash/ProgramBundle.h"
@@ -70,4 +71,39 @@ TEST(Program, ReportTestSaysSoWhenTheCrashServiceCannotBeReached) {
   EXPECT_EQ(testenv::ending(p), "exit 0");
   const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).trimmed().split(QLatin1Char('\n'));
   EXPECT_EQ(lines.value(1), QStringLiteral("보내지 않음: report.test. 서비스에 닿지 못함"));
+}
+
+// A console switch stopped by a signal ends at once, but its session still
+// ends as a clean exit: the next start has no run to call abnormal.
+TEST(Program, AConsoleSwitchStoppedByASignalEndsItsSessionAsAnExit) {
+  QDir(crashtest::crashDir()).removeRecursively();
+  HttpStub stalled;  // takes the reports and never answers: the switch waits
+  stalled.setScript([](const testsupport::StubRequest&) {
+    return testsupport::StubAnswer{200, {}, {}, std::chrono::milliseconds(0), testsupport::StubAnswer::Fault::Hang};
+  });
+  {
+    const crashtest::ProgramBundle bundle(QStringLiteral("stopped"), {{QStringLiteral("TQSentryDSN"), crashtest::dsnFor(stalled)}});
+    QProcess p;
+    p.start(bundle.exe(), {QStringLiteral("-reporttest")});
+    // Its session has begun once the first update arrived.
+    ASSERT_TRUE(stalled.waitForRequests(1, std::chrono::seconds(20)));
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 128 + SIGTERM);
+  }
+  HttpStub service;
+  const crashtest::ProgramBundle bundle(QStringLiteral("after"), {{QStringLiteral("TQSentryDSN"), crashtest::dsnFor(service)}});
+  QProcess p;
+  p.start(bundle.exe(), {QStringLiteral("-reporttest")});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_EQ(p.exitCode(), 0);
+  const QJsonObject stopped = ofType(items(stalled), "session").value(0);
+  ASSERT_FALSE(stopped.isEmpty());
+  QStringList statuses;  // of the stopped run's session, as the service got them after
+  for (const QJsonObject& s : ofType(items(service), "session")) {
+    if (s.value(QStringLiteral("sid")) == stopped.value(QStringLiteral("sid"))) statuses << s.value(QStringLiteral("status")).toString();
+  }
+  EXPECT_TRUE(statuses.contains(QStringLiteral("exited"))) << statuses.join(' ').toStdString();
+  EXPECT_FALSE(statuses.contains(QStringLiteral("abnormal"))) << statuses.join(' ').toStdString();
 }

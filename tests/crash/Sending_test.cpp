@@ -6,6 +6,7 @@
 #include <QJsonArray>
 
 #include "crash/Client.h"
+#include "crash/Envelope.h"
 #include "crash/PendingStore.h"
 #include "crash/RateLimits.h"
 #include "tests/crash/CrashTest.h"
@@ -174,4 +175,54 @@ TEST(Sending, PendingEnvelopesAreBoundedAndTheOldestGoFirst) {
     kept << f.readAll();
   }
   EXPECT_EQ(kept, (QByteArrayList{"2", "3", "4"}));
+}
+
+// However many session updates runs without a network add, events keep their
+// own bound; sessions merge to their latest update (which keeps the session's
+// start), then the oldest go, crashed ones last, and never the one being sent.
+TEST(Sending, SessionUpdatesNeverPushOutAnEvent) {
+  const QString dir = testenv::scratch() + QStringLiteral("/kinds");
+  crash::PendingStore store(dir, 3);
+  const auto event = [&](int n) { return store.add(crash::envelope::ofEvent({{QStringLiteral("event_id"), QString::number(n)}})); };
+  const auto session = [&](const char* sid, const char* status, bool init) {
+    return store.add(crash::envelope::ofSession(
+        {{QStringLiteral("sid"), QLatin1String(sid)}, {QStringLiteral("status"), QLatin1String(status)}, {QStringLiteral("init"), init}}));
+  };
+  // What is kept, oldest first: "e<id>" for events, "<sid> <status>[ init]" for sessions.
+  const auto kept = [&] {
+    QStringList out;
+    for (const QString& path : store.files()) {
+      QFile f(path);
+      f.open(QIODevice::ReadOnly);
+      const QByteArray bytes = f.readAll();
+      const QJsonObject s = crash::envelope::sessionOf(bytes);
+      if (s.isEmpty()) {
+        out << QStringLiteral("e") + QJsonDocument::fromJson(bytes.left(bytes.indexOf('\n'))).object().value("event_id").toString();
+      } else {
+        out << s.value("sid").toString() + QLatin1Char(' ') + s.value("status").toString() +
+                   (s.value("init").toBool() ? QStringLiteral(" init") : QString());
+      }
+    }
+    return out;
+  };
+
+  event(1);
+  session("a", "ok", true);
+  session("a", "exited", false);
+  event(2);
+  session("b", "ok", true);
+  session("b", "exited", false);  // four updates: a and b merge
+  EXPECT_EQ(kept(), (QStringList{"e1", "a exited init", "e2", "b exited init"}));
+  session("c", "crashed", false);
+  event(3);
+  session("d", "ok", true);  // a goes
+  event(4);                  // e1 goes
+  EXPECT_EQ(kept(), (QStringList{"e2", "b exited init", "c crashed", "e3", "d ok init", "e4"}));
+  session("f", "ok", true);
+  session("g", "ok", true);
+  EXPECT_EQ(kept(), (QStringList{"e2", "c crashed", "e3", "e4", "f ok init", "g ok init"}));
+  // On its way to the service, f stays whatever its age.
+  store.setSending(store.files()[4]);
+  session("h", "ok", true);
+  EXPECT_EQ(kept(), (QStringList{"e2", "c crashed", "e3", "e4", "f ok init", "h ok init"}));
 }

@@ -1,6 +1,7 @@
 // The built program run as "tarvok -snapshot FOLDER" by a user with
 // preferences of their own and a Korean system language, checked from
-// outside: files, sizes, appearance, the print, and the preference file.
+// outside: files, sizes, appearance, the states drawn (each file against the
+// same view drawn here), the print, and the preference file.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,14 +9,18 @@
 #include <QImageReader>
 #include <QProcess>
 #include <cmath>
+#include <functional>
 #include <map>
+#include <tuple>
 
 #include "core/Fonts.h"
 #include "core/Ink.h"
 #include "core/Settings.h"
 #include "core/Strings.h"
+#include "platform/Appearance.h"
 #include "snapshot/Samples.h"
 #include "snapshot/Sequence.h"
+#include "snapshot/Views.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/ViewProbe.h"
 #include "toast/ToastLayout.h"
@@ -129,6 +134,25 @@ std::pair<int, int> sealHalves(const QImage& image) {
   return {left, right};
 }
 
+// Draws a view the way the run draws it, in the run's language and
+// appearance, and answers whether the run's file holds exactly that picture.
+bool sameAsDrawnHere(const QString& file, const Lang& language, bool dark,
+                     const std::function<bool(const QString&)>& draw) {
+  Settings& s = Settings::shared();
+  const Lang before = s.language();
+  Lang::setPreferredLanguagesSource([] { return QStringList{"ko", "en"}; });  // what "auto" meets in the run
+  s.setLanguage(language);
+  Appearance::setForced(dark);
+  const QString here = testenv::scratch() + "/drawn-here.png";
+  const bool drawn = draw(here);
+  Appearance::setForced(std::nullopt);
+  s.setLanguage(before);
+  Lang::setPreferredLanguagesSource({});
+  const QImage a = QImage(file).convertToFormat(QImage::Format_ARGB32);
+  const QImage b = QImage(here).convertToFormat(QImage::Format_ARGB32);
+  return drawn && !a.isNull() && a == b;
+}
+
 }  // namespace
 
 TEST(SnapshotProgram, WritesEveryScreenAtItsSizeInItsAppearanceAndLeavesThePreferencesAsTheyWere) {
@@ -162,6 +186,32 @@ TEST(SnapshotProgram, WritesEveryScreenAtItsSizeInItsAppearanceAndLeavesThePrefe
   EXPECT_EQ(bytes(run.prefs()), kPrefs);
   EXPECT_EQ(QDir(run.home + "/tmp").entryList({"tarvok-snapshot-*"}, QDir::AllEntries), QStringList())
       << "the private copy of the preferences is gone";
+
+  // The states the files are named for, drawn here from their models: the
+  // busy toast carries the CPU figure, the conflict step its note.
+  auto busy = [](const QString& path) {
+    ToastModel model;
+    model.setResult(Snapshot::textSample());
+    model.setKind(ToastModel::Kind::working);
+    model.setBusyCPU(94);
+    return Snapshot::toast(model, path);
+  };
+  for (const bool dark : {false, true}) {
+    const QString name = dark ? "/toast-busy-dark.png" : "/toast-busy-light.png";
+    EXPECT_TRUE(sameAsDrawnHere(run.folder() + name, kUserLanguage, dark, busy)) << name.toStdString();
+  }
+  for (const QString& code : Snapshot::languages(false))
+    EXPECT_TRUE(sameAsDrawnHere(run.folder() + "/busy-" + code + ".png", Lang(code), true, busy)) << code.toStdString();
+  EXPECT_FALSE(QImage(run.folder() + "/toast-busy-light.png") == QImage(run.folder() + "/toast-working-light.png"));
+
+  for (const auto& [name, conflict, permission] : {std::tuple{"first", false, false}, {"conflict", true, false},
+                                                   {"done", false, true}}) {
+    const QString file = run.folder() + "/onboard-" + name + ".png";
+    EXPECT_TRUE(sameAsDrawnHere(file, Lang("auto"), true, [&](const QString& path) {
+      return Snapshot::onboarding(Settings::shared(), conflict, permission, path);
+    })) << name;
+  }
+  EXPECT_FALSE(QImage(run.folder() + "/onboard-conflict.png") == QImage(run.folder() + "/onboard-first.png"));
 }
 
 TEST(SnapshotProgram, AKilledRunLeavesThePreferencesAsTheyWere) {

@@ -228,8 +228,41 @@ TEST(ToastController, ActionsRewriteTheClipboardAndReport) {
 
   rig.toast.show(Kind::picked, samples::lines({"kept"}), std::nullopt);
   a.undo();
-  EXPECT_EQ(rig.model().kind(), Kind::undone);
+  EXPECT_EQ(rig.model().kind(), Kind::nothingToRestore);
   EXPECT_EQ(clipboardText(), "kept") << "without a backup, undo only changes the toast";
+}
+
+// Undo takes back only what the toast itself put on the clipboard.
+TEST(ToastController, UndoNeverReplacesANewerCopy) {
+  samples::SettingsScope scope;
+  Settings::shared().setTables(true);
+  Rig rig;
+  ClipboardBackup backup;
+  backup.items.push_back({{"text/plain", "older"}});
+  const ToastView::Actions a = rig.toast.actions();
+
+  rig.toast.show(Kind::picked, samples::lines({"result"}), backup);
+  QGuiApplication::clipboard()->setText(QStringLiteral("newer"));  // the user copies something else
+  a.undo();
+  EXPECT_EQ(rig.model().kind(), Kind::newerKept);
+  EXPECT_EQ(clipboardText(), "newer");
+  EXPECT_DOUBLE_EQ(*rig.toast.hideAt(), rig.now + 1.2);
+
+  // A newer copy wins over a missing backup too: the toast tells of the copy.
+  rig.toast.show(Kind::picked, samples::lines({"no backup"}), std::nullopt);
+  QGuiApplication::clipboard()->clear();
+  a.undo();
+  EXPECT_EQ(rig.model().kind(), Kind::newerKept);
+
+  // Rewrites by the toast itself (table, edit) are still ours.
+  rig.toast.show(Kind::picked, samples::withTable(samples::table(2, 2)), backup);
+  a.toggleTable();
+  rig.model().setDraft(QStringLiteral("edited"));
+  a.commitEdit();
+  ASSERT_EQ(clipboardText(), "edited");
+  a.undo();
+  EXPECT_EQ(rig.model().kind(), Kind::undone);
+  EXPECT_EQ(clipboardText(), "older");
 }
 
 TEST(ToastController, OpenFollowsOnlyALinkAndSameSpotHidesFirst) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "core/Fonts.h"
 #include "core/Strings.h"
@@ -100,7 +101,8 @@ TEST(ToastLayout, WidthIsClampedAndFixedWhereNothingIsMeasured) {
   m.setEditing(true);
   EXPECT_EQ(ToastLayout::toastWidth(m, t, false), 300);
   m.setEditing(false);
-  for (Kind k : {Kind::working, Kind::permission, Kind::undone, Kind::conflict}) {
+  for (Kind k : {Kind::working, Kind::permission, Kind::undone, Kind::conflict, Kind::noDisplay, Kind::newerKept,
+                 Kind::nothingToRestore}) {
     m.setKind(k);
     EXPECT_EQ(ToastLayout::toastWidth(m, t, true), 300) << int(k);
   }
@@ -206,5 +208,30 @@ TEST(ToastLayout, TheFullestButtonRowFitsTheCardInEveryLanguage) {
     const ToastLayout l = layOut(m, false, L::table(Lang(code)));
     ASSERT_EQ(l.buttons.size(), 5u);
     EXPECT_GE(l.buttons.front().rect.left(), l.card.left() + 12) << code.toStdString() << " width " << l.width;
+  }
+}
+
+// The messages that explain an outcome: a short title and the reason under
+// it, whole, in every language (the reason wraps; the title must fit).
+TEST(ToastLayout, MessagesShowTheirTitleAndTheWholeReasonInEveryLanguage) {
+  for (const QString& code : Catalog::codes()) {
+    const Strings t = L::table(Lang(code));
+    for (auto [kind, title, reason] : {std::tuple{Kind::noDisplay, t.noDisplay, t.noDisplaySub},
+                                       {Kind::newerKept, t.newerKept, t.newerKeptSub},
+                                       {Kind::nothingToRestore, t.nothingToRestore, t.nothingToRestoreSub}}) {
+      SCOPED_TRACE(code.toStdString() + " " + std::to_string(int(kind)));
+      ToastModel m;
+      m.setKind(kind);
+      const ToastLayout l = layOut(m, false, t);
+      EXPECT_EQ(l.title.text, title);
+      EXPECT_LE(std::ceil(kit::lineWidth(title, l.title.font)), l.title.rect.width() + 0.5) << "the title is cut";
+      ASSERT_EQ(l.blocks.size(), 1u);
+      // Wrapped lines come back one per line: compare the words.
+      const auto words = [](QString text) { return text.remove(QLatin1Char('\n')).remove(QLatin1Char(' ')); };
+      EXPECT_EQ(words(l.blocks[0].paragraph->shownText()), words(reason));
+      EXPECT_FALSE(l.blocks[0].paragraph->truncated());
+      EXPECT_TRUE(l.buttons.empty());
+      EXPECT_EQ(l.mark, ToastLayout::Mark::appMark);
+    }
   }
 }

@@ -1,6 +1,7 @@
 #include "ui/about/AboutView.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QPainter>
 #include <cmath>
 
@@ -42,7 +43,16 @@ AboutView::AboutView(QWidget* parent) : QWidget(parent) {
 }
 
 QUrl AboutView::repo() { return webAddress(QStringLiteral("TQProjectURL")); }
-QUrl AboutView::privacy() { return webAddress(QStringLiteral("TQPrivacyURL")); }
+
+QUrl AboutView::privacy() {
+  const QUrl configured = webAddress(QStringLiteral("TQPrivacyURL"));
+  if (!configured.isEmpty()) return configured;
+  // Without an address the statement that comes with the program is shown:
+  // it tells what reports hold, which matters whether or not they are set up.
+  const QString shipped = Bundle::resource(QStringLiteral("PRIVACY.md"));
+  if (shipped.isEmpty() || !QFileInfo(shipped).isFile()) return {};
+  return QUrl::fromLocalFile(shipped);
+}
 
 QRectF AboutView::visual(const QRectF& r) const {
   if (layoutDirection() != Qt::RightToLeft) return r;

@@ -17,9 +17,12 @@ class AboutView : public QWidget {
  public:
   explicit AboutView(QWidget* parent = nullptr);
 
-  // The addresses from Info.json ("TQProjectURL", "TQPrivacyURL"); empty when
-  // unset or not a web address, and their buttons are then not shown.
+  // The project's address from Info.json ("TQProjectURL"); empty when unset
+  // or not a web address, and its button is then not shown.
   static QUrl repo();
+  // The privacy page: the address from Info.json ("TQPrivacyURL") when it is
+  // a web address, else the PRIVACY.md among the resources (opened with the
+  // desktop's handler for it); empty when neither exists.
   static QUrl privacy();
 
   // Opens a link; the desktop's opener unless replaced (tests).

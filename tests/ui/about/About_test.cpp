@@ -1,14 +1,18 @@
 // The About window: paragraph styles, the header's shared baseline, links
-// only for web addresses, and reopening in the language of the moment.
+// only for web addresses (the privacy page falls back to the shipped file),
+// and reopening in the language of the moment.
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
+#include <QProcess>
 
 #include "core/Fonts.h"
 #include "core/Ink.h"
 #include "core/Settings.h"
 #include "core/Strings.h"
+#include "platform/Bundle.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/ViewProbe.h"
@@ -79,11 +83,6 @@ TEST(AboutView, HeaderSharesOneBaselineAndDropsTheReadingInKorean) {
 }
 
 TEST(AboutView, LinksExistOnlyForConfiguredWebAddresses) {
-  {
-    AboutView plain;  // the shipped Info.json names no addresses
-    EXPECT_FALSE(plain.findChild<ObButton*>("project")->isVisibleTo(&plain));
-    EXPECT_TRUE(plain.placement().project.isEmpty());
-  }
   testenv::FakeBundle bundle({{"TQProjectURL", " https://example.org/tarvok "},
                               {"TQPrivacyURL", "file:///etc/passwd"}});
   Settings::shared().setLanguage(Lang("en"));
@@ -92,12 +91,42 @@ TEST(AboutView, LinksExistOnlyForConfiguredWebAddresses) {
   v.openUrl = [&](const QUrl& url) { opened << url; };
   auto* project = v.findChild<ObButton*>("project");
   EXPECT_TRUE(project->isVisibleTo(&v));
-  EXPECT_FALSE(v.findChild<ObButton*>("privacy")->isVisibleTo(&v));  // not a web address
+  // Not a web address, and this bundle has no privacy page of its own.
+  EXPECT_FALSE(v.findChild<ObButton*>("privacy")->isVisibleTo(&v));
   EXPECT_EQ(project->title(), "GitHub");
   probe::render(&v);
   probe::click(project);
   EXPECT_EQ(opened, QList<QUrl>{QUrl("https://example.org/tarvok")});
   EXPECT_GT(project->geometry().left(), 160);  // at the trailing edge
+}
+
+TEST(AboutView, WithoutAnAddressThePrivacyButtonOpensTheShippedStatement) {
+  Settings::shared().setLanguage(Lang("en"));
+  AboutView v;  // the shipped Info.json names no addresses
+  QList<QUrl> opened;
+  v.openUrl = [&](const QUrl& url) { opened << url; };
+  EXPECT_FALSE(v.findChild<ObButton*>("project")->isVisibleTo(&v));
+  EXPECT_TRUE(v.placement().project.isEmpty());
+  auto* privacy = v.findChild<ObButton*>("privacy");
+  ASSERT_TRUE(privacy->isVisibleTo(&v));
+  EXPECT_EQ(privacy->title(), "PRIVACY.md");
+  probe::render(&v);
+  probe::click(privacy);
+  ASSERT_EQ(opened.size(), 1);
+  ASSERT_TRUE(opened[0].isLocalFile()) << opened[0].toString().toStdString();
+  const QFileInfo file(opened[0].toLocalFile());
+  EXPECT_EQ(file.fileName(), "PRIVACY.md");
+  EXPECT_TRUE(file.isFile());
+  EXPECT_EQ(file.canonicalFilePath(), QFileInfo(testenv::sourceResources() + "/PRIVACY.md").canonicalFilePath());
+
+  // A bogus address falls back to the bundle's own page, never to the file it names.
+  testenv::FakeBundle bundle({{"TQPrivacyURL", "file:///etc/passwd"}});
+  QFile::copy(testenv::sourceResources() + "/PRIVACY.md", bundle.dir() + "/PRIVACY.md");
+  EXPECT_EQ(AboutView::privacy(), QUrl::fromLocalFile(bundle.dir() + "/PRIVACY.md"));
+  // A configured web page wins over the file.
+  bundle.writeInfo({{"TQPrivacyURL", "https://example.org/privacy"}});
+  bundle.reload();
+  EXPECT_EQ(AboutView::privacy(), QUrl("https://example.org/privacy"));
 }
 
 TEST(AboutController, ReopeningReusesTheWindowInTheLanguageOfTheMoment) {
@@ -129,4 +158,26 @@ TEST(AboutController, ReopeningReusesTheWindowInTheLanguageOfTheMoment) {
   EXPECT_EQ(w->size(), view->sizeHint());  // the window took the new text's height
   EXPECT_EQ(view->findChild<ObButton*>("project")->geometry().left(), 320 - projectLtr.right() - 1)
       << "mirrored: the links gather at the left edge";
+}
+
+// What `cmake --install` lays out: the statement beside the other resources,
+// in the folder the installed program takes its resources from.
+TEST(AboutInstall, ThePrivacyStatementIsInstalledWithTheResources) {
+  const QString prefix = testenv::scratch() + "/installed";
+  QProcess install;
+  install.start(TARVOK_CMAKE, {"--install", TARVOK_BUILD_DIR, "--prefix", prefix});
+  ASSERT_TRUE(install.waitForFinished(120000));
+  ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+  const QString share = prefix + "/" TARVOK_INSTALL_DATADIR "/tarvok";
+  ASSERT_TRUE(QFileInfo(prefix + "/bin/tarvok").isExecutable());
+  ASSERT_TRUE(QFileInfo(share + "/Strings/en.json").isFile()) << "where the installed program looks";
+
+  QFile installed(share + "/PRIVACY.md"), source(testenv::sourceResources() + "/PRIVACY.md");
+  ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+  EXPECT_EQ(installed.readAll(), source.readAll());
+
+  Bundle::setResourceDir(share);
+  EXPECT_EQ(AboutView::privacy(), QUrl::fromLocalFile(share + "/PRIVACY.md"));
+  Bundle::setResourceDir(testenv::sourceResources());
 }
