@@ -27,9 +27,12 @@ struct ThreadScheduler::State {
         continue;
       }
       const auto first = tasks.begin();
-      if (first->first.first > std::chrono::steady_clock::now()) {
-        changed.wait_until(lock, first->first.first);
-        continue;
+      // A copy: the wait reads its time point again once it has the lock
+      // back, and cancel() or shutdown() may have erased the task by then.
+      const auto due = first->first.first;
+      if (due > std::chrono::steady_clock::now()) {
+        changed.wait_until(lock, due);
+        continue;  // the queue may look different now: look again
       }
       Task task = std::move(first->second);
       keys.erase(first->first.second);

@@ -139,41 +139,61 @@ uint64_t parseHex(const char*& p) {
   }
 }
 
+// The images' memory is read through a pipe: the kernel copies, and where
+// nothing backs the memory (pages of a mapped file past its end, a device's)
+// the write fails with EFAULT. Read directly, it would raise SIGBUS or SIGSEGV
+// inside the handler, which ends the process before its record is whole.
+int copyPipe[2] = {-1, -1};
+
+bool copyOut(void* to, uintptr_t from, size_t n) {
+  const ssize_t put = ::write(copyPipe[1], reinterpret_cast<const void*>(from), n);
+  size_t got = 0;
+  while (put > 0 && got < size_t(put)) {  // what went in comes out, so the pipe stays empty
+    const ssize_t r = ::read(copyPipe[0], static_cast<char*>(to) + got, size_t(put) - got);
+    if (r <= 0) break;
+    got += size_t(r);
+  }
+  return put == ssize_t(n) && got == n;
+}
+
 // The GNU build ID of an ELF image whose first mapping is [start, end), read
-// from memory; only addresses inside that mapping are touched. False when the
-// mapping holds no ELF image (a locale file, say).
+// from memory; only addresses inside that mapping are read. False when the
+// mapping holds no ELF image (a locale file, say) or cannot be read.
 bool writeBuildId(Out& to, uintptr_t start, uintptr_t end, uint64_t* vmaddr) {
   *vmaddr = 0;
-  const auto* eh = reinterpret_cast<const ElfW(Ehdr)*>(start);
-  if (end - start < sizeof(*eh) || memcmp(eh->e_ident, ELFMAG, SELFMAG) != 0 ||
-      eh->e_phentsize != sizeof(ElfW(Phdr)) || eh->e_phoff + uint64_t(eh->e_phnum) * sizeof(ElfW(Phdr)) > end - start) {
+  ElfW(Ehdr) eh;
+  if (end - start < sizeof(eh) || !copyOut(&eh, start, sizeof(eh)) || memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 ||
+      eh.e_phentsize != sizeof(ElfW(Phdr)) || eh.e_phoff + uint64_t(eh.e_phnum) * sizeof(ElfW(Phdr)) > end - start) {
     return false;
   }
-  const auto* ph = reinterpret_cast<const ElfW(Phdr)*>(start + eh->e_phoff);
+  static ElfW(Phdr) ph[64];
+  const int count = eh.e_phnum < 64 ? eh.e_phnum : 64;
+  if (!copyOut(ph, start + eh.e_phoff, size_t(count) * sizeof(ElfW(Phdr)))) return false;
   uintptr_t bias = start;
-  for (int i = 0; i < eh->e_phnum; ++i) {
+  for (int i = 0; i < count; ++i) {
     if (ph[i].p_type == PT_LOAD) {
       *vmaddr = ph[i].p_vaddr & ~uint64_t(0xfff);
       bias = start - uintptr_t(*vmaddr);
       break;
     }
   }
-  for (int i = 0; i < eh->e_phnum; ++i) {
+  static unsigned char notes[4096];
+  for (int i = 0; i < count; ++i) {
     if (ph[i].p_type != PT_NOTE) continue;
-    uintptr_t note = bias + ph[i].p_vaddr;
-    const uintptr_t noteEnd = note + ph[i].p_memsz;
-    if (note < start || noteEnd > end) continue;
-    while (note + sizeof(ElfW(Nhdr)) <= noteEnd) {
-      const auto* nh = reinterpret_cast<const ElfW(Nhdr)*>(note);
-      const uintptr_t name = note + sizeof(*nh);
-      const uintptr_t desc = name + ((nh->n_namesz + 3) & ~3u);
-      const uintptr_t next = desc + ((nh->n_descsz + 3) & ~3u);
-      if (next > noteEnd) break;
-      if (nh->n_type == NT_GNU_BUILD_ID && nh->n_namesz == 4 && memcmp(reinterpret_cast<const char*>(name), "GNU", 4) == 0 &&
-          nh->n_descsz > 0) {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(desc);
-        for (uint32_t b = 0; b < nh->n_descsz; ++b) {
-          const char pair[2] = {"0123456789abcdef"[bytes[b] >> 4], "0123456789abcdef"[bytes[b] & 15]};
+    const uintptr_t at = bias + ph[i].p_vaddr;
+    const size_t size = ph[i].p_memsz < sizeof(notes) ? size_t(ph[i].p_memsz) : sizeof(notes);
+    if (at < start || at + size > end || !copyOut(notes, at, size)) continue;
+    size_t note = 0;
+    while (note + sizeof(ElfW(Nhdr)) <= size) {
+      ElfW(Nhdr) nh;
+      memcpy(&nh, notes + note, sizeof(nh));
+      const size_t name = note + sizeof(nh);
+      const size_t desc = name + ((nh.n_namesz + 3) & ~3u);
+      const size_t next = desc + ((nh.n_descsz + 3) & ~3u);
+      if (next > size) break;
+      if (nh.n_type == NT_GNU_BUILD_ID && nh.n_namesz == 4 && memcmp(notes + name, "GNU", 4) == 0 && nh.n_descsz > 0) {
+        for (uint32_t b = 0; b < nh.n_descsz; ++b) {
+          const char pair[2] = {"0123456789abcdef"[notes[desc + b] >> 4], "0123456789abcdef"[notes[desc + b] & 15]};
           to.put(pair, 2);
         }
         return true;
@@ -190,6 +210,10 @@ bool writeBuildId(Out& to, uintptr_t start, uintptr_t end, uint64_t* vmaddr) {
 void writeModules() {
   const int fd = ::open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;
+  if (pipe2(copyPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    ::close(fd);
+    return;
+  }
   static char chunk[4096];
   static char line[PATH_MAX + 256];
   static char currentPath[PATH_MAX];
@@ -268,6 +292,8 @@ void writeModules() {
   }
   finishImage();
   ::close(fd);
+  ::close(copyPipe[0]);
+  ::close(copyPipe[1]);
 }
 
 void writeRecord(int number, const siginfo_t* info, void* context) {

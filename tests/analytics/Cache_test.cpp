@@ -251,6 +251,7 @@ TEST(AnalyticsCache, AProcessKilledWhileSavingLeavesAWholeFile) {
     testenv::pump(20 + int(random() % 150));
     ::kill(pid_t(child.processId()), SIGKILL);
     child.waitForFinished();
+    ASSERT_EQ(testenv::ending(child), "signal 9") << "the saver never ends on its own";
     CacheFile file(path, std::nullopt);
     if (!file.claim()) {
       // Killed between creating its lock file and writing its pid: the lock

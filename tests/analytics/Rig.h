@@ -115,10 +115,8 @@ inline analytics::ConfigurationPtr startClient(const std::shared_ptr<ManualSched
                                                std::optional<analytics::LogHandler> log, const QString& cacheFile = {}) {
   auto config = analytics::AnalyticsManagerConfiguration::make(appID, std::nullopt, url);
   config->logHandler.set(std::move(log));
-  analytics::AnalyticsManager::Environment env;
-  env.scheduler = clock;
-  env.cacheFile = cacheFile;
-  env.stateFolder = stateFolder;
+  const analytics::AnalyticsManager::Environment env{
+      .scheduler = clock, .cacheFile = cacheFile, .stateFolder = stateFolder};
   analytics::Analytics::initialize(config, env);
   return config;
 }

@@ -342,7 +342,7 @@ TEST(AppConflictX, ATakenHotKeyLeadsToTheConflictToast) {
   // The conflict toast, 0.8 s after the launch.
   EXPECT_TRUE(xapp::waitUntil([] { return !toastCard().isEmpty(); }, 5000));
   shot(QStringLiteral("conflict-toast"));
-  EXPECT_EQ(app.stop(), 0);
+  EXPECT_EQ(app.stop(), "exit 0");
   xcb_disconnect(other);
 }
 
@@ -358,10 +358,10 @@ TEST(AppRelaunchX, TheNewCopyWaitsForTheOldOneAndThenTakesOver) {
   EXPECT_TRUE(fresh.running());  // waiting, not handed over
   EXPECT_EQ(old.count("started again"), 0);
 
-  EXPECT_EQ(old.stop(), 0);
+  EXPECT_EQ(old.stop(), "exit 0");
   ASSERT_TRUE(fresh.waitLog("registered")) << fresh.log().constData();
   // It is the running copy now: another start opens its menu.
   EXPECT_EQ(fresh.runAgain(), 0);
   EXPECT_TRUE(fresh.waitLog("started again"));
-  EXPECT_EQ(fresh.stop(), 0);
+  EXPECT_EQ(fresh.stop(), "exit 0");
 }

@@ -37,7 +37,7 @@ TEST(PreferencesX, AnUnreadableFileIsKeptAsideWholeAndTheProgramRunsWithDefaults
     App first(QStringLiteral("prefs-first"), false);
     ASSERT_TRUE(launched(first));
     fresh = bytes(conf("prefs-first"));
-    EXPECT_EQ(first.stop(), 0);
+    EXPECT_EQ(first.stop(), "exit 0");
   }
   ASSERT_FALSE(fresh.isEmpty());
   int n = 0;
@@ -59,7 +59,7 @@ TEST(PreferencesX, AnUnreadableFileIsKeptAsideWholeAndTheProgramRunsWithDefaults
     EXPECT_TRUE(app.log().contains((conf(name) + " cannot be read (").toUtf8())) << app.log().constData();
     EXPECT_TRUE(app.log().contains(("it is kept as " + aside + " and tarvok goes on with default settings\n").toUtf8()))
         << app.log().constData();
-    EXPECT_EQ(app.stop(), 0);
+    EXPECT_EQ(app.stop(), "exit 0");
   }
 }
 
@@ -80,5 +80,5 @@ TEST(PreferencesX, AFileTheProgramWroteKeepsTheKeysItDoesNotKnowByteForByte) {
       << "the start saved its first-run flag";
   EXPECT_EQ(lines.join('\n'), before);
   EXPECT_TRUE(prefgarbage::keptAside(path).isEmpty());
-  EXPECT_EQ(app.stop(), 0);
+  EXPECT_EQ(app.stop(), "exit 0");
 }

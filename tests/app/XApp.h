@@ -2,6 +2,7 @@
 // Driving the real program (build/tarvok) on the private X session of a test:
 // a window of another client that shows a picture, the program as a child
 // process with its own folders, the clipboard through xclip, and the tray.
+#include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <QDir>
@@ -169,7 +170,12 @@ class App {
     for (const char* d : {"config", "state", "cache", "data"}) QDir().mkpath(base_ + QLatin1Char('/') + d);
     if (onboarded) PrefStore(base_ + QStringLiteral("/config/tarvok/tarvok.conf")).setBool(QStringLiteral("onboarded"), true);
   }
-  ~App() { stop(); }
+  // One the test did not stop is stopped here, and must end as cleanly.
+  ~App() {
+    if (!stopped_) {
+      EXPECT_EQ(stop(), "exit 0") << log_.constData();
+    }
+  }
 
   QProcessEnvironment environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -202,17 +208,18 @@ class App {
     return p.state() == QProcess::NotRunning && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
   }
 
-  // Ends it as a logout does; its exit code.
-  int stop() {
-    if (process_.state() == QProcess::NotRunning) return process_.exitCode();
+  // Ends it as a logout does; how it ended ("exit 0" when all is well).
+  QString stop() {
+    stopped_ = true;
+    if (process_.state() == QProcess::NotRunning) return testenv::ending(process_);
     process_.terminate();
     waitUntil([&] { return process_.state() == QProcess::NotRunning; }, 8000);
+    const QString ending = testenv::ending(process_);
     if (process_.state() != QProcess::NotRunning) {
       process_.kill();
       process_.waitForFinished();
-      return -1;
     }
-    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+    return ending;
   }
 
   bool running() const { return process_.state() == QProcess::Running; }
@@ -227,6 +234,7 @@ class App {
   QString base_;
   QProcess process_;
   QByteArray log_;
+  bool stopped_ = false;
 };
 
 }  // namespace xapp

@@ -77,6 +77,12 @@ TEST(Crashes, AFatalSignalEndsTheRunAsBeforeAndTheNextStartReportsIt) {
     const crashtest::Exit died = runDriver(c.action, crashtest::dsnFor(stub));
     EXPECT_EQ(died.signal, c.signal);
     EXPECT_EQ(died.code, -1);
+    // The handler wrote its record to the end: a fault of its own would have cut it short.
+    const QStringList records = QDir(crashtest::crashDir()).entryList({QStringLiteral("*.crash")}, QDir::Files);
+    ASSERT_EQ(records.size(), 1);
+    QFile record(crashtest::crashDir() + QLatin1Char('/') + records[0]);
+    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(record.readAll().endsWith("\nend\n"));
     EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
 
     const auto all = items(stub);
@@ -141,6 +147,7 @@ TEST(Crashes, ARunKilledOutrightEndsAbnormalButALiveOneIsLeftAlone) {
   EXPECT_TRUE(withStatus(ofType(items(stub), "session"), "abnormal").isEmpty());
   killed.kill();
   killed.waitForFinished();
+  EXPECT_EQ(testenv::ending(killed), "signal 9") << "it hangs until killed";
   EXPECT_EQ(runDriver("none", crashtest::dsnFor(stub)).code, 0);
   const QList<QJsonObject> sessions = ofType(items(stub), "session");
   const QList<QJsonObject> abnormal = withStatus(sessions, "abnormal");

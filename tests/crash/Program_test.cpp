@@ -34,8 +34,7 @@ TEST(Program, ReportTestDeliversTheWarningBeforeItSaysSo) {
     p.setProcessEnvironment(env);
     p.start(bundle.exe(), {QStringLiteral("-reporttest")});
     ASSERT_TRUE(p.waitForFinished(20000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_EQ(testenv::ending(p), "exit 0");
     const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).trimmed().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("키: sentry 있음 · telemetry 있음 · 설정 켬"));
@@ -69,7 +68,7 @@ TEST(Program, ReportTestSaysSoWhenTheCrashServiceCannotBeReached) {
   QProcess p;
   p.start(bundle.exe(), {QStringLiteral("-reporttest")});
   ASSERT_TRUE(p.waitForFinished(20000));
-  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_EQ(testenv::ending(p), "exit 0");
   const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).trimmed().split(QLatin1Char('\n'));
   EXPECT_EQ(lines.value(1), QStringLiteral("보내지 않음: report.test. 서비스에 닿지 못함"));
 }

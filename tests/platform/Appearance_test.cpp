@@ -55,7 +55,10 @@ TEST(Appearance, ForcedAppearanceOverridesThePortalAndSignalsChanges) {
   portal.colorScheme = QVariant(1u);
   portal.install();
   int changes = 0;
-  QObject::connect(&Appearance::notifier(), &Appearance::Notifier::changed, [&] { ++changes; });
+  // The notifier outlives this test: the connection goes with `listener`,
+  // before `changes` does.
+  QObject listener;
+  QObject::connect(&Appearance::notifier(), &Appearance::Notifier::changed, &listener, [&] { ++changes; });
   Appearance::setForced(false);
   EXPECT_FALSE(Appearance::isDark());
   Appearance::setForced(true);

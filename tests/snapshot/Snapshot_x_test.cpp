@@ -19,7 +19,7 @@ TEST(SnapshotX, TheMenuFileIsWhatTheLiveMenuPanelShows) {
   QProcess program;
   program.start(TARVOK_EXE, {"-snapshot", folder});
   ASSERT_TRUE(testenv::waitUntil([&] { return program.state() == QProcess::NotRunning; }, 120000));
-  ASSERT_EQ(program.exitCode(), 0);
+  ASSERT_EQ(testenv::ending(program), "exit 0") << program.readAllStandardError().toStdString();
   const bool dark = Appearance::isDark();
   const QImage file = QImage(folder + (dark ? "/menu-dark.png" : "/menu-light.png")).convertToFormat(QImage::Format_ARGB32);
 

@@ -8,6 +8,8 @@
 #include <QProcessEnvironment>
 #include <QThread>
 
+#include <sys/wait.h>
+
 namespace testenv {
 
 namespace {
@@ -59,6 +61,19 @@ void registerChild(const std::string& name, std::function<int()> body) {
   children()[name] = std::move(body);
 }
 
+QString ending(const QProcess& process) {
+  if (process.state() != QProcess::NotRunning) return QStringLiteral("running");
+  if (process.error() == QProcess::FailedToStart) return QStringLiteral("not started");
+  const bool crashed = process.exitStatus() == QProcess::CrashExit;
+  return (crashed ? QStringLiteral("signal %1") : QStringLiteral("exit %1")).arg(process.exitCode());
+}
+
+QString ending(int waitStatus) {
+  if (WIFEXITED(waitStatus)) return QStringLiteral("exit %1").arg(WEXITSTATUS(waitStatus));
+  if (WIFSIGNALED(waitStatus)) return QStringLiteral("signal %1").arg(WTERMSIG(waitStatus));
+  return QStringLiteral("running");
+}
+
 ChildResult runChild(const std::string& name, const std::map<QString, QString>& env) {
   QProcess process;
   QProcessEnvironment penv = QProcessEnvironment::systemEnvironment();
@@ -69,10 +84,12 @@ ChildResult runChild(const std::string& name, const std::map<QString, QString>& 
                 {QStringLiteral("--child"), QString::fromStdString(name)});
   ChildResult result;
   if (!process.waitForFinished(30000)) {
+    result.ending = ending(process);
     process.kill();
     process.waitForFinished();
     return result;
   }
+  result.ending = ending(process);
   result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   result.out = process.readAllStandardOutput();
   return result;

@@ -8,6 +8,8 @@
 
 #include "tests/support/Printers.h"
 
+class QProcess;
+
 namespace testenv {
 
 // Processes events until `done` holds or `ms` pass; false on time-out.
@@ -25,8 +27,17 @@ QString sourceResources();
 // with `--child NAME`; used to check what a fresh process reads back.
 void registerChild(const std::string& name, std::function<int()> body);
 
+// How a child process ended, for a test to compare with what it expects:
+// "exit N", "signal N" (crashed or killed), "running" or "not started". Tests
+// check it for every program they start, so that a child that dies, under a
+// sanitizer too, fails the test that started it.
+QString ending(const QProcess& process);
+// The same from a status that waitpid() gave.
+QString ending(int waitStatus);
+
 struct ChildResult {
-  int exitCode = -1;
+  int exitCode = -1;  // -1 unless it exited
+  QString ending;
   QByteArray out;
 };
 // Runs this same binary as `--child NAME` with the current environment plus `env`.
