@@ -5,9 +5,10 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <pthread.h>
+
 #include <QSocketNotifier>
 #include <cerrno>
-#include <thread>
 
 #include "platform/SignalExit.h"
 
@@ -57,14 +58,20 @@ bool Signals::install(std::function<void(int)> handler) {
 
 bool Signals::exitOnSignal() {
   if (!arm()) return false;
-  std::thread([] {
-    pollfd watch{pipeFds[0], POLLIN, 0};
+  // A plain thread that holds nothing on the heap: a std::thread's state
+  // belongs to the thread until it runs, and a switch that ends first (a
+  // missing file, 50 ms) left it behind as a leak.
+  const auto watch = [](void*) -> void* {
+    pollfd fd{pipeFds[0], POLLIN, 0};
     unsigned char byte = 0;
     for (;;) {
-      if (::poll(&watch, 1, -1) < 0 && errno != EINTR) return;
+      if (::poll(&fd, 1, -1) < 0 && errno != EINTR) return nullptr;
       if (::read(pipeFds[0], &byte, 1) == 1) SignalExit::now(128 + byte);
     }
-  }).detach();
+  };
+  pthread_t thread;
+  if (pthread_create(&thread, nullptr, watch, nullptr) != 0) return false;
+  pthread_detach(thread);
   return true;
 }
 
