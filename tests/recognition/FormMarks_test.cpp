@@ -40,25 +40,10 @@ QImage form(int ratio, bool dark, const QString& family, int px) {
   copies->setValue(1);
   layout->addRow(QStringLiteral("Copies:"), copies);
   layout->addRow(QStringLiteral("Pages:"), new QLineEdit(QStringLiteral("1-4"), page));
-  window.setAttribute(Qt::WA_DontShowOnScreen);
-  window.show();
-  window.adjustSize();
-  QApplication::processEvents();
-  QImage shot(window.size() * ratio, QImage::Format_RGB32);
-  shot.setDevicePixelRatio(ratio);
-  shot.fill(window.palette().color(QPalette::Window));
-  window.render(&shot);
-  shot.setDevicePixelRatio(1);
-  return shot;
+  return uiscreens::grab(window, ratio);
 }
 
-// Pixels of `r` darker than `level`.
-int darker(const QImage& grey, const QRect& r, int level) {
-  int n = 0;
-  for (int y = r.top(); y <= r.bottom(); ++y)
-    for (int x = r.left(); x <= r.right(); ++x) n += grey.constScanLine(y)[x] < level;
-  return n;
-}
+using textimages::darkerThan;
 
 TEST(FormMarks, CopiesAndItsSpinBoxReadWholeAtRatioTwo) {
   for (const char* family : {"DejaVu Sans", "Noto Sans"})
@@ -88,11 +73,11 @@ TEST(FormMarks, RoundLettersOnALighterPageAreNoRadioButtons) {
       g.fill(239);  // the window; the words stand on a white page
       for (int y = 0; y < words.height(); ++y)
         std::copy_n(words.constScanLine(y), words.width(), g.scanLine(y + 40) + 80);
-      const int before = darker(g, g.rect(), 160);
+      const int before = darkerThan(g, g.rect(), 160);
       for (double em : {0.6, 0.8, 1.0}) {
         QImage cleaned = g.copy();
         EXPECT_EQ(ocr::chrome::removeMarks(cleaned, 239, em * px, {}), 0) << "em " << em;
-        EXPECT_EQ(darker(cleaned, cleaned.rect(), 160), before) << "em " << em;
+        EXPECT_EQ(darkerThan(cleaned, cleaned.rect(), 160), before) << "em " << em;
       }
     }
 }
