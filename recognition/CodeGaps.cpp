@@ -188,6 +188,10 @@ int darkenFaintBars(QImage& grey8, int ground, double lineHeight) {
     double deepest = 0, above = 0;
     cv::minMaxLoc(g(r), &deepest, nullptr, nullptr, nullptr, own);
     if (deepest <= solid) continue;  // as dark as the text: a dash, a rule the engine sees
+    // Nothing right above it: the cell of an underscore is empty, where the
+    // thin strokes of a Chinese character stand over one another.
+    const int over = std::min(r.y, int(std::lround(0.4 * lineHeight)));
+    if (over > 0 && cv::countNonZero(faint(cv::Rect(r.x, r.y - over, r.width, over))) > 0) continue;
     // Text above it, in its own cell or the ones beside: the foot of a line,
     // not a mark of the chrome.
     const int reach = int(std::lround(lineHeight));
