@@ -174,7 +174,7 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
       const bool hollow = b.area < 0.6 * b.box.area();
       // Lit against what stands around it, too: a round letter on a
       // lighter field or page ("o" of "Copies:") has that field inside and out.
-      const bool lit = hollow && insideLevel(g, ink, b.box) >= std::max(ground, aroundLevel(g, ink, b.box, 0)) + 6;
+      const bool lit = hollow && insideLevel(g, ink, b.box) >= std::max(ground, aroundLevel(g, ink, b.box, std::max(2, s / 4))) + 6;
       // Text is never lighter than the window: a flat lighter square or disc
       // beside a label is a box whatever the label's size.
       if (label == 0 || (!own && s < 1.12 * label && !(lit && s >= 0.9 * em && s >= label))) continue;
