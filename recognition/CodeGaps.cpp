@@ -183,7 +183,7 @@ int darkenFaintBars(QImage& grey8, int ground, double lineHeight) {
   for (int i = 1; i < n; ++i) {
     const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP), stats.at<int>(i, cv::CC_STAT_WIDTH),
                      stats.at<int>(i, cv::CC_STAT_HEIGHT));
-    if (r.height > thick || r.width < 3 * r.height || r.width < 0.25 * lineHeight || r.width > 4 * lineHeight) continue;
+    if (r.height > thick || r.width < 3 * r.height || r.width < 0.4 * lineHeight || r.width > 2.5 * lineHeight) continue;
     const cv::Mat own = labels(r) == i;
     double deepest = 0, above = 0;
     cv::minMaxLoc(g(r), &deepest, nullptr, nullptr, nullptr, own);
