@@ -311,6 +311,19 @@ TEST_F(AppX, DragOverATablePutsTabSeparatedTextAndHtml) {
   EXPECT_TRUE(html.contains("Melon")) << html.constData();
 }
 
+TEST_F(AppX, AWindowWithTwoCodesPutsTheirPayloadsOnTheClipboardBeforeItsCaption) {
+  const QString caption = QStringLiteral("Scan the left code for the guide, the right one to join");
+  PictureWindow page(codeimages::twoCodesWithCaption("https://example.org/wifi", "WIFI:S:Guest;T:WPA;P:tarvok42;;",
+                                                     caption),
+                     QPoint(200, 200));
+  ASSERT_TRUE(page.waitShown());
+  ASSERT_TRUE(openOverlay());
+  const QRect c = page.client();
+  drag(c.topLeft() + QPoint(4, 4), c.bottomRight() - QPoint(4, 4));
+  const QByteArray want = "https://example.org/wifi\nWIFI:S:Guest;T:WPA;P:tarvok42;;\n" + caption.toUtf8();
+  EXPECT_TRUE(clipboardBecomes(want)) << "clipboard: " << xapp::clipboard().constData();
+}
+
 TEST_F(AppX, EmptyAreaShowsTheEmptyToastAndLeavesTheClipboardAlone) {
   PictureWindow blank(picture({}, QSize(400, 200)), QPoint(300, 300));
   ASSERT_TRUE(blank.waitShown());
@@ -354,7 +367,7 @@ TEST(AppConflictX, ATakenHotKeyLeadsToTheConflictToast) {
   // The conflict toast, 0.8 s after the launch.
   EXPECT_TRUE(xapp::waitUntil([] { return toastOnScreen().id != XCB_NONE; }, 5000));
   shot(QStringLiteral("conflict-toast"));
-  EXPECT_EQ(app.stop(), 0);
+  EXPECT_EQ(app.stop(), "exit 0");
   xcb_disconnect(other);
 }
 
@@ -370,10 +383,10 @@ TEST(AppRelaunchX, TheNewCopyWaitsForTheOldOneAndThenTakesOver) {
   EXPECT_TRUE(fresh.running());  // waiting, not handed over
   EXPECT_EQ(old.count("started again"), 0);
 
-  EXPECT_EQ(old.stop(), 0);
+  EXPECT_EQ(old.stop(), "exit 0");
   ASSERT_TRUE(fresh.waitLog("registered")) << fresh.log().constData();
   // It is the running copy now: another start opens its menu.
   EXPECT_EQ(fresh.runAgain(), 0);
   EXPECT_TRUE(fresh.waitLog("started again"));
-  EXPECT_EQ(fresh.stop(), 0);
+  EXPECT_EQ(fresh.stop(), "exit 0");
 }
