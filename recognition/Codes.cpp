@@ -8,6 +8,7 @@
 #include "recognition/CodeSearch.h"
 #include "recognition/CodeSource.h"
 #include "recognition/CodeVariants.h"
+#include "recognition/Guarded.h"
 #include "recognition/Recognizer.h"
 
 namespace Recognizer {
@@ -74,7 +75,7 @@ std::vector<Code> searchCodes(const QImage& image, bool thorough, double budget,
 }
 
 std::vector<Code> codes(const QImage& image, bool thorough, double budget) {
-  return searchCodes(image, thorough, budget, {});
+  return guarded("code pass", [&] { return searchCodes(image, thorough, budget, {}); });
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "recognition/Guarded.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
 #include "recognition/SideBySide.h"
@@ -45,7 +46,8 @@ class Passes {
     auto work = [&] {
       std::optional<ocr::SideBySide> shared;
       if (todo.size() > 1) shared.emplace();
-      for (size_t i; (i = next++) < todo.size();) todo[i].second.set_value(reader_(image_, todo[i].first));
+      for (size_t i; (i = next++) < todo.size();)
+        todo[i].second.set_value(guarded("text pass", [&] { return reader_(image_, todo[i].first); }));
     };
     std::vector<std::thread> helpers;
     for (size_t t = 1; t < std::min(todo.size(), size_t(parallel_)); ++t) helpers.emplace_back(work);

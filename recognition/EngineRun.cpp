@@ -11,6 +11,7 @@
 
 #include "recognition/Bands.h"
 #include "recognition/BidiOrder.h"
+#include "recognition/Guarded.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/SideBySide.h"
 
@@ -111,7 +112,7 @@ EngineResult run(const QImage& image, const QString& key, const RunConfig& confi
   if (image.isNull() || key.isEmpty()) return {};
   PrepareOptions options = config.prepare;
   options.lineHeight = lineHeightFor(key, options);
-  return run(prepare(image, options), key, config, pool);
+  return Recognizer::guarded("text engine", [&] { return run(prepare(image, options), key, config, pool); });
 }
 
 EngineResult run(Prepared prepared, const QString& key, const RunConfig& config, EnginePool& pool) {

@@ -25,13 +25,16 @@ std::vector<SlantedArea> slantedBars(const cv::Mat& grey, int limit) {
   std::vector<SlantedArea> found;
   if (grey.empty()) return found;
   const double scale = std::min(1.0, double(kMaxSide) / std::max(grey.cols, grey.rows));
+  // The size is settled before resizing: the short side of a thin strip
+  // (1 x 5000) shrinks to nothing, which the resize refuses with an exception.
+  const cv::Size size(int(std::lround(grey.cols * scale)), int(std::lround(grey.rows * scale)));
+  if (size.width < kCell * 2 || size.height < kCell * 2) return found;
   cv::Mat small;
   if (scale < 1.0) {
-    cv::resize(grey, small, cv::Size(), scale, scale, cv::INTER_AREA);
+    cv::resize(grey, small, size, 0, 0, cv::INTER_AREA);
   } else {
     small = grey;
   }
-  if (small.cols < kCell * 2 || small.rows < kCell * 2) return found;
 
   cv::Mat gx, gy;
   cv::Sobel(small, gx, CV_32F, 1, 0, 3);

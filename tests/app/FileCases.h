@@ -24,6 +24,21 @@ inline QImage blank(int width, int height, QImage::Format format = QImage::Forma
   return image;
 }
 
+// Random grey pixels, the same for every run: no text or code in it, and every
+// pass of the recognition finds something to look at.
+inline QImage noise(int width, int height) {
+  QImage image(width, height, QImage::Format_Grayscale8);
+  quint32 state = 2463534242u;
+  for (int y = 0; y < height; ++y) {
+    uchar* line = image.scanLine(y);
+    for (int x = 0; x < width; ++x) {
+      state ^= state << 13, state ^= state >> 17, state ^= state << 5;  // xorshift32
+      line[x] = uchar(state >> 24);
+    }
+  }
+  return image;
+}
+
 // A valid small image in `format` ("png", "jpeg", "webp", "tiff", "bmp", "gif").
 inline QByteArray valid(const QByteArray& format) {
   if (format != "gif") return encoded(blank(320, 120), format.constData());

@@ -264,6 +264,11 @@ TEST(SwitchesProgram, ReadSaysWhyAFileGivesNoImageNeverBlocksAndPrintsWhatAnImag
        "too large (9000×9000 pixels; at most 67 million)"},
       {file("header.pgm", "P5\n30000 30000\n255\n"), 1, "too large (30000×30000 pixels; at most 67 million)"},
       {hostile, 0, "400×400 · "},
+      // Strips far longer than wide: the code passes shrink them to nothing on one side.
+      {file("strip-1x5000.png", encoded(blank(1, 5000), "png")), 0, "1×5000 · "},
+      {file("strip-3x10000.png", encoded(noise(3, 10000), "png")), 0, "3×10000 · "},
+      {file("strip-20000x6.png", encoded(noise(20000, 6), "png")), 0, "20000×6 · "},
+      {file("noise.png", encoded(noise(320, 240), "png")), 0, "320×240 · "},
   };
   for (const QString name : {"png", "jpeg", "webp", "tiff", "bmp", "gif"}) {
     const QByteArray format = name.toLatin1();

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
@@ -74,6 +75,7 @@ class Decide : public ::testing::Test {
       return [this, into, &mutex](const QImage&, const QStringList& languages) {
         std::lock_guard lock(mutex);
         into->push_back(languages);
+        if (throwing.contains(languages.join(','))) throw std::runtime_error("the library gave up");
         const auto it = passes.find(languages.join(','));
         return it == passes.end() ? Pass{} : it->second;
       };
@@ -88,6 +90,7 @@ class Decide : public ::testing::Test {
   }
 
   std::map<QString, Pass> passes;
+  QStringList throwing;  // lists whose reader throws, as OpenCV or Tesseract may
   Calls calls;
 };
 
@@ -237,6 +240,15 @@ TEST_F(Decide, FallbackOffTriesTheOtherPreferredScripts) {
   calls.clear();
   EXPECT_EQ(run({"ru-RU"}, false), "Привет");
   EXPECT_EQ(calls, (Calls{firstList({"ru-RU"})}));
+}
+
+TEST_F(Decide, APassWhoseLibraryThrowsCountsAsEmptyAndTheOthersStillDecide) {
+  // The first pass and one of the side-by-side second chances throw; read
+  // one at a time and side by side on helper threads, neither ends the process.
+  throwing << firstList({"en-US"}).join(',') << pair("ja-JP").join(',');
+  script(pair("ko-KR"), pass(kKorean, 0.9));
+  EXPECT_EQ(run({"en-US"}, true), kKorean);
+  EXPECT_EQ(calls.size(), 8u);
 }
 
 TEST_F(Decide, ImageWithoutTextEndsEmpty) {
