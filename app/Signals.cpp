@@ -2,10 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
-
-#include <pthread.h>
 
 #include <QSocketNotifier>
 #include <cerrno>
@@ -56,22 +55,23 @@ bool Signals::install(std::function<void(int)> handler) {
   return true;
 }
 
+// The watcher lives as long as the process. A plain thread with nothing
+// allocated for it: a std::thread's state would still be held when the process
+// ends, and the leak checker reports it.
+static void* watchForExit(void*) {
+  pollfd watch{pipeFds[0], POLLIN, 0};
+  unsigned char byte = 0;
+  for (;;) {
+    if (::poll(&watch, 1, -1) < 0 && errno != EINTR) return nullptr;
+    if (::read(pipeFds[0], &byte, 1) == 1) SignalExit::now(128 + byte);
+  }
+}
+
 bool Signals::exitOnSignal() {
   if (!arm()) return false;
-  // A plain thread that holds nothing on the heap: a std::thread's state
-  // belongs to the thread until it runs, and a switch that ends first (a
-  // missing file, 50 ms) left it behind as a leak.
-  const auto watch = [](void*) -> void* {
-    pollfd fd{pipeFds[0], POLLIN, 0};
-    unsigned char byte = 0;
-    for (;;) {
-      if (::poll(&fd, 1, -1) < 0 && errno != EINTR) return nullptr;
-      if (::read(pipeFds[0], &byte, 1) == 1) SignalExit::now(128 + byte);
-    }
-  };
-  pthread_t thread;
-  if (pthread_create(&thread, nullptr, watch, nullptr) != 0) return false;
-  pthread_detach(thread);
+  pthread_t watcher;
+  if (pthread_create(&watcher, nullptr, watchForExit, nullptr) != 0) return false;
+  pthread_detach(watcher);
   return true;
 }
 

@@ -26,6 +26,9 @@
 //             the engine's own layout analysis against the text detector's
 //             lines, beside the command line: dialogs, pages, warm full-HD
 //             time, memory, cold `tarvok -read`
+//   --code [--verbose]
+//             code and terminal lines in monospace faces on both roads: the
+//             underscores, dots and colons kept, and the look-alikes
 //   --psm N, --engines N, --line PX: change the defaults of --sweep and --show
 #include <QApplication>
 #include <QTemporaryDir>
@@ -35,6 +38,7 @@
 #include <map>
 #include <unistd.h>
 
+#include "bench/ocr_code.h"
 #include "bench/ocr_firstpass.h"
 #include "bench/ocr_measure.h"
 #include "bench/ocr_roads.h"
@@ -269,6 +273,10 @@ int main(int argc, char** argv) {
   if (args.contains(QStringLiteral("--roads"))) {
     roads::run(argv[0], only, option("--part").split(QLatin1Char(','), Qt::SkipEmptyParts),
                option("--runs").isEmpty() ? 3 : option("--runs").toInt());
+    return 0;
+  }
+  if (args.contains(QStringLiteral("--code"))) {
+    codebench::run(args.contains(QStringLiteral("--verbose")));
     return 0;
   }
   if (args.contains(QStringLiteral("--firstpass"))) {

@@ -81,6 +81,31 @@ int insideLevel(const cv::Mat& g, const cv::Mat& ink, const cv::Rect& box) {
   return levels[levels.size() / 2];
 }
 
+// The grey around a box, `gap` pixels out from it: the median of what is
+// not ink in a band two pixels wide; 0 when nothing is left.
+int aroundLevel(const cv::Mat& g, const cv::Mat& ink, const cv::Rect& box, int gap) {
+  const cv::Rect inner(box.x - gap, box.y - gap, box.width + 2 * gap, box.height + 2 * gap);
+  const cv::Rect outer = cv::Rect(inner.x - 2, inner.y - 2, inner.width + 4, inner.height + 4) & cv::Rect(0, 0, g.cols, g.rows);
+  std::vector<int> levels;
+  for (int y = outer.y; y < outer.y + outer.height; ++y)
+    for (int x = outer.x; x < outer.x + outer.width; ++x)
+      if (!inner.contains({x, y}) && !ink.at<uchar>(y, x)) levels.push_back(g.at<uchar>(y, x));
+  if (levels.empty()) return 0;
+  std::nth_element(levels.begin(), levels.begin() + std::ptrdiff_t(levels.size() / 2), levels.end());
+  return levels[levels.size() / 2];
+}
+
+// The median grey of the pixels of `mask` in `box`.
+int medianUnder(const cv::Mat& g, const cv::Mat& mask, const cv::Rect& box) {
+  std::vector<int> levels;
+  for (int y = box.y; y < box.y + box.height; ++y)
+    for (int x = box.x; x < box.x + box.width; ++x)
+      if (mask.at<uchar>(y, x)) levels.push_back(g.at<uchar>(y, x));
+  if (levels.empty()) return 0;
+  std::nth_element(levels.begin(), levels.begin() + std::ptrdiff_t(levels.size() / 2), levels.end());
+  return levels[levels.size() / 2];
+}
+
 bool overlapsVertically(const cv::Rect& a, const cv::Rect& b, double share) {
   const int top = std::max(a.y, b.y), bottom = std::min(a.y + a.height, b.y + b.height);
   return bottom - top >= share * std::min(a.height, b.height);
@@ -138,13 +163,18 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
         continue;
       }
       if (s > 1.8 * em) continue;
+      // A lighter shape stands lighter than what lies beyond its frame: the
+      // inside of an "O" on a white page has the page around the letter.
+      if (own && medianUnder(g, *own, b.box) < aroundLevel(g, ink, b.box, std::max(3, int(0.4 * s))) + 6) continue;
       const int label = labelHeight(all, b, 0.15 * em, 1.5 * em, 3 * em);
       // Beside Chinese, Japanese or Korean labels a box is about as tall as
       // the characters: a ring of a full line's height whose inside is
       // lighter than the window is still a box ("口", "ロ" and "O" are smaller,
       // and the window shows through them).
       const bool hollow = b.area < 0.6 * b.box.area();
-      const bool lit = hollow && insideLevel(g, ink, b.box) >= ground + 6;
+      // Lit against what stands around it, too: a round letter on a
+      // lighter field or page ("o" of "Copies:") has that field inside and out.
+      const bool lit = hollow && insideLevel(g, ink, b.box) >= std::max(ground, aroundLevel(g, ink, b.box, std::max(2, s / 4))) + 6;
       // Text is never lighter than the window: a flat lighter square or disc
       // beside a label is a box whatever the label's size.
       if (label == 0 || (!own && s < 1.12 * label && !(lit && s >= 0.9 * em && s >= label))) continue;

@@ -10,6 +10,7 @@
 #include <future>
 
 #include "recognition/BidiOrder.h"
+#include "recognition/CodeGaps.h"
 #include "recognition/Prepare.h"
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
@@ -25,6 +26,7 @@ struct Cut {
   QRect area;    // the source pixels cut out
   double scale = 1;
   int pad = 0;
+  int ground = 255;  // the image's background grey
 
   QRect toSource(const QRect& r) const {
     const int x0 = area.x() + int(std::floor((r.left() - pad) / scale));
@@ -88,6 +90,7 @@ Cut cut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, doub
   const int h = std::max(1, int(std::lround(part.height() * c.scale)));
   if (w != part.width() || h != part.height()) part = part.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   c.pad = config.pad;
+  c.ground = ground;
   QImage out(w + 2 * c.pad, h + 2 * c.pad, QImage::Format_Grayscale8);
   if (out.isNull()) return {};
   out.fill(uint(ground));
@@ -126,12 +129,12 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
     line.text += part.text;
     sum += part.confidence * double(part.text.size());
     total += double(part.text.size());
-    for (EngineWord& word : part.words) {
-      if (word.box) word.box = c.toSource(*word.box);
-      line.words.push_back(std::move(word));
-    }
+    for (EngineWord& word : part.words) line.words.push_back(std::move(word));
   }
   if (line.text.trimmed().isEmpty()) return std::nullopt;
+  closeCodeGaps(line, c.image, c.ground);
+  for (EngineWord& word : line.words)
+    if (word.box) word.box = c.toSource(*word.box);
   line.confidence = total > 0 ? sum / total : 0;
   QRect united;
   for (const EngineWord& w : line.words)

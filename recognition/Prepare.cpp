@@ -1,5 +1,6 @@
 #include "recognition/Prepare.h"
 
+#include "recognition/CodeGaps.h"
 #include "recognition/ScreenClean.h"
 
 #include <QPainter>
@@ -163,6 +164,7 @@ Page page(const QImage& source, const PrepareOptions& options) {
       p.controls = std::move(cleaned.controls);
     }
   }
+  darkenFaintBars(p.grey, p.ground, p.measured.lineHeight);
   return p;
 }
 

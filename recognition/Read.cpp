@@ -1,6 +1,7 @@
 #include <functional>
 #include <future>
 
+#include "recognition/CodeGaps.h"
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
 #include "recognition/LineRead.h"
@@ -97,8 +98,11 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBox
   }
   EngineResult seen = run(image, key, config, pool);
   if (!seen.ran) return {};
-  for (EngineLine& line : seen.lines)
-    if (line.box) dropStrayMarks(line);
+  for (EngineLine& line : seen.lines) {
+    if (!line.box) continue;
+    closeCodeGaps(line, seen.prepared.image, seen.prepared.ground);
+    dropStrayMarks(line);
+  }
   return passOf(seen.lines, [&](const QRect& box) {
     return seen.prepared.toSource(box.x(), box.y(), box.x() + box.width(), box.y() + box.height());
   });

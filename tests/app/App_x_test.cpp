@@ -21,12 +21,35 @@ namespace {
 
 QString arg(int v) { return QString::number(v); }
 
-// The toast's card: a window of ours at the top of the screen (the selection
-// marker, also ours, stands over the picked area further down).
-QRect toastCard() {
-  for (const QRect& r : xapp::visibleWindows(QStringLiteral("tarvok")))
-    if (r.width() > 100 && r.top() < 100) return r;
+// The toast: the window named "tarvok" that the window manager keeps (the
+// capture's marker has the same name but bypasses it); no id while there is none.
+xapp::Shown toastOnScreen() {
+  xwindows::Probe x;
+  for (const xapp::Shown& s : xapp::shown(QStringLiteral("tarvok")))
+    if (x.listed(s.id)) return s;
   return {};
+}
+
+// The open menu; no id while there is none.
+xapp::Shown menuOnScreen() {
+  const auto all = xapp::shown(QStringLiteral("tarvok menu"));
+  return all.empty() ? xapp::Shown{} : all.front();
+}
+
+// Waits until the window manager has given `window` the input focus. Our
+// windows ask for it when they open or are clicked, and get it a moment
+// later; keys sent before then go to the window that had it.
+::testing::AssertionResult keyboardComesTo(const xapp::Shown& window) {
+  xwindows::Probe x;
+  if (xapp::waitUntil([&] { return x.focus() == window.id; })) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "the keyboard did not come to " << window.id << "; the focus is on "
+                                       << x.focus();
+}
+
+// A click on the card hands the toast the keyboard.
+::testing::AssertionResult clickCardForKeys(const xapp::Shown& toast) {
+  xdotool({"mousemove", arg(toast.rect.left() + 40), arg(toast.rect.top() + 30), "click", "1"});
+  return keyboardComesTo(toast);
 }
 
 // Saves a picture of the whole screen when TARVOK_SHOT_DIR names a folder.
@@ -118,6 +141,7 @@ TEST_F(AppX, SitsInTheTrayAndASecondStartOpensItsMenu) {
   EXPECT_LE(menu.right(), 1280);
   shot(QStringLiteral("menu-open"));
 
+  ASSERT_TRUE(keyboardComesTo(menuOnScreen()));
   xdotool({"key", "Escape"});
   EXPECT_TRUE(xapp::waitUntil([] { return xapp::visibleWindows(QStringLiteral("tarvok menu")).empty(); }));
   EXPECT_TRUE(app_->running());
@@ -135,7 +159,7 @@ TEST_F(AppX, TheTrayIconTogglesTheMenuAndEscOrAClickElsewhereClosesItGivingTheKe
 
   clickIcon();
   ASSERT_TRUE(xapp::waitUntil(menuOpen)) << icon.x() << "," << icon.y() << " " << icon.width();
-  EXPECT_TRUE(xapp::waitUntil([&] { return user.focus() != user.id(); }));  // the menu has the keyboard
+  EXPECT_TRUE(keyboardComesTo(menuOnScreen()));
   xapp::pump(300);
   clickIcon();
   EXPECT_TRUE(xapp::waitUntil([&] { return !menuOpen(); }));
@@ -143,6 +167,7 @@ TEST_F(AppX, TheTrayIconTogglesTheMenuAndEscOrAClickElsewhereClosesItGivingTheKe
   xapp::pump(500);
   clickIcon();
   ASSERT_TRUE(xapp::waitUntil(menuOpen));
+  ASSERT_TRUE(keyboardComesTo(menuOnScreen()));
   xdotool({"key", "Escape"});
   EXPECT_TRUE(xapp::waitUntil([&] { return !menuOpen(); }));
   EXPECT_TRUE(xapp::waitUntil([&] { return user.focus() == user.id(); })) << "the keyboard did not come back";
@@ -169,15 +194,16 @@ TEST_F(AppX, DragOverTextPutsExactlyItOnTheClipboardWithTheToastAndUndoGivesTheO
   ASSERT_TRUE(clipboardBecomes(lines.join(QLatin1Char('\n')).toUtf8()))
       << "clipboard: " << xapp::clipboard().constData();
   EXPECT_TRUE(app_->waitLog("signal dropped: capture.done"));
-  // The toast: a card of ours at the top right.
-  ASSERT_TRUE(xapp::waitUntil([&] { return !toastCard().isEmpty(); }));
+  // The toast, at the top right.
+  xapp::Shown toast;
+  ASSERT_TRUE(xapp::waitUntil([&] { return (toast = toastOnScreen()).id != XCB_NONE; }));
+  EXPECT_LT(toast.rect.top(), 40);
+  EXPECT_GT(toast.rect.right(), 1200);
   xapp::pump(400);
   shot(QStringLiteral("toast-after-capture"));
 
-  // Undo from the toast's keys: a click on the card hands it the keyboard.
-  const QRect toast = toastCard();
-  ASSERT_FALSE(toast.isEmpty());
-  xdotool({"mousemove", arg(toast.left() + 40), arg(toast.top() + 30), "click", "1"});
+  // Undo from the toast's keys.
+  ASSERT_TRUE(clickCardForKeys(toast));
   xdotool({"key", "ctrl+z"});
   EXPECT_TRUE(clipboardBecomes(before, QStringLiteral("UTF8_STRING"), 5000))
       << "clipboard: " << xapp::clipboard().toHex().constData();
@@ -194,14 +220,10 @@ TEST_F(AppX, UndoLeavesACopyMadeAfterTheResultAlone) {
   };
   // The card of the toast, with the pointer resting on it so that it stays.
   auto holdToast = [] {
-    QRect toast;
-    xapp::waitUntil([&] { return !(toast = toastCard()).isEmpty(); });
-    if (!toast.isEmpty()) xdotool({"mousemove", arg(toast.left() + 40), arg(toast.top() + 30)});
+    xapp::Shown toast;
+    xapp::waitUntil([&] { return (toast = toastOnScreen()).id != XCB_NONE; });
+    if (toast.id) xdotool({"mousemove", arg(toast.rect.left() + 40), arg(toast.rect.top() + 30)});
     return toast;
-  };
-  auto undoByKeys = [] {
-    xdotool({"click", "1"});  // a click on the card hands it the keyboard
-    xdotool({"key", "ctrl+z"});
   };
 
   const int restored = app_->count("undo put the earlier clipboard back");
@@ -215,7 +237,8 @@ TEST_F(AppX, UndoLeavesACopyMadeAfterTheResultAlone) {
     drag(c.topLeft() + QPoint(10, 8), c.topLeft() + QPoint(520, 100));
     ASSERT_TRUE(clipboardBecomes(text)) << "clipboard: " << xapp::clipboard().constData();
     step("the capture");
-    ASSERT_FALSE(holdToast().isEmpty());
+    xapp::Shown toast = holdToast();
+    ASSERT_NE(toast.id, XCB_NONE);
 
     const QByteArray newer = throughCancel ? "newer copy, then a cancelled capture" : "newer copy";
     xapp::seedClipboard(newer);
@@ -226,11 +249,13 @@ TEST_F(AppX, UndoLeavesACopyMadeAfterTheResultAlone) {
       ASSERT_TRUE(openOverlay());  // our windows leave the screen for the still
       xdotool({"key", "Escape"});
       ASSERT_TRUE(app_->waitLog("capture.cancelled", cancelled + 1));
-      ASSERT_FALSE(holdToast().isEmpty()) << "the toast came back";
+      toast = holdToast();
+      ASSERT_NE(toast.id, XCB_NONE) << "the toast came back";
       shot(QStringLiteral("toast-back-after-cancel"));
     }
     const int kept = app_->count("undo left the clipboard alone: it holds a newer copy");
-    undoByKeys();
+    ASSERT_TRUE(clickCardForKeys(toast));
+    xdotool({"key", "ctrl+z"});
     EXPECT_TRUE(app_->waitLog("undo left the clipboard alone: it holds a newer copy", kept + 1, 5000));
     xapp::pump(300);
     shot(throughCancel ? QStringLiteral("undo-kept-after-cancel") : QStringLiteral("undo-kept"));
@@ -340,7 +365,7 @@ TEST(AppConflictX, ATakenHotKeyLeadsToTheConflictToast) {
   app.start();
   EXPECT_TRUE(app.waitLog("not available: taken by another program")) << app.log().constData();
   // The conflict toast, 0.8 s after the launch.
-  EXPECT_TRUE(xapp::waitUntil([] { return !toastCard().isEmpty(); }, 5000));
+  EXPECT_TRUE(xapp::waitUntil([] { return toastOnScreen().id != XCB_NONE; }, 5000));
   shot(QStringLiteral("conflict-toast"));
   EXPECT_EQ(app.stop(), "exit 0");
   xcb_disconnect(other);

@@ -141,25 +141,37 @@ inline QRect trayIcon() {
   return icon;
 }
 
-// Visible top-level windows whose name is exactly `name`, with their frames.
-inline std::vector<QRect> visibleWindows(const QString& name) {
-  QByteArray out;
-  std::vector<QRect> frames;
-  if (run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^" + name + "$"}, &out) != 0) return frames;
-  for (const QByteArray& id : out.split('\n')) {
-    if (id.trimmed().isEmpty()) continue;
-    QByteArray geo;
-    run(QStringLiteral("xdotool"), {"getwindowgeometry", "--shell", QString::fromLatin1(id.trimmed())}, &geo);
-    int x = 0, y = 0, w = 0, h = 0;
-    for (const QByteArray& line : geo.split('\n')) {
-      if (line.startsWith("X=")) x = line.mid(2).toInt();
-      if (line.startsWith("Y=")) y = line.mid(2).toInt();
-      if (line.startsWith("WIDTH=")) w = line.mid(6).toInt();
-      if (line.startsWith("HEIGHT=")) h = line.mid(7).toInt();
+// A visible window and where it is on the screen, in root pixels.
+struct Shown {
+  xcb_window_t id = XCB_NONE;
+  QRect rect;
+};
+
+// Visible windows whose name is exactly `name`, anywhere in the tree. Read
+// with a connection of our own that skips a window closed during the walk
+// (xdotool's search dies of the X error and finds nothing).
+inline std::vector<Shown> shown(const QString& name) {
+  xwindows::Probe x;
+  const QByteArray want = name.toUtf8();
+  std::vector<Shown> found;
+  std::function<void(xcb_window_t)> walk = [&](xcb_window_t w) {
+    auto* tree = xcb_query_tree_reply(x.conn(), xcb_query_tree(x.conn(), w), nullptr);
+    if (!tree) return;
+    const xcb_window_t* kids = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+      if (x.viewable(kids[i]) && x.name(kids[i]) == want) found.push_back({kids[i], x.onScreen(kids[i])});
+      walk(kids[i]);
     }
-    frames.emplace_back(x, y, w, h);
-  }
-  return frames;
+    std::free(tree);
+  };
+  walk(x.root());
+  return found;
+}
+
+inline std::vector<QRect> visibleWindows(const QString& name) {
+  std::vector<QRect> rects;
+  for (const Shown& s : shown(name)) rects.push_back(s.rect);
+  return rects;
 }
 
 // The program as a user starts it, with folders of its own and its debug log.

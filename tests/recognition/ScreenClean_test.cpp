@@ -38,13 +38,7 @@ struct Canvas {
   }
 };
 
-// Pixels of `r` darker than `level`.
-int darker(const QImage& grey, const QRect& r, int level) {
-  int n = 0;
-  for (int y = r.top(); y <= r.bottom(); ++y)
-    for (int x = r.left(); x <= r.right(); ++x) n += grey.constScanLine(y)[x] < level;
-  return n;
-}
+using textimages::darkerThan;
 
 TEST(ScreenClean, ProseAndCodeComeOutPixelForPixel) {
   // Bars, bullets, brackets, dashes, a lone O and square characters: text
@@ -80,9 +74,9 @@ TEST(ScreenClean, FramesAndSeparatorsGoTheTextInThemStays) {
   ocr::Cleaned cleaned;
   const QImage after = c.cleaned(&cleaned);
   EXPECT_GE(cleaned.lines, 3);
-  EXPECT_EQ(darker(after, words, 120), darker(before, words, 120));
+  EXPECT_EQ(darkerThan(after, words, 120), darkerThan(before, words, 120));
   for (const QRect& chrome : {QRect(100, 20, 1, 25), QRect(200, 20, 1, 1), QRect(10, 70, 391, 1), QRect(380, 80, 1, 71)})
-    EXPECT_EQ(darker(after, chrome, kGround - 8), 0) << chrome.x() << "," << chrome.y();
+    EXPECT_EQ(darkerThan(after, chrome, kGround - 8), 0) << chrome.x() << "," << chrome.y();
 }
 
 TEST(ScreenClean, CheckBoxesRadioButtonsAndArrowsGoLettersStay) {
@@ -107,9 +101,9 @@ TEST(ScreenClean, CheckBoxesRadioButtonsAndArrowsGoLettersStay) {
   const QImage before = ocr::grey(c.image);
   const QImage after = c.cleaned();
   for (const QRect& mark : {QRect(10, 10, 15, 15), QRect(10, 40, 16, 16), QRect(170, 108, 12, 9)})
-    EXPECT_EQ(darker(after, mark, kGround - 8), 0) << mark.x() << "," << mark.y();
+    EXPECT_EQ(darkerThan(after, mark, kGround - 8), 0) << mark.x() << "," << mark.y();
   for (const QRect& letters : {QRect(30, 10, 130, 16), QRect(31, 40, 60, 16), QRect(10, 68, 130, 18), QRect(15, 104, 20, 16)})
-    EXPECT_EQ(darker(after, letters, 120), darker(before, letters, 120)) << letters.x() << "," << letters.y();
+    EXPECT_EQ(darkerThan(after, letters, 120), darkerThan(before, letters, 120)) << letters.x() << "," << letters.y();
 }
 
 TEST(ScreenClean, TextOnADarkerPatchTurnsDarkOnTheGround) {
@@ -126,9 +120,9 @@ TEST(ScreenClean, TextOnADarkerPatchTurnsDarkOnTheGround) {
   EXPECT_EQ(cleaned.islands, 2);
   for (const QRect& patch : {QRect(20, 20, 100, 28), QRect(20, 70, 260, 34)}) {
     const int area = patch.width() * patch.height();
-    EXPECT_GT(darker(after, patch, kGround - 10), 0) << "the text is dark now";
-    EXPECT_LT(darker(after, patch, kGround - 10), area / 5) << "the patch is ground";
-    EXPECT_GT(darker(after, patch, 100), 10);
+    EXPECT_GT(darkerThan(after, patch, kGround - 10), 0) << "the text is dark now";
+    EXPECT_LT(darkerThan(after, patch, kGround - 10), area / 5) << "the patch is ground";
+    EXPECT_GT(darkerThan(after, patch, 100), 10);
   }
 }
 

@@ -107,6 +107,14 @@ inline Rendered lines(const QStringList& texts, const Style& style = {}, int wid
   return render(rows, style, width);
 }
 
+// Pixels of `r` in a grey image darker than `level`.
+inline int darkerThan(const QImage& grey8, const QRect& r, int level) {
+  int n = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) n += grey8.constScanLine(y)[x] < level;
+  return n;
+}
+
 // A top-left box of an image `height` pixels high in bottom-left pixels.
 inline PixelRect bottomLeft(const QRect& r, int height) {
   return PixelRect::fromTopLeft(r.x(), r.y(), r.width() + 1, r.height() + 1, height);

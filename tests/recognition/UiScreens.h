@@ -257,21 +257,26 @@ inline std::unique_ptr<QWidget> build(const Language& language, Kind kind, bool 
   return dialog;
 }
 
+// `w` laid out off screen and drawn at `ratio` on its window colour.
+inline QImage grab(QWidget& w, int ratio) {
+  w.setAttribute(Qt::WA_DontShowOnScreen);
+  w.show();
+  w.adjustSize();
+  QApplication::processEvents();  // item views lay out their rows later
+
+  QImage shot(w.size() * ratio, QImage::Format_RGB32);
+  shot.setDevicePixelRatio(ratio);
+  shot.fill(w.palette().color(QPalette::Window));
+  w.render(&shot);
+  shot.setDevicePixelRatio(1);
+  return shot;
+}
+
 inline Screen render(const Language& language, Kind kind, int ratio, bool dark) {
   Screen s;
   s.ratio = ratio;
   const std::unique_ptr<QWidget> dialog = build(language, kind, dark, s);
-  dialog->setAttribute(Qt::WA_DontShowOnScreen);
-  dialog->show();
-  dialog->adjustSize();
-  QApplication::processEvents();  // item views lay out their rows later
-
-  QImage shot(dialog->size() * ratio, QImage::Format_RGB32);
-  shot.setDevicePixelRatio(ratio);
-  shot.fill(dialog->palette().color(QPalette::Window));
-  dialog->render(&shot);
-  shot.setDevicePixelRatio(1);
-  s.image = shot;
+  s.image = grab(*dialog, ratio);
   s.expected = detail::visibleTexts(dialog.get());
   return s;
 }

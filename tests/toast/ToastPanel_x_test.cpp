@@ -48,6 +48,19 @@ class ToastPanelX : public ::testing::Test {
     moveTo(QPoint(300, 700));
   }
   bool userHasKeyboard() { return ActiveWindow::current() == user_.id() && user_.focus() == user_.id(); }
+  // Whether the X server sends the keys to the toast. Qt counts the panel
+  // active as soon as its own request to be activated comes back to it,
+  // before the window manager has handed it the focus.
+  bool toastHasKeyboard() { return user_.focus() == xcb_window_t(toast_.panel()->winId()); }
+  // Waits until the X server shows the toast where it was put. Qt counts the
+  // panel visible as soon as it asks for the mapping; a click sent before the
+  // window manager has mapped it lands on the desktop and takes the keyboard
+  // from the user's window.
+  bool waitOnScreen() {
+    ToastPanel* panel = toast_.panel();
+    const auto id = xcb_window_t(panel->winId());
+    return waitUntil([&] { return user_.viewable(id) && user_.onScreen(id) == panel->geometry(); });
+  }
 
   UserWindow user_;
   ToastController toast_;
@@ -58,7 +71,8 @@ class ToastPanelX : public ::testing::Test {
 TEST_F(ToastPanelX, AppearsAtTheTopRightWithoutTakingTheKeyboard) {
   toast_.show(Kind::picked, samples::lines({"first line", "second line"}), ClipboardBackup{});
   ToastPanel* panel = toast_.panel();
-  ASSERT_TRUE(waitUntil([&] { return panel->isVisible() && panel->windowOpacity() >= 1; }));
+  ASSERT_TRUE(waitOnScreen());
+  ASSERT_TRUE(waitUntil([&] { return panel->windowOpacity() >= 1; }));
   pump(300);
   EXPECT_TRUE(userHasKeyboard());
   EXPECT_FALSE(panel->isActiveWindow());
@@ -74,9 +88,10 @@ TEST_F(ToastPanelX, AppearsAtTheTopRightWithoutTakingTheKeyboard) {
 
 TEST_F(ToastPanelX, EditingTakesTheKeyboardAndGivesItBack) {
   toast_.show(Kind::picked, samples::lines({"typo"}), ClipboardBackup{});
-  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isVisible(); }));
+  ASSERT_TRUE(waitOnScreen());
   ASSERT_TRUE(clickCentre(toast_.view()->button(ToastAction::edit)));
-  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isActiveWindow(); })) << "the editor gets the keyboard";
+  ASSERT_TRUE(waitUntil([&] { return toastHasKeyboard(); })) << "the editor gets the keyboard";
+  EXPECT_TRUE(waitUntil([&] { return toast_.panel()->isActiveWindow(); }));
   EXPECT_TRUE(toast_.model().editing());
   EXPECT_TRUE(toast_.view()->editor()->hasFocus());
   ASSERT_TRUE(xdotool({"type", "--delay", "5", "s fixed"}));
@@ -90,10 +105,10 @@ TEST_F(ToastPanelX, EditingTakesTheKeyboardAndGivesItBack) {
 
 TEST_F(ToastPanelX, ClickingTheCardLendsItTheKeysUntilTheUserGoesBack) {
   toast_.show(Kind::picked, samples::lines({"one", "two"}), ClipboardBackup{});
-  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isVisible(); }));
+  ASSERT_TRUE(waitOnScreen());
   const ToastLayout& l = toast_.view()->cardLayout();
   ASSERT_TRUE(click(toast_.view(), QPointF(l.card.center().x(), l.card.top() + 6).toPoint()));
-  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isActiveWindow(); }));
+  ASSERT_TRUE(waitUntil([&] { return toastHasKeyboard(); }));
   ASSERT_TRUE(xdotool({"key", "ctrl+j"}));
   EXPECT_TRUE(waitUntil([&] { return toast_.model().joined(); }));
   ASSERT_TRUE(xdotool({"key", "ctrl+shift+j"}));
@@ -115,7 +130,7 @@ TEST_F(ToastPanelX, ClickingTheCardLendsItTheKeysUntilTheUserGoesBack) {
 
 TEST_F(ToastPanelX, ThePreviewCanBeSelectedForAMiddleClickPaste) {
   toast_.show(Kind::picked, samples::lines({"select me please", "second"}), ClipboardBackup{});
-  ASSERT_TRUE(waitUntil([&] { return toast_.panel()->isVisible(); }));
+  ASSERT_TRUE(waitOnScreen());
   // The drag starts as the pointer arrives, so the hover (and the preview
   // growing under the pointer) begins mid-drag; the selection must survive it.
   const ToastLayout::Block& preview = toast_.view()->cardLayout().blocks.at(0);

@@ -44,7 +44,13 @@ QMargins& lastFrame() {
 }  // namespace
 
 QMargins KeptAboveWindow::frameMargins() const {
-  return windowHandle() && isVisible() ? windowHandle()->frameMargins() : QMargins();
+  if (!windowHandle() || !isVisible()) return {};
+  const QMargins m = windowHandle()->frameMargins();
+  // While the window manager frames the window, the frame may not have grown
+  // around it yet and a side reads negative: that is no frame yet, and taking
+  // it would centre the window off the screen (and every later one with it).
+  const bool halfBuilt = m.left() < 0 || m.top() < 0 || m.right() < 0 || m.bottom() < 0;
+  return halfBuilt ? QMargins() : m;
 }
 
 void KeptAboveWindow::centre() {

@@ -1,0 +1,162 @@
+// The characters code depends on, underscores, dots and colons, through the
+// whole accurate road on lines of code rendered in monospace faces, and the
+// two repairs that keep them: faint underscores made as dark as the text, and
+// the spaces code does not have taken out of a read line.
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "recognition/CodeGaps.h"
+#include "recognition/Prepare.h"
+#include "recognition/Recognizer.h"
+#include "recognition/TextDetector.h"
+#include "tests/recognition/CodeLines.h"
+
+namespace {
+
+TEST(CodeChars, UnderscoresDotsAndColonsComeBackInMonospaceFaces) {
+  ocr::setDetectorRoad(false);
+  codelines::Kept all;
+  for (const QString& family : codelines::families())
+    for (bool dark : {false, true})
+      for (int ratio : {1, 2}) {
+        SCOPED_TRACE(family.toStdString() + (dark ? " dark" : " light") + " x" + std::to_string(ratio));
+        const codelines::Sample s = codelines::render(family, 13, ratio, dark);
+        const QString text = Recognizer::recognize(s.image, {QStringLiteral("en-US")}, true).text();
+        const codelines::Kept k = codelines::kept(s.truth, text);
+        // Every face keeps most of them ("__init__" may lose one or two);
+        // the identifiers read whole.
+        EXPECT_GE(k.allKept(), 0.85 * k.all()) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("parse_config(file_path):"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("0.0.0.0:8080"))) << text.toStdString();
+        all += k;
+      }
+  EXPECT_GE(all.allKept(), 0.97 * all.all());
+}
+
+// A line of `text` in DejaVu Sans Mono, grey, dark on white, and the box of
+// the characters [from, to) in it.
+struct Line {
+  QImage grey;
+  QFontMetrics metrics;
+  int x = 10, baseline = 0;
+  QRect box(const QString& text, int from, int to) const {
+    const int left = x + metrics.horizontalAdvance(text.left(from));
+    const int right = x + metrics.horizontalAdvance(text.left(to));
+    return QRect(left + 1, baseline - metrics.ascent() + 3, right - left - 2, metrics.ascent() - 3);
+  }
+};
+
+Line render(const QString& text, int px, bool underline = false) {
+  QFont font(QStringLiteral("DejaVu Sans Mono"));
+  font.setPixelSize(px);
+  font.setUnderline(underline);
+  Line l{QImage(), QFontMetrics(font)};
+  QImage image(l.metrics.horizontalAdvance(text) + 20, l.metrics.height() * 3, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  l.baseline = l.metrics.height() + l.metrics.ascent();
+  QPainter p(&image);
+  p.setFont(font);
+  p.setPen(QColor(32, 33, 36));
+  p.drawText(l.x, l.baseline, text);
+  p.end();
+  l.grey = ocr::grey(image);
+  return l;
+}
+
+// The line the engine gives for `read`, its words' boxes those of `spans`
+// (character ranges of the image's text).
+ocr::EngineLine engineLine(const Line& l, const QString& drawn, const QString& read,
+                           const std::vector<std::pair<int, int>>& spans) {
+  ocr::EngineLine line{read, 0.9, QRect(), {}};
+  qsizetype at = 0;
+  for (const QString& word : read.split(QLatin1Char(' '))) {
+    const auto& [from, to] = spans[size_t(at++)];
+    line.words.push_back({word, l.box(drawn, from, to)});
+    *line.box |= *line.words.back().box;
+  }
+  return line;
+}
+
+TEST(CodeChars, AnUnderscoreReadAsASpaceIsPutBack) {
+  for (int px : {26, 32}) {
+    const QString drawn = QStringLiteral("x = file_path + key_name");
+    const Line l = render(drawn, px);
+    ocr::EngineLine line = engineLine(l, drawn, QStringLiteral("x = file path + key name"),
+                                      {{0, 1}, {2, 3}, {4, 8}, {9, 13}, {14, 15}, {16, 19}, {20, 24}});
+    ocr::closeCodeGaps(line, l.grey, 255);
+    EXPECT_EQ(line.text, QStringLiteral("x = file_path + key_name")) << px;
+    ASSERT_EQ(line.words.size(), 5u);
+    EXPECT_EQ(line.words[2].text, QStringLiteral("file_path"));
+    EXPECT_EQ(*line.words[2].box, l.box(drawn, 4, 8) | l.box(drawn, 9, 13));
+  }
+}
+
+TEST(CodeChars, SpacesCodeHasNotAreTakenOutOthersStay) {
+  const QString drawn = QStringLiteral("y = os.path.join(a) + std::max(b)");
+  const Line l = render(drawn, 26);
+  // The engine split "os.path. join" and "std: :max" where the narrow marks
+  // leave room in their cells.
+  ocr::EngineLine line = engineLine(l, drawn, QStringLiteral("y = os.path. join(a) + std: :max(b)"),
+                                    {{0, 1}, {2, 3}, {4, 12}, {12, 19}, {20, 21}, {22, 26}, {26, 33}});
+  ocr::closeCodeGaps(line, l.grey, 255);
+  EXPECT_EQ(line.text, QStringLiteral("y = os.path.join(a) + std::max(b)"));
+  EXPECT_EQ(line.words.size(), 5u);
+
+  // A label's colon and a sentence's full stop keep their spaces.
+  for (const QString& text : {QStringLiteral("Copies: 2 Pages: 4"), QStringLiteral("It ends. Then more. Done")}) {
+    const Line p = render(text, 26);
+    std::vector<std::pair<int, int>> spans;
+    for (int i = 0, from = 0; i <= int(text.size()); ++i)
+      if (i == int(text.size()) || text[i] == QLatin1Char(' ')) spans.push_back({from, i}), from = i + 1;
+    ocr::EngineLine same = engineLine(p, text, text, spans);
+    ocr::closeCodeGaps(same, p.grey, 255);
+    EXPECT_EQ(same.text, text);
+  }
+}
+
+TEST(CodeChars, AnUnderlineIsNoUnderscore) {
+  const QString drawn = QStringLiteral("see the notes here");
+  const Line l = render(drawn, 26, true);
+  ocr::EngineLine line = engineLine(l, drawn, drawn, {{0, 3}, {4, 7}, {8, 13}, {14, 18}});
+  ocr::closeCodeGaps(line, l.grey, 255);
+  EXPECT_EQ(line.text, drawn);
+  EXPECT_EQ(line.words.size(), 4u);
+}
+
+TEST(CodeChars, FaintUnderscoresTurnAsDarkAsTheTextDashesAndRulesStay) {
+  // At 13 px DejaVu Sans Mono draws "_" one pixel thick between two rows:
+  // a light grey the engine's binarisation drops.
+  const Line l = render(QStringLiteral("a_b = c - d"), 13);
+  QImage g = l.grey;
+  const QRect cell = l.box(QStringLiteral("a_b = c - d"), 1, 2);
+  const QRect under(cell.left() - 3, l.baseline + 1, cell.width() + 6, 5);  // below the letters' feet
+  auto darkest = [&](const QImage& img, const QRect& r) {
+    int v = 255;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x) v = std::min<int>(v, img.constScanLine(y)[x]);
+    return v;
+  };
+  ASSERT_GT(darkest(g, under), 100);
+  EXPECT_GE(ocr::darkenFaintBars(g, 255, 12), 1);
+  EXPECT_LT(darkest(g, under), 60);
+  // Nothing but the bar changed.
+  const QImage before = l.grey;
+  for (int y = 0; y < g.height(); ++y)
+    for (int x = 0; x < g.width(); ++x)
+      if (!under.contains(x, y)) {
+        ASSERT_EQ(g.constScanLine(y)[x], before.constScanLine(y)[x]) << x << "," << y;
+      }
+
+  // A faint bar with no text above it is chrome, and stays as it is.
+  QImage chrome(200, 60, QImage::Format_Grayscale8);
+  chrome.fill(255);
+  for (int x = 40; x < 60; ++x) chrome.scanLine(40)[x] = 150;
+  chrome.scanLine(10)[5] = 30;  // the darkest ink elsewhere
+  const QImage untouched = chrome;
+  EXPECT_EQ(ocr::darkenFaintBars(chrome, 255, 12), 0);
+  EXPECT_EQ(chrome, untouched);
+}
+
+}  // namespace
