@@ -75,8 +75,12 @@ class CaptureRoad : public QObject {
   const std::optional<LastPicked>& lastPicked() const { return lastPicked_; }
   bool askedPermission() const { return askedPermission_; }
   bool recognizing() const { return runner_.busy(); }
-  // Waits up to `ms` for recognitions still running; true when none is left.
-  bool settle(int ms) { return runner_.waitForDone(ms); }
+  // Quitting: stops the recognitions still running and waits up to `ms` for
+  // them to end; true when none is left.
+  bool settle(int ms) {
+    runner_.stopAll();
+    return runner_.waitForDone(ms);
+  }
 
   // How long delivery waits for the clipboard backup after the result is
   // shown before the undo gives up on it.

@@ -5,11 +5,15 @@
 #include <functional>
 
 #include "app/RecognitionRoad.h"
+#include "recognition/Stop.h"
 
 // Runs recognition road requests on worker threads, never on the GUI thread,
 // and hands each result back on the GUI thread with the number it was
-// started under. Results of requests still running when the runner goes are
-// waited for and dropped.
+// started under. A new request stops the ones still running or waiting: its
+// capture supersedes theirs, whose results would be dropped anyway, and they
+// would hold the cores it needs; a stopped request hands nothing back.
+// Results of requests still running when the runner goes are waited for and
+// dropped.
 class RecognitionRunner : public QObject {
   Q_OBJECT
  public:
@@ -20,6 +24,9 @@ class RecognitionRunner : public QObject {
 
   void start(uint64_t sequence, road::Request request, Done done);
 
+  // Asks every request still running or waiting to stop (quitting).
+  void stopAll();
+
   // True while any request runs.
   bool busy() const { return pool_.activeThreadCount() > 0; }
   // Waits up to `ms` for the running requests; true when none is left.
@@ -28,4 +35,5 @@ class RecognitionRunner : public QObject {
  private:
   road::Engines engines_;
   QThreadPool pool_;
+  Recognizer::StopFlag latest_;  // of the newest request; the older ones are stopped already
 };

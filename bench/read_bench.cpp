@@ -1,6 +1,8 @@
 // "-read" on unlucky and hostile input, with the real program: for each case
 // the outcome (exit code or the signal that killed it), the wall time, the
-// peak memory of the process and the first line it wrote to standard error;
+// peak memory of the process and the first line it wrote to standard error
+// (for screens of text: how many of the words it printed are words of the
+// page, and how many it printed against how many the page holds);
 // then how long the program takes to end after SIGTERM, SIGINT or SIGHUP
 // while it is reading, waiting on a named pipe, benchmarking, or starting in
 // the tray. A case still running after its limit is killed and marked so.
@@ -20,10 +22,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
+#include <tuple>
 #include <functional>
 #include <string>
 #include <vector>
@@ -42,6 +48,7 @@ struct Run {
   double peakMb = 0;
   std::string firstError;
   int exitCode = -1;
+  QByteArray out;
 };
 
 class Child {
@@ -60,10 +67,11 @@ class Child {
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
     errPath_ = (dir + "/stderr").toStdString();
+    outPath_ = (dir + "/stdout").toStdString();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     timer_.start();
     posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
@@ -98,6 +106,8 @@ class Child {
         r.outcome = std::string("killed by ") + sigabbrev_np(WTERMSIG(status));
       }
     }
+    QFile out(QString::fromStdString(outPath_));
+    if (out.open(QIODevice::ReadOnly)) r.out = out.readAll();
     QFile err(QString::fromStdString(errPath_));
     if (err.open(QIODevice::ReadOnly)) {
       for (const QByteArray& line : err.readAll().split('\n')) {
@@ -116,7 +126,7 @@ class Child {
 
  private:
   pid_t pid_ = -1;
-  std::string errPath_;
+  std::string errPath_, outPath_;
   QElapsedTimer timer_;
 };
 
@@ -144,7 +154,87 @@ struct Case {
   std::string name;
   QString file;  // under the folder; made by make() unless it starts with "/"
   double limit = 300;
+  int words = 0;  // a screen of prose: how many words it holds
 };
+
+// The words of the prose screens; each line starts further into the list.
+const QStringList& vocabulary() {
+  static const QStringList words = QStringLiteral(
+      "the quick brown fox jumps over lazy dog while seven wizards quietly judge boxing matches near forty old "
+      "houses where people read newspapers and drink coffee every morning before work begins again tomorrow")
+                                       .split(QLatin1Char(' '));
+  return words;
+}
+
+// A screen filled edge to edge with lines of `px` pixel prose, as a full-screen
+// document or terminal shows it; `*count` gets the number of words drawn.
+QImage prose(int width, int height, int px, int* count) {
+  QImage image = filecases::blank(width, height);
+  QPainter p(&image);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(px);
+  p.setFont(font);
+  p.setPen(QColor(30, 30, 30));
+  const QFontMetrics fm(font);
+  const QStringList& words = vocabulary();
+  *count = 0;
+  qsizetype next = 0;
+  for (int y = 4 + fm.ascent(); y < height - 4; y += fm.lineSpacing() + 3) {
+    QString line;
+    while (fm.horizontalAdvance(line + QLatin1Char(' ') + words[next % words.size()]) < width - 10) {
+      line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + words[next % words.size()];
+      next += 7, ++*count;
+    }
+    p.drawText(5, y, line);
+  }
+  return image;
+}
+
+// A photograph without text or codes: sky, ground, soft blobs and sensor noise.
+QImage photo(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  QPainter p(&image);
+  QLinearGradient ground(0, 0, 0, height);
+  ground.setColorAt(0, QColor(90, 140, 210));
+  ground.setColorAt(0.6, QColor(200, 220, 240));
+  ground.setColorAt(1, QColor(60, 110, 50));
+  p.fillRect(image.rect(), ground);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  QRandomGenerator rng(7);
+  for (int k = 0; k < 60; ++k) {
+    QRadialGradient blob(rng.bounded(width), rng.bounded(height), 20 + rng.bounded(width / 6));
+    QColor c(rng.bounded(256), rng.bounded(256), rng.bounded(256), 140);
+    blob.setColorAt(0, c);
+    c.setAlpha(0);
+    blob.setColorAt(1, c);
+    p.setBrush(blob);
+    p.drawEllipse(blob.center(), blob.radius(), blob.radius() * 0.7);
+  }
+  p.end();
+  for (int y = 0; y < height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < width; ++x) {
+      const int n = int(rng.bounded(17)) - 8;
+      const QRgb c = line[x];
+      line[x] = qRgb(std::clamp(qRed(c) + n, 0, 255), std::clamp(qGreen(c) + n, 0, 255), std::clamp(qBlue(c) + n, 0, 255));
+    }
+  }
+  return image;
+}
+
+// Of the words -read printed after its four header lines: how many are words
+// of the page, and how many there are.
+std::pair<int, int> wordsRead(const QByteArray& out) {
+  const QStringList lines = QString::fromUtf8(out).split(QLatin1Char('\n'));
+  int known = 0, printed = 0;
+  for (qsizetype i = 4; i < lines.size(); ++i)
+    for (const QString& word : lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+      ++printed;
+      known += vocabulary().contains(word);
+    }
+  return {known, printed};
+}
 
 void write(const QString& path, const QByteArray& bytes) { filecases::save(path, bytes); }
 
@@ -178,7 +268,17 @@ int make(const QString& d, bool heavy) {
   codeimages::draw(page, codeimages::encode(codeimages::BarcodeFormat::QRCode, payload), 80, 80, 6);
   png(d + "/hostile-qr.png", page);
   png(d + "/thin.png", filecases::blank(1, 5000));
+  png(d + "/thin-wide.png", filecases::noise(20000, 6));
+  png(d + "/thin-tall.png", filecases::noise(3, 10000));
+  png(d + "/noise-1k.png", filecases::noise(1000, 1000));
+  png(d + "/noise-4k.png", filecases::noise(3840, 2160));
+  png(d + "/photo.png", photo(4032, 3024));
   png(d + "/dense.png", codeimages::page(2000, 2000));
+  for (const auto& [name, width, height] : {std::tuple{"prose-4k", 3840, 2160}, {"prose-8k", 7680, 4320}}) {
+    int words = 0;
+    png(d + "/" + name + ".png", prose(width, height, 12, &words));
+    write(d + "/" + name + ".words", QByteArray::number(words));  // for the measuring process, which draws no text
+  }
   return 0;
 }
 
@@ -233,6 +333,16 @@ int main(int argc, char** argv) {
   cases.push_back({"PGM header 30000x30000", "huge.pgm"});
   cases.push_back({"QR with ESC, NUL, line breaks", "hostile-qr.png"});
   cases.push_back({"thin 1x5000 (recognition side)", "thin.png"});
+  cases.push_back({"thin 20000x6 noise", "thin-wide.png"});
+  cases.push_back({"thin 3x10000 noise", "thin-tall.png"});
+  cases.push_back({"noise 1000x1000", "noise-1k.png"});
+  cases.push_back({"noise 3840x2160", "noise-4k.png"});
+  cases.push_back({"photo 4032x3024, no text", "photo.png"});
+  for (const auto& [name, file] : {std::pair{"12 px prose 3840x2160", "prose-4k"}, {"12 px prose 7680x4320", "prose-8k"}}) {
+    QFile count(d + "/" + file + ".words");
+    const int words = count.open(QIODevice::ReadOnly) ? count.readAll().toInt() : 0;
+    cases.push_back({name, QLatin1String(file) + QStringLiteral(".png"), 600, words});
+  }
 
   std::printf("%-40s %-22s %9s %9s  %s\n", "case", "outcome", "seconds", "peak MB", "first line on stderr");
   for (const Case& c : cases) {
@@ -241,8 +351,13 @@ int main(int argc, char** argv) {
     const QString path = c.file.startsWith(QLatin1Char('/')) ? c.file : d + QLatin1Char('/') + c.file;
     Child child(exe, {"-read", path.toStdString()}, d + "/run");
     const Run r = child.wait(c.limit);
-    std::printf("%-40s %-22s %9.2f %9.0f  %s\n", c.name.c_str(), r.outcome.c_str(), r.seconds, r.peakMb,
-                r.firstError.c_str());
+    std::string said = r.firstError;
+    if (c.words > 0) {
+      const auto [known, printed] = wordsRead(r.out);
+      said = std::to_string(known) + " of " + std::to_string(printed) + " words printed are the page's; it holds " +
+             std::to_string(c.words);
+    }
+    std::printf("%-40s %-22s %9.2f %9.0f  %s\n", c.name.c_str(), r.outcome.c_str(), r.seconds, r.peakMb, said.c_str());
     std::fflush(stdout);
   }
 

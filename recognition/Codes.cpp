@@ -10,6 +10,7 @@
 #include "recognition/CodeVariants.h"
 #include "recognition/Guarded.h"
 #include "recognition/Recognizer.h"
+#include "recognition/Stop.h"
 
 namespace Recognizer {
 
@@ -62,7 +63,7 @@ std::vector<Code> searchCodes(const QImage& image, bool thorough, double budget,
     for (size_t i = 0; i < list.size(); ++i) {
       // Checked before each variant only; one that started runs to its end.
       // (Written so that a budget that is not a number stops at once.)
-      if (!(now() - t0 <= budget)) break;
+      if (!(now() - t0 <= budget) || stopRequested()) break;
       if (probe.trying) probe.trying(static_cast<int>(i) + 1);
       for (size_t j = i; j < i + kReadAhead; ++j) readAhead(j);
       found = ahead[i].get();

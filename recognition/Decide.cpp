@@ -11,6 +11,7 @@
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
 #include "recognition/SideBySide.h"
+#include "recognition/Stop.h"
 
 namespace Recognizer {
 
@@ -46,11 +47,14 @@ class Passes {
     auto work = [&] {
       std::optional<ocr::SideBySide> shared;
       if (todo.size() > 1) shared.emplace();
-      for (size_t i; (i = next++) < todo.size();)
-        todo[i].second.set_value(guarded("text pass", [&] { return reader_(image_, todo[i].first); }));
+      for (size_t i; (i = next++) < todo.size();) {
+        // A stopped recognition reads nothing more: its passes count as empty.
+        todo[i].second.set_value(stopRequested() ? Pass{}
+                                                 : guarded("text pass", [&] { return reader_(image_, todo[i].first); }));
+      }
     };
     std::vector<std::thread> helpers;
-    for (size_t t = 1; t < std::min(todo.size(), size_t(parallel_)); ++t) helpers.emplace_back(work);
+    for (size_t t = 1; t < std::min(todo.size(), size_t(parallel_)); ++t) helpers.emplace_back(carryingStop(work));
     work();
     for (std::thread& t : helpers) t.join();
     std::vector<Pass> out;

@@ -1,11 +1,13 @@
 #include "recognition/EngineRun.h"
 
 #include <tesseract/baseapi.h>
+#include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 #include <future>
 #include <memory>
 
@@ -14,6 +16,7 @@
 #include "recognition/Guarded.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/SideBySide.h"
+#include "recognition/Stop.h"
 
 namespace ocr {
 
@@ -87,9 +90,17 @@ BandResult readBand(EnginePool::Lease& engine, const QImage& img, const RunConfi
   engine->SetPageSegMode(tesseract::PageSegMode(config.pageSegMode));
   // Rows of a QImage are padded to 4 bytes: the stride is bytesPerLine, not the width.
   engine->SetImage(img.constBits(), img.width(), img.height(), 1, int(img.bytesPerLine()));
-  if (engine->Recognize(nullptr) != 0) {
-    // Whatever state the engine is left in, it is not worth keeping.
-    engine.discard();
+  // The engine asks after every word whether to go on.
+  const Recognizer::StopFlag stop = Recognizer::currentStop();
+  tesseract::ETEXT_DESC monitor;
+  if (stop) {
+    monitor.cancel = [](void* flag, int) { return static_cast<std::atomic<bool>*>(flag)->load(std::memory_order_relaxed); };
+    monitor.cancel_this = stop.get();
+  }
+  if (engine->Recognize(stop ? &monitor : nullptr) != 0) {
+    // Whatever state a failed engine is left in, it is not worth keeping; a
+    // stopped one starts afresh with its next image.
+    if (!Recognizer::stopRequested()) engine.discard();
     return out;
   }
   out.lines = collect(*engine.get(), config.words);
@@ -109,7 +120,8 @@ double lineHeightFor(const QString& key, const PrepareOptions& options) {
 }
 
 EngineResult run(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {
-  if (image.isNull() || key.isEmpty()) return {};
+  // A stopped recognition prepares no image either (the fast path's fallback).
+  if (image.isNull() || key.isEmpty() || Recognizer::stopRequested()) return {};
   PrepareOptions options = config.prepare;
   options.lineHeight = lineHeightFor(key, options);
   return Recognizer::guarded("text engine", [&] { return run(prepare(image, options), key, config, pool); });
@@ -131,27 +143,31 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
   }
   const bool start = config.startEngines && large >= 2 && !readingSideBySide();
   const int count = start ? wanted : int(engines.size());
-  const std::vector<Band> parts = bands(prepared, count);
-  if (int(engines.size()) > int(parts.size())) engines.resize(parts.size());  // the ones not needed go back at once
+  const double text = double(lines) * prepared.image.width();
+  const int calls = int(std::ceil(text / std::max(1.0, config.maxLinePixelsPerCall)));
+  const std::vector<Band> parts = bands(prepared, std::max(count, calls));
+  const size_t workers = std::min(size_t(count), parts.size());
+  if (engines.size() > workers) engines.resize(workers);  // the ones not needed go back at once
 
   std::vector<BandResult> read(parts.size());
   if (parts.size() == 1) {
     read[0] = readBand(engines[0], prepared.image, config);
   } else {
-    // The first band on this thread, the others each on a thread of its own,
-    // which starts its engine when there was no idle one; all are joined
-    // before returning.
+    // Each engine reads every `workers`-th band: the first on this thread,
+    // the others each on a thread of its own, which starts its engine when
+    // there was no idle one; all are joined before returning.
     std::vector<QImage> images;
     for (const Band& band : parts) images.push_back(bandImage(prepared, band, prepared.pad));
-    engines.resize(parts.size());
-    std::vector<std::future<BandResult>> others;
-    for (size_t i = 1; i < parts.size(); ++i)
-      others.push_back(std::async(std::launch::async, [&, i] {
-        if (!engines[i]) engines[i] = pool.acquire(key);
-        return engines[i] ? readBand(engines[i], images[i], config) : BandResult{};
-      }));
-    read[0] = readBand(engines[0], images[0], config);
-    for (size_t i = 1; i < parts.size(); ++i) read[i] = others[i - 1].get();
+    engines.resize(workers);
+    auto work = [&](size_t w) {
+      if (!engines[w]) engines[w] = pool.acquire(key);
+      for (size_t i = w; i < parts.size() && engines[w]; i += workers) read[i] = readBand(engines[w], images[i], config);
+    };
+    std::vector<std::future<void>> others;
+    for (size_t w = 1; w < workers; ++w)
+      others.push_back(std::async(std::launch::async, Recognizer::carryingStop([&work, w] { work(w); })));
+    work(0);
+    for (std::future<void>& other : others) other.get();
   }
 
   for (size_t i = 0; i < parts.size(); ++i) {

@@ -13,6 +13,7 @@
 #include "recognition/CodeGaps.h"
 #include "recognition/Prepare.h"
 #include "recognition/SideBySide.h"
+#include "recognition/Stop.h"
 #include "recognition/StrayMarks.h"
 
 namespace ocr {
@@ -208,14 +209,16 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   std::atomic<int> next{0};
   auto work = [&](size_t w) {
     if (!engines[w]) engines[w] = pool.acquire(key);
-    for (int i; (i = next++) < count;) {
+    // A stopped recognition reads no further line.
+    for (int i; (i = next++) < count && !Recognizer::stopRequested();) {
       if (!engines[w]) engines[w] = pool.acquire(key);  // a failed read dropped it
       if (!engines[w]) continue;
       found[size_t(i)] = readBox(engines[w], grey8, boxes, size_t(i), inkHeight, config);
     }
   };
   std::vector<std::future<void>> others;
-  for (size_t w = 1; w < size_t(workers); ++w) others.push_back(std::async(std::launch::async, work, w));
+  for (size_t w = 1; w < size_t(workers); ++w)
+    others.push_back(std::async(std::launch::async, Recognizer::carryingStop([&work, w] { work(w); })));
   work(0);
   for (auto& f : others) f.get();
 

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "capture/CaptureController.h"
 #include "capture/OverlayWindow.h"
@@ -17,6 +18,7 @@
 #include "core/CPUMeter.h"
 #include "core/Settings.h"
 #include "core/Strings.h"
+#include "recognition/Stop.h"
 #include "tests/recognition/CodeImages.h"
 #include "toast/ToastController.h"
 #include "toast/ToastPanel.h"
@@ -52,13 +54,16 @@ class Desktop : public CaptureSystem {
 
 // Engines whose text depends on the image's width (1: nothing found, 7: a
 // QR code beside the text); each accurate read waits until the test opens
-// the gate for that width (or the gates are open for all).
+// the gate for that width (or the gates are open for all). A read of a width
+// in `untilStopped` goes on until its recognition is asked to stop.
 struct Gates {
   std::mutex m;
   std::condition_variable cv;
   std::set<int> open;
   bool all = true;
   std::atomic<int> finished{0};
+  std::set<int> untilStopped;
+  std::atomic<int> reading{0}, stopped{0};
 
   road::Engines engines() {
     road::Engines e;
@@ -67,6 +72,14 @@ struct Gates {
       return std::optional<Recognized>(lineOf(QStringLiteral("fast %1").arg(image.width())));
     };
     e.accurate = [this](const QImage& image, const QStringList&, bool) {
+      if (untilStopped.count(image.width())) {
+        ++reading;
+        for (int i = 0; i < 5000 && !Recognizer::stopRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const bool stop = Recognizer::stopRequested();
+        --reading;
+        stopped += stop;
+        return stop ? Recognized{} : lineOf(QStringLiteral("accurate %1").arg(image.width()));
+      }
       std::unique_lock l(m);
       cv.wait_for(l, std::chrono::seconds(10), [&] { return all || open.count(image.width()); });
       if (image.width() == 1) return Recognized{};
@@ -179,6 +192,26 @@ TEST_F(CaptureRoadTest, OnlyTheNewestRecognitionDeliversWhicheverFinishesFirst) 
   EXPECT_EQ(toast.model().kind(), ToastController::Kind::working);
   gates.release(104);
   ASSERT_TRUE(waitUntil([] { return clipboardText() == "accurate 104"; }));
+}
+
+TEST_F(CaptureRoadTest, ANewerPickAndQuittingStopTheRecognitionsStillRunning) {
+  gates.all = false;
+  gates.untilStopped = {201, 203};
+  road->picked(ofWidth(201), QRectF(10, 10, 201, 10));
+  ASSERT_TRUE(waitUntil([&] { return gates.reading == 1; }));
+  road->picked(ofWidth(202), QRectF(20, 20, 202, 10));
+  gates.release(202);
+  ASSERT_TRUE(waitUntil([] { return clipboardText() == "accurate 202"; }));
+  ASSERT_TRUE(idle());
+  EXPECT_EQ(gates.stopped, 1) << "the superseded read was stopped, not waited for";
+  EXPECT_EQ(toast.model().kind(), ToastController::Kind::picked) << "its empty result was dropped";
+
+  road->picked(ofWidth(203), QRectF(30, 30, 203, 10));
+  ASSERT_TRUE(waitUntil([&] { return gates.reading == 1; }));
+  EXPECT_TRUE(road->settle(10000));
+  EXPECT_EQ(gates.stopped, 2);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(clipboardText(), "accurate 202");
 }
 
 TEST_F(CaptureRoadTest, DeliveryReportsBucketedCountsShowsTheToastAndTurnsTheGlyphBackToIdle) {

@@ -10,6 +10,7 @@
 
 #include "recognition/EnginePool.h"
 #include "recognition/OCRLanguages.h"
+#include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
 #include "tests/recognition/TextImages.h"
 #include "tests/support/Printers.h"
@@ -78,6 +79,32 @@ TEST(Read, EnginesSideBySideKeepEveryLineAndAccent) {
   EXPECT_EQ(rowTexts(pass.result), russian);
   EXPECT_EQ(pool.counters().starts, 2);
   EXPECT_EQ(pool.counters().hits, 2);  // both were used
+}
+
+TEST(Read, AnEngineReadsSeveralBandsInTurnAndEveryLineKeepsItsPlace) {
+  // 40 lines in calls of 16 lines of the drawn width (the prepared image is
+  // wider): several bands, on one engine or shared by two.
+  QStringList page;
+  for (int i = 0; i < 40; ++i) page << QStringLiteral("Line %1 of the report was saved on Friday.").arg(i + 1);
+  Style style;
+  style.px = 13;
+  const auto drawn = textimages::lines(page, style);
+  EnginePool& pool = EnginePool::shared();
+  for (const int engines : {1, 2}) {
+    SCOPED_TRACE(engines);
+    ocr::RunConfig config;
+    config.maxEngines = engines;
+    config.startEngines = false;
+    config.maxLinePixelsPerCall = 16.0 * drawn.image.width();
+    pool.fill(pool.keyFor(kEnglish), engines);
+    const Recognizer::Pass pass = ocr::readPass(drawn.image, pool.keyFor(kEnglish), config, pool);
+    ASSERT_EQ(rowTexts(pass.result), page);
+    for (size_t i = 0; i < size_t(page.size()); ++i) {
+      const PixelRect got = pass.result.lines[i][0].rect;
+      const PixelRect want = textimages::bottomLeft(drawn.ink[i], drawn.image.height());
+      EXPECT_LE(std::max(std::abs(got.minY() - want.minY()), std::abs(got.maxY() - want.maxY())), 3) << i;
+    }
+  }
 }
 
 TEST(Read, NothingToReadGivesTheEmptyPass) {
