@@ -190,38 +190,6 @@ QImage prose(int width, int height, int px, int* count) {
   return image;
 }
 
-// A photograph without text or codes: sky, ground, soft blobs and sensor noise.
-QImage photo(int width, int height) {
-  QImage image(width, height, QImage::Format_RGB32);
-  QPainter p(&image);
-  QLinearGradient ground(0, 0, 0, height);
-  ground.setColorAt(0, QColor(90, 140, 210));
-  ground.setColorAt(0.6, QColor(200, 220, 240));
-  ground.setColorAt(1, QColor(60, 110, 50));
-  p.fillRect(image.rect(), ground);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(Qt::NoPen);
-  QRandomGenerator rng(7);
-  for (int k = 0; k < 60; ++k) {
-    QRadialGradient blob(rng.bounded(width), rng.bounded(height), 20 + rng.bounded(width / 6));
-    QColor c(rng.bounded(256), rng.bounded(256), rng.bounded(256), 140);
-    blob.setColorAt(0, c);
-    c.setAlpha(0);
-    blob.setColorAt(1, c);
-    p.setBrush(blob);
-    p.drawEllipse(blob.center(), blob.radius(), blob.radius() * 0.7);
-  }
-  p.end();
-  for (int y = 0; y < height; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < width; ++x) {
-      const int n = int(rng.bounded(17)) - 8;
-      const QRgb c = line[x];
-      line[x] = qRgb(std::clamp(qRed(c) + n, 0, 255), std::clamp(qGreen(c) + n, 0, 255), std::clamp(qBlue(c) + n, 0, 255));
-    }
-  }
-  return image;
-}
 
 // Of the words -read printed after its four header lines: how many are words
 // of the page, and how many there are.
@@ -272,7 +240,7 @@ int make(const QString& d, bool heavy) {
   png(d + "/thin-tall.png", filecases::noise(3, 10000));
   png(d + "/noise-1k.png", filecases::noise(1000, 1000));
   png(d + "/noise-4k.png", filecases::noise(3840, 2160));
-  png(d + "/photo.png", photo(4032, 3024));
+  png(d + "/photo.png", filecases::photo(4032, 3024));
   png(d + "/dense.png", codeimages::page(2000, 2000));
   for (const auto& [name, width, height] : {std::tuple{"prose-4k", 3840, 2160}, {"prose-8k", 7680, 4320}}) {
     int words = 0;

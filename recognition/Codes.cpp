@@ -17,8 +17,11 @@ namespace Recognizer {
 namespace {
 
 // Variants rendered and read at once: the one in turn and the three after it
-// (beyond four the search gets no faster on eight cores).
+// (beyond four the search gets no faster on eight cores); fewer on a large
+// image, so that what they hold together stays near this many pixels (an 8K
+// screen's variants are read one at a time).
 constexpr size_t kReadAhead = 4;
+constexpr double kAheadPixels = 40e6;
 
 double monotonicSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -53,6 +56,8 @@ std::vector<Code> searchCodes(const QImage& image, bool thorough, double budget,
     // through all twelve takes half the time. What was read ahead of
     // the one that answers is waited for and dropped.
     std::vector<std::future<std::vector<Code>>> ahead(list.size());
+    const double pixels = double(image.width()) * image.height();
+    const size_t aheadCount = std::clamp<size_t>(size_t(kAheadPixels / std::max(1.0, pixels)), 1, kReadAhead);
     auto readAhead = [&](size_t j) {
       if (j >= list.size() || ahead[j].valid()) return;
       ahead[j] = std::async(std::launch::async, [&list, j] {
@@ -65,7 +70,7 @@ std::vector<Code> searchCodes(const QImage& image, bool thorough, double budget,
       // (Written so that a budget that is not a number stops at once.)
       if (!(now() - t0 <= budget) || stopRequested()) break;
       if (probe.trying) probe.trying(static_cast<int>(i) + 1);
-      for (size_t j = i; j < i + kReadAhead; ++j) readAhead(j);
+      for (size_t j = i; j < i + aheadCount; ++j) readAhead(j);
       found = ahead[i].get();
       if (!found.empty()) break;
     }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <future>
 #include <memory>
+#include <thread>
 
 #include "recognition/Bands.h"
 #include "recognition/BidiOrder.h"
@@ -135,7 +136,11 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
   if (!engines.front()) return result;
   const int lines = int(lineSpans(prepared).size());
   const int large = lines / std::max(1, config.linesPerBand);
-  const int wanted = std::min(config.maxEngines, std::max(std::min(2, lines), large));
+  // A capture of many times that many bands (a 4K or 8K screen of text) takes
+  // every core but one: its bands are long enough to keep their context.
+  const int cores = std::max(1, int(std::thread::hardware_concurrency()) - 1);
+  const int most = large >= 2 * config.maxEngines ? std::max(config.maxEngines, cores) : config.maxEngines;
+  const int wanted = std::min(most, std::max(std::min(2, lines), large));
   while (int(engines.size()) < wanted) {
     EnginePool::Lease more = pool.acquireIdle(key);
     if (!more) break;
@@ -145,7 +150,10 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
   const int count = start ? wanted : int(engines.size());
   const double text = double(lines) * prepared.image.width();
   const int calls = int(std::ceil(text / std::max(1.0, config.maxLinePixelsPerCall)));
-  const std::vector<Band> parts = bands(prepared, std::max(count, calls));
+  // Every engine gets as many bands as the others, so that none reads one
+  // more while the rest wait.
+  const int rounds = (std::max(count, calls) + count - 1) / std::max(1, count);
+  const std::vector<Band> parts = bands(prepared, rounds * count);
   const size_t workers = std::min(size_t(count), parts.size());
   if (engines.size() > workers) engines.resize(workers);  // the ones not needed go back at once
 

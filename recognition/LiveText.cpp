@@ -6,6 +6,7 @@
 
 #include "recognition/EngineRun.h"
 #include "recognition/Recognizer.h"
+#include "recognition/TextLike.h"
 
 namespace LiveText {
 
@@ -53,8 +54,10 @@ std::optional<Recognized> read(const QImage& image, const QStringList& prefer) {
     qCWarning(lcOcr) << "fast text path called on the GUI thread; nothing read";
     return std::nullopt;
   }
+  const QImage focused = ocr::textLikeOnly(image);
+  if (focused.isNull()) return std::nullopt;
   EnginePool& pool = EnginePool::shared();
-  const ocr::EngineResult seen = ocr::run(image, pool.keyFor(languagesFor(prefer)), fastConfig(), pool);
+  const ocr::EngineResult seen = ocr::run(focused, pool.keyFor(languagesFor(prefer)), fastConfig(), pool);
   if (!seen.ran) return std::nullopt;
   QString transcript;
   for (const ocr::EngineLine& line : seen.lines) transcript += line.text + QLatin1Char('\n');

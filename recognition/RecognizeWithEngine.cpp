@@ -5,6 +5,7 @@
 #include "recognition/EnginePool.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
+#include "recognition/TextLike.h"
 
 // Kept apart from the decision road so that the road links without the engine.
 namespace Recognizer {
@@ -15,8 +16,11 @@ namespace Recognizer {
 // the pass that gave the answer: the next capture is likely in that script too.
 //
 // The lines are found once, and every pass reads the same boxes with its own
-// languages.
-Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback) {
+// languages. A large image is read only where something looks like text:
+// noise and photographs cost the engine minutes of junk otherwise.
+Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallback) {
+  const QImage image = ocr::textLikeOnly(whole);
+  if (image.isNull()) return {};
   EnginePool& pool = EnginePool::shared();
   const ocr::LineBoxes boxes = ocr::findLines(image);
   std::mutex mutex;

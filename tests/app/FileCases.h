@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <algorithm>
 
 namespace filecases {
 
@@ -34,6 +37,39 @@ inline QImage noise(int width, int height) {
     for (int x = 0; x < width; ++x) {
       state ^= state << 13, state ^= state >> 17, state ^= state << 5;  // xorshift32
       line[x] = uchar(state >> 24);
+    }
+  }
+  return image;
+}
+
+// A photograph without text or codes: sky, ground, soft blobs and sensor noise.
+inline QImage photo(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  QPainter p(&image);
+  QLinearGradient ground(0, 0, 0, height);
+  ground.setColorAt(0, QColor(90, 140, 210));
+  ground.setColorAt(0.6, QColor(200, 220, 240));
+  ground.setColorAt(1, QColor(60, 110, 50));
+  p.fillRect(image.rect(), ground);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  QRandomGenerator rng(7);
+  for (int k = 0; k < 60; ++k) {
+    QRadialGradient blob(rng.bounded(width), rng.bounded(height), 20 + rng.bounded(width / 6));
+    QColor c(rng.bounded(256), rng.bounded(256), rng.bounded(256), 140);
+    blob.setColorAt(0, c);
+    c.setAlpha(0);
+    blob.setColorAt(1, c);
+    p.setBrush(blob);
+    p.drawEllipse(blob.center(), blob.radius(), blob.radius() * 0.7);
+  }
+  p.end();
+  for (int y = 0; y < height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < width; ++x) {
+      const int n = int(rng.bounded(17)) - 8;
+      const QRgb c = line[x];
+      line[x] = qRgb(std::clamp(qRed(c) + n, 0, 255), std::clamp(qGreen(c) + n, 0, 255), std::clamp(qBlue(c) + n, 0, 255));
     }
   }
   return image;

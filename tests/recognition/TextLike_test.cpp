@@ -1,0 +1,105 @@
+// Where a large image is read: its text, never its noise or pictures.
+#include "recognition/TextLike.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "recognition/Prepare.h"
+#include "recognition/Recognizer.h"
+#include "tests/app/FileCases.h"
+#include "tests/recognition/TextImages.h"
+#include "tests/support/Printers.h"
+
+namespace {
+
+using textimages::Style;
+
+const QStringList kEnglish{QStringLiteral("en-US")};
+const QStringList kParagraph{QStringLiteral("Backups run every night at 02:30."),
+                             QStringLiteral("Old copies are removed after 30 days."),
+                             QStringLiteral("Restore a file from the History tab.")};
+
+// `part` drawn at (x, y) on a white canvas of the given size.
+QImage onCanvas(const QImage& part, int width, int height, int x = 40, int y = 40) {
+  QImage canvas(width, height, QImage::Format_RGB32);
+  canvas.fill(Qt::white);
+  QPainter p(&canvas);
+  p.drawImage(x, y, part);
+  return canvas;
+}
+
+bool samePixels(const QImage& a, const QImage& b, const QRect& r) {
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x)
+      if (a.pixel(x, y) != b.pixel(x, y)) return false;
+  return true;
+}
+
+TEST(TextLike, NoiseAPhotoAndABlankScreenHoldNothingToRead) {
+  const std::pair<const char*, QImage> cases[] = {{"noise", filecases::noise(1000, 1000)},
+                                                  {"photo", filecases::photo(1600, 1200)},
+                                                  {"blank", filecases::blank(1920, 1080)}};
+  for (const auto& [name, image] : cases) {
+    EXPECT_TRUE(ocr::textLikeRegions(ocr::grey(image)).empty()) << name;
+    EXPECT_TRUE(ocr::textLikeOnly(image).isNull()) << name;
+    // The whole road gives up on them at once, with nothing made up.
+    EXPECT_TRUE(Recognizer::recognize(image, kEnglish, true).text().isEmpty()) << name;
+  }
+}
+
+TEST(TextLike, TextBesideAPictureIsReadAndThePictureIsNot) {
+  Style style;
+  style.px = 13;
+  const auto drawn = textimages::lines(kParagraph, style);
+  QImage screen = onCanvas(drawn.image, 1600, 1000);
+  {
+    QPainter p(&screen);
+    p.drawImage(900, 400, filecases::noise(600, 500));
+  }
+  const QImage kept = ocr::textLikeOnly(screen);
+  ASSERT_FALSE(kept.isNull());
+  for (const QRect& ink : drawn.ink) EXPECT_TRUE(samePixels(kept, screen, ink.translated(40, 40).adjusted(-4, -4, 4, 4)));
+  // The noise is painted in the ground's grey.
+  const QImage picture = kept.copy(900, 400, 600, 500).convertToFormat(QImage::Format_Grayscale8);
+  EXPECT_EQ(ocr::measure(picture).inkThreshold, 0);
+
+  EXPECT_EQ(textimages::rowTexts(Recognizer::recognize(screen, kEnglish, true)), kParagraph);
+}
+
+TEST(TextLike, LoneMarksOnAQuietGroundAndFaintTextCount) {
+  // A spin box's digit, alone on a large window.
+  QImage window(900, 700, QImage::Format_RGB32);
+  window.fill(QColor(239, 239, 239));
+  {
+    QPainter p(&window);
+    p.setPen(QColor(160, 160, 160));
+    p.setBrush(Qt::white);
+    p.drawRect(400, 300, 60, 24);
+    QFont font(QStringLiteral("Noto Sans"));
+    font.setPixelSize(13);
+    p.setFont(font);
+    p.setPen(QColor(32, 33, 36));
+    p.drawText(QRect(400, 300, 60, 24), Qt::AlignCenter, QStringLiteral("7"));
+  }
+  const QImage kept = ocr::textLikeOnly(window);
+  ASSERT_FALSE(kept.isNull());
+  EXPECT_TRUE(samePixels(kept, window, QRect(396, 296, 68, 32)));
+
+  // Light grey hint text, 60 levels off the ground.
+  Style faint;
+  faint.ink = QColor(195, 195, 195);
+  const QImage hint = onCanvas(textimages::lines(kParagraph, faint).image, 1200, 800);
+  EXPECT_FALSE(ocr::textLikeRegions(ocr::grey(hint)).empty());
+  EXPECT_FALSE(ocr::textLikeOnly(hint).isNull());
+}
+
+TEST(TextLike, SmallPicksAreReadAsTheyAre) {
+  // A picked region of a photo or of noise is small enough to read whole:
+  // what looks like nothing may be a word the analysis cannot tell.
+  const QImage noise = filecases::noise(400, 300);
+  EXPECT_EQ(ocr::textLikeOnly(noise), noise);
+}
+
+}  // namespace
+
