@@ -152,6 +152,14 @@ bool squareish(const QRect& r) {
   return r.height() > 0 && double(r.width()) / r.height() < 1.7;
 }
 
+// A character of a script written without an alphabet: one is a syllable
+// or a word (Han, kana, Hangul).
+bool wide(QChar ch) {
+  const QChar::Script script = ch.script();
+  return script == QChar::Script_Han || script == QChar::Script_Hiragana || script == QChar::Script_Katakana ||
+         script == QChar::Script_Hangul;
+}
+
 // The ink height a line of the script of `key`'s first model reads best at.
 double inkHeightFor(const QString& key) {
   if (key.section(QLatin1Char('+'), 0, 0) == QLatin1String("kor")) return PrepareOptions{}.latinLineHeight;
@@ -168,11 +176,13 @@ bool isChrome(const EngineLine& line) {
   static const QString round = QString::fromUtf8("Oo0©®〇@Qo°");
   if (bare.size() == 1 && round.contains(bare[0]) && line.confidence < 0.9) return true;
   if (bare.size() <= 2) {
-    // A number ("2", "A4") is real when read fairly well; letters alone in a
-    // square must be read very well: arrows and icons come out as "P" or
-    // "Vv" at 0.8.
+    // A number ("2", "A4") is real when read fairly well, and so are two
+    // ideographs or syllables ("一般", "名称": a whole word, in a square box);
+    // letters alone in a square must be read very well: arrows and icons
+    // come out as "P" or "Vv" at 0.8.
     const bool number = std::any_of(bare.begin(), bare.end(), [](QChar ch) { return ch.isDigit(); });
-    return line.confidence < (number ? 0.5 : 0.9);
+    const bool word = bare.size() == 2 && std::all_of(bare.begin(), bare.end(), wide);
+    return line.confidence < (number || word ? 0.5 : 0.9);
   }
   return false;
 }

@@ -53,6 +53,13 @@ TEST(LineChrome, ShapesAndMarksAreNotTextButNumbersAndWellReadWordsAre) {
   EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("1"), 0.6, square)));
   EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("A4"), 0.87, square)));
   EXPECT_TRUE(ocr::isChrome(line(QStringLiteral("1"), 0.3, square)));
+  // Two ideographs or syllables are a word in a square box; one alone, or
+  // two Latin letters, must still be read very well.
+  for (const char* word : {"一般", "名称", "어제", "はい"})
+    EXPECT_FALSE(ocr::isChrome(line(QString::fromUtf8(word), 0.87, square))) << word;
+  EXPECT_TRUE(ocr::isChrome(line(QString::fromUtf8("一般"), 0.4, square)));
+  EXPECT_TRUE(ocr::isChrome(line(QString::fromUtf8("本"), 0.87, square)));
+  EXPECT_TRUE(ocr::isChrome(line(QStringLiteral("Ww"), 0.87, square)));
   // Outside a square the shape says nothing.
   EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("ab"), 0.4, wide)));
   EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("O"), 0.5, wide)));
@@ -196,6 +203,29 @@ TEST_F(LineRead, DetectorFindsEveryLabelButtonAndFieldOfADialog) {
                              << text.toStdString();
         }
       }
+}
+
+// Two-character words of Chinese and Japanese dialogs (a tab, a theme, a
+// column header) stand in square boxes and come back at less than 0.9: they
+// must reach the answer.
+TEST_F(LineRead, TwoCharacterWordsOfChineseAndJapaneseDialogsAreKept) {
+  struct Case {
+    const char* id;
+    uiscreens::Kind kind;
+    int ratio;
+    bool dark;
+    const char* word;
+  };
+  for (const Case& c : {Case{"ja", uiscreens::Kind::Settings, 2, false, "一般"},
+                        Case{"ja", uiscreens::Kind::Settings, 1, true, "一般"},
+                        Case{"zh", uiscreens::Kind::Settings, 1, true, "浅色"},
+                        Case{"zh", uiscreens::Kind::Files, 1, true, "名称"}}) {
+    const uiscreens::Screen s = uiscreens::render(uiscreens::language(c.id), c.kind, c.ratio, c.dark);
+    const QString text = Recognizer::recognize(s.image, s.language->prefer, true).text();
+    EXPECT_TRUE(QString(text).remove(QLatin1Char(' ')).contains(QString::fromUtf8(c.word)))
+        << c.id << " " << uiscreens::kindName(c.kind) << "@" << c.ratio << (c.dark ? " dark" : "") << ": "
+        << text.toStdString();
+  }
 }
 
 TEST_F(LineRead, EveryPassReadsTheBoxesOfOneDetection) {
