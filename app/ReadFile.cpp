@@ -17,6 +17,7 @@
 #include "app/Console.h"
 #include "core/Settings.h"
 #include "recognition/OCRLanguages.h"
+#include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "toast/ToastModel.h"
 
@@ -45,6 +46,9 @@ QString tooLarge(QSize size) {
       .arg(size.height())
       .arg(kMaxPixels / 1000000);
 }
+
+// Larger pictures are read in grey (two 4K screens side by side and more).
+constexpr double kGreyFrom = 24e6;
 
 bool over(QSize size) { return qint64(size.width()) * qint64(size.height()) > kMaxPixels; }
 
@@ -91,6 +95,10 @@ Loaded decode(int fd) {
   // 16-bit colour buys recognition nothing and costs twice the memory.
   if (out.image.depth() > 32)
     out.image.convertTo(out.image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  // A picture the size of a strip of screens is read in grey, as recognition
+  // reads everything: its colour would cost four bytes a pixel in each copy
+  // held while it is read.
+  if (double(out.image.width()) * out.image.height() > kGreyFrom) out.image = ocr::grey(out.image);
   return out;
 }
 

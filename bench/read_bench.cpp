@@ -155,6 +155,7 @@ struct Case {
   QString file;  // under the folder; made by make() unless it starts with "/"
   double limit = 300;
   int words = 0;  // a screen of prose: how many words it holds
+  bool summary = false;  // shows the codes and the size of the text it printed
 };
 
 // The words of the prose screens; each line starts further into the list.
@@ -242,6 +243,11 @@ int make(const QString& d, bool heavy) {
   png(d + "/noise-4k.png", filecases::noise(3840, 2160));
   png(d + "/photo.png", filecases::photo(4032, 3024));
   png(d + "/dense.png", codeimages::page(2000, 2000));
+  QImage grid = filecases::blank(20 * 120, 20 * 120);
+  const auto qr = codeimages::encode(codeimages::BarcodeFormat::QRCode, "https://example.org/grid");
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) codeimages::draw(grid, qr, x * 120 + 16, y * 120 + 16, 4);
+  png(d + "/qr-grid.png", grid);
   for (const auto& [name, width, height] : {std::tuple{"prose-4k", 3840, 2160}, {"prose-8k", 7680, 4320}}) {
     int words = 0;
     png(d + "/" + name + ".png", prose(width, height, 12, &words));
@@ -306,6 +312,7 @@ int main(int argc, char** argv) {
   cases.push_back({"noise 1000x1000", "noise-1k.png"});
   cases.push_back({"noise 3840x2160", "noise-4k.png"});
   cases.push_back({"photo 4032x3024, no text", "photo.png"});
+  cases.push_back({"20x20 grid of one QR code", "qr-grid.png", 300, 0, true});
   for (const auto& [name, file] : {std::pair{"12 px prose 3840x2160", "prose-4k"}, {"12 px prose 7680x4320", "prose-8k"}}) {
     QFile count(d + "/" + file + ".words");
     const int words = count.open(QIODevice::ReadOnly) ? count.readAll().toInt() : 0;
@@ -324,6 +331,10 @@ int main(int argc, char** argv) {
       const auto [known, printed] = wordsRead(r.out);
       said = std::to_string(known) + " of " + std::to_string(printed) + " words printed are the page's; it holds " +
              std::to_string(c.words);
+    }
+    if (c.summary) {
+      const QList<QByteArray> lines = r.out.split('\n');
+      said = lines.size() > 2 ? (lines[1] + " / " + lines[2]).toStdString() : std::string();
     }
     std::printf("%-40s %-22s %9.2f %9.0f  %s\n", c.name.c_str(), r.outcome.c_str(), r.seconds, r.peakMb, said.c_str());
     std::fflush(stdout);

@@ -183,6 +183,8 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
     }
   };
   boxes(all, labels, nullptr);
+  // Four bytes a pixel: on an 8K screen as much as the screen itself.
+  labels.release();
   // Lighter squares and discs with what they hold (a tick, a dot, perhaps
   // touching the edge): their area counts the marks in them.
   const cv::Mat lighter = g > std::min(255, ground + kLightFill);

@@ -37,6 +37,8 @@ constexpr int kMaxLinear = 12;
 constexpr int kMaxCandidates = 6;
 // Areas of slanted bars turned upright and read again.
 constexpr int kMaxSlanted = 4;
+// The reads run side by side on images up to this many pixels (an 8K screen).
+constexpr double kBesideUpTo = 34e6;
 
 struct Hit {
   std::string text;
@@ -236,6 +238,10 @@ std::vector<Hit> readCentreCodes(const cv::Mat& grey) {
 // when no thread can be had.
 std::future<std::vector<Hit>> beside(std::vector<Hit> (*read)(const cv::Mat&), const cv::Mat& grey) {
   try {
+    // Each read holds copies of the image the library makes (thresholded,
+    // scaled down, turned): on a strip of screens four of them at once would
+    // hold more than the rest of the recognition; they take turns there.
+    if (double(grey.total()) > kBesideUpTo) return std::async(std::launch::deferred, read, grey);
     return std::async(std::launch::async, read, grey);
   } catch (...) {
     return std::async(std::launch::deferred, read, grey);

@@ -80,6 +80,10 @@ std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words) {
 
 namespace {
 
+// The width of the lines that all engines of one read hold at once, in
+// prepared pixels.
+constexpr double kLineWidthBudget = 64000;
+
 struct BandResult {
   bool ran = false;
   std::vector<EngineLine> lines;
@@ -137,9 +141,12 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
   const int lines = int(lineSpans(prepared).size());
   const int large = lines / std::max(1, config.linesPerBand);
   // A capture of many times that many bands (a 4K or 8K screen of text) takes
-  // every core but one: its bands are long enough to keep their context.
+  // every core but one: its bands are long enough to keep their context. An
+  // engine holds its network's state for a whole line's width (about 100 MB
+  // for a line across two 8K screens), so wider images take fewer.
   const int cores = std::max(1, int(std::thread::hardware_concurrency()) - 1);
-  const int most = large >= 2 * config.maxEngines ? std::max(config.maxEngines, cores) : config.maxEngines;
+  const int byWidth = std::max(config.maxEngines, int(kLineWidthBudget / std::max(1, prepared.image.width())));
+  const int most = large >= 2 * config.maxEngines ? std::max(config.maxEngines, std::min(cores, byWidth)) : config.maxEngines;
   const int wanted = std::min(most, std::max(std::min(2, lines), large));
   while (int(engines.size()) < wanted) {
     EnginePool::Lease more = pool.acquireIdle(key);

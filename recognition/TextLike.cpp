@@ -94,22 +94,37 @@ bool quietAround(const cv::Mat& grey, const cv::Mat& labels, int label, const cv
   return count > 0 && commonLevel(histogram).second >= quiet * count;
 }
 
+// The marks are found in strips of this many rows, so that their labels, four
+// bytes a pixel, are never held for a whole 8K screen at once.
+constexpr int kStrip = 1024;
+
 std::vector<Mark> marks(const cv::Mat& grey, const Ground& g, const TextLikeOptions& o) {
-  cv::Mat ink(grey.size(), CV_8U);
-  for (int y = 0; y < grey.rows; ++y) {
-    const uchar* row = grey.ptr<uchar>(y);
-    uchar* out = ink.ptr<uchar>(y);
-    const size_t base = size_t(y / o.block) * size_t(g.columns);
-    for (int x = 0; x < grey.cols; ++x) out[x] = std::abs(int(row[x]) - int(g.level[base + size_t(x / o.block)])) >= o.contrast;
-  }
-  cv::Mat labels, stats, centroids;
-  const int n = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8, CV_32S);
+  // A strip reaches far enough beyond its own rows that every mark starting
+  // in them lies whole in it, with what lies around the mark.
+  const int reach = o.maxHeight + o.maxHeight / 2 + 2;
   std::vector<Mark> out;
-  for (int i = 1; i < n; ++i) {
-    const cv::Rect box(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                       stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
-    if (box.height < o.minHeight || box.height > o.maxHeight || box.width > 4 * box.height + 4) continue;
-    out.push_back({box, quietAround(grey, labels, i, box, o.quiet)});
+  cv::Mat ink, labels, stats, centroids;
+  for (int own = 0; own < grey.rows; own += kStrip) {
+    const int top = std::max(0, own - reach), bottom = std::min(grey.rows, own + kStrip + reach);
+    const cv::Mat part = grey.rowRange(top, bottom);
+    ink.create(part.size(), CV_8U);
+    for (int y = top; y < bottom; ++y) {
+      const uchar* row = grey.ptr<uchar>(y);
+      uchar* to = ink.ptr<uchar>(y - top);
+      const size_t base = size_t(y / o.block) * size_t(g.columns);
+      for (int x = 0; x < grey.cols; ++x) to[x] = std::abs(int(row[x]) - int(g.level[base + size_t(x / o.block)])) >= o.contrast;
+    }
+    const int n = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8, CV_32S);
+    for (int i = 1; i < n; ++i) {
+      cv::Rect box(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                   stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+      if (box.y + top < own || box.y + top >= own + kStrip) continue;  // another strip's
+      if (box.y + box.height == part.rows && bottom < grey.rows) continue;  // cut by the strip: taller than a mark
+      if (box.height < o.minHeight || box.height > o.maxHeight || box.width > 4 * box.height + 4) continue;
+      const bool quiet = quietAround(part, labels, i, box, o.quiet);
+      box.y += top;
+      out.push_back({box, quiet});
+    }
   }
   return out;
 }
@@ -131,21 +146,28 @@ int root(std::vector<int>& parent, int i) {
 
 // Marks in rows of two or more, and quiet lone ones.
 std::vector<cv::Rect> textMarks(const std::vector<Mark>& found) {
-  // Marks bucketed by rows of their top, so that a mark's neighbours are
-  // looked for among the few that can overlap it.
+  // Marks bucketed by rows of their top, each row by x, so that a mark's
+  // neighbours are looked for among the few that can be beside it. Each pair
+  // is found from its left one.
   constexpr int kRow = 16;
   int bottom = 0;
   for (const Mark& m : found) bottom = std::max(bottom, m.box.y + m.box.height);
   std::vector<std::vector<int>> rows(size_t(bottom / kRow + 1));
   for (size_t i = 0; i < found.size(); ++i) rows[size_t(found[i].box.y / kRow)].push_back(int(i));
+  for (auto& row : rows)
+    std::sort(row.begin(), row.end(), [&](int a, int b) { return found[size_t(a)].box.x < found[size_t(b)].box.x; });
   std::vector<int> parent(found.size());
   std::iota(parent.begin(), parent.end(), 0);
   for (size_t i = 0; i < found.size(); ++i) {
     const cv::Rect& a = found[i].box;
     const int from = std::max(0, (a.y - a.height * 5 / 2) / kRow), to = (a.y + a.height) / kRow;
-    for (int r = from; r <= to && r < int(rows.size()); ++r)
-      for (int j : rows[size_t(r)])
-        if (size_t(j) != i && neighbours(a, found[size_t(j)].box)) parent[size_t(root(parent, j))] = root(parent, int(i));
+    const int reach = a.x + a.width + 4 * a.height + 4;
+    for (int r = from; r <= to && r < int(rows.size()); ++r) {
+      const std::vector<int>& row = rows[size_t(r)];
+      auto j = std::lower_bound(row.begin(), row.end(), a.x, [&](int k, int x) { return found[size_t(k)].box.x < x; });
+      for (; j != row.end() && found[size_t(*j)].box.x <= reach; ++j)
+        if (size_t(*j) != i && neighbours(a, found[size_t(*j)].box)) parent[size_t(root(parent, *j))] = root(parent, int(i));
+    }
   }
   std::vector<int> size(found.size(), 0);
   for (size_t i = 0; i < found.size(); ++i) ++size[size_t(root(parent, int(i)))];
