@@ -15,6 +15,7 @@
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 #include "recognition/StrayMarks.h"
+#include "recognition/UnitSpaces.h"
 
 namespace ocr {
 
@@ -132,6 +133,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
     for (EngineWord& word : part.words) line.words.push_back(std::move(word));
   }
   if (line.text.trimmed().isEmpty()) return std::nullopt;
+  keepUnitSpaces(line, *engine.get());
   closeCodeGaps(line, c.image, c.ground);
   for (EngineWord& word : line.words)
     if (word.box) word.box = c.toSource(*word.box);
