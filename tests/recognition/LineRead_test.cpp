@@ -89,6 +89,41 @@ TEST_F(LineRead, WordsComeBackInTheSourcesPixels) {
   EXPECT_FALSE(ocr::readLines(found->page, found->boxes, QString()).ran);
 }
 
+// Outside Latin, no box is scaled less than the page's typical line: a
+// heading twice the body's size is read at the body's scale, and its words
+// still come back on its ink.
+TEST_F(LineRead, HeadingAboveSmallerLinesOfACyrillicPageIsReadInPlace) {
+  textimages::Style big;
+  big.px = 26;
+  textimages::Style small;
+  small.px = 13;
+  const auto heading = textimages::lines({QStringLiteral("Настройки печати")}, big, 420);
+  const auto body = textimages::lines({QStringLiteral("Принтер по умолчанию"), QStringLiteral("Двусторонняя печать"),
+                                       QStringLiteral("Число копий и страниц")},
+                                      small, 420);
+  QImage page(420, heading.image.height() + body.image.height(), QImage::Format_RGB32);
+  QPainter p(&page);
+  p.drawImage(0, 0, heading.image);
+  p.drawImage(0, heading.image.height(), body.image);
+  p.end();
+  const auto found = ocr::findLines(page);
+  ASSERT_TRUE(found);
+  const ocr::LinesRead read = ocr::readLines(found->page, found->boxes, QStringLiteral("rus"));
+  QStringList texts;
+  for (const ocr::EngineLine& line : read.lines) texts << line.text;
+  ASSERT_EQ(texts.size(), 4) << texts.join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(texts[0], QStringLiteral("Настройки печати"));
+  EXPECT_EQ(texts[1], QStringLiteral("Принтер по умолчанию"));
+  const QRect ink = heading.ink[0];
+  ASSERT_EQ(read.lines[0].words.size(), 2u);
+  for (const ocr::EngineWord& word : read.lines[0].words) {
+    ASSERT_TRUE(word.box);
+    EXPECT_TRUE(ink.adjusted(-3, -3, 3, 3).contains(*word.box)) << word.text.toStdString();
+  }
+  EXPECT_LE(std::abs(read.lines[0].words[0].box->left() - ink.left()), 3);
+  EXPECT_LE(std::abs(read.lines[0].words[1].box->right() - ink.right()), 3);
+}
+
 // A widget shown in the Fusion style and grabbed at `ratio`, in the light or
 // dark palette.
 QImage shot(QWidget& w, int ratio, bool dark) {

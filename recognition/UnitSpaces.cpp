@@ -1,0 +1,110 @@
+#include "recognition/UnitSpaces.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace ocr {
+
+namespace {
+
+// A space between a number and its unit is about half the height of a
+// capital or a digit, the room between two letters a fifth or less (dialog
+// faces at 13 px, read at 32 px: 16 against 3-8 pixels).
+constexpr double kSpace = 0.35;
+// ... and wider by half than any other gap in the word: wide letters ("M")
+// leave more room beside them.
+constexpr double kOverOthers = 1.5;
+
+struct Symbol {
+  QString text;
+  QRect box;
+};
+
+// The characters of every word the engine read, in its reading order.
+std::vector<std::vector<Symbol>> symbols(tesseract::TessBaseAPI& engine) {
+  std::vector<std::vector<Symbol>> words;
+  std::unique_ptr<tesseract::ResultIterator> it(engine.GetIterator());
+  if (!it) return words;
+  it->Begin();
+  do {
+    if (it->Empty(tesseract::RIL_SYMBOL)) continue;
+    if (words.empty() || it->IsAtBeginningOf(tesseract::RIL_WORD)) words.emplace_back();
+    const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    if (!text || !it->BoundingBox(tesseract::RIL_SYMBOL, &x0, &y0, &x1, &y1)) return {};
+    words.back().push_back({QString::fromUtf8(text.get()), QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1))});
+  } while (it->Next(tesseract::RIL_SYMBOL));
+  return words;
+}
+
+// A letter of an alphabet that sets its units apart ("4 MB", "3 КБ");
+// scripts written without spaces do not ("3个").
+bool alphabetic(QChar ch) {
+  const QChar::Script script = ch.script();
+  return ch.isLetter() &&
+         (script == QChar::Script_Latin || script == QChar::Script_Cyrillic || script == QChar::Script_Greek);
+}
+
+// Where the digits of `word` end and letters begin, set apart by a space:
+// a gap of more than a third of the characters' height and well over the
+// word's other gaps. 0 when there is no such place.
+size_t unitStart(const std::vector<Symbol>& word) {
+  size_t split = 0;
+  while (split < word.size() && word[split].text.size() == 1 && word[split].text[0].isDigit()) ++split;
+  if (split == 0 || split == word.size()) return 0;
+  for (size_t i = split; i < word.size(); ++i)
+    if (!std::all_of(word[i].text.begin(), word[i].text.end(), alphabetic)) return 0;
+  int height = 0, widest = 0;
+  for (size_t i = 0; i < word.size(); ++i) {
+    height = std::max(height, word[i].box.height());
+    if (i + 1 < word.size() && i + 1 != split) widest = std::max(widest, word[i + 1].box.left() - word[i].box.right() - 1);
+  }
+  const int gap = word[split].box.left() - word[split - 1].box.right() - 1;
+  return gap > kSpace * height && gap > kOverOthers * widest ? split : 0;
+}
+
+QRect united(const std::vector<Symbol>& word, size_t from, size_t to) {
+  QRect r;
+  for (size_t i = from; i < to; ++i) r |= word[i].box;
+  return r;
+}
+
+bool rightToLeft(const QString& text) {
+  return std::any_of(text.begin(), text.end(), [](QChar ch) {
+    return ch.direction() == QChar::DirR || ch.direction() == QChar::DirAL;
+  });
+}
+
+}  // namespace
+
+void keepUnitSpaces(EngineLine& line, tesseract::TessBaseAPI& engine) {
+  if (rightToLeft(line.text)) return;
+  const auto read = symbols(engine);
+  if (read.size() != line.words.size()) return;
+  std::vector<EngineWord> words;
+  QString text;
+  qsizetype copied = 0;  // how much of the line's text is in `text`
+  qsizetype from = 0;    // where the next word is looked for in it
+  for (size_t k = 0; k < read.size(); ++k) {
+    const EngineWord& word = line.words[k];
+    const qsizetype at = line.text.indexOf(word.text, from);
+    if (at >= 0) from = at + word.text.size();
+    QString joined;
+    for (const Symbol& s : read[k]) joined += s.text;
+    const size_t split = at >= 0 && joined == word.text ? unitStart(read[k]) : 0;
+    if (split == 0) {
+      words.push_back(word);
+      continue;
+    }
+    const qsizetype cut = at + qsizetype(split);
+    text += line.text.mid(copied, cut - copied) + QLatin1Char(' ');
+    copied = cut;
+    words.push_back({word.text.left(qsizetype(split)), united(read[k], 0, split)});
+    words.push_back({word.text.mid(qsizetype(split)), united(read[k], split, read[k].size())});
+  }
+  if (copied == 0) return;
+  line.text = text + line.text.mid(copied);
+  line.words = std::move(words);
+}
+
+}  // namespace ocr
