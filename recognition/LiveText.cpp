@@ -54,7 +54,7 @@ std::optional<Recognized> read(const QImage& image, const QStringList& prefer) {
     qCWarning(lcOcr) << "fast text path called on the GUI thread; nothing read";
     return std::nullopt;
   }
-  const QImage focused = ocr::textLikeOnly(image);
+  const QImage focused = ocr::textLikeOnlyGuarded(image);
   if (focused.isNull()) return std::nullopt;
   EnginePool& pool = EnginePool::shared();
   const ocr::EngineResult seen = ocr::run(focused, pool.keyFor(languagesFor(prefer)), fastConfig(), pool);

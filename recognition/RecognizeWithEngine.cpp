@@ -19,7 +19,7 @@ namespace Recognizer {
 // languages. A large image is read only where something looks like text:
 // noise and photographs cost the engine minutes of junk otherwise.
 Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallback) {
-  const QImage image = ocr::textLikeOnly(whole);
+  const QImage image = ocr::textLikeOnlyGuarded(whole);
   if (image.isNull()) return {};
   EnginePool& pool = EnginePool::shared();
   const ocr::LineBoxes boxes = ocr::findLines(image);

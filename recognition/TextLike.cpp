@@ -6,7 +6,9 @@
 #include <array>
 #include <cstring>
 #include <numeric>
+#include <exception>
 
+#include "recognition/EnginePool.h"
 #include "recognition/Prepare.h"
 
 namespace ocr {
@@ -265,22 +267,36 @@ QImage textLikeOnly(const QImage& image) {
   if (std::find(paint.begin(), paint.end(), 1) == paint.end()) return image;
   const int cols = (image.width() + kCell - 1) / kCell;
 
-  const QImage source = opaque(image);
+  // A grey picture stays grey: a colour copy of a strip of screens would cost
+  // four times as much.
+  const QImage source = image.format() == QImage::Format_Grayscale8 ? image : opaque(image);
   const int ground = measure(g).background;
-  QImage out(image.size(), QImage::Format_RGB32);
+  QImage out(image.size(), source.format());
   if (out.isNull()) return image;
   out.fill(QColor(ground, ground, ground));
+  const size_t bytes = size_t(source.depth() / 8);
   for (int y = 0; y < image.height(); ++y) {
-    const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-    auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+    const uchar* from = source.constScanLine(y);
+    uchar* to = out.scanLine(y);
     const uchar* cells = paint.data() + size_t(y / kCell) * size_t(cols);
     for (int cx = 0; cx < cols; ++cx) {
       if (cells[cx]) continue;
-      const int x0 = cx * kCell, x1 = std::min(image.width(), x0 + kCell);
-      std::memcpy(to + x0, from + x0, size_t(x1 - x0) * sizeof(QRgb));
+      const size_t x0 = size_t(cx * kCell), x1 = size_t(std::min(image.width(), cx * kCell + kCell));
+      std::memcpy(to + x0 * bytes, from + x0 * bytes, (x1 - x0) * bytes);
     }
   }
   return out;
+}
+
+QImage textLikeOnlyGuarded(const QImage& image) {
+  try {
+    return textLikeOnly(image);
+  } catch (const std::exception& e) {
+    qCWarning(lcOcr) << "finding the text-like areas failed; the whole image is read:" << e.what();
+  } catch (...) {
+    qCWarning(lcOcr) << "finding the text-like areas failed; the whole image is read";
+  }
+  return image;
 }
 
 }  // namespace ocr

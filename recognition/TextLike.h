@@ -28,4 +28,7 @@ std::vector<QRect> textLikeRegions(const QImage& grey8, const TextLikeOptions& o
 // cover most of it or it is small (a picked word or digit is read as it is).
 QImage textLikeOnly(const QImage& image);
 
+// The same; when a library under it throws, the whole image, logged once.
+QImage textLikeOnlyGuarded(const QImage& image);
+
 }  // namespace ocr

@@ -57,12 +57,16 @@ TEST(TextLike, TextBesideAPictureIsReadAndThePictureIsNot) {
     QPainter p(&screen);
     p.drawImage(900, 400, filecases::noise(600, 500));
   }
-  const QImage kept = ocr::textLikeOnly(screen);
-  ASSERT_FALSE(kept.isNull());
-  for (const QRect& ink : drawn.ink) EXPECT_TRUE(samePixels(kept, screen, ink.translated(40, 40).adjusted(-4, -4, 4, 4)));
-  // The noise is painted in the ground's grey.
-  const QImage picture = kept.copy(900, 400, 600, 500).convertToFormat(QImage::Format_Grayscale8);
-  EXPECT_EQ(ocr::measure(picture).inkThreshold, 0);
+  // In colour, and in grey as a very large picture is read.
+  for (const QImage& seen : {screen, screen.convertToFormat(QImage::Format_Grayscale8)}) {
+    const QImage kept = ocr::textLikeOnly(seen);
+    ASSERT_FALSE(kept.isNull());
+    EXPECT_EQ(kept.format(), seen.format());
+    for (const QRect& ink : drawn.ink) EXPECT_TRUE(samePixels(kept, seen, ink.translated(40, 40).adjusted(-4, -4, 4, 4)));
+    // The noise is painted in the ground's grey.
+    const QImage picture = kept.copy(900, 400, 600, 500).convertToFormat(QImage::Format_Grayscale8);
+    EXPECT_EQ(ocr::measure(picture).inkThreshold, 0);
+  }
 
   EXPECT_EQ(textimages::rowTexts(Recognizer::recognize(screen, kEnglish, true)), kParagraph);
 }
