@@ -10,12 +10,12 @@
 #include <cmath>
 #include <future>
 #include <memory>
-#include <thread>
 
 #include "recognition/Bands.h"
 #include "recognition/BidiOrder.h"
 #include "recognition/Guarded.h"
 #include "recognition/OCRLanguages.h"
+#include "recognition/Recognizer.h"
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 
@@ -115,10 +115,15 @@ BandResult readBand(EnginePool::Lease& engine, const QImage& img, const RunConfi
 
 }  // namespace
 
-double lineHeightFor(const QString& key, const PrepareOptions& options) {
+bool latinFirst(const QString& key) {
   const QString first = key.section(QLatin1Char('+'), 0, 0);
-  for (const QString& code : OCRLanguages::latin())
-    if (OCRLanguages::traineddata(code) == first) return options.latinLineHeight;
+  const QStringList& latin = OCRLanguages::latin();
+  return std::any_of(latin.begin(), latin.end(), [&](const QString& code) { return OCRLanguages::traineddata(code) == first; });
+}
+
+double lineHeightFor(const QString& key, const PrepareOptions& options) {
+  if (latinFirst(key)) return options.latinLineHeight;
+  const QString first = key.section(QLatin1Char('+'), 0, 0);
   for (const char* code : {"ru-RU", "uk-UA"})
     if (OCRLanguages::traineddata(QLatin1String(code)) == first) return options.cyrillicLineHeight;
   return options.lineHeight;
@@ -144,9 +149,10 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
   // every core but one: its bands are long enough to keep their context. An
   // engine holds its network's state for a whole line's width (about 100 MB
   // for a line across two 8K screens), so wider images take fewer.
-  const int cores = std::max(1, int(std::thread::hardware_concurrency()) - 1);
-  const int byWidth = std::max(config.maxEngines, int(kLineWidthBudget / std::max(1, prepared.image.width())));
-  const int most = large >= 2 * config.maxEngines ? std::max(config.maxEngines, std::min(cores, byWidth)) : config.maxEngines;
+  const int byWidth = int(kLineWidthBudget / std::max(1, prepared.image.width()));
+  const int most = large >= 2 * config.maxEngines
+                       ? std::max(config.maxEngines, std::min(Recognizer::defaultParallel(), byWidth))
+                       : config.maxEngines;
   const int wanted = std::min(most, std::max(std::min(2, lines), large));
   while (int(engines.size()) < wanted) {
     EnginePool::Lease more = pool.acquireIdle(key);

@@ -65,6 +65,9 @@ struct EngineResult {
 // The lines (and, with `words`, their words) of the engine's last recognition.
 std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words);
 
+// Whether the first model of `key` ("deu+eng") reads a Latin language.
+bool latinFirst(const QString& key);
+
 // The line height an image is prepared to for the script of the first model
 // of `key`.
 double lineHeightFor(const QString& key, const PrepareOptions& options);

@@ -39,6 +39,9 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
 // none is preferred; never empty.
 QStringList firstPassLanguages(const QStringList& prefer);
 
+// Work that may run side by side: one fewer than the machine has cores.
+int defaultParallel();
+
 // Reading-order rows of pieces: top to bottom, each row left to right.
 std::vector<std::vector<Piece>> group(std::vector<Piece> pieces);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <numeric>
 #include <exception>
@@ -259,9 +260,16 @@ std::vector<QRect> textLikeRegions(const QImage& grey8, const TextLikeOptions& o
 
 QImage textLikeOnly(const QImage& image) {
   if (image.isNull() || double(image.width()) * image.height() < kSmallImage) return image;
+  // The last picture found to hold nothing text-like: a capture road whose
+  // accurate read came back empty tries the fast path on the same picture.
+  static std::atomic<qint64> lastWithout{0};
+  if (image.cacheKey() == lastWithout.load()) return {};
   const QImage g = grey(image);
   const std::vector<QRect> regions = textLikeRegions(g);
-  if (regions.empty()) return {};
+  if (regions.empty()) {
+    lastWithout.store(image.cacheKey());
+    return {};
+  }
   const std::vector<uchar> paint = picturesAwayFromText(matOf(g), regions);
   // Nothing to paint: the image is read as it is.
   if (std::find(paint.begin(), paint.end(), 1) == paint.end()) return image;
