@@ -29,11 +29,17 @@
 //   --code [--verbose]
 //             code and terminal lines in monospace faces on both roads: the
 //             underscores, dots and colons kept, and the look-alikes
+//   --programs [--verbose] [--save DIR]
+//             windows of real programs (zenity, xterm, mousepad) on both roads
+//             and the command line; under tests/support/xsession with
+//             QT_QPA_PLATFORM=xcb (see bench/ocr_programs.h)
 //   --psm N, --engines N, --line PX: change the defaults of --sweep and --show
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QThreadPool>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <future>
 #include <map>
 #include <unistd.h>
@@ -41,6 +47,7 @@
 #include "bench/ocr_code.h"
 #include "bench/ocr_firstpass.h"
 #include "bench/ocr_measure.h"
+#include "bench/ocr_programs.h"
 #include "bench/ocr_roads.h"
 #include "bench/ocr_samples.h"
 #include "bench/ocr_speed.h"
@@ -227,6 +234,12 @@ int main(int argc, char** argv) {
     setenv("OMP_THREAD_LIMIT", "1", 1);
     execv("/proc/self/exe", argv);
   }
+  // Without a display the xcb platform would abort the start: say what is missing instead.
+  if (std::find_if(argv, argv + argc, [](const char* a) { return std::strcmp(a, "--programs") == 0; }) != argv + argc &&
+      qEnvironmentVariableIsEmpty("DISPLAY")) {
+    std::printf("%s\n", programs::kNeedsDisplay);
+    return 0;
+  }
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   // The resources (the text detector's model) of the build tree.
@@ -277,6 +290,10 @@ int main(int argc, char** argv) {
   }
   if (args.contains(QStringLiteral("--code"))) {
     codebench::run(args.contains(QStringLiteral("--verbose")));
+    return 0;
+  }
+  if (args.contains(QStringLiteral("--programs"))) {
+    programs::run(args.contains(QStringLiteral("--verbose")), option("--save"));
     return 0;
   }
   if (args.contains(QStringLiteral("--firstpass"))) {

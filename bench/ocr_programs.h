@@ -1,0 +1,163 @@
+// bench/ocr_bench --programs: windows of real programs made elsewhere (zenity's
+// GTK form, light and dark, and its file chooser; xterm, light and dark;
+// mousepad, light and dark), each started in a home of its own, framed by the
+// window manager, grabbed from the screen and read by the engine's layout
+// analysis, by the text detector's lines and by `tesseract IMAGE - -l eng`:
+// words found, junk, and for terminal and editor the underscores, dots and
+// colons kept.
+// Run: tests/support/xsession env QT_QPA_PLATFORM=xcb OMP_THREAD_LIMIT=1 build/bench/ocr_bench --programs [--verbose] [--save DIR]
+#pragma once
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "bench/ocr_code.h"
+#include "bench/ocr_measure.h"
+#include "bench/ocr_program_windows.h"
+#include "bench/ocr_roads.h"
+#include "bench/ocr_xwindows.h"
+#include "tests/recognition/CodeLines.h"
+#include "tests/recognition/UiScreenScore.h"
+
+namespace programs {
+
+// The program's environment: nothing of the user's (home, settings, locale,
+// session bus), only the display.
+inline QProcessEnvironment environment(const QString& home, const QString& runtime, const QString& bus,
+                                       const QStringList& extra) {
+  const QProcessEnvironment user = QProcessEnvironment::systemEnvironment();
+  QProcessEnvironment env;
+  for (const char* keep : {"DISPLAY", "PATH", "XAUTHORITY"})
+    if (user.contains(QLatin1String(keep))) env.insert(QLatin1String(keep), user.value(QLatin1String(keep)));
+  env.insert(QStringLiteral("HOME"), home);
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+  env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+  env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+  env.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/.local/state"));
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+  env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+  env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+  env.insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("keyfile"));
+  env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+  if (!bus.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+  for (const QString& e : extra) env.insert(e.section(QLatin1Char('='), 0, 0), e.section(QLatin1Char('='), 1));
+  return env;
+}
+
+// One window as it was grabbed, with the truth of its code.
+struct Shot {
+  QImage image;
+  QString code;
+  bool steady = false;
+};
+
+// Starts the program in a fresh home, grabs its window, ends it; a null
+// image (and a line saying why) when it cannot.
+inline Shot shoot(const Program& p, const QString& root) {
+  Shot shot;
+  // The home folder's name is what the file chooser's path bar shows.
+  const QString home = root + QLatin1Char('/') + p.name + QStringLiteral("/alex");
+  const QString runtime = root + QLatin1Char('/') + p.name + QStringLiteral("/run");
+  if (!prepareHome(home, p.keyfile) || !QDir().mkpath(runtime) ||
+      !QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
+    std::printf("%-14s skipped: its home could not be prepared in %s\n", qPrintable(p.name), qPrintable(root));
+    return shot;
+  }
+  xwindows::Bus bus;
+  const QProcessEnvironment env = environment(home, runtime, bus.address(), p.env);
+  if (p.code == Code::Terminal) {
+    QProcess print;
+    print.setProcessEnvironment(env);
+    print.start(QStringLiteral("sh"), {home + QStringLiteral("/show.sh"), QStringLiteral("print")});
+    print.waitForFinished(10000);
+    shot.code = QString::fromUtf8(print.readAllStandardOutput());
+  } else if (p.code == Code::Editor) {
+    shot.code = sourceText();
+  }
+  QStringList args;
+  for (const QString& a : p.args) args << QString(a).replace(QStringLiteral("%h"), home);
+  xwindows::Started program(p.program, args, env, home);
+  const QString id = program.running() ? xwindows::findWindow(program.pid(), 20000) : QString();
+  if (id.isEmpty()) {
+    std::printf("%-14s skipped: %s showed no window\n", qPrintable(p.name), qPrintable(p.program));
+    return shot;
+  }
+  if (p.size.isValid())
+    xwindows::tool(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), id, QString::number(p.size.width()),
+                                               QString::number(p.size.height())});
+  shot.image = xwindows::steadyGrab(id, 1000, 400, 10000, &shot.steady);
+  return shot;
+}
+
+struct Total {
+  int expected = 0, found = 0, junk = 0, windows = 0;
+  codelines::Kept kept;
+  QString line() const {
+    return QStringLiteral("%1/%2 words (%3 %), %4 junk/window, code chars %5")
+        .arg(found).arg(expected).arg(expected ? 100.0 * found / expected : 0, 0, 'f', 1)
+        .arg(windows ? double(junk) / windows : 0, 0, 'f', 2).arg(codebench::cell(kept));
+  }
+};
+
+inline constexpr const char* kNeedsDisplay =
+    "--programs needs an X display and QT_QPA_PLATFORM=xcb: run it under tests/support/xsession";
+
+inline void run(bool verbose, const QString& saveTo) {
+  if (qEnvironmentVariableIsEmpty("DISPLAY") || QGuiApplication::platformName() != QLatin1String("xcb")) {
+    std::printf("%s\n", kNeedsDisplay);
+    return;
+  }
+  for (const char* helper : {"xdotool", "xwininfo", "xprop"})
+    if (!xwindows::installed(QLatin1String(helper))) {
+      std::printf("--programs needs %s (scripts/setup --test installs it)\n", helper);
+      return;
+    }
+  const bool cli = measure::haveCommandLine();
+  if (!cli) std::printf("(tesseract command line missing: its column stays empty)\n");
+  const bool detector = ocr::detectorRoad();
+  const QStringList english{QStringLiteral("en-US")};
+  QTemporaryDir root;
+  Total totals[3];  // layout, detector, command line
+  std::printf("programs: words found/expected, junk; code characters (_ . :) kept\n%-14s %-9s | %-22s | %-22s | %s\n",
+              "window", "size", "layout", "detector", "command line");
+  for (const Program& p : all()) {
+    if (!xwindows::installed(p.program)) {
+      std::printf("%-14s skipped: %s is not installed\n", qPrintable(p.name), qPrintable(p.program));
+      continue;
+    }
+    const Shot shot = shoot(p, root.path());
+    if (shot.image.isNull()) continue;
+    const QString png = (saveTo.isEmpty() ? root.path() : saveTo) + QLatin1Char('/') + p.name + QStringLiteral(".png");
+    shot.image.save(png);
+    const QStringList expected = p.words + shot.code.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList cells, details;
+    for (int r = 0; r < 3; ++r) {
+      QString text;
+      if (r < 2) text = roads::recognizeOn(roads::kRoads[r], shot.image, english).text();
+      else if (cli) text = measure::commandLine(png, QStringLiteral("eng"));
+      const uiscreens::Score sc = uiscreens::score(expected, text, false);
+      Total& t = totals[r];
+      t.expected += sc.expected, t.found += sc.found, t.junk += int(sc.junk.size()), ++t.windows;
+      QString cell = QStringLiteral("%1/%2 %3").arg(sc.found).arg(sc.expected).arg(sc.junk.size());
+      if (!shot.code.isEmpty()) {
+        const codelines::Kept k = codelines::kept(shot.code, text);
+        t.kept += k;
+        cell += QStringLiteral("  %1/%2").arg(k.allKept()).arg(k.all());
+      }
+      cells << cell;
+      details << QStringLiteral("  %1 missed: %2\n  %1 junk: %3\n  %1 read: %4\n")
+                     .arg(r < 2 ? QLatin1String(roads::kRoads[r].name) : QLatin1String("command line"),
+                          sc.missed.join(QStringLiteral(" · ")), sc.junk.join(QStringLiteral(" · ")),
+                          QString(text).replace(QLatin1Char('\n'), QStringLiteral(" ⏎ ")));
+    }
+    std::printf("%-14s %4dx%-4d | %-22s | %-22s | %s%s\n", qPrintable(p.name), shot.image.width(), shot.image.height(),
+                qPrintable(cells[0]), qPrintable(cells[1]), qPrintable(cells[2]), shot.steady ? "" : "  (still changing)");
+    if (verbose) std::printf("%s", qPrintable(details.join(QString())));
+    std::fflush(stdout);
+  }
+  ocr::setDetectorRoad(detector);
+  std::printf("\ntotals\n");
+  for (int r = 0; r < 3; ++r)
+    std::printf("%-12s %s\n", r < 2 ? roads::kRoads[r].name : "command line", qPrintable(totals[r].line()));
+}
+
+}  // namespace programs
