@@ -14,6 +14,7 @@
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
 #include "recognition/TextDetector.h"
+#include "tests/recognition/DetectorRoad.h"
 #include "tests/recognition/TextImages.h"
 #include "tests/recognition/UiScreenScore.h"
 #include "tests/recognition/UiScreens.h"
@@ -22,15 +23,7 @@ namespace {
 
 const QStringList kEnglish{QStringLiteral("en-US")};
 
-// The accurate reader on the detector's road for the test's length.
-class LineRead : public ::testing::Test {
- protected:
-  void SetUp() override { ocr::setDetectorRoad(true); }
-  void TearDown() override { ocr::setDetectorRoad(was_); }
-
- private:
-  const bool was_ = ocr::detectorRoad();
-};
+class LineRead : public DetectorRoadTest {};
 
 ocr::EngineLine line(const QString& text, double confidence, QRect box) {
   return {text, confidence, box, {}};

@@ -7,18 +7,12 @@
 #include "recognition/LineRead.h"
 #include "recognition/ReadPass.h"
 #include "recognition/TextDetector.h"
+#include "tests/recognition/DetectorRoad.h"
 #include "tests/recognition/TextImages.h"
 
 namespace {
 
-class UnitSpaces : public ::testing::Test {
- protected:
-  void SetUp() override { ocr::setDetectorRoad(true); }
-  void TearDown() override { ocr::setDetectorRoad(was_); }
-
- private:
-  const bool was_ = ocr::detectorRoad();
-};
+class UnitSpaces : public DetectorRoadTest {};
 
 // The lines read from the detector's boxes of `image`.
 std::vector<ocr::EngineLine> readLines(const QImage& image) {

@@ -1,0 +1,104 @@
+// File names in scripts other than Latin, read by the detector's road: name
+// and extension each in its own language, joined again.
+#include <gtest/gtest.h>
+
+#include "recognition/DotGaps.h"
+#include "recognition/LineRead.h"
+#include "recognition/Prepare.h"
+#include "recognition/ReadPass.h"
+#include "recognition/TextDetector.h"
+#include "tests/recognition/DetectorRoad.h"
+#include "tests/recognition/TextImages.h"
+
+namespace {
+
+// One line of dark text on white, grey, large enough to measure.
+QImage line(const QString& text, const QString& family = QStringLiteral("Noto Sans"), int px = 30) {
+  textimages::Style style;
+  style.family = family;
+  style.px = px;
+  return ocr::grey(textimages::render({{text}}, style).image);
+}
+
+TEST(DotGaps, OnlyADotInsideAWordGetsRoom) {
+  EXPECT_EQ(ocr::innerDots(line(QStringLiteral("report.pdf")), 255).size(), 1u);
+  EXPECT_EQ(ocr::innerDots(line(QString::fromUtf8("отчёт.pdf")), 255).size(), 1u);
+  EXPECT_EQ(ocr::innerDots(line(QStringLiteral("v1.2.3 build")), 255).size(), 2u);
+  // A full stop before a space, the dots of colons and semicolons, an
+  // ellipsis, an "i" and a comma are not.
+  for (const char* text : {"The end. Next one", "Time: 12:30; done", "Wait... then", "tiny ink", "one, two"})
+    EXPECT_TRUE(ocr::innerDots(line(QString::fromUtf8(text)), 255).empty()) << text;
+}
+
+TEST(DotGaps, WordsAcrossAnOpenedGapAreOneAgainInTheFirstImagesPixels) {
+  const std::vector<ocr::DotGap> gaps{{50, 10}, {120, 6}};
+  // Read from the opened image: "name." ends before the first gap, "ext"
+  // starts after it; "v1." and "2" sit on both sides of the second.
+  ocr::EngineLine read{QStringLiteral("name. ext v1. 2 end"), 0.9, QRect(0, 0, 200, 20),
+                       {{QStringLiteral("name."), QRect(0, 0, 50, 20)},
+                        {QStringLiteral("ext"), QRect(62, 0, 30, 20)},
+                        {QStringLiteral("v1."), QRect(100, 0, 30, 20)},
+                        {QStringLiteral("2"), QRect(137, 0, 10, 20)},
+                        {QStringLiteral("end"), QRect(160, 0, 40, 20)}}};
+  ocr::closeDotGaps(read, gaps);
+  EXPECT_EQ(read.text, QStringLiteral("name.ext v1.2 end"));
+  ASSERT_EQ(read.words.size(), 3u);
+  EXPECT_EQ(read.words[0].text, QStringLiteral("name.ext"));
+  EXPECT_EQ(*read.words[0].box, QRect(QPoint(0, 0), QPoint(81, 19)));
+  EXPECT_EQ(*read.words[1].box, QRect(QPoint(90, 0), QPoint(130, 19)));
+  EXPECT_EQ(*read.words[2].box, QRect(QPoint(144, 0), QPoint(183, 19)));
+  EXPECT_EQ(*read.box, QRect(QPoint(0, 0), QPoint(183, 19)));
+
+  // The opened image holds the first one's columns around the room.
+  const QImage image = line(QStringLiteral("a.b"));
+  const auto dots = ocr::innerDots(image, 255);
+  ASSERT_EQ(dots.size(), 1u);
+  const QImage opened = ocr::withGaps(image, dots, 255);
+  ASSERT_EQ(opened.width(), image.width() + dots[0].width);
+  for (int y = 0; y < image.height(); ++y) {
+    EXPECT_EQ(std::memcmp(opened.constScanLine(y), image.constScanLine(y), size_t(dots[0].at)), 0);
+    EXPECT_EQ(std::memcmp(opened.constScanLine(y) + dots[0].at + dots[0].width, image.constScanLine(y) + dots[0].at,
+                          size_t(image.width() - dots[0].at)),
+              0);
+  }
+}
+
+class DotGapsRead : public DetectorRoadTest {};
+
+// A file list as a dialog shows it at 13 px, read with `key` on the
+// detector's road.
+QStringList readList(const std::vector<QStringList>& rows, const QString& family, const QString& key) {
+  textimages::Style style;
+  style.family = family;
+  style.px = 13;
+  const QImage image = textimages::render(rows, style, 360, {16, 220}).image;
+  const auto found = ocr::findLines(image);
+  if (!found) return {};
+  QStringList read;
+  for (const ocr::EngineLine& l : ocr::readLines(found->page, found->boxes, key).lines) read << l.text;
+  return read;
+}
+
+TEST_F(DotGapsRead, FileNamesKeepTheirScriptAndTheirExtension) {
+  struct Case {
+    const char* key;
+    const char* family;
+    std::vector<QStringList> rows;
+  };
+  const Case cases[] = {
+      {"rus+eng", "Noto Sans",
+       {{QString::fromUtf8("отчёт.pdf"), QString::fromUtf8("2 МБ")},
+        {QString::fromUtf8("бюджет.xlsx"), QString::fromUtf8("86 КБ")},
+        {QString::fromUtf8("фото.jpg"), QString::fromUtf8("4 МБ")}}},
+      {"kor+eng", "Noto Sans CJK KR",
+       {{QString::fromUtf8("보고서.pdf"), QStringLiteral("2 MB")}, {QString::fromUtf8("메모.txt"), QStringLiteral("3 KB")}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    const QStringList read = readList(c.rows, QString::fromUtf8(c.family), QString::fromLatin1(c.key));
+    const QString all = read.join(QLatin1Char('|'));
+    for (const QStringList& row : c.rows) EXPECT_TRUE(read.contains(row[0])) << row[0].toStdString() << ": " << all.toStdString();
+  }
+}
+
+}  // namespace
