@@ -22,7 +22,7 @@
 //   --speed [--runs N]
 //             whole pages warm, a Korean page with an English interface, memory
 //             after the warm-up, and cold `tarvok -read` against the command line
-//   --roads [--part dialogs,pages,speed,memory,cold] [--runs N]
+//   --roads [--part dialogs,pages,speed,memory,cold] [--runs N] [--verbose]
 //             the engine's own layout analysis against the text detector's
 //             lines, beside the command line: dialogs, pages, warm full-HD
 //             time, memory, cold `tarvok -read`
@@ -285,7 +285,7 @@ int main(int argc, char** argv) {
   }
   if (args.contains(QStringLiteral("--roads"))) {
     roads::run(argv[0], only, option("--part").split(QLatin1Char(','), Qt::SkipEmptyParts),
-               option("--runs").isEmpty() ? 3 : option("--runs").toInt());
+               option("--runs").isEmpty() ? 3 : option("--runs").toInt(), args.contains(QStringLiteral("--verbose")));
     return 0;
   }
   if (args.contains(QStringLiteral("--code"))) {

@@ -5,7 +5,7 @@
 // junk per dialog), pages (error rates by script and layout), a warm full-HD
 // capture, memory after the warm-up and at peak per capture (fresh process
 // each), and cold `tarvok -read` against the command line.
-// Run: build/bench/ocr_bench --roads [--lang en,ko] [--part dialogs,pages,speed,memory,cold] [--runs N]
+// Run: build/bench/ocr_bench --roads [--lang en,ko] [--part dialogs,pages,speed,memory,cold] [--runs N] [--verbose]
 #pragma once
 #include <QCoreApplication>
 #include <QDir>
@@ -81,13 +81,15 @@ inline void dialogs(const QStringList& only) {
                 qPrintable(by[2][key].line()));
 }
 
-inline void pages(const QStringList& only) {
+// `verbose`: every sample a road misread, with what each road read.
+inline void pages(const QStringList& only, bool verbose) {
   const bool cli = measure::haveCommandLine();
   QTemporaryDir dir;
   std::map<QString, measure::Errors> by[3];
   int n = 0;
   for (const samples::Sample& s : samples::allSamples(only)) {
     const bool spaceless = s.language->spaceless;
+    QStringList read;
     for (int r = 0; r < 3; ++r) {
       QString text;
       if (r < 2) {
@@ -98,10 +100,14 @@ inline void pages(const QStringList& only) {
         text = measure::commandLine(png, QLatin1String(s.language->cli));
       }
       const measure::Errors e = measure::errors(s.truth, text, spaceless);
+      if (r < 2 && e.edits > 0) read << QStringLiteral("--- %1 %2%\n%3").arg(QLatin1String(kRoads[r].name)).arg(100 * e.rate(), 0, 'f', 2).arg(text);
       by[r][samples::group(s) + QLatin1Char(' ') + QLatin1String(samples::layoutName(s.layout))] += e;
       by[r][samples::group(s)] += e;
       by[r][QStringLiteral("all")] += e;
     }
+    if (verbose && !read.isEmpty())
+      std::printf("== %s %s %d%s %s\n--- truth\n%s\n%s\n", s.language->id, samples::layoutName(s.layout), s.px,
+                  s.ratio == 2 ? "@2" : "", s.dark ? "dark" : "light", qPrintable(s.truth), qPrintable(read.join(QLatin1Char('\n'))));
   }
   std::printf("\n%-16s | %8s | %8s | %8s   (character error rate)\n", "pages", "layout", "detector", "cli");
   for (const auto& [key, e] : by[0])
@@ -230,11 +236,11 @@ inline void coldReads(int runs) {
 }
 
 // `parts`: some of "dialogs", "pages", "speed", "memory", "cold"; empty: all.
-inline void run(const char* self, const QStringList& only, const QStringList& parts, int runs) {
+inline void run(const char* self, const QStringList& only, const QStringList& parts, int runs, bool verbose) {
   const bool detector = ocr::detectorRoad();
   auto wanted = [&](const char* part) { return parts.isEmpty() || parts.contains(QLatin1String(part)); };
   if (wanted("dialogs")) dialogs(only);
-  if (wanted("pages")) pages(only);
+  if (wanted("pages")) pages(only, verbose);
   if (wanted("speed")) warmFullHd();
   if (wanted("memory")) memory(self);
   if (wanted("cold")) coldReads(runs);

@@ -114,10 +114,15 @@ bool widgetMark(const QString& token) {
   return token.size() == 1 && marks.contains(token[0]);
 }
 
+// A letter of a script other than Latin.
+bool nonLatinLetter(QChar ch) {
+  return ch.isLetter() && ch.script() != QChar::Script_Latin && ch.script() != QChar::Script_Common;
+}
+
 // The engine's single line read of an image made ready, in its pixels;
 // nothing when it saw no text there.
-std::optional<EngineLine> readImage(EnginePool::Lease& engine, const QImage& image) {
-  engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+std::optional<EngineLine> readImage(EnginePool::Lease& engine, const QImage& image, tesseract::PageSegMode mode) {
+  engine->SetPageSegMode(mode);
   engine->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
   if (engine->Recognize(nullptr) != 0) {
     engine.discard();
@@ -151,7 +156,16 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   if (c.image.isNull()) return std::nullopt;
   const std::vector<DotGap> gaps = openDots ? innerDots(c.image, c.ground) : std::vector<DotGap>{};
   const QImage image = withGaps(c.image, gaps, c.ground);
-  std::optional<EngineLine> read = readImage(engine, image);
+  std::optional<EngineLine> read = readImage(engine, image, tesseract::PSM_SINGLE_LINE);
+  // The single-line mode looks for a line first and finds none in some
+  // words standing alone (an Arabic table's cell): read as a raw line they
+  // read. An icon reads as a raw line too, as Latin letters or marks at low
+  // confidence: only letters of another script read fairly well count.
+  if (!read && engine) {
+    read = readImage(engine, image, tesseract::PSM_RAW_LINE);
+    if (read && (read->confidence < 0.3 || !std::any_of(read->text.begin(), read->text.end(), nonLatinLetter)))
+      read.reset();
+  }
   if (!read) return std::nullopt;
   EngineLine& line = *read;
   keepUnitSpaces(line, *engine.get());
