@@ -203,6 +203,18 @@ double inkHeightFor(const QString& key) {
   return ocr::lineHeightFor(key, PrepareOptions{});
 }
 
+// Boxes lower than half the typical box of the image hold no text anyone
+// reads: the arrows of spin and combo boxes, grips and ticks (7 to 13 pixels
+// high among lines of 20 to 30 in dialogs at 13 px), read as "Ww", "fal",
+// "Cr" or a lone digit. A few boxes are too few to tell what is typical.
+int leastHeight(const std::vector<QRect>& boxes) {
+  if (boxes.size() < 4) return 0;
+  std::vector<int> heights;
+  for (const QRect& b : boxes) heights.push_back(b.height());
+  std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2), heights.end());
+  return heights[heights.size() / 2] / 2;
+}
+
 }  // namespace
 
 bool isChrome(const EngineLine& line) {
@@ -252,6 +264,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   for (const char* code : {"ru-RU", "uk-UA", "ko-KR"})
     openDots = openDots || OCRLanguages::traineddata(QLatin1String(code)) == first;
   const int count = int(boxes.size());
+  const int least = leastHeight(boxes);
   // Two engines read even a few boxes in about half the time of one, when
   // the second is idle already.
   const int wanted = std::clamp((count + config.boxesPerEngine - 1) / config.boxesPerEngine, std::min(2, count),
@@ -274,7 +287,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     // A stopped recognition reads no further line.
     for (int i; (i = next++) < count && !Recognizer::stopRequested();) {
       if (!engines[w]) engines[w] = pool.acquire(key);  // a failed read dropped it
-      if (!engines[w]) continue;
+      if (!engines[w] || boxes[size_t(i)].height() < least) continue;
       found[size_t(i)] = readBox(engines[w], grey8, boxes, size_t(i), inkHeight, typicalInk, openDots, config);
     }
   };
