@@ -145,6 +145,42 @@ std::optional<EngineLine> readImage(EnginePool::Lease& engine, const QImage& ima
   return line;
 }
 
+// One read of a box at one scale: in the pixels of the source when done.
+struct Attempt {
+  Cut cut;
+  std::vector<DotGap> gaps;
+  QImage image;  // what the engine read
+  std::optional<EngineLine> line;
+};
+
+Attempt attempt(EnginePool::Lease& engine, const QImage& grey8, const std::vector<QRect>& boxes, size_t index,
+                double inkHeight, double typicalInk, bool openDots, const LineReadConfig& config) {
+  Attempt a;
+  a.cut = cut(grey8, boxes, index, inkHeight, typicalInk, config);
+  if (a.cut.image.isNull()) return a;
+  if (openDots) a.gaps = innerDots(a.cut.image, a.cut.ground);
+  a.image = withGaps(a.cut.image, a.gaps, a.cut.ground);
+  a.line = readImage(engine, a.image, tesseract::PSM_SINGLE_LINE);
+  // The single-line mode looks for a line first and finds none in some
+  // words standing alone (an Arabic table's cell): read as a raw line they
+  // read. An icon reads as a raw line too, as Latin letters or marks at low
+  // confidence: only letters of another script read fairly well count.
+  if (!a.line && engine) {
+    a.line = readImage(engine, a.image, tesseract::PSM_RAW_LINE);
+    if (a.line && (a.line->confidence < 0.3 || !std::any_of(a.line->text.begin(), a.line->text.end(), nonLatinLetter)))
+      a.line.reset();
+  }
+  // The engine's own boxes of characters, needed here, are gone with its next read.
+  if (a.line) keepUnitSpaces(*a.line, *engine.get());
+  return a;
+}
+
+// A line read this poorly is read again a quarter larger, and the better
+// read kept: one letter misread at one scale ("budget.xIsx" at 0.2 where
+// the next scale reads "budget.xlsx" at 0.7) is often read at the next.
+constexpr double kDoubtful = 0.5;
+constexpr double kLarger = 1.25;
+
 // The box read as one line; nothing when the engine saw no text in it.
 // With `openDots`, a dot inside a word gets room after it first
 // (DotGaps.h).
@@ -152,27 +188,17 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
                                   size_t index, double inkHeight, double typicalInk, bool openDots,
                                   const LineReadConfig& config) {
   const QRect& box = boxes[index];
-  const Cut c = cut(grey8, boxes, index, inkHeight, typicalInk, config);
-  if (c.image.isNull()) return std::nullopt;
-  const std::vector<DotGap> gaps = openDots ? innerDots(c.image, c.ground) : std::vector<DotGap>{};
-  const QImage image = withGaps(c.image, gaps, c.ground);
-  std::optional<EngineLine> read = readImage(engine, image, tesseract::PSM_SINGLE_LINE);
-  // The single-line mode looks for a line first and finds none in some
-  // words standing alone (an Arabic table's cell): read as a raw line they
-  // read. An icon reads as a raw line too, as Latin letters or marks at low
-  // confidence: only letters of another script read fairly well count.
-  if (!read && engine) {
-    read = readImage(engine, image, tesseract::PSM_RAW_LINE);
-    if (read && (read->confidence < 0.3 || !std::any_of(read->text.begin(), read->text.end(), nonLatinLetter)))
-      read.reset();
+  Attempt a = attempt(engine, grey8, boxes, index, inkHeight, typicalInk, openDots, config);
+  if (a.line && a.line->confidence < kDoubtful && engine) {
+    Attempt b = attempt(engine, grey8, boxes, index, kLarger * inkHeight, typicalInk, openDots, config);
+    if (b.line && b.line->confidence > a.line->confidence) a = std::move(b);
   }
-  if (!read) return std::nullopt;
-  EngineLine& line = *read;
-  keepUnitSpaces(line, *engine.get());
-  closeCodeGaps(line, image, c.ground);
-  closeDotGaps(line, gaps);
+  if (!a.line) return std::nullopt;
+  EngineLine& line = *a.line;
+  closeCodeGaps(line, a.image, a.cut.ground);
+  closeDotGaps(line, a.gaps);
   for (EngineWord& word : line.words)
-    if (word.box) word.box = c.toSource(*word.box);
+    if (word.box) word.box = a.cut.toSource(*word.box);
   QRect united;
   for (const EngineWord& w : line.words)
     if (w.box && !w.box->isEmpty()) united |= *w.box;
@@ -180,7 +206,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   dropEndMarks(line, widgetMark, 0.4);
   putInReadingOrder(line);
   dropStrayMarks(line);
-  return read;
+  return std::move(a.line);
 }
 
 // Square or narrower: the shape of a check box, an icon or an arrow, and of

@@ -6,6 +6,14 @@
 
 namespace ocr {
 
+namespace {
+
+// Wider than a word of two letters: a row of icons side by side is not text
+// to be joined.
+bool wide(const QRect& r) { return r.width() >= 1.7 * r.height(); }
+
+}  // namespace
+
 std::vector<QRect> textBoxes(const cv::Mat& probability, const BoxOptions& options) {
   std::vector<QRect> boxes;
   if (probability.empty() || probability.type() != CV_8U) return boxes;
@@ -40,14 +48,20 @@ std::vector<QRect> textBoxes(const cv::Mat& probability, const BoxOptions& optio
   }
   // Pieces of one mark (a thin digit's stroke and serif, split by the
   // threshold) grow into each other: one box, or the engine reads the same
-  // ink twice.
+  // ink twice. So do two pieces of one row that reach well into each other
+  // (a terminal's "12288 Dec 25" and "2023 Documents" sharing the "5"):
+  // each would read the shared ink. Icons side by side stay apart: alone
+  // each is known for an icon by its shape.
   for (bool merged = true; merged;) {
     merged = false;
     for (size_t i = 0; i < boxes.size() && !merged; ++i)
       for (size_t j = i + 1; j < boxes.size() && !merged; ++j) {
         const QRect common = boxes[i] & boxes[j];
         const double smaller = std::min(double(boxes[i].width()) * boxes[i].height(), double(boxes[j].width()) * boxes[j].height());
-        if (common.isEmpty() || double(common.width()) * common.height() < 0.5 * smaller) continue;
+        const int low = std::min(boxes[i].height(), boxes[j].height());
+        const bool oneRow = common.height() >= 0.6 * low && std::max(boxes[i].height(), boxes[j].height()) <= 1.5 * low &&
+                            common.width() >= 0.25 * low && wide(boxes[i]) && wide(boxes[j]);
+        if (common.isEmpty() || (double(common.width()) * common.height() < 0.5 * smaller && !oneRow)) continue;
         boxes[i] |= boxes[j];
         boxes.erase(boxes.begin() + std::ptrdiff_t(j));
         merged = true;
