@@ -139,18 +139,20 @@ TEST(TextBoxes, PiecesOfOneMarkBecomeOneBox) {
   EXPECT_GT(boxes[1].left(), 70);
 }
 
-TEST(TextBoxes, PiecesOfOneRowReachingIntoEachOtherBecomeOneBox) {
+TEST(TextBoxes, PiecesOfOneRowGrownIntoEachOtherPartHalfwayBetweenTheirCores) {
   cv::Mat map = cv::Mat::zeros(120, 400, CV_8U);
   // Each core grows by 100 * 10 * 1.6 / 220 = 7.3 on every side.
   map(cv::Rect(20, 20, 100, 10)).setTo(230);
-  map(cv::Rect(126, 20, 100, 10)).setTo(230);  // 6 apart: the grown boxes share 10 columns
+  map(cv::Rect(126, 20, 100, 10)).setTo(230);  // 6 apart: grown, they would share 10 columns
   map(cv::Rect(260, 20, 100, 10)).setTo(230);  // 34 apart: a cell of its own
   map(cv::Rect(20, 44, 100, 10)).setTo(230);   // the next row touches the first from below
   const std::vector<QRect> boxes = ocr::textBoxes(map);
-  ASSERT_EQ(boxes.size(), 3u);
-  EXPECT_EQ(boxes[0], QRect(QPoint(12, 12), QPoint(233, 37)));
-  EXPECT_EQ(boxes[1].left(), 252);
-  EXPECT_EQ(boxes[2].top(), 36);
+  ASSERT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(boxes[0], QRect(QPoint(12, 12), QPoint(122, 37)));
+  EXPECT_EQ(boxes[1], QRect(QPoint(123, 12), QPoint(233, 37)));
+  EXPECT_EQ(boxes[2].left(), 252);
+  // Rows are not parted: the line below keeps its full height.
+  EXPECT_EQ(boxes[3], QRect(QPoint(12, 36), QPoint(127, 61)));
 }
 
 TEST(TextBoxes, GrowthStopsAtTheMapsEdges) {
