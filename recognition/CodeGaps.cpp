@@ -12,16 +12,29 @@ namespace {
 // leaves in its cell: beside an underscore, or in "::", when the gap is
 // hardly one or well under the line's other spaces (`reference`, 0 when
 // there are none); after the dot of a dotted name ("os.path. join") only
-// when it is well under them. A colon ending a label ("Copies: 2") and the
-// full stop ending a sentence keep their space.
-bool codeSpace(const QString& a, const QString& b, int gap, int h, double reference) {
+// when it is well under them, or under a character's `pitch` without them.
+// A colon ending a label ("Copies: 2") and the full stop ending a sentence
+// keep their space.
+bool codeSpace(const QString& a, const QString& b, int gap, int h, double reference, double pitch) {
   const QChar last = a.back(), next = b.front();
   const bool narrow = gap < 0.15 * h || gap < 0.6 * reference;
   if (last == QLatin1Char('_') || next == QLatin1Char('_')) return narrow;
-  if (last == QLatin1Char(':') && next == QLatin1Char(':')) return narrow;
+  // The two dots of "::" stand in the middles of their cells, three
+  // quarters of one apart; a space is more than a whole cell.
+  if (last == QLatin1Char(':') && next == QLatin1Char(':')) return narrow || gap < 0.8 * reference;
+  // A colon written close to what follows it ("localhost :8080"): the room
+  // before it is its own cell's. A colon set apart on both sides stays so.
+  if (next == QLatin1Char(':') && b.size() > 1 && b[1].isLetterOrNumber() && a.back().isLetterOrNumber())
+    return narrow;
   if (last == QLatin1Char('.') && next.isLetterOrNumber()) {
+    // A name with marks in it (a path, "report-2024. pdf"), not a word or
+    // a number ending a sentence or a date ("12. März").
     const QString name = a.chopped(1);
-    const bool dotted = name.contains(QLatin1Char('.')) || name.contains(QLatin1Char('_')) || name.contains(QLatin1Char('/'));
+    const bool dotted = std::any_of(name.begin(), name.end(), [](QChar ch) { return QStringLiteral("._/-").contains(ch); });
+    // With no other space in the line to go by, a monospace cell's: a
+    // space is a whole one, the room beside a dot under half. Only before a
+    // small letter (an extension), not a capital starting a sentence.
+    if (reference <= 0) return dotted && next.isLower() && gap < 0.7 * pitch;
     return dotted && gap < 0.6 * reference;
   }
   return false;
@@ -62,12 +75,33 @@ std::vector<QRect> underscoreBars(const QImage& grey8, int ground, const QRect& 
     // What the area's foot cuts is the top of the next line.
     if (c.y + c.height >= area.height() && area.bottom() < grey8.height() - 1) continue;
     if (c.height > thick || c.width < 3 * c.height || c.width < 0.25 * h || c.y < baseline - 0.05 * h) continue;
+    // Its ends are left out: scaled small text blurs a bar into the foot of
+    // the letter beside it.
     const int reach = std::min(c.y, int(std::lround(0.4 * h)));
-    if (reach > 0 && cv::countNonZero(ink(cv::Rect(c.x, c.y - reach, c.width, reach))) > 0) continue;
+    const int end = std::max(1, c.width / 6);
+    if (reach > 0 && cv::countNonZero(ink(cv::Rect(c.x + end, c.y - reach, c.width - 2 * end, reach))) > 0) continue;
     bars.emplace_back(area.x() + c.x, area.y() + c.y, c.width, c.height);
   }
   std::sort(bars.begin(), bars.end(), [](const QRect& a, const QRect& b) { return a.left() < b.left(); });
   return bars;
+}
+
+// The widest run of columns without ink between the columns `x0` and `x1`
+// over the rows of `line`: the room between two words as it shows, whatever
+// the engine's boxes leave out of them (a word's last dot, as a rule).
+int openRoom(const QImage& grey8, int ground, const QRect& line, int x0, int x1) {
+  const QRect area = QRect(QPoint(x0, line.top()), QPoint(x1, line.bottom())) & grey8.rect();
+  if (area.isEmpty() || (line & grey8.rect()).isEmpty()) return std::max(0, x1 - x0 + 1);
+  const cv::Mat pixels = view(grey8, area);
+  double darkest = 255;
+  cv::minMaxLoc(view(grey8, line & grey8.rect()), &darkest);
+  const cv::Mat ink = pixels < ground - 0.25 * (ground - darkest);
+  int widest = 0, run = 0;
+  for (int x = 0; x < ink.cols; ++x) {
+    run = cv::countNonZero(ink.col(x)) > 0 ? 0 : run + 1;
+    widest = std::max(widest, run);
+  }
+  return widest;
 }
 
 }  // namespace
@@ -128,8 +162,9 @@ void closeCodeGaps(EngineLine& line, const QImage& grey8, int ground) {
 
   // A space beside a narrow mark, hardly a gap or well under the line's
   // other spaces, is the room the mark leaves in its cell.
+  auto room = [&](const QRect& a, const QRect& b) { return openRoom(grey8, ground, united, a.right() + 1, b.left() - 1); };
   std::vector<int> gaps;
-  for (size_t i = 1; i < words.size(); ++i) gaps.push_back(words[i].box->left() - words[i - 1].box->right() - 1);
+  for (size_t i = 1; i < words.size(); ++i) gaps.push_back(room(*words[i - 1].box, *words[i].box));
   std::vector<EngineWord> out{words.front()};
   QString rebuilt = text.left(first) + words.front().text;
   qsizetype cursor = text.indexOf(words.front().text, first) + words.front().text.size();
@@ -139,7 +174,7 @@ void closeCodeGaps(EngineLine& line, const QImage& grey8, int ground) {
     cursor = next + words[i].text.size();
     EngineWord& a = out.back();
     const EngineWord& b = words[i];
-    const int gap = b.box->left() - a.box->right() - 1;
+    const int gap = room(*a.box, *b.box);
     std::vector<int> others;
     for (size_t j = 0; j < gaps.size(); ++j)
       if (j != i - 1) others.push_back(gaps[j]);
@@ -149,7 +184,7 @@ void closeCodeGaps(EngineLine& line, const QImage& grey8, int ground) {
       reference = others[others.size() / 2];
     }
     const bool blank = std::all_of(between.begin(), between.end(), [](QChar c) { return c.isSpace(); });
-    if (blank && codeSpace(a.text, b.text, gap, h, reference)) {
+    if (blank && codeSpace(a.text, b.text, gap, h, reference, pitch)) {
       a.text += b.text;
       a.box = *a.box | *b.box;
       rebuilt += b.text;

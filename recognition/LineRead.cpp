@@ -12,6 +12,7 @@
 #include "recognition/BidiOrder.h"
 #include "recognition/CodeGaps.h"
 #include "recognition/DotGaps.h"
+#include "recognition/NeighbourInk.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/Prepare.h"
 #include "recognition/SideBySide.h"
@@ -53,7 +54,7 @@ Cut cut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, doub
   c.area = box.adjusted(-mx, -my, mx, my) & grey8.rect();
   if (c.area.isEmpty()) return c;
   QImage part = grey8.copy(c.area);
-  const Measure m = measure(part);
+  Measure m = measure(part);
   const int background = m.background;
   const QRect margins[] = {QRect(QPoint(c.area.left(), c.area.top()), QPoint(box.left() - 1, c.area.bottom())),
                            QRect(QPoint(box.right() + 1, c.area.top()), QPoint(c.area.right(), c.area.bottom())),
@@ -67,6 +68,13 @@ Cut cut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, doub
         std::memset(part.scanLine(y) + cover.left(), background, size_t(cover.width()));
     }
   }
+  // The ink of the lines above and below goes (NeighbourInk.h); half the
+  // ink's own contrast takes in the anti-aliased rims of their marks.
+  if (m.inkThreshold > 0) {
+    clearNeighbourInk(part, c.area, grey8.rect(), boxes, index, background, std::max(12, m.inkThreshold / 2),
+                      !m.lightOnDark);
+    m.lineHeight = measure(part).lineHeight;
+  }
   if (m.lightOnDark) part.invertPixels();
   int ground = m.lightOnDark ? 255 - m.background : m.background;
   // Stretched so that the ground is white and the darkest ink black: text on
@@ -76,6 +84,9 @@ Cut cut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, doub
     const uchar* row = part.constScanLine(y);
     for (int x = 0; x < part.width(); ++x) darkest = std::min<int>(darkest, row[x]);
   }
+  // A box of nothing but ground (what was in it was its neighbours') holds
+  // no line: the engine reads a letter or two into a blank image.
+  if (ground - darkest < 16) return {};
   if (ground - darkest >= 32) {
     std::array<uchar, 256> lut;
     for (int v = 0; v < 256; ++v) lut[size_t(v)] = uchar(std::clamp((v - darkest) * 255 / (ground - darkest), 0, 255));

@@ -79,6 +79,20 @@ ocr::EngineLine engineLine(const Line& l, const QString& drawn, const QString& r
   return line;
 }
 
+// Lines the engine read right, word for word, come out of the repair as
+// they went in.
+void expectKept(std::initializer_list<QString> texts) {
+  for (const QString& text : texts) {
+    const Line p = render(text, 26);
+    std::vector<std::pair<int, int>> spans;
+    for (int i = 0, from = 0; i <= int(text.size()); ++i)
+      if (i == int(text.size()) || text[i] == QLatin1Char(' ')) spans.push_back({from, i}), from = i + 1;
+    ocr::EngineLine same = engineLine(p, text, text, spans);
+    ocr::closeCodeGaps(same, p.grey, 255);
+    EXPECT_EQ(same.text, text);
+  }
+}
+
 TEST(CodeChars, AnUnderscoreReadAsASpaceIsPutBack) {
   for (int px : {26, 32}) {
     const QString drawn = QStringLiteral("x = file_path + key_name");
@@ -105,15 +119,37 @@ TEST(CodeChars, SpacesCodeHasNotAreTakenOutOthersStay) {
   EXPECT_EQ(line.words.size(), 5u);
 
   // A label's colon and a sentence's full stop keep their spaces.
-  for (const QString& text : {QStringLiteral("Copies: 2 Pages: 4"), QStringLiteral("It ends. Then more. Done")}) {
-    const Line p = render(text, 26);
-    std::vector<std::pair<int, int>> spans;
-    for (int i = 0, from = 0; i <= int(text.size()); ++i)
-      if (i == int(text.size()) || text[i] == QLatin1Char(' ')) spans.push_back({from, i}), from = i + 1;
-    ocr::EngineLine same = engineLine(p, text, text, spans);
-    ocr::closeCodeGaps(same, p.grey, 255);
-    EXPECT_EQ(same.text, text);
-  }
+  expectKept({QStringLiteral("Copies: 2 Pages: 4"), QStringLiteral("It ends. Then more. Done")});
+}
+
+TEST(CodeChars, AColonWrittenCloseToWhatFollowsLosesTheSpaceBeforeIt) {
+  const QString drawn = QStringLiteral("url = http://localhost:8080/api");
+  const Line l = render(drawn, 26);
+  ocr::EngineLine line = engineLine(l, drawn, QStringLiteral("url = http://localhost :8080/api"), {{0, 3}, {4, 5}, {6, 22}, {22, 31}});
+  ocr::closeCodeGaps(line, l.grey, 255);
+  EXPECT_EQ(line.text, drawn);
+  ASSERT_EQ(line.words.size(), 3u);
+  EXPECT_EQ(line.words[2].text, QStringLiteral("http://localhost:8080/api"));
+
+  // A colon set apart on both sides, as French writes it, and a label's
+  // colon keep their spaces.
+  expectKept({QStringLiteral("Remarque : voir la suite"), QStringLiteral("Port: 8080 Host: local")});
+}
+
+TEST(CodeChars, TheRoomBesideADotIsMeasuredOnTheImage) {
+  // The engine's box of "README." ends at the "E": measured between the
+  // boxes, the room after the dot looks a whole space. A line of one space
+  // has no other to compare with: a character's width decides.
+  const QString drawn = QStringLiteral("/usr/doc/README.txt");
+  const Line l = render(drawn, 26);
+  ocr::EngineLine line = engineLine(l, drawn, QStringLiteral("/usr/doc/README. txt"), {{0, 15}, {16, 19}});
+  ocr::closeCodeGaps(line, l.grey, 255);
+  EXPECT_EQ(line.text, drawn);
+  EXPECT_EQ(line.words.size(), 1u);
+
+  // A full stop with a space after it stays, with other spaces in the line
+  // or without them.
+  expectKept({QStringLiteral("Am 12. März 2024 in Bern"), QStringLiteral("notes.v2. see")});
 }
 
 TEST(CodeChars, AnUnderlineIsNoUnderscore) {
