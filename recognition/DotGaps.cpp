@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "recognition/Median.h"
+
 namespace ocr {
 
 namespace {
@@ -40,12 +42,6 @@ std::vector<Mark> marks(const QImage& grey8, int ground) {
     out.push_back({stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP), stats.at<int>(i, cv::CC_STAT_WIDTH),
                    stats.at<int>(i, cv::CC_STAT_HEIGHT), stats.at<int>(i, cv::CC_STAT_AREA)});
   return out;
-}
-
-double median(std::vector<int> v) {
-  if (v.empty()) return 0;
-  std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
-  return v[v.size() / 2];
 }
 
 // Columns of `gaps` opened before column `x` of the opened image.

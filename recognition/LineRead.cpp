@@ -12,6 +12,7 @@
 #include "recognition/BidiOrder.h"
 #include "recognition/CodeGaps.h"
 #include "recognition/DotGaps.h"
+#include "recognition/Median.h"
 #include "recognition/NeighbourInk.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/Prepare.h"
@@ -41,13 +42,22 @@ struct Cut {
   }
 };
 
+// One box cut out and cleaned, at the source's size: what every scale of
+// it is made from.
+struct CutOut {
+  QImage part;       // Format_Grayscale8, dark on light; null: nothing to read
+  QRect area;        // the source pixels cut out
+  int ground = 255;  // the part's background grey
+  double ink = 0;    // the ink height its scale is measured against
+};
+
 // Cuts out boxes[index] with its margins. Where a margin reaches into
 // another box (the next cell of a row, a check box's label), that part is
 // painted with the ground: the neighbour's letters would be read as this
 // line's.
-Cut cut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, double inkHeight, double typicalInk,
-        const LineReadConfig& config) {
-  Cut c;
+CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, double typicalInk,
+              const LineReadConfig& config) {
+  CutOut c;
   const QRect& box = boxes[index];
   const int my = int(std::lround(config.marginY * box.height()));
   const int mx = int(std::lround(config.marginX * box.height()));
@@ -101,17 +111,28 @@ Cut cut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, doub
   // Given the image's typical ink height, a box is scaled no less than a
   // typical line: a cell whose ink band is taller (a word with tall
   // ascenders, marks above and below) is not shrunk below its neighbours.
-  double ink = m.lineHeight > 0 ? m.lineHeight : box.height() / 1.6;
-  if (typicalInk > 0) ink = m.lineHeight > 0 ? std::min(ink, typicalInk) : typicalInk;
-  c.scale = std::clamp(inkHeight / ink, config.minScale, config.maxScale);
-  const int w = std::max(1, int(std::lround(part.width() * c.scale)));
-  const int h = std::max(1, int(std::lround(part.height() * c.scale)));
-  if (w != part.width() || h != part.height()) part = part.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  c.pad = config.pad;
+  c.ink = m.lineHeight > 0 ? m.lineHeight : box.height() / 1.6;
+  if (typicalInk > 0) c.ink = m.lineHeight > 0 ? std::min(c.ink, typicalInk) : typicalInk;
   c.ground = ground;
+  c.part = std::move(part);
+  return c;
+}
+
+// The cut-out scaled so that its ink is `inkHeight` high, and padded.
+Cut scaled(const CutOut& from, double inkHeight, const LineReadConfig& config) {
+  Cut c;
+  c.area = from.area;
+  c.scale = std::clamp(inkHeight / from.ink, config.minScale, config.maxScale);
+  const int w = std::max(1, int(std::lround(from.part.width() * c.scale)));
+  const int h = std::max(1, int(std::lround(from.part.height() * c.scale)));
+  const QImage part = w != from.part.width() || h != from.part.height()
+                          ? from.part.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                          : from.part;
+  c.pad = config.pad;
+  c.ground = from.ground;
   QImage out(w + 2 * c.pad, h + 2 * c.pad, QImage::Format_Grayscale8);
   if (out.isNull()) return {};
-  out.fill(uint(ground));
+  out.fill(uint(c.ground));
   for (int y = 0; y < h; ++y) std::memcpy(out.scanLine(y + c.pad) + c.pad, part.constScanLine(y), size_t(w));
   c.image = std::move(out);
   return c;
@@ -164,10 +185,10 @@ struct Attempt {
   std::optional<EngineLine> line;
 };
 
-Attempt attempt(EnginePool::Lease& engine, const QImage& grey8, const std::vector<QRect>& boxes, size_t index,
-                double inkHeight, double typicalInk, bool openDots, const LineReadConfig& config) {
+Attempt attempt(EnginePool::Lease& engine, const CutOut& from, double inkHeight, bool openDots,
+                const LineReadConfig& config) {
   Attempt a;
-  a.cut = cut(grey8, boxes, index, inkHeight, typicalInk, config);
+  a.cut = scaled(from, inkHeight, config);
   if (a.cut.image.isNull()) return a;
   if (openDots) a.gaps = innerDots(a.cut.image, a.cut.ground);
   a.image = withGaps(a.cut.image, a.gaps, a.cut.ground);
@@ -209,9 +230,12 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
                                   size_t index, double inkHeight, double typicalInk, const Manner& manner,
                                   const LineReadConfig& config) {
   const QRect& box = boxes[index];
-  Attempt a = attempt(engine, grey8, boxes, index, inkHeight, typicalInk, manner.openDots, config);
+  const CutOut from = cutOut(grey8, boxes, index, typicalInk, config);
+  if (from.part.isNull()) return std::nullopt;
+  // Only the scale differs between the reads: the box is cut out once.
+  Attempt a = attempt(engine, from, inkHeight, manner.openDots, config);
   if (manner.again && a.line && a.line->confidence < kDoubtful && engine) {
-    Attempt b = attempt(engine, grey8, boxes, index, kLarger * inkHeight, typicalInk, manner.openDots, config);
+    Attempt b = attempt(engine, from, kLarger * inkHeight, manner.openDots, config);
     if (b.line && b.line->confidence > a.line->confidence) a = std::move(b);
   }
   if (!a.line) return std::nullopt;
@@ -258,8 +282,7 @@ int leastHeight(const std::vector<QRect>& boxes) {
   if (boxes.size() < 4) return 0;
   std::vector<int> heights;
   for (const QRect& b : boxes) heights.push_back(b.height());
-  std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2), heights.end());
-  return heights[heights.size() / 2] / 2;
+  return int(median(std::move(heights))) / 2;
 }
 
 }  // namespace

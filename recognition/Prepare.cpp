@@ -1,6 +1,7 @@
 #include "recognition/Prepare.h"
 
 #include "recognition/CodeGaps.h"
+#include "recognition/Median.h"
 #include "recognition/ScreenClean.h"
 
 #include <QPainter>
@@ -42,13 +43,6 @@ int mostCommonLevel(const std::array<long long, 256>& histogram) {
   for (int j = std::max(0, centre - 3); j <= std::min(255, centre + 3); ++j)
     if (histogram[size_t(j)] > histogram[size_t(best)]) best = j;
   return best;
-}
-
-double median(std::vector<int> values) {
-  if (values.empty()) return 0;
-  const auto mid = values.begin() + std::ptrdiff_t(values.size() / 2);
-  std::nth_element(values.begin(), mid, values.end());
-  return *mid;
 }
 
 }  // namespace
