@@ -46,7 +46,7 @@ class Passes {
     std::atomic<size_t> next{0};
     auto work = [&] {
       std::optional<ocr::SideBySide> shared;
-      if (todo.size() > 1) shared.emplace();
+      if (todo.size() > 1) shared.emplace(int(std::min(todo.size(), size_t(parallel_))));
       for (size_t i; (i = next++) < todo.size();) {
         // A stopped recognition reads nothing more: its passes count as empty.
         todo[i].second.set_value(stopRequested() ? Pass{}
@@ -86,6 +86,21 @@ QStringList secondChanceCandidates(const QStringList& prefer, bool fallback) {
   return candidates;
 }
 
+// The candidates worth a whole read: those whose preview scores at least
+// `kNear` of the best preview's, in their order. Previews that tell nothing
+// apart (all empty, or all close) keep every candidate.
+std::vector<QStringList> screened(const std::vector<QStringList>& lists, Passes& previews) {
+  constexpr double kNear = 0.8;
+  const std::vector<Pass> seen = previews.readAll(lists);
+  double top = 0;
+  for (const Pass& p : seen) top = std::max(top, score(p));
+  if (top <= 0) return lists;
+  std::vector<QStringList> kept;
+  for (size_t i = 0; i < lists.size(); ++i)
+    if (score(seen[i]) >= kNear * top) kept.push_back(lists[i]);
+  return kept;
+}
+
 }  // namespace
 
 // The languages of the first pass: the preferred ones alone, as far as they
@@ -116,8 +131,10 @@ QStringList firstPassLanguages(const QStringList& prefer) {
 
 int defaultParallel() { return std::max(1, int(std::thread::hardware_concurrency()) - 1); }
 
-Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader, int parallel) {
-  Passes passes(image, reader, parallel > 0 ? parallel : defaultParallel());
+Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader, int parallel,
+                     const Reader& preview) {
+  if (parallel <= 0) parallel = defaultParallel();
+  Passes passes(image, reader, parallel);
   Pass best = passes.read(firstPassLanguages(prefer));
 
   if (const auto detected = OCRLanguages::detect(best.result.text())) {
@@ -137,6 +154,10 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
   // one after the other would give.
   std::vector<QStringList> lists;
   for (const QString& candidate : secondChanceCandidates(prefer, fallback)) lists.push_back({candidate, QStringLiteral("en-US")});
+  if (preview && lists.size() > 1) {
+    Passes previews(image, preview, parallel);
+    lists = screened(lists, previews);
+  }
   for (Pass& alt : passes.readAll(lists)) {
     if (score(alt) > 1.05 * score(best)) best = std::move(alt);
   }

@@ -16,6 +16,7 @@
 #include "recognition/NeighbourInk.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/Prepare.h"
+#include "recognition/Recognizer.h"
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 #include "recognition/StrayMarks.h"
@@ -217,13 +218,17 @@ constexpr double kLarger = 1.25;
 struct Manner {
   // A dot inside a word gets room after it first (DotGaps.h).
   bool openDots = false;
-  // Lines read poorly are read again larger. Not in the passes of a second
-  // chance, read side by side: in a script that is not the page's nearly
-  // every line reads poorly, and reading each twice doubled the time of a
-  // Korean page read with an English interface (900 x 560: 4.6 s against
-  // 10 s) for the same answer.
+  // Lines read poorly are read again larger (kDoubtful). Not in the passes
+  // of a second chance, read side by side, nor where most lines read
+  // poorly: the page is in a script that is not the pass's then, and
+  // reading each line twice doubled the time of a Korean page read with an
+  // English interface (900 x 560: 4.6 s against 10 s) for the same answer.
   bool again = true;
 };
+
+// Whether the poorly read lines of a pass are worth a second read: a few of
+// them, or no more than half the lines.
+bool worthAgain(int poor, int read) { return poor <= 3 || 2 * poor <= read; }
 
 // The box read as one line; nothing when the engine saw no text in it.
 std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8, const std::vector<QRect>& boxes,
@@ -234,10 +239,6 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   if (from.part.isNull()) return std::nullopt;
   // Only the scale differs between the reads: the box is cut out once.
   Attempt a = attempt(engine, from, inkHeight, manner.openDots, config);
-  if (manner.again && a.line && a.line->confidence < kDoubtful && engine) {
-    Attempt b = attempt(engine, from, kLarger * inkHeight, manner.openDots, config);
-    if (b.line && b.line->confidence > a.line->confidence) a = std::move(b);
-  }
   if (!a.line) return std::nullopt;
   EngineLine& line = *a.line;
   closeCodeGaps(line, a.image, a.cut.ground);
@@ -340,33 +341,55 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   // the second is idle already.
   const int wanted = std::clamp((count + config.boxesPerEngine - 1) / config.boxesPerEngine, std::min(2, count),
                                 config.maxEngines);
-  // Side by side with other passes the cores are taken: only idle engines
-  // join. Alone, the engines a large read lacks are started.
-  const bool start = !readingSideBySide() && count >= 2 * config.boxesPerEngine;
+  // Side by side with other passes a read starts no more engines than its
+  // share of the cores (a second chance narrowed to two candidates has
+  // most of them idle); else only idle engines join. Alone, the engines a
+  // large read lacks are started.
+  const int share = std::max(1, Recognizer::defaultParallel() / passesSideBySide());
+  const bool start = share > 1 && count >= 2 * config.boxesPerEngine;
   while (int(engines.size()) < wanted) {
     EnginePool::Lease more = pool.acquireIdle(key);
     if (!more) break;
     engines.push_back(std::move(more));
   }
-  const int workers = start ? wanted : int(engines.size());
+  const int workers = start ? std::max(int(engines.size()), std::min(wanted, share)) : int(engines.size());
   engines.resize(size_t(workers));
 
   std::vector<std::optional<EngineLine>> found(static_cast<size_t>(count));
-  std::atomic<int> next{0};
-  auto work = [&](size_t w) {
-    if (!engines[w]) engines[w] = pool.acquire(key);
-    // A stopped recognition reads no further line.
-    for (int i; (i = next++) < count && !Recognizer::stopRequested();) {
-      if (!engines[w]) engines[w] = pool.acquire(key);  // a failed read dropped it
-      if (!engines[w] || boxes[size_t(i)].height() < least) continue;
-      found[size_t(i)] = readBox(engines[w], grey8, boxes, size_t(i), inkHeight, typicalInk, manner, config);
-    }
+  // Each of `todo` (box indexes) read at `height`, the better read kept.
+  auto readAll = [&](const std::vector<int>& todo, double height) {
+    std::atomic<size_t> next{0};
+    auto work = [&](size_t w) {
+      if (!engines[w]) engines[w] = pool.acquire(key);
+      // A stopped recognition reads no further line.
+      for (size_t k; (k = next++) < todo.size() && !Recognizer::stopRequested();) {
+        const auto i = size_t(todo[k]);
+        if (!engines[w]) engines[w] = pool.acquire(key);  // a failed read dropped it
+        if (!engines[w]) continue;
+        auto line = readBox(engines[w], grey8, boxes, i, height, typicalInk, manner, config);
+        if (line && (!found[i] || line->confidence > found[i]->confidence)) found[i] = std::move(line);
+      }
+    };
+    std::vector<std::future<void>> others;
+    for (size_t w = 1; w < std::min(size_t(workers), todo.size()); ++w)
+      others.push_back(std::async(std::launch::async, Recognizer::carryingStop([&work, w] { work(w); })));
+    work(0);
+    for (auto& f : others) f.get();
   };
-  std::vector<std::future<void>> others;
-  for (size_t w = 1; w < size_t(workers); ++w)
-    others.push_back(std::async(std::launch::async, Recognizer::carryingStop([&work, w] { work(w); })));
-  work(0);
-  for (auto& f : others) f.get();
+  std::vector<int> todo;
+  for (int i = 0; i < count; ++i)
+    if (boxes[size_t(i)].height() >= least) todo.push_back(i);
+  readAll(todo, inkHeight);
+  if (manner.again) {
+    std::vector<int> poor;
+    int read = 0;
+    for (int i : todo) {
+      if (!found[size_t(i)]) continue;
+      ++read;
+      if (found[size_t(i)]->confidence < kDoubtful) poor.push_back(i);
+    }
+    if (!poor.empty() && worthAgain(int(poor.size()), read)) readAll(poor, kLarger * inkHeight);
+  }
 
   for (auto& line : found)
     if (line && !isChrome(*line)) result.lines.push_back(std::move(*line));

@@ -1,5 +1,6 @@
 #include <functional>
 #include <future>
+#include <numeric>
 
 #include "recognition/CodeGaps.h"
 #include "recognition/EnginePool.h"
@@ -80,6 +81,22 @@ LineBoxes findLines(const QImage& image, TextDetector& detector) {
   Page seen = cleaned.get();
   if (!boxes) return std::nullopt;
   return FoundLines{std::move(*boxes), std::move(seen.grey)};
+}
+
+FoundLines sample(const FoundLines& lines, double ems) {
+  auto length = [](const QRect& r) { return r.height() > 0 ? double(r.width()) / r.height() : 0.0; };
+  std::vector<size_t> order(lines.boxes.size());
+  std::iota(order.begin(), order.end(), size_t(0));
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return length(lines.boxes[a]) > length(lines.boxes[b]); });
+  double held = 0;
+  size_t n = 0;
+  while (n < order.size() && held < ems) held += length(lines.boxes[order[n++]]);
+  order.resize(n);
+  std::sort(order.begin(), order.end());
+  FoundLines out{{}, lines.page};
+  for (size_t i : order) out.boxes.push_back(lines.boxes[i]);
+  return out;
 }
 
 Recognizer::Pass readPass(const QImage& image, const QString& key, const RunConfig& config, EnginePool& pool) {

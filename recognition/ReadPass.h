@@ -25,6 +25,11 @@ using LineBoxes = std::optional<FoundLines>;
 LineBoxes findLines(const QImage& image);
 LineBoxes findLines(const QImage& image, TextDetector& detector);
 
+// A few of the lines, enough to tell which model suits the page: the
+// longest (width over height, about the characters they hold) first, until
+// they hold about `ems` together; in their first order.
+FoundLines sample(const FoundLines& lines, double ems);
+
 // One pass of the engine of `key` ("deu+eng") over the image, as
 // Recognizer::read gives it for the languages that make that key: rows of
 // lines, the table in the word rows, the character-weighted confidence. With

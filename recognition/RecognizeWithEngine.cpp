@@ -10,6 +10,12 @@
 // Kept apart from the decision road so that the road links without the engine.
 namespace Recognizer {
 
+namespace {
+// The text a second chance's candidate previews: a line or two of a page
+// (about 24 characters of Hangul or Han).
+constexpr double kPreviewEms = 24;
+}  // namespace
+
 // The engines of the passes that lost are let go afterwards: a second chance
 // starts up to seven of them (260 MB together) for a capture in a script the
 // user seldom reads. The first pass's engines stay, and so do the engines of
@@ -25,6 +31,19 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
   const ocr::LineBoxes boxes = ocr::findLines(image);
   std::mutex mutex;
   std::vector<std::pair<QString, QString>> read;  // engine key, text, in the order the passes started
+  QStringList previewed;  // engine keys
+  Reader preview;
+  if (boxes) {
+    preview = [&, lines = ocr::LineBoxes(ocr::sample(*boxes, kPreviewEms))](const QImage& img,
+                                                                           const QStringList& languages) {
+      const QString key = pool.keyFor(languages);
+      {
+        std::lock_guard lock(mutex);
+        previewed << key;
+      }
+      return ocr::readPass(img, key, lines, ocr::RunConfig{}, pool);
+    };
+  }
   const Recognized answer = recognize(image, prefer, fallback, [&](const QImage& img, const QStringList& languages) {
     const QString key = pool.keyFor(languages);
     {
@@ -36,8 +55,8 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
     for (auto& [k, text] : read)
       if (k == key) text = pass.result.text();
     return pass;
-  });
-  if (read.size() <= 1) return answer;
+  }, 0, preview);
+  if (read.empty() || (read.size() <= 1 && previewed.isEmpty())) return answer;
   const QString first = read.front().first;
   const QString text = answer.text();
   QString kept;
@@ -45,6 +64,8 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
     if (t == text && kept.isEmpty()) kept = key;
   int dropped = 0;
   for (const auto& [key, t] : read)
+    if (key != first && key != kept) dropped += pool.drop(key);
+  for (const QString& key : previewed)
     if (key != first && key != kept) dropped += pool.drop(key);
   // Hand what the engines held back to the system.
   if (dropped > 0) malloc_trim(0);

@@ -31,8 +31,13 @@ using Reader = std::function<Pass(const QImage&, const QStringList&)>;
 // that pay off. The second chance's passes are read side by side, at most
 // `parallel` at once (0: one fewer than the machine has cores).
 Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback);
+//
+// With a `preview` (a reader of a small part of the image), the second
+// chance first previews every candidate side by side and reads whole only
+// those whose preview scores near the best preview's: in a script not the
+// page's, most models read for seconds to no purpose.
 Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader,
-                     int parallel = 0);
+                     int parallel = 0, const Reader& preview = {});
 
 // The languages the road's first pass reads with: the supported preferred
 // codes, English behind them when none is a Latin one; the Latin codes when

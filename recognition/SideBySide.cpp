@@ -1,14 +1,18 @@
 #include "recognition/SideBySide.h"
 
+#include <algorithm>
+
 namespace ocr {
 
 namespace {
-thread_local bool sideBySide = false;
+thread_local int sideBySide = 1;
 }  // namespace
 
-bool readingSideBySide() { return sideBySide; }
+bool readingSideBySide() { return sideBySide > 1; }
 
-SideBySide::SideBySide() : was_(sideBySide) { sideBySide = true; }
+int passesSideBySide() { return sideBySide; }
+
+SideBySide::SideBySide(int passes) : was_(sideBySide) { sideBySide = std::max(2, passes); }
 
 SideBySide::~SideBySide() { sideBySide = was_; }
 

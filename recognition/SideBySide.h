@@ -2,21 +2,26 @@
 
 // Whether the reads on this thread run side by side with others of the same
 // recognition (the second chance's passes): those share the cores already,
-// so a read among them starts no engines of its own for bands.
+// so a read among them starts no engines of its own for bands, and line
+// reads start only their share of the cores.
 namespace ocr {
 
 bool readingSideBySide();
 
-// Marks the reads on this thread as side by side for as long as it lives.
+// The passes read at once with the one on this thread; 1 when it is alone.
+int passesSideBySide();
+
+// Marks the reads on this thread as side by side with `passes` reads (this
+// one included) for as long as it lives.
 class SideBySide {
  public:
-  SideBySide();
+  explicit SideBySide(int passes = 2);
   ~SideBySide();
   SideBySide(const SideBySide&) = delete;
   SideBySide& operator=(const SideBySide&) = delete;
 
  private:
-  bool was_;
+  int was_;
 };
 
 }  // namespace ocr

@@ -332,3 +332,51 @@ TEST_F(Decide, ResultIsThePassResultWithItsTable) {
 }
 
 }  // namespace
+
+// A second chance with previews reads whole only the candidates whose preview
+// scores near the best one's; previews that tell nothing apart keep them all.
+TEST_F(Decide, PreviewsNarrowTheSecondChanceToTheCandidatesNearTheBest) {
+  std::mutex mutex;
+  std::map<QString, Pass> previews;
+  Calls read, previewed;
+  auto reader = [&](const QImage&, const QStringList& languages) {
+    std::lock_guard lock(mutex);
+    read.push_back(languages);
+    const auto it = passes.find(languages.join(','));
+    return it == passes.end() ? Pass{} : it->second;
+  };
+  auto preview = [&](const QImage&, const QStringList& languages) {
+    std::lock_guard lock(mutex);
+    previewed.push_back(languages);
+    const auto it = previews.find(languages.join(','));
+    return it == previews.end() ? Pass{} : it->second;
+  };
+  script(firstList({"en-US"}), pass(letters(20, 'e'), 0.3));
+  script(pair("ko-KR"), pass(kKorean, 0.93));
+  script(pair("th-TH"), pass(letters(40, 't'), 0.4));
+  previews[pair("ko-KR").join(',')] = pass(letters(20, 'k'), 0.9);  // 18
+  previews[pair("th-TH").join(',')] = pass(letters(25, 't'), 0.6);  // 15: over 0.8 of 18
+  previews[pair("ja-JP").join(',')] = pass(letters(20, 'j'), 0.7);  // 14: under 0.8 of 18
+  previews[pair("ar-SA").join(',')] = pass(letters(10, 'a'), 0.9);
+
+  EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), kKorean);
+  EXPECT_EQ(previewed.size(), 7u);
+  std::sort(read.begin(), read.end());
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("ko-KR"), pair("th-TH")}));
+
+  // The candidate that reads best whole still wins among those kept.
+  script(pair("th-TH"), pass(letters(60, 't'), 0.9));
+  EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), letters(60, 't'));
+
+  // Previews of nothing tell nothing: every candidate is read whole.
+  previews.clear();
+  read.clear();
+  EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 1, preview).text(), letters(60, 't'));
+  EXPECT_EQ(read.size(), 8u);
+
+  // A first pass good enough in a preferred language needs no preview.
+  previewed.clear();
+  script(firstList({"en-US"}), pass(kEnglish, 0.95));
+  EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), kEnglish);
+  EXPECT_TRUE(previewed.empty());
+}

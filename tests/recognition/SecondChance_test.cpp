@@ -1,0 +1,67 @@
+// The second chance on the detector's road: its candidates previewed on a
+// sample of the lines, the one that suits the page read whole.
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+#include "recognition/EnginePool.h"
+#include "recognition/ReadPass.h"
+#include "recognition/Recognizer.h"
+#include "tests/recognition/DetectorRoad.h"
+#include "tests/recognition/TextImages.h"
+#include "tests/support/Printers.h"
+
+namespace {
+
+TEST(Sample, TheLongestLinesUntilTheyHoldEnoughInTheirFirstOrder) {
+  const ocr::FoundLines lines{{QRect(0, 0, 100, 20),     // 5 ems
+                               QRect(0, 30, 400, 20),    // 20
+                               QRect(0, 60, 40, 20),     // 2
+                               QRect(0, 90, 300, 20),    // 15
+                               QRect(0, 120, 300, 0)},   // no height: nothing
+                              QImage(10, 10, QImage::Format_Grayscale8)};
+  EXPECT_EQ(ocr::sample(lines, 20).boxes, (std::vector<QRect>{QRect(0, 30, 400, 20)}));
+  EXPECT_EQ(ocr::sample(lines, 30).boxes, (std::vector<QRect>{QRect(0, 30, 400, 20), QRect(0, 90, 300, 20)}));
+  EXPECT_EQ(ocr::sample(lines, 1000).boxes.size(), 5u);
+  EXPECT_EQ(ocr::sample(lines, 30).page.size(), lines.page.size());
+  EXPECT_TRUE(ocr::sample(ocr::FoundLines{}, 30).boxes.empty());
+}
+
+class SecondChance : public DetectorRoadTest {};
+
+// The words of `truth` that the read holds; the engine's own misreadings (a
+// first word read as Latin letters, a capital for a small letter) are not
+// what is tested here.
+int wordsFound(const QStringList& truth, const QString& read) {
+  const QStringList got = read.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+  int found = 0;
+  for (const QString& line : truth)
+    for (const QString& word : line.split(QLatin1Char(' ')))
+      found += got.contains(word) ? 1 : 0;
+  return found;
+}
+
+// A page in a script the interface does not write comes back in its own
+// script, whole, and the engines of the candidates that lost are let go.
+TEST_F(SecondChance, AKoreanAndARussianPageReadWithAnEnglishInterface) {
+  const QStringList korean{QString::fromUtf8("서울은 한국의 수도이고 부산은 큰 항구 도시입니다"),
+                           QString::fromUtf8("회의는 다음 주 화요일 오후 세 시에 시작합니다"),
+                           QString::fromUtf8("보고서를 금요일까지 보내 주시기 바랍니다")};
+  const QStringList russian{QString::fromUtf8("Настройки сохранены в папке пользователя"),
+                            QString::fromUtf8("Нажмите кнопку, чтобы продолжить установку"),
+                            QString::fromUtf8("Обновления будут загружены автоматически")};
+  textimages::Style style;
+  style.px = 18;
+  style.family = QStringLiteral("Noto Sans CJK KR");
+  const Recognized ko = Recognizer::recognize(textimages::lines(korean, style).image, {"en-US"}, true);
+  EXPECT_EQ(ko.lines.size(), 3u);
+  EXPECT_GE(wordsFound(korean, ko.text()), 19);  // of 20
+  style.family = QStringLiteral("Noto Sans");
+  const Recognized ru = Recognizer::recognize(textimages::lines(russian, style).image, {"en-US"}, true);
+  EXPECT_EQ(ru.lines.size(), 3u);
+  EXPECT_GE(wordsFound(russian, ru.text()), 13);  // of 14
+  for (const char* lost : {"jpn+eng", "chi_sim+eng", "chi_tra+eng", "tha+eng", "ara+eng"})
+    EXPECT_EQ(EnginePool::shared().drop(QString::fromLatin1(lost)), 0) << lost;
+}
+
+}  // namespace
