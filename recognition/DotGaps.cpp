@@ -107,7 +107,7 @@ std::vector<InnerDot> innerDotMarks(const QImage& grey8, int ground) {
     const int before = dot.x - left->right() - 1;
     const int after = std::max(0, right->x - dot.right() - 1);
     if (before > 0.4 * letter || after > 0.4 * letter || after > before + 0.3 * letter) continue;
-    dots.push_back({dot.x, dot.right(), letter});
+    dots.push_back({dot.x, dot.right(), dot.bottom(), letter});
   }
   std::sort(dots.begin(), dots.end(), [](const InnerDot& a, const InnerDot& b) { return a.left < b.left; });
   return dots;
