@@ -18,10 +18,13 @@ namespace {
 // The room between a dot and its letters is less (DotGaps.h).
 constexpr double kWordGap = 0.45;
 // Runs wider than this, in letter heights, are not read again: sentences
-// joined by a dot, not a name's extension.
-constexpr double kLongest = 8;
+// joined by a dot, not a file name (an Arabic name of seven letters is
+// eight letter heights wide).
+constexpr double kLongest = 12;
 // A Latin read less sure than this is no extension.
-constexpr double kSure = 0.6;
+constexpr double kSure = 0.5;
+// A name read alone less sure than this is not taken.
+constexpr double kPoorName = 0.3;
 // A part read alone reads best half as large again as its line (dialogs,
 // words found in Korean, Japanese, Chinese and Arabic: 610 against 604 as
 // large, 609 twice as large).
@@ -94,10 +97,10 @@ struct WordRead {
   double confidence = 0;
 };
 
-// One word's read; nothing when the engine failed (it is dropped then).
-std::optional<WordRead> readWord(EnginePool::Lease& engine, const QImage& image) {
-  if (!engine || image.isNull()) return std::nullopt;
-  engine->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+// The part's read in `mode`; nothing when the engine failed (it is dropped
+// then).
+std::optional<WordRead> readPart(EnginePool::Lease& engine, const QImage& image, tesseract::PageSegMode mode) {
+  engine->SetPageSegMode(mode);
   engine->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
   if (engine->Recognize(nullptr) != 0) {
     engine.discard();
@@ -110,6 +113,15 @@ std::optional<WordRead> readWord(EnginePool::Lease& engine, const QImage& image)
   // no letters of the name.
   for (const char16_t mark : {u'\u200e', u'\u200f', u'\u061c'}) read.text.remove(QChar(mark));
   read.text = read.text.simplified();
+  return read;
+}
+
+// A part read as one line. The single-line mode finds no line in some
+// words standing alone (an Arabic name): read as a raw line they read.
+std::optional<WordRead> readWord(EnginePool::Lease& engine, const QImage& image) {
+  if (!engine || image.isNull()) return std::nullopt;
+  auto read = readPart(engine, image, tesseract::PSM_SINGLE_LINE);
+  if (read && read->text.isEmpty()) read = readPart(engine, image, tesseract::PSM_RAW_LINE);
   return read;
 }
 
@@ -214,7 +226,8 @@ void readLatinRuns(EngineLine& line, const QImage& image, int ground, EnginePool
     const int pad = std::max(8, int(std::lround(0.5 * dot.letter)));
     // Each side read alone by both engines. The pass's own engine finds
     // letters of its script in the name; the extension is a Latin word read
-    // well by either.
+    // well by either (the better of them: the own engine reads a Latin run
+    // as digits at times, "사진.108").
     WordRead own[2], best[2];
     for (int i = 0; i < 2; ++i) {
       if (sides[i].width() > kLongest * dot.letter) continue;
@@ -222,11 +235,12 @@ void readLatinRuns(EngineLine& line, const QImage& image, int ground, EnginePool
       const auto asLatin = readWord(latin, part);
       const auto asOwn = readWord(engine, part);
       if (!asOwn) return;
-      own[i] = best[i] = *asOwn;
-      if (asLatin && asLatin->confidence > asOwn->confidence) best[i] = *asLatin;
+      own[i] = *asOwn;
+      for (const auto& read : {asOwn, asLatin})
+        if (read && latinWord(read->text) && read->confidence > best[i].confidence) best[i] = *read;
     }
     auto extension = [&](int i) {
-      return !ownScript(own[i].text) && latinWord(best[i].text) && best[i].confidence >= kSure;
+      return !ownScript(own[i].text) && !best[i].text.isEmpty() && best[i].confidence >= kSure;
     };
     // The name: what the line read before the dot where that is clean, else
     // the side's own read.
@@ -237,6 +251,8 @@ void readLatinRuns(EngineLine& line, const QImage& image, int ground, EnginePool
     if (extension(0) != extension(1)) name = extension(1) ? 0 : 1;
     else if (extension(0) && !kept.isEmpty()) name = rightToLeft(kept) ? 1 : 0;
     if (name < 0) continue;
+    // A name read alone this poorly is no better than the line's.
+    if (kept.isEmpty() && own[name].confidence < kPoorName) continue;
     QString text = kept.isEmpty() ? own[name].text : kept;
     while (text.endsWith(QLatin1Char('.'))) text.chop(1);
     while (text.startsWith(QLatin1Char('.'))) text.remove(0, 1);
