@@ -38,8 +38,8 @@ TEST_F(LatinRunsRead, ExtensionsReadAsLatinBesideNamesInTheirScript) {
     std::vector<QStringList> rows;
   };
   const Case cases[] = {
-      {"kor+eng", "Noto Sans CJK KR", 13, true,
-       {{QString::fromUtf8("예산.xlsx"), QStringLiteral("86 KB")}, {QString::fromUtf8("메모.txt"), QStringLiteral("3 KB")}}},
+      {"kor+eng", "Noto Sans CJK KR", 13, false,
+       {{QString::fromUtf8("예산.xlsx"), QStringLiteral("86 KB")}, {QString::fromUtf8("사진.jpg"), QStringLiteral("4 MB")}}},
       {"jpn+eng", "Noto Sans CJK JP", 13, false,
        {{QString::fromUtf8("予算.xlsx"), QStringLiteral("86 KB")}, {QString::fromUtf8("メモ.txt"), QStringLiteral("3 KB")}}},
       {"chi_sim+eng", "Noto Sans CJK SC", 13, false,
