@@ -58,9 +58,9 @@ int openedBefore(int x, const std::vector<DotGap>& gaps) {
 
 }  // namespace
 
-std::vector<DotGap> innerDots(const QImage& grey8, int ground) {
-  std::vector<DotGap> gaps;
-  if (grey8.isNull() || grey8.format() != QImage::Format_Grayscale8) return gaps;
+std::vector<InnerDot> innerDotMarks(const QImage& grey8, int ground) {
+  std::vector<InnerDot> dots;
+  if (grey8.isNull() || grey8.format() != QImage::Format_Grayscale8) return dots;
   const std::vector<Mark> all = marks(grey8, ground);
   int tallest = 0;
   for (const Mark& m : all) tallest = std::max(tallest, m.h);
@@ -68,7 +68,7 @@ std::vector<DotGap> innerDots(const QImage& grey8, int ground) {
   for (const Mark& m : all)
     if (m.h >= 0.35 * tallest) heights.push_back(m.h);
   const double letter = median(heights);  // a typical letter's height
-  if (letter < 8) return gaps;
+  if (letter < 8) return dots;
   // Letters stand on the baseline, some reach below it: of the bottoms, one
   // low in order ("фото.jpg" has four letters reaching below).
   std::vector<int> bottoms;
@@ -82,10 +82,11 @@ std::vector<DotGap> innerDots(const QImage& grey8, int ground) {
   for (const Mark& dot : all) {
     if (dot.w < small || dot.h < small || dot.w > large || dot.h > large) continue;
     if (std::max(dot.w, dot.h) > 2 * std::min(dot.w, dot.h) + 1 || dot.area * 2 < dot.w * dot.h) continue;
-    if (std::abs(dot.bottom() - baseline) > std::max(2.0, 0.15 * letter)) continue;
-    // A mark above it makes a colon, a semicolon, "!" or "?".
+    // A mark centred above it makes a colon, a semicolon, "!" or "?"; the
+    // dot of a "j" set close after it only reaches over it.
     const bool stacked = std::any_of(all.begin(), all.end(), [&](const Mark& m) {
-      return &m != &dot && m.x <= dot.right() && m.right() >= dot.x && m.bottom() < dot.y;
+      return &m != &dot && m.x <= dot.right() && m.right() >= dot.x && m.bottom() < dot.y &&
+             std::abs(m.x + m.right() - dot.x - dot.right()) <= dot.w;
     });
     if (stacked) continue;
     const Mark* left = nullptr;
@@ -96,12 +97,26 @@ std::vector<DotGap> innerDots(const QImage& grey8, int ground) {
       if (2 * m.x + m.w > 2 * dot.right() + 1 && (!right || m.x < right->x)) right = &m;
     }
     if (!left || !right) continue;
+    // On the baseline, or level with the foot of a letter beside it: the
+    // parts of Hangul syllables and Arabic's marks below move the baseline
+    // measured over the line.
+    const double level = std::max(2.0, 0.15 * letter), beside = std::max(2.0, 0.25 * letter);
+    if (std::abs(dot.bottom() - baseline) > level && std::abs(dot.bottom() - left->bottom()) > beside &&
+        std::abs(dot.bottom() - right->bottom()) > beside)
+      continue;
     const int before = dot.x - left->right() - 1;
     const int after = std::max(0, right->x - dot.right() - 1);
     if (before > 0.4 * letter || after > 0.4 * letter || after > before + 0.3 * letter) continue;
-    gaps.push_back({dot.right() + 1, std::max(4, int(std::lround(0.6 * letter)))});
+    dots.push_back({dot.x, dot.right(), dot.bottom(), letter});
   }
-  std::sort(gaps.begin(), gaps.end(), [](const DotGap& a, const DotGap& b) { return a.at < b.at; });
+  std::sort(dots.begin(), dots.end(), [](const InnerDot& a, const InnerDot& b) { return a.left < b.left; });
+  return dots;
+}
+
+std::vector<DotGap> innerDots(const QImage& grey8, int ground) {
+  std::vector<DotGap> gaps;
+  for (const InnerDot& dot : innerDotMarks(grey8, ground))
+    gaps.push_back({dot.right + 1, std::max(4, int(std::lround(0.6 * dot.letter)))});
   return gaps;
 }
 

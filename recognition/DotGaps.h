@@ -23,6 +23,14 @@ struct DotGap {
 // this). Left to right.
 std::vector<DotGap> innerDots(const QImage& grey8, int ground);
 
+// The same dots themselves: their columns, the row of their foot, and the
+// typical letter height of the line around them.
+struct InnerDot {
+  int left = 0, right = 0, bottom = 0;
+  double letter = 0;
+};
+std::vector<InnerDot> innerDotMarks(const QImage& grey8, int ground);
+
 // `grey8` with the room opened at `gaps`.
 QImage withGaps(const QImage& grey8, const std::vector<DotGap>& gaps, int ground);
 

@@ -12,6 +12,7 @@
 #include "recognition/BidiOrder.h"
 #include "recognition/CodeGaps.h"
 #include "recognition/DotGaps.h"
+#include "recognition/LatinRuns.h"
 #include "recognition/Median.h"
 #include "recognition/NeighbourInk.h"
 #include "recognition/OCRLanguages.h"
@@ -228,6 +229,9 @@ struct Manner {
   // reading each line twice doubled the time of a Korean page read with an
   // English interface (900 x 560: 4.6 s against 10 s) for the same answer.
   bool again = true;
+  // Where set, runs beside inner dots are read again with a Latin engine
+  // of this pool (LatinRuns.h).
+  EnginePool* latinRuns = nullptr;
 };
 
 // Whether the poorly read lines of a pass are worth a second read: a few of
@@ -247,6 +251,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   EngineLine& line = *a.line;
   closeCodeGaps(line, a.image, a.cut.ground);
   closeDotGaps(line, a.gaps);
+  if (manner.latinRuns) readLatinRuns(line, a.cut.image, a.cut.ground, engine, *manner.latinRuns);
   for (EngineWord& word : line.words)
     if (word.box) word.box = a.cut.toSource(*word.box);
   QRect united;
@@ -339,6 +344,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   for (const char* code : {"ru-RU", "uk-UA", "ko-KR"})
     manner.openDots = manner.openDots || OCRLanguages::traineddata(QLatin1String(code)) == first;
   manner.again = !readingSideBySide();
+  if (readsLatinRunsApart(key)) manner.latinRuns = &pool;
   const int count = int(boxes.size());
   const int least = leastHeight(boxes);
   // Two engines read even a few boxes in about half the time of one, when
