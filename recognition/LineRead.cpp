@@ -337,8 +337,9 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   // File names read best with their extensions apart where the first model
   // reads Cyrillic or Hangul (dialogs, words found: Russian 87 % against
   // 92 %, Korean 89 % against 93 %). Chinese and Japanese models read the dot
-  // as a comma then and lose short names to the Latin one; Arabic's reads a
-  // Latin extension no better alone.
+  // as a comma then and lose short names to the Latin one; theirs, Thai's
+  // and Arabic's have the sides of an inner dot read again apart instead
+  // (LatinRuns.h).
   const QString first = key.section(QLatin1Char('+'), 0, 0);
   Manner manner;
   for (const char* code : {"ru-RU", "uk-UA", "ko-KR"})
