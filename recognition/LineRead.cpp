@@ -17,6 +17,7 @@
 #include "recognition/OCRLanguages.h"
 #include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
+#include "recognition/ScriptAlone.h"
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 #include "recognition/StrayMarks.h"
@@ -389,6 +390,10 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
       if (found[size_t(i)]->confidence < kDoubtful) poor.push_back(i);
     }
     if (!poor.empty() && worthAgain(int(poor.size()), read)) readAll(poor, kLarger * inkHeight);
+    // Short words of the pass's script read as Latin (ScriptAlone.h).
+    readAlone(key, boxes, todo, found, [&](EnginePool::Lease& engine, size_t i, double larger) {
+      return readBox(engine, grey8, boxes, i, larger * inkHeight, typicalInk, manner, config);
+    }, pool);
   }
 
   for (auto& line : found)
