@@ -67,12 +67,15 @@ void readAlone(const QString& key, const std::vector<QRect>& boxes, const std::v
   if (again.empty() || int(again.size()) > std::min(kMost, std::max(script, 2))) return;
   EnginePool::Lease engine = pool.acquire(first);
   for (int i : again) {
-    // The pass read these at its own height (and a quarter larger where
-    // poor); a word alone reads at one of two heights and not the other
-    // ("Имя" at 26 and 40 pixels but not at 30), so both are tried. The
-    // engine goes back to the pool: the next such read needs it again.
+    // A box the pass read nothing in is read at two heights: a word alone
+    // reads at one and not the other ("Имя" at 26 and 40 pixels but not at
+    // 30). One misread is read once (a second height cost a quarter more
+    // time for no word more). The engine goes back to the pool: the next
+    // such read needs it again.
+    const bool empty = !found[size_t(i)];
     for (double larger : {1.0, kLarger}) {
       if (!engine || Recognizer::stopRequested()) return;
+      if (larger != 1.0 && !empty) break;
       auto line = read(engine, size_t(i), larger);
       if (line && line->confidence >= kFair && mostlyOtherScript(line->text)) {
         found[size_t(i)] = std::move(line);
