@@ -18,6 +18,7 @@
 #include "recognition/OCRLanguages.h"
 #include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
+#include "recognition/ScriptAlone.h"
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 #include "recognition/StrayMarks.h"
@@ -409,6 +410,10 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
         poor = poorOf(poor);
       }
     }
+    // Short words of the pass's script read as Latin (ScriptAlone.h).
+    readAlone(key, boxes, todo, found, [&](EnginePool::Lease& engine, size_t i, double larger) {
+      return readBox(engine, grey8, boxes, i, larger * inkHeight, typicalInk, manner, config);
+    }, pool);
   }
 
   for (auto& line : found)

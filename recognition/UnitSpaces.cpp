@@ -45,12 +45,27 @@ bool alphabetic(QChar ch) {
          (script == QChar::Script_Latin || script == QChar::Script_Cyrillic || script == QChar::Script_Greek);
 }
 
+// The Cyrillic capital Ze, which a Cyrillic model reads for a lone "3" at
+// screen sizes ("3 КБ" as "ЗКБ").
+constexpr char16_t kZe = u'\u0417';
+
+// A word read as a lone Ze and a short unit in capitals ("ЗКБ"): a "3" and
+// its unit, when the gap after the Ze is a space (unitStart). A word of the
+// language starting with Ze has its next letter close by.
+bool threeLookAlike(const std::vector<Symbol>& word) {
+  if (word.size() < 2 || word.size() > 4 || word[0].text != QString(QChar(kZe))) return false;
+  return std::all_of(word.begin() + 1, word.end(), [](const Symbol& s) {
+    return s.text.size() == 1 && s.text[0].isUpper() && s.text[0].script() == QChar::Script_Cyrillic;
+  });
+}
+
 // Where the digits of `word` end and letters begin, set apart by a space:
 // a gap of more than a third of the characters' height and well over the
 // word's other gaps. 0 when there is no such place.
 size_t unitStart(const std::vector<Symbol>& word) {
   size_t split = 0;
   while (split < word.size() && word[split].text.size() == 1 && word[split].text[0].isDigit()) ++split;
+  if (split == 0 && threeLookAlike(word)) split = 1;
   if (split == 0 || split == word.size()) return 0;
   for (size_t i = split; i < word.size(); ++i)
     if (!std::all_of(word[i].text.begin(), word[i].text.end(), alphabetic)) return 0;
@@ -97,9 +112,12 @@ void keepUnitSpaces(EngineLine& line, tesseract::TessBaseAPI& engine) {
       continue;
     }
     const qsizetype cut = at + qsizetype(split);
-    text += line.text.mid(copied, cut - copied) + QLatin1Char(' ');
+    // A number read as its look-alike letter is a number again.
+    QString number = word.text.left(qsizetype(split));
+    if (number == QString(QChar(kZe))) number = QStringLiteral("3");
+    text += line.text.mid(copied, at - copied) + number + QLatin1Char(' ');
     copied = cut;
-    words.push_back({word.text.left(qsizetype(split)), united(read[k], 0, split)});
+    words.push_back({number, united(read[k], 0, split)});
     words.push_back({word.text.mid(qsizetype(split)), united(read[k], split, read[k].size())});
   }
   if (copied == 0) return;

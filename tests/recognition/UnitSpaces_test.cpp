@@ -58,4 +58,30 @@ TEST_F(UnitSpaces, FileSizesInAColumnKeepTheirSpaceAndCloseUnitsStayClose) {
   }
 }
 
+TEST_F(UnitSpaces, CyrillicSizesKeepTheirThreeAndTheirSpace) {
+  // A Cyrillic model reads a lone "3" as the letter Ze, and the unit close
+  // to it: "3 КБ" came back as "ЗКБ". A word in capitals that starts with
+  // Ze ("ЗИП") keeps it.
+  const std::vector<QStringList> rows{{QStringLiteral("отчёт.pdf"), QStringLiteral("2 МБ")},
+                                      {QStringLiteral("заметки.txt"), QStringLiteral("3 КБ")},
+                                      {QStringLiteral("архив.zip"), QStringLiteral("ЗИП")},
+                                      {QStringLiteral("фото.jpg"), QStringLiteral("3 ГБ")}};
+  for (const bool dark : {false, true}) {
+    SCOPED_TRACE(dark ? "dark" : "light");
+    textimages::Style style = dark ? textimages::dark(13) : textimages::Style{};
+    style.px = 13;
+    const auto found = ocr::findLines(textimages::render(rows, style, 320, {16, 200}).image);
+    ASSERT_TRUE(found);
+    QStringList read;
+    for (const ocr::EngineLine& line : ocr::readLines(found->page, found->boxes, QStringLiteral("rus+eng")).lines)
+      read << line.text;
+    const QString all = read.join(QLatin1Char('|'));
+    for (const QString& size : {QStringLiteral("2 МБ"), QStringLiteral("3 КБ"), QStringLiteral("3 ГБ")})
+      EXPECT_TRUE(read.contains(size)) << size.toStdString() << ": " << all.toStdString();
+    // Whether the engine keeps its capitals is another matter.
+    EXPECT_EQ(read.filter(QStringLiteral("зип"), Qt::CaseInsensitive).size(), 1) << all.toStdString();
+    EXPECT_TRUE(read.filter(QStringLiteral("ИП")).filter(QStringLiteral("3")).isEmpty()) << all.toStdString();
+  }
+}
+
 }  // namespace

@@ -1,0 +1,95 @@
+#include "recognition/ScriptAlone.h"
+
+#include <algorithm>
+
+#include "recognition/LineRead.h"
+#include "recognition/Stop.h"
+
+namespace ocr {
+
+namespace {
+
+// Read this well, a line has told its script: a short word misread as Latin
+// comes out at 0.35-0.75.
+constexpr double kSure = 0.8;
+// The read by the first model alone must be at least this good.
+constexpr double kFair = 0.5;
+// At most this many boxes are read again; more doubtful ones than that, or
+// than lines read in the script, and the image is in another script.
+constexpr int kMost = 10;
+// The heights tried, as shares of the pass's own.
+constexpr double kSmaller = 0.8;
+constexpr double kLarger = 1.25;
+
+bool otherScript(QChar ch) {
+  return ch.isLetter() && ch.script() != QChar::Script_Latin && ch.script() != QChar::Script_Common &&
+         ch.script() != QChar::Script_Inherited;
+}
+
+bool hasOtherScript(const QString& text) { return std::any_of(text.begin(), text.end(), otherScript); }
+
+// Mostly letters of another script than Latin: half its letters and digits
+// at least, and more than its digits ("報告書.pdf" is; "4 8 اا" for "4 MB"
+// and "사진108" are not).
+bool mostlyOtherScript(const QString& text) {
+  int other = 0, digits = 0, all = 0;
+  for (QChar ch : text) {
+    if (!ch.isLetterOrNumber()) continue;
+    ++all;
+    if (otherScript(ch)) ++other;
+    if (ch.isDigit()) ++digits;
+  }
+  return other > digits && 2 * other >= all;
+}
+
+// A box that holds a word or two: no wider than six times its height.
+bool shortBox(const QRect& box) { return box.height() > 0 && box.width() <= 6 * box.height(); }
+
+// A box nothing was read in, shaped like a word rather than an icon or a
+// check box (wider than tall by far).
+bool wordShaped(const QRect& box) { return box.height() > 0 && box.width() >= 1.7 * box.height(); }
+
+bool doubtful(const std::optional<EngineLine>& line, const QRect& box) {
+  if (!shortBox(box)) return false;
+  if (!line) return wordShaped(box);
+  // What is dropped as chrome (a radio button's ring read "o") stays
+  // dropped: read again it comes back as a kana or a syllable at best.
+  return line->confidence < kSure && !hasOtherScript(line->text) && !isChrome(*line);
+}
+
+}  // namespace
+
+void readAlone(const QString& key, const std::vector<QRect>& boxes, const std::vector<int>& todo,
+               std::vector<std::optional<EngineLine>>& found, const BoxReader& read, EnginePool& pool) {
+  const QString first = key.section(QLatin1Char('+'), 0, 0);
+  if (first == key || latinFirst(key)) return;
+  std::vector<int> again;
+  int script = 0;  // lines read in another script than Latin
+  for (int i : todo) {
+    const auto& line = found[size_t(i)];
+    if (line && hasOtherScript(line->text)) ++script;
+    if (doubtful(line, boxes[size_t(i)])) again.push_back(i);
+  }
+  if (again.empty() || int(again.size()) > std::min(kMost, std::max(script, 2))) return;
+  EnginePool::Lease engine = pool.acquire(first);
+  for (int i : again) {
+    // The pass read these at its own height (and a quarter larger where
+    // poor). Alone, a word reads at one height and not at the next: a fifth
+    // smaller first, then the pass's own (dialogs, words found: 1133 against
+    // 1129 with the pass's height alone). A box read empty is tried a quarter
+    // larger too ("Имя" at 24 and 37 pixels, not at 30). The engine goes back
+    // to the pool: the next such read needs it.
+    const bool empty = !found[size_t(i)];
+    for (double larger : {kSmaller, 1.0, kLarger}) {
+      if (!engine || Recognizer::stopRequested()) return;
+      if (larger == kLarger && !empty) break;
+      auto line = read(engine, size_t(i), larger);
+      if (line && line->confidence >= kFair && mostlyOtherScript(line->text)) {
+        found[size_t(i)] = std::move(line);
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace ocr
