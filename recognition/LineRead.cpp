@@ -209,11 +209,15 @@ Attempt attempt(EnginePool::Lease& engine, const CutOut& from, double inkHeight,
   return a;
 }
 
-// A line read this poorly is read again a quarter larger, and the better
-// read kept: one letter misread at one scale ("budget.xIsx" at 0.2 where
-// the next scale reads "budget.xlsx" at 0.7) is often read at the next.
-constexpr double kDoubtful = 0.5;
-constexpr double kLarger = 1.25;
+// A line read this poorly is read again a quarter larger, and if it still
+// reads poorly, a fifth smaller; a read again that reads well is kept: one
+// letter misread at one scale is often read at the next ("budget.xIsx" at
+// 0.2 where the larger one reads "budget.xlsx" at 0.7; a Korean name at 0.52
+// where the smaller one reads it at 0.93). One that still reads poorly is
+// no better for its few hundredths more: two radio labels of a Japanese
+// dialog read at 0.15 became Latin letters at 0.41.
+constexpr double kDoubtful = 0.6;
+constexpr std::array<double, 2> kAgain{1.25, 0.8};
 
 // How a pass reads its boxes.
 struct Manner {
@@ -357,8 +361,9 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   engines.resize(size_t(workers));
 
   std::vector<std::optional<EngineLine>> found(static_cast<size_t>(count));
-  // Each of `todo` (box indexes) read at `height`, the better read kept.
-  auto readAll = [&](const std::vector<int>& todo, double height) {
+  // Each of `todo` (box indexes) read at `height`; a read again replaces the
+  // first only when better and reading at least `enough` well.
+  auto readAll = [&](const std::vector<int>& todo, double height, double enough) {
     std::atomic<size_t> next{0};
     auto work = [&](size_t w) {
       if (!engines[w]) engines[w] = pool.acquire(key);
@@ -368,7 +373,8 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
         if (!engines[w]) engines[w] = pool.acquire(key);  // a failed read dropped it
         if (!engines[w]) continue;
         auto line = readBox(engines[w], grey8, boxes, i, height, typicalInk, manner, config);
-        if (line && (!found[i] || line->confidence > found[i]->confidence)) found[i] = std::move(line);
+        if (line && (!found[i] || (line->confidence > found[i]->confidence && line->confidence >= enough)))
+          found[i] = std::move(line);
       }
     };
     std::vector<std::future<void>> others;
@@ -380,16 +386,23 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   std::vector<int> todo;
   for (int i = 0; i < count; ++i)
     if (boxes[size_t(i)].height() >= least) todo.push_back(i);
-  readAll(todo, inkHeight);
+  readAll(todo, inkHeight, 0);
   if (manner.again) {
-    std::vector<int> poor;
-    int read = 0;
-    for (int i : todo) {
-      if (!found[size_t(i)]) continue;
-      ++read;
-      if (found[size_t(i)]->confidence < kDoubtful) poor.push_back(i);
+    auto poorOf = [&](const std::vector<int>& among) {
+      std::vector<int> poor;
+      for (int i : among)
+        if (found[size_t(i)] && found[size_t(i)]->confidence < kDoubtful) poor.push_back(i);
+      return poor;
+    };
+    std::vector<int> poor = poorOf(todo);
+    const auto read = std::count_if(found.begin(), found.end(), [](const auto& line) { return line.has_value(); });
+    if (worthAgain(int(poor.size()), int(read))) {
+      for (double scale : kAgain) {
+        if (poor.empty()) break;
+        readAll(poor, scale * inkHeight, kDoubtful);
+        poor = poorOf(poor);
+      }
     }
-    if (!poor.empty() && worthAgain(int(poor.size()), read)) readAll(poor, kLarger * inkHeight);
     // Short words of the pass's script read as Latin (ScriptAlone.h).
     readAlone(key, boxes, todo, found, [&](EnginePool::Lease& engine, size_t i, double larger) {
       return readBox(engine, grey8, boxes, i, larger * inkHeight, typicalInk, manner, config);

@@ -69,8 +69,8 @@ Recognized merge(const Recognized& result, const std::vector<Code>& codes);
 // run it on a background thread.
 void warmUp();
 
-// Starts the engines that a first pass for `prefer` reads with, on
-// background threads, and returns at once: for a one-off read whose image is
+// Starts the engines that a first pass for `prefer` reads with, and the line
+// finder, on background threads, and returns at once: for a one-off read whose image is
 // still being loaded.
 void startFirstPass(const QStringList& prefer);
 

@@ -4,6 +4,7 @@
 #include "recognition/EngineRun.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
+#include "recognition/TextDetector.h"
 
 namespace Recognizer {
 
@@ -33,6 +34,8 @@ void startFirstPass(const QStringList& prefer) {
   // joined when the application object goes, so no start outlives the
   // engines' libraries.
   for (int i = 0; i < 2; ++i) QThreadPool::globalInstance()->start([key, &pool] { pool.add(key); });
+  // The line finder's network loads beside them.
+  if (ocr::detectorRoad()) QThreadPool::globalInstance()->start([] { (void)ocr::TextDetector::shared().available(); });
 }
 
 }  // namespace Recognizer
