@@ -19,6 +19,7 @@
 #include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "recognition/ScriptAlone.h"
+#include "recognition/WordsAlone.h"
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 #include "recognition/StrayMarks.h"
@@ -413,6 +414,10 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     // Short words of the pass's script read as Latin (ScriptAlone.h).
     readAlone(key, boxes, todo, found, [&](EnginePool::Lease& engine, size_t i, double larger) {
       return readBox(engine, grey8, boxes, i, larger * inkHeight, typicalInk, manner, config);
+    }, pool);
+    // Words of the pass's script read as Latin inside its lines (WordsAlone.h).
+    readWordsAlone(key, found, [&](EnginePool::Lease& engine, const QRect& box) {
+      return readBox(engine, grey8, {box}, 0, inkHeight, typicalInk, manner, config);
     }, pool);
   }
 
