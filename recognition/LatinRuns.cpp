@@ -1,3 +1,4 @@
+#include "recognition/ScriptLetters.h"
 #include "recognition/LatinRuns.h"
 
 #include <tesseract/baseapi.h>
@@ -129,24 +130,16 @@ std::optional<WordRead> readWord(EnginePool::Lease& engine, const QImage& image)
 bool latinWord(const QString& text) {
   bool letter = false;
   for (QChar ch : text) {
-    if (ch.isLetter() && ch.script() == QChar::Script_Latin) letter = true;
+    if (latinLetter(ch)) letter = true;
     else if (!(ch >= QLatin1Char('0') && ch <= QLatin1Char('9'))) return false;
   }
   return letter;
 }
 
-// A letter of a script other than Latin.
-bool ownScript(const QString& text) {
-  return std::any_of(text.begin(), text.end(), [](QChar ch) {
-    return ch.isLetter() && ch.script() != QChar::Script_Latin && ch.script() != QChar::Script_Common;
-  });
-}
 
 // Nothing but letters of a script other than Latin.
 bool cleanName(const QString& text) {
-  return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar ch) {
-    return ch.isLetter() && ch.script() != QChar::Script_Latin && ch.script() != QChar::Script_Common;
-  }) && ownScript(text);
+  return !text.isEmpty() && std::all_of(text.begin(), text.end(), otherScriptLetter);
 }
 
 // The name a word read in context holds, when it is clean: what stands
@@ -157,7 +150,7 @@ QString nameIn(const QString& word) {
   if (dot >= 0) return cleanName(word.left(dot)) ? word.left(dot) : QString();
   qsizetype n = 0;
   while (n < word.size() && cleanName(word.mid(n, 1))) ++n;
-  return n > 0 && !ownScript(word.mid(n)) ? word.left(n) : QString();
+  return n > 0 && !hasOtherScript(word.mid(n)) ? word.left(n) : QString();
 }
 
 // The words of a line standing within some columns: where they are in the
@@ -240,7 +233,7 @@ void readLatinRuns(EngineLine& line, const QImage& image, int ground, EnginePool
         if (read && latinWord(read->text) && read->confidence > best[i].confidence) best[i] = *read;
     }
     auto extension = [&](int i) {
-      return !ownScript(own[i].text) && !best[i].text.isEmpty() && best[i].confidence >= kSure;
+      return !hasOtherScript(own[i].text) && !best[i].text.isEmpty() && best[i].confidence >= kSure;
     };
     // The name: what the line read before the dot where that is clean, else
     // the side's own read.
@@ -258,7 +251,7 @@ void readLatinRuns(EngineLine& line, const QImage& image, int ground, EnginePool
     while (text.startsWith(QLatin1Char('.'))) text.remove(0, 1);
     // The name stands first in reading order: left of the extension, or
     // right of it in a script written right to left.
-    if (!ownScript(text) || name != (rightToLeft(text) ? 1 : 0)) continue;
+    if (!hasOtherScript(text) || name != (rightToLeft(text) ? 1 : 0)) continue;
     replace(line, words, text + QLatin1Char('.') + best[1 - name].text);
   }
 }

@@ -1,3 +1,4 @@
+#include "recognition/ScriptLetters.h"
 #include "recognition/LineRead.h"
 
 #include <tesseract/baseapi.h>
@@ -150,10 +151,6 @@ bool widgetMark(const QString& token) {
   return token.size() == 1 && marks.contains(token[0]);
 }
 
-// A letter of a script other than Latin.
-bool nonLatinLetter(QChar ch) {
-  return ch.isLetter() && ch.script() != QChar::Script_Latin && ch.script() != QChar::Script_Common;
-}
 
 // The engine's single line read of an image made ready, in its pixels;
 // nothing when it saw no text there.
@@ -203,7 +200,7 @@ Attempt attempt(EnginePool::Lease& engine, const CutOut& from, double inkHeight,
   // confidence: only letters of another script read fairly well count.
   if (!a.line && engine) {
     a.line = readImage(engine, a.image, tesseract::PSM_RAW_LINE);
-    if (a.line && (a.line->confidence < 0.3 || !std::any_of(a.line->text.begin(), a.line->text.end(), nonLatinLetter)))
+    if (a.line && (a.line->confidence < 0.3 || !std::any_of(a.line->text.begin(), a.line->text.end(), otherScriptLetter)))
       a.line.reset();
   }
   // The engine's own boxes of characters, needed here, are gone with its next read.

@@ -1,3 +1,4 @@
+#include "recognition/ScriptLetters.h"
 #include "recognition/ScriptAlone.h"
 
 #include <algorithm>
@@ -20,27 +21,6 @@ constexpr int kMost = 10;
 // The heights tried, as shares of the pass's own.
 constexpr double kSmaller = 0.8;
 constexpr double kLarger = 1.25;
-
-bool otherScript(QChar ch) {
-  return ch.isLetter() && ch.script() != QChar::Script_Latin && ch.script() != QChar::Script_Common &&
-         ch.script() != QChar::Script_Inherited;
-}
-
-bool hasOtherScript(const QString& text) { return std::any_of(text.begin(), text.end(), otherScript); }
-
-// Mostly letters of another script than Latin: half its letters and digits
-// at least, and more than its digits ("報告書.pdf" is; "4 8 اا" for "4 MB"
-// and "사진108" are not).
-bool mostlyOtherScript(const QString& text) {
-  int other = 0, digits = 0, all = 0;
-  for (QChar ch : text) {
-    if (!ch.isLetterOrNumber()) continue;
-    ++all;
-    if (otherScript(ch)) ++other;
-    if (ch.isDigit()) ++digits;
-  }
-  return other > digits && 2 * other >= all;
-}
 
 // A box that holds a word or two: no wider than six times its height.
 bool shortBox(const QRect& box) { return box.height() > 0 && box.width() <= 6 * box.height(); }

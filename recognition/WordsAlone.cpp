@@ -1,3 +1,4 @@
+#include "recognition/ScriptLetters.h"
 #include "recognition/WordsAlone.h"
 
 #include <algorithm>
@@ -14,28 +15,10 @@ constexpr double kWell = 0.7;
 // among Hangul costs no more than this.
 constexpr int kMost = 12;
 
-bool otherScript(QChar ch) {
-  return ch.isLetter() && ch.script() != QChar::Script_Latin && ch.script() != QChar::Script_Common &&
-         ch.script() != QChar::Script_Inherited;
-}
-
-bool latinLetter(QChar ch) { return ch.isLetter() && ch.script() == QChar::Script_Latin; }
-
-// Half its letters and digits and more are of another script than Latin.
-bool mostlyOtherScript(const QString& text) {
-  int other = 0, all = 0;
-  for (QChar ch : text) {
-    if (!ch.isLetterOrNumber()) continue;
-    ++all;
-    if (otherScript(ch)) ++other;
-  }
-  return 2 * other > all;
-}
-
 // A word of Latin letters only (two at least) with no letter of another script.
 bool latinWord(const QString& text) {
   return std::count_if(text.begin(), text.end(), latinLetter) >= 2 &&
-         std::none_of(text.begin(), text.end(), otherScript);
+         std::none_of(text.begin(), text.end(), otherScriptLetter);
 }
 
 // A line of the pass's script: two words or more, most of them in it.
@@ -87,7 +70,7 @@ void readWordsAlone(const QString& key, std::vector<std::optional<EngineLine>>& 
     // The script's letters are wider than Latin ones, but not by more than
     // twice: "PDF" read alone as one syllable is no word of the script.
     const QString& was = line.words[k].text;
-    if (2 * std::count_if(alone->text.begin(), alone->text.end(), otherScript) <
+    if (2 * std::count_if(alone->text.begin(), alone->text.end(), otherScriptLetter) <
         std::count_if(was.begin(), was.end(), latinLetter))
       continue;
     const QString now = alone->text.trimmed();

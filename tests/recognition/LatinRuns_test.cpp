@@ -9,6 +9,7 @@
 #include "recognition/ReadPass.h"
 #include "recognition/TextDetector.h"
 #include "tests/recognition/DetectorRoad.h"
+#include "tests/recognition/FileLists.h"
 #include "tests/recognition/TextImages.h"
 
 namespace {
@@ -21,12 +22,7 @@ QStringList readList(const std::vector<QStringList>& rows, const QString& family
   textimages::Style style = dark ? textimages::dark(px) : textimages::Style{};
   style.family = family;
   style.px = px;
-  const QImage image = textimages::render(rows, style, 360, {16, 220}).image;
-  const auto found = ocr::findLines(image);
-  if (!found) return {};
-  QStringList read;
-  for (const ocr::EngineLine& l : ocr::readLines(found->page, found->boxes, key).lines) read << l.text;
-  return read;
+  return filelists::read(rows, style, key);
 }
 
 TEST_F(LatinRunsRead, ExtensionsReadAsLatinBesideNamesInTheirScript) {
