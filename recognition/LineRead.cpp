@@ -209,9 +209,11 @@ Attempt attempt(EnginePool::Lease& engine, const CutOut& from, double inkHeight,
   // looks like a row of specks to it, and reads once that check is off;
   // others (an Arabic table's cell) read as a raw line. An icon reads in
   // these modes too, as Latin letters or marks at low confidence: only
-  // letters of another script read fairly well count.
+  // letters of another script read fairly well count, which a pass whose
+  // first model reads Latin has none of.
+  const bool other = engine && !latinFirst(QString::fromLatin1(engine->GetInitLanguagesAsString()));
   for (const bool raw : {false, true}) {
-    if (a.line || !engine) break;
+    if (a.line || !engine || !other) break;
     if (!raw) engine->SetVariable("textord_noise_rejrows", "0");
     a.line = readImage(engine, a.image, raw ? tesseract::PSM_RAW_LINE : tesseract::PSM_SINGLE_LINE);
     if (!raw && engine) engine->SetVariable("textord_noise_rejrows", "1");
