@@ -203,14 +203,18 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
     std::vector<cv::Rect> inside;
     for (const Blob& b : all)
       if ((b.box & box) == b.box) inside.push_back(b.box);
-    // Clusters of marks that lie close together (the two arrows of a spin box).
+    // Clusters of marks that lie close together (the two arrows of a spin
+    // box). A mark close to two clusters joins them: the dots above the last
+    // letters of an Arabic word on a button and the letters below them are
+    // one cluster with the rest of the word, not small marks at its end.
     std::vector<cv::Rect> clusters;
     for (const cv::Rect& r : inside) {
       const cv::Rect grown(r.x - int(0.3 * em), r.y - int(0.3 * em), r.width + int(0.6 * em), r.height + int(0.6 * em));
-      bool merged = false;
-      for (cv::Rect& k : clusters)
-        if ((k & grown).area() > 0) k |= r, merged = true;
-      if (!merged) clusters.push_back(r);
+      cv::Rect joined = r;
+      for (auto k = clusters.begin(); k != clusters.end();)
+        if ((*k & grown).area() > 0) joined |= *k, k = clusters.erase(k);
+        else ++k;
+      clusters.push_back(joined);
     }
     for (const cv::Rect& k : clusters) {
       const int nearEnd = across ? std::min(k.x - box.x, box.x + box.width - k.x - k.width)
