@@ -239,6 +239,13 @@ void readLatinRuns(EngineLine& line, const QImage& image, int ground, EnginePool
     // the side's own read.
     const Within words = within(line, sides[0].left, sides[1].right);
     if (words.start < 0) continue;
+    // What the line read there in its script alone, with no dot, is no file
+    // name: the dots of Arabic letters stand where a name's dot would
+    // ("طباعة" became "طباعة.ac").
+    const QString there = line.text.mid(words.start, words.end - words.start);
+    if (!there.contains(QLatin1Char('.')) &&
+        std::none_of(there.begin(), there.end(), [](QChar ch) { return latinLetter(ch) || ch.isDigit(); }))
+      continue;
     const QString kept = nameIn(line.text.mid(words.start, words.end - words.start));
     int name = -1;
     if (extension(0) != extension(1)) name = extension(1) ? 0 : 1;
