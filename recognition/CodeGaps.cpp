@@ -40,6 +40,13 @@ bool codeSpace(const QString& a, const QString& b, int gap, int h, double refere
   return false;
 }
 
+// How many underscores `word` starts with, or ends with (`atEnd`).
+int underscores(const QString& word, bool atEnd) {
+  qsizetype n = 0;
+  while (n < word.size() && word[atEnd ? word.size() - 1 - n : n] == QLatin1Char('_')) ++n;
+  return int(n);
+}
+
 cv::Mat view(const QImage& grey8, const QRect& r) {
   return {r.height(), r.width(), CV_8U, const_cast<uchar*>(grey8.constScanLine(r.y())) + r.x(), size_t(grey8.bytesPerLine())};
 }
@@ -112,6 +119,8 @@ void closeCodeGaps(EngineLine& line, const QImage& grey8, int ground) {
   std::vector<qsizetype> at;
   QRect united;
   qsizetype pos = 0;
+  // A word's own spaces belong to the gaps beside it.
+  for (EngineWord& w : line.words) w.text = w.text.trimmed();
   for (const EngineWord& w : line.words) {
     const qsizetype found = w.text.isEmpty() ? -1 : line.text.indexOf(w.text, pos);
     if (found < 0 || !w.box || w.box->isEmpty()) return;
@@ -120,7 +129,6 @@ void closeCodeGaps(EngineLine& line, const QImage& grey8, int ground) {
     pos = found + w.text.size();
     united |= *w.box;
   }
-  QString text = line.text;
   const qsizetype first = at.front(), last = pos;  // the words' stretch of the text
   const int h = united.height();
   // The character pitch: a monospace line's cells, each space one of them.
@@ -128,21 +136,54 @@ void closeCodeGaps(EngineLine& line, const QImage& grey8, int ground) {
   // cell short of the cells' own width.
   const double pitch = double(united.width()) / std::max(1.0, double(last - first) - 0.4);
 
-  // Underscores read as spaces: spaces under a bar, as many as the bar has
-  // cells that no underscore read in or beside them accounts for. A single
-  // cell may be one off where the pitch is.
-  auto inside = [&](qsizetype t) { return t > first && t < last - 1; };
-  for (const QRect& bar : underscoreBars(grey8, ground, united)) {
-    const qsizetype cells = std::max(1, int(std::lround(bar.width() / pitch)));
-    const qsizetype cell = first + qsizetype(std::floor((bar.left() + pitch / 2 - united.left()) / pitch));
-    qsizetype wanted = cells;
-    for (qsizetype t = cell - 1; t <= cell + cells; ++t) wanted -= inside(t) && text[t] == QLatin1Char('_');
-    std::vector<qsizetype> spots;
-    for (qsizetype t = cell; t < cell + cells; ++t) spots.push_back(t);
-    if (cells == 1) spots.insert(spots.end(), {cell - 1, cell + 1});
-    for (qsizetype t : spots)
-      if (wanted > 0 && inside(t) && text[t] == QLatin1Char(' ')) text[t] = QLatin1Char('_'), --wanted;
+  // Underscores read as spaces, or left out: each gap between two words
+  // takes as many as the bars in it have cells, with a space only where
+  // blank room of most of a cell is left beside them. Counted from the gap
+  // and not from the text's cells: the engine leaves out the "__" of
+  // "__init__" altogether at times, and the cells after it no longer match.
+  const std::vector<QRect> bars = underscoreBars(grey8, ground, united);
+  std::vector<bool> used(bars.size(), false);
+  const std::vector<qsizetype> read = at;
+  QString text = line.text.left(first) + line.words.front().text;
+  for (size_t i = 1; i < line.words.size(); ++i) {
+    const QRect& a = *line.words[i - 1].box;
+    const QRect& b = *line.words[i].box;
+    QString between = line.text.mid(read[i - 1] + line.words[i - 1].text.size(),
+                                     read[i] - read[i - 1] - line.words[i - 1].text.size());
+    // The bars over the gap or in the first and last half cells of the
+    // words beside it, whole, each counted once: the engine's boxes reach
+    // over the underscores it left out of the words.
+    int width = 0, left = b.left(), right = a.right();
+    // Where the engine's boxes overlap, the stretch they share.
+    const int reach = int(pitch / 2);
+    const int x0 = std::min(a.right() + 1, b.left()) - reach, x1 = std::max(b.left() - 1, a.right()) + reach;
+    for (size_t k = 0; k < bars.size(); ++k) {
+      const QRect& bar = bars[k];
+      if (used[k] || std::min(bar.right(), x1) < std::max(bar.left(), x0)) continue;
+      used[k] = true;
+      width += bar.width(), left = std::min(left, bar.left()), right = std::max(right, bar.right());
+    }
+    // A bar counted at the gap before runs on under this one: no space.
+    const bool under = std::any_of(bars.begin(), bars.end(), [&](const QRect& bar) {
+      return bar.left() <= a.right() + 1 && bar.right() >= b.left() - 1 - reach;
+    });
+    const bool blank = std::all_of(between.begin(), between.end(), [](QChar c) { return c.isSpace(); });
+    if (blank && width == 0 && under && !between.isEmpty()) between.clear();
+    if (blank && width > 0) {
+      // Less those the words beside it read over the bar.
+      int cells = std::max(1, int(std::lround(width / pitch)));
+      if (left <= a.right()) cells -= underscores(line.words[i - 1].text, true);
+      if (right >= b.left()) cells -= underscores(line.words[i].text, false);
+      if (cells > 0) {
+        between = QString(cells, QLatin1Char('_'));
+        if (left - a.right() - 1 > 0.6 * pitch) between.prepend(QLatin1Char(' '));
+        if (b.left() - 1 - right > 0.6 * pitch) between.append(QLatin1Char(' '));
+      }
+    }
+    at[i] = text.size() + between.size();
+    text += between + line.words[i].text;
   }
+  text += line.text.mid(last);
 
   // The words again: those now joined by underscores are one.
   std::vector<EngineWord> words;

@@ -3,8 +3,12 @@
 // engines.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "recognition/LineRead.h"
 #include "recognition/ReadPass.h"
+#include "recognition/Recognizer.h"
+#include "tests/recognition/CodeLines.h"
 #include "tests/recognition/DetectorRoad.h"
 #include "tests/recognition/TextImages.h"
 
@@ -79,4 +83,20 @@ TEST_F(LineReadCode, AnUnderscoreOfSmallTextScaledUpIsKept) {
   const QString all = read.join(QLatin1Char('|'));
   EXPECT_TRUE(all.contains(QStringLiteral("(base_dir,"))) << all.toStdString();
   EXPECT_TRUE(all.contains(QStringLiteral("parse_config(file_path)"))) << all.toStdString();
+}
+
+TEST_F(LineReadCode, UnderscoresTheEngineLeavesOutOfANameComeBack) {
+  // In DejaVu Sans Mono the engine reads "items; __init__.py" as
+  // "items; init .py" or "items; _init_.py" at some sizes: the bars stand in
+  // the gaps and under the edges of the words' boxes, and every one of their
+  // cells is an underscore.
+  for (const auto& [px, ratio, dark] : {std::tuple{11, 1, true}, {13, 2, false}, {13, 2, true}}) {
+    SCOPED_TRACE(std::to_string(px) + " px x" + std::to_string(ratio) + (dark ? " dark" : " light"));
+    const codelines::Sample s = codelines::render(QStringLiteral("DejaVu Sans Mono"), px, ratio, dark);
+    const QString text = Recognizer::recognize(s.image, {QStringLiteral("en-US")}, true).text();
+    EXPECT_TRUE(text.contains(QStringLiteral("items; __init__.py"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("os.path.join(base_dir,"))) << text.toStdString();
+    const codelines::Kept k = codelines::kept(s.truth, text);
+    EXPECT_EQ(k.kept[0], k.total[0]) << text.toStdString();
+  }
 }
