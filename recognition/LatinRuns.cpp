@@ -1,4 +1,3 @@
-#include "recognition/ScriptLetters.h"
 #include "recognition/LatinRuns.h"
 
 #include <tesseract/baseapi.h>
@@ -10,6 +9,7 @@
 
 #include "recognition/DotGaps.h"
 #include "recognition/OCRLanguages.h"
+#include "recognition/ScriptLetters.h"
 
 namespace ocr {
 

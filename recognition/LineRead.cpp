@@ -1,4 +1,3 @@
-#include "recognition/ScriptLetters.h"
 #include "recognition/LineRead.h"
 
 #include <tesseract/baseapi.h>
@@ -20,11 +19,12 @@
 #include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "recognition/ScriptAlone.h"
-#include "recognition/WordsAlone.h"
+#include "recognition/ScriptLetters.h"
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 #include "recognition/StrayMarks.h"
 #include "recognition/UnitSpaces.h"
+#include "recognition/WordsAlone.h"
 
 namespace ocr {
 

@@ -1,9 +1,9 @@
-#include "recognition/ScriptLetters.h"
 #include "recognition/ScriptAlone.h"
 
 #include <algorithm>
 
 #include "recognition/LineRead.h"
+#include "recognition/ScriptLetters.h"
 #include "recognition/Stop.h"
 
 namespace ocr {
@@ -39,10 +39,15 @@ bool doubtful(const std::optional<EngineLine>& line, const QRect& box) {
 
 }  // namespace
 
+QString modelAlone(const QString& key) {
+  const QString first = key.section(QLatin1Char('+'), 0, 0);
+  return first == key || latinFirst(key) ? QString() : first;
+}
+
 void readAlone(const QString& key, const std::vector<QRect>& boxes, const std::vector<int>& todo,
                std::vector<std::optional<EngineLine>>& found, const BoxReader& read, EnginePool& pool) {
-  const QString first = key.section(QLatin1Char('+'), 0, 0);
-  if (first == key || latinFirst(key)) return;
+  const QString first = modelAlone(key);
+  if (first.isEmpty()) return;
   std::vector<int> again;
   int script = 0;  // lines read in another script than Latin
   for (int i : todo) {

@@ -17,6 +17,11 @@
 // and reads fairly well.
 namespace ocr {
 
+// The first model of `key` ("jpn" of "jpn+eng") when it writes a script
+// other than Latin and reads paired with another; empty otherwise, when
+// there is no model to read alone.
+QString modelAlone(const QString& key);
+
 // Reads box `index` with `engine`, `larger` times the pass's height; nothing
 // when it holds no text.
 using BoxReader = std::function<std::optional<EngineLine>(EnginePool::Lease& engine, size_t index, double larger)>;

@@ -1,8 +1,9 @@
-#include "recognition/ScriptLetters.h"
 #include "recognition/WordsAlone.h"
 
 #include <algorithm>
 
+#include "recognition/ScriptAlone.h"
+#include "recognition/ScriptLetters.h"
 #include "recognition/Stop.h"
 
 namespace ocr {
@@ -48,8 +49,8 @@ void replaceWord(EngineLine& line, size_t index, const QString& now) {
 
 void readWordsAlone(const QString& key, std::vector<std::optional<EngineLine>>& found, const WordReader& read,
                     EnginePool& pool) {
-  const QString first = key.section(QLatin1Char('+'), 0, 0);
-  if (first == key || latinFirst(key)) return;
+  const QString first = modelAlone(key);
+  if (first.isEmpty()) return;
   std::vector<std::pair<size_t, size_t>> again;  // line, word
   for (size_t i = 0; i < found.size(); ++i) {
     if (!found[i] || !inScript(*found[i])) continue;
