@@ -51,6 +51,15 @@ QString lineText(QString s) {
 
 }  // namespace
 
+bool recognizeGrey(EnginePool::Lease& engine, const QImage& image, int mode) {
+  engine->SetPageSegMode(tesseract::PageSegMode(mode));
+  // Rows of a QImage are padded to 4 bytes: the stride is bytesPerLine, not the width.
+  engine->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
+  if (engine->Recognize(nullptr) == 0) return true;
+  engine.discard();
+  return false;
+}
+
 std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words) {
   std::vector<EngineLine> lines;
   std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());

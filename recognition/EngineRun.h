@@ -65,6 +65,10 @@ struct EngineResult {
 // The lines (and, with `words`, their words) of the engine's last recognition.
 std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words);
 
+// The engine's recognition of `image` (8-bit grey) in page segmentation
+// mode `mode`; false when the engine failed, which discards it.
+bool recognizeGrey(EnginePool::Lease& engine, const QImage& image, int mode);
+
 // Whether the first model of `key` ("deu+eng") reads a Latin language.
 bool latinFirst(const QString& key);
 

@@ -101,12 +101,7 @@ struct WordRead {
 // The part's read in `mode`; nothing when the engine failed (it is dropped
 // then).
 std::optional<WordRead> readPart(EnginePool::Lease& engine, const QImage& image, tesseract::PageSegMode mode) {
-  engine->SetPageSegMode(mode);
-  engine->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
-  if (engine->Recognize(nullptr) != 0) {
-    engine.discard();
-    return std::nullopt;
-  }
+  if (!recognizeGrey(engine, image, mode)) return std::nullopt;
   char* text = engine->GetUTF8Text();
   WordRead read{QString::fromUtf8(text), engine->MeanTextConf() / 100.0};
   delete[] text;
@@ -135,7 +130,6 @@ bool latinWord(const QString& text) {
   }
   return letter;
 }
-
 
 // Nothing but letters of a script other than Latin.
 bool cleanName(const QString& text) {

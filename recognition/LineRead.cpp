@@ -155,12 +155,7 @@ bool widgetMark(const QString& token) {
 // The engine's single line read of an image made ready, in its pixels;
 // nothing when it saw no text there.
 std::optional<EngineLine> readImage(EnginePool::Lease& engine, const QImage& image, tesseract::PageSegMode mode) {
-  engine->SetPageSegMode(mode);
-  engine->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
-  if (engine->Recognize(nullptr) != 0) {
-    engine.discard();
-    return std::nullopt;
-  }
+  if (!recognizeGrey(engine, image, mode)) return std::nullopt;
   // One line in this mode; should the engine split it all the same, its
   // parts make one line again.
   EngineLine line{QString(), 0, std::nullopt, {}};
