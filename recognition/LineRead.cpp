@@ -323,11 +323,29 @@ bool flatMark(const EngineLine& line, double typicalInk) {
          std::none_of(line.text.begin(), line.text.end(), wide);
 }
 
+// A row of a title bar's buttons (minimise, maximise, close) or of a
+// toolbar's small glyphs, read as "- O X", "=- O", "- Ox" or "O00": short
+// pieces of dashes, rings and crosses only, at least one ring or cross among
+// them, and not a number; two letters alone stay ("OX", "ox" are words).
+bool buttonRow(const QString& text) {
+  static const QString shapes = QString::fromUtf8("-=_+|~OoXx0×□○");
+  static const QString marks = QString::fromUtf8("OoXx0×□○");
+  const QString bare = QString(text).remove(QLatin1Char(' '));
+  const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  if (std::any_of(words.begin(), words.end(), [](const QString& w) { return w.size() > 3; })) return false;
+  const auto count = [&bare](auto test) { return std::count_if(bare.begin(), bare.end(), test); };
+  if (count([](QChar ch) { return !shapes.contains(ch); }) > 0 || count([](QChar ch) { return marks.contains(ch); }) == 0)
+    return false;
+  if (count([](QChar ch) { return ch.isDigit(); }) == bare.size()) return false;
+  return bare.size() >= 3 || count([](QChar ch) { return ch.isLetter(); }) < bare.size();
+}
+
 }  // namespace
 
 bool isChrome(const EngineLine& line) {
   const QString text = line.text.simplified();
   if (std::none_of(text.begin(), text.end(), [](QChar ch) { return ch.isLetterOrNumber(); })) return true;
+  if (buttonRow(text)) return true;
   if (!line.box || !squareish(*line.box)) return false;
   const QString bare = QString(text).remove(QLatin1Char(' '));
   static const QString round = QString::fromUtf8("Oo0©®〇@Qo°");

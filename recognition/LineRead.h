@@ -49,8 +49,8 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
 // text: a box with no letter or digit; a lone round shape ("O", "0", "©",
 // "〇") in a square-ish box, as radio buttons and icons read; or two
 // characters at most in a square-ish box not read very well (check boxes,
-// arrows, icons). A number read with fair confidence stays: a spin box's "1"
-// is real.
+// arrows, icons); a row of title-bar buttons ("- O X"). A number read with
+// fair confidence stays: a spin box's "1" is real.
 bool isChrome(const EngineLine& line);
 
 }  // namespace ocr

@@ -57,6 +57,54 @@ int quantileUnder(const cv::Mat& g, const cv::Mat& mask, double share) {
   return 255;
 }
 
+int findRoot(std::vector<int>& parent, int i) {
+  while (parent[size_t(i)] != i) i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
+  return i;
+}
+
+// Pieces of one patch that its own text cut apart: a title bar or a selected
+// row barely taller than its light text keeps only a thin rim of fill above
+// and below the letters, which the opening takes away, so the bar falls into
+// the pieces left and right of its text and the text between them was read
+// as neither. Pieces of one height, side by side, whose rims run on unbroken
+// between them are one patch again. Each label maps to its group's first.
+std::vector<int> joinSplitPatches(const cv::Mat& dark, const cv::Mat& stats, int n) {
+  std::vector<int> parent(size_t(std::max(n, 0)));
+  for (int i = 0; i < n; ++i) parent[size_t(i)] = i;
+  auto at = [&](int i, int what) { return stats.at<int>(i, what); };
+  std::vector<int> order;
+  for (int i = 1; i < n; ++i) order.push_back(i);
+  std::sort(order.begin(), order.end(), [&](int a, int b) {
+    return std::pair(at(a, cv::CC_STAT_TOP), at(a, cv::CC_STAT_LEFT)) <
+           std::pair(at(b, cv::CC_STAT_TOP), at(b, cv::CC_STAT_LEFT));
+  });
+  // The share of a rim's pixels between two pieces that must be fill.
+  constexpr double kRimFilled = 0.9;
+  auto rimFilled = [&](int y, int x0, int x1) {
+    return cv::countNonZero(dark(cv::Rect(x0, y, x1 - x0, 1))) >= kRimFilled * (x1 - x0);
+  };
+  for (size_t a = 0; a < order.size(); ++a) {
+    const int i = order[a];
+    const int top = at(i, cv::CC_STAT_TOP), bottom = top + at(i, cv::CC_STAT_HEIGHT);
+    for (size_t b = a + 1; b < order.size() && at(order[b], cv::CC_STAT_TOP) <= top + 2; ++b) {
+      const int j = order[b];
+      const int jBottom = at(j, cv::CC_STAT_TOP) + at(j, cv::CC_STAT_HEIGHT);
+      if (std::abs(jBottom - bottom) > 2) continue;
+      const bool iLeft = at(i, cv::CC_STAT_LEFT) < at(j, cv::CC_STAT_LEFT);
+      const int l = iLeft ? i : j, r = iLeft ? j : i;
+      const int x0 = at(l, cv::CC_STAT_LEFT) + at(l, cv::CC_STAT_WIDTH), x1 = at(r, cv::CC_STAT_LEFT);
+      if (x1 <= x0) continue;
+      // The outermost rows both pieces share, a row in from each edge (an
+      // outline or a gradient's end may differ).
+      const int y0 = std::max(top, at(j, cv::CC_STAT_TOP)) + 1, y1 = std::min(bottom, jBottom) - 2;
+      if (y1 <= y0 || !rimFilled(y0, x0, x1) || !rimFilled(y1, x0, x1)) continue;
+      parent[size_t(findRoot(parent, j))] = findRoot(parent, i);
+    }
+  }
+  for (int i = 0; i < n; ++i) parent[size_t(i)] = findRoot(parent, i);
+  return parent;
+}
+
 }  // namespace
 
 int flattenIslands(QImage& grey8, int ground, double em, std::vector<QRect>* controls) {
@@ -70,15 +118,30 @@ int flattenIslands(QImage& grey8, int ground, double em, std::vector<QRect>* con
   cv::morphologyEx(dark, body, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(k, k)));
   cv::Mat labels, stats, centroids;
   const int n = cv::connectedComponentsWithStats(body, labels, stats, centroids, 8, CV_32S);
+  const std::vector<int> group = joinSplitPatches(dark, stats, n);
+  std::vector<cv::Rect> boxes(size_t(std::max(n, 0)));
+  std::vector<int> areas(boxes.size(), 0);
+  for (int i = 1; i < n; ++i) {
+    const cv::Rect own(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                       stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+    const size_t g = size_t(group[size_t(i)]);
+    boxes[g] = boxes[g].empty() ? own : (boxes[g] | own);
+    areas[g] += stats.at<int>(i, cv::CC_STAT_AREA);
+  }
   int flattened = 0;
   for (int i = 1; i < n; ++i) {
-    const cv::Rect box(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                       stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
-    const int area = stats.at<int>(i, cv::CC_STAT_AREA);
+    if (group[size_t(i)] != i) continue;
+    const cv::Rect box = boxes[size_t(i)];
+    const int area = areas[size_t(i)];
     // Tall enough to hold a line of text with some room around it, and mostly
     // filled: a thick glyph is neither.
     if (box.height < 1.15 * em || box.width < 1.5 * em || area < 0.45 * box.area()) continue;
-    const cv::Mat patch = labels(box) == i;
+    cv::Mat patch(box.size(), CV_8U);
+    for (int y = 0; y < box.height; ++y) {
+      const int* label = labels.ptr<int>(box.y + y) + box.x;
+      uchar* out = patch.ptr<uchar>(y);
+      for (int x = 0; x < box.width; ++x) out[x] = label[x] > 0 && group[size_t(label[x])] == i ? 255 : 0;
+    }
     // What the patch encloses, its thin outline and margins included.
     const cv::Mat inside = interior(patch | dark(box));
     const cv::Mat pixels = g(box);

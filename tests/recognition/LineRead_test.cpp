@@ -56,6 +56,11 @@ TEST(LineChrome, ShapesAndMarksAreNotTextButNumbersAndWellReadWordsAre) {
   EXPECT_TRUE(ocr::isChrome(line(QString::fromUtf8("一般"), 0.4, square)));
   EXPECT_TRUE(ocr::isChrome(line(QString::fromUtf8("本"), 0.87, square)));
   EXPECT_TRUE(ocr::isChrome(line(QStringLiteral("Ww"), 0.87, square)));
+  // A title bar's buttons, whatever the box; not a number, a dash or a word.
+  for (const char* buttons : {"- O X", "=- O", "- Ox", "O00", "OOO"})
+    EXPECT_TRUE(ocr::isChrome(line(QString::fromUtf8(buttons), 0.88, wide))) << buttons;
+  for (const char* kept : {"000", "OX", "ox", "- 0x1F"})
+    EXPECT_FALSE(ocr::isChrome(line(QString::fromUtf8(kept), 0.88, wide))) << kept;
   // Outside a square the shape says nothing.
   EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("ab"), 0.4, wide)));
   EXPECT_FALSE(ocr::isChrome(line(QStringLiteral("O"), 0.5, wide)));
