@@ -224,14 +224,19 @@ Attempt attempt(EnginePool::Lease& engine, const CutOut& from, double inkHeight,
   return a;
 }
 
-// A line read this poorly is read again a quarter larger, and if it still
-// reads poorly, a fifth smaller; a read again that reads well is kept: one
-// letter misread at one scale is often read at the next ("budget.xIsx" at
-// 0.2 where the larger one reads "budget.xlsx" at 0.7; a Korean name at 0.52
-// where the smaller one reads it at 0.93). One that still reads poorly is
-// no better for its few hundredths more: two radio labels of a Japanese
-// dialog read at 0.15 became Latin letters at 0.41.
-constexpr double kDoubtful = 0.6;
+// A line read below kDoubtful is read again a quarter larger, and if it
+// still reads doubtfully, a fifth smaller; a read again is kept when better
+// and reading at least kReadsWell: one letter misread at one scale is often
+// read at the next ("budget.xIsx" at 0.2 where the larger one reads
+// "budget.xlsx" at 0.7; a Korean name at 0.52 where the smaller one reads it
+// at 0.93; a terminal's "$ ls -l" read as "$s -l" at 0.62 reads right at
+// 0.87 larger). One that still reads poorly is no better for its few
+// hundredths more: two radio labels of a Japanese dialog read at 0.15 became
+// Latin letters at 0.41. Chinese and Japanese lines read lower on the whole
+// and are read again only below kReadsWell: reading more of them again
+// changed words both ways (dialogs: one word lost, one junk token more).
+constexpr double kDoubtful = 0.7;
+constexpr double kReadsWell = 0.6;
 constexpr std::array<double, 2> kAgain{1.25, 0.8};
 
 // How a pass reads its boxes.
@@ -244,6 +249,7 @@ struct Manner {
   // reading each line twice doubled the time of a Korean page read with an
   // English interface (900 x 560: 4.6 s against 10 s) for the same answer.
   bool again = true;
+  double doubtful = kDoubtful;
   // Where set, runs beside inner dots are read again with a Latin engine
   // of this pool (LatinRuns.h).
   EnginePool* latinRuns = nullptr;
@@ -391,6 +397,8 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   for (const char* code : {"ru-RU", "uk-UA", "ko-KR"})
     manner.openDots = manner.openDots || OCRLanguages::traineddata(QLatin1String(code)) == first;
   manner.again = !readingSideBySide();
+  for (const char* model : {"jpn", "jpn_vert", "chi_sim", "chi_tra", "chi_sim_vert", "chi_tra_vert"})
+    if (first == QLatin1String(model)) manner.doubtful = kReadsWell;
   if (readsLatinRunsApart(key)) manner.latinRuns = &pool;
   manner.dotted = first == QLatin1String("ara");
   const int count = int(boxes.size());
@@ -444,7 +452,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     auto poorOf = [&](const std::vector<int>& among) {
       std::vector<int> poor;
       for (int i : among)
-        if (found[size_t(i)] && found[size_t(i)]->confidence < kDoubtful) poor.push_back(i);
+        if (found[size_t(i)] && found[size_t(i)]->confidence < manner.doubtful) poor.push_back(i);
       return poor;
     };
     std::vector<int> poor = poorOf(todo);
@@ -452,7 +460,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     if (worthAgain(int(poor.size()), int(read))) {
       for (double scale : kAgain) {
         if (poor.empty()) break;
-        readAll(poor, scale * inkHeight, kDoubtful);
+        readAll(poor, scale * inkHeight, kReadsWell);
         poor = poorOf(poor);
       }
     }
