@@ -142,6 +142,31 @@ QImage withGaps(const QImage& grey8, const std::vector<DotGap>& gaps, int ground
   return out;
 }
 
+namespace {
+
+// Whether an opened gap lies between neighbouring words `a` and `b` of a
+// line read from the opened image.
+bool opensBetween(const EngineWord& a, const EngineWord& b, const std::vector<DotGap>& gaps) {
+  if (!a.box || !b.box) return false;
+  const int ca = a.box->left() + a.box->right(), cb = b.box->left() + b.box->right();
+  int shift = 0;
+  for (const DotGap& g : gaps) {
+    const int middle = 2 * (g.at + shift) + g.width;
+    shift += g.width;
+    if (ca < middle && middle < cb) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool dotsReadAsDots(const EngineLine& line, const std::vector<DotGap>& gaps) {
+  for (size_t i = 1; i < line.words.size(); ++i)
+    if (opensBetween(line.words[i - 1], line.words[i], gaps) && !line.words[i - 1].text.endsWith(QLatin1Char('.')))
+      return false;
+  return true;
+}
+
 void closeDotGaps(EngineLine& line, const std::vector<DotGap>& gaps) {
   if (gaps.empty()) return;
   // Where each word is in the text, found in order.
@@ -151,18 +176,7 @@ void closeDotGaps(EngineLine& line, const std::vector<DotGap>& gaps) {
     at[i] = line.text.indexOf(line.words[i].text, from);
     if (at[i] >= 0) from = at[i] + line.words[i].text.size();
   }
-  // Two neighbouring words, one on each side of an opened gap.
-  auto opensBetween = [&](const EngineWord& a, const EngineWord& b) {
-    if (!a.box || !b.box) return false;
-    const int ca = a.box->left() + a.box->right(), cb = b.box->left() + b.box->right();
-    int shift = 0;
-    for (const DotGap& g : gaps) {
-      const int middle = 2 * (g.at + shift) + g.width;
-      shift += g.width;
-      if (ca < middle && middle < cb) return true;
-    }
-    return false;
-  };
+  auto opensBetween = [&gaps](const EngineWord& a, const EngineWord& b) { return ocr::opensBetween(a, b, gaps); };
   std::vector<EngineWord> words;
   QString text = line.text;
   qsizetype removed = 0;  // characters taken out of `text` so far

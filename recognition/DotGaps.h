@@ -34,6 +34,11 @@ std::vector<InnerDot> innerDotMarks(const QImage& grey8, int ground);
 // `grey8` with the room opened at `gaps`.
 QImage withGaps(const QImage& grey8, const std::vector<DotGap>& gaps, int ground);
 
+// Whether the engine read a dot before every opened gap of `line` (read
+// from the opened image): the foot of a small Cyrillic "л" taken for a dot
+// reads as "!" or "," there ("или" as "и!пи").
+bool dotsReadAsDots(const EngineLine& line, const std::vector<DotGap>& gaps);
+
 // A line read from an image opened at `gaps`, put back into the pixels of
 // the image before: the words on both sides of an opened gap are one word
 // again, in the text as in the words, and every box moves back by the room

@@ -221,6 +221,17 @@ Attempt attempt(EnginePool::Lease& engine, const CutOut& from, double inkHeight,
   }
   // The engine's own boxes of characters, needed here, are gone with its next read.
   if (a.line) keepUnitSpaces(*a.line, *engine.get());
+  // A mark taken for a dot that the engine did not read as one was part of
+  // a letter: the line is read as it stands too, and the better read kept.
+  if (a.line && engine && !a.gaps.empty() && !dotsReadAsDots(*a.line, a.gaps)) {
+    std::optional<EngineLine> plain = readImage(engine, a.cut.image, tesseract::PSM_SINGLE_LINE);
+    if (plain) keepUnitSpaces(*plain, *engine.get());
+    if (plain && plain->confidence >= a.line->confidence) {
+      a.line = std::move(plain);
+      a.gaps.clear();
+      a.image = a.cut.image;
+    }
+  }
   return a;
 }
 

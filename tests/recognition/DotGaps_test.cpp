@@ -2,10 +2,14 @@
 // and extension each in its own language, joined again.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+#include <QPainter>
+
 #include "recognition/DotGaps.h"
 #include "recognition/LineRead.h"
 #include "recognition/Prepare.h"
 #include "recognition/ReadPass.h"
+#include "recognition/Recognizer.h"
 #include "recognition/TextDetector.h"
 #include "tests/recognition/DetectorRoad.h"
 #include "tests/recognition/FileLists.h"
@@ -94,6 +98,33 @@ TEST_F(DotGapsRead, FileNamesKeepTheirScriptAndTheirExtension) {
     const QStringList read = readList(c.rows, QString::fromUtf8(c.family), QString::fromLatin1(c.key));
     const QString all = read.join(QLatin1Char('|'));
     for (const QStringList& row : c.rows) EXPECT_TRUE(read.contains(row[0])) << row[0].toStdString() << ": " << all.toStdString();
+  }
+}
+
+TEST_F(DotGapsRead, AFootTakenForADotThatDoesNotReadAsOneKeepsItsWord) {
+  // At 11 px the foot of "л" stands apart on the baseline like a dot: opened
+  // there, "или" read as "и!пи" and "приложение" as "при,пожение".
+  const QStringList lines{QString::fromUtf8("Ваши изменения сохранены в 10:42. Чтобы поделиться"),
+                          QString::fromUtf8("документом, нажмите «Поделиться» и введите имена или"),
+                          QString::fromUtf8("адреса электронной почты людей, которых хотите"),
+                          QString::fromUtf8("4. Перезапустите приложение")};
+  for (const bool dark : {false, true}) {
+    SCOPED_TRACE(dark ? "dark" : "light");
+    QFont font(QStringLiteral("Noto Sans"));
+    font.setPixelSize(11);
+    const QFontMetrics fm(font);
+    QImage image(360, 12 * 2 + int(fm.lineSpacing() * 1.7 * lines.size()), QImage::Format_RGB32);
+    image.fill(dark ? QColor(32, 33, 36) : QColor(Qt::white));
+    QPainter p(&image);
+    p.setFont(font);
+    p.setPen(dark ? QColor(232, 234, 237) : QColor(32, 33, 36));
+    for (int i = 0; i < lines.size(); ++i)
+      p.drawText(QRect(12, 12 + int(fm.lineSpacing() * 1.7 * i), 340, fm.height()), Qt::AlignLeft | Qt::AlignTop, lines[i]);
+    p.end();
+    const QString text =
+        Recognizer::recognize(image, {QStringLiteral("ru-RU"), QStringLiteral("en-US")}, true).text();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("имена или"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Перезапустите приложение"))) << text.toStdString();
   }
 }
 
