@@ -67,39 +67,44 @@ int findRoot(std::vector<int>& parent, int i) {
 // and below the letters, which the opening takes away, so the bar falls into
 // the pieces left and right of its text and the text between them was read
 // as neither. Pieces of one height, side by side, whose rims run on unbroken
-// between them are one patch again. Each label maps to its group's first.
-std::vector<int> joinSplitPatches(const cv::Mat& dark, const cv::Mat& stats, int n) {
+// between them are one patch again. Each label maps to one label of its group;
+// pieces lower than `least` stay apart.
+std::vector<int> joinSplitPatches(const cv::Mat& dark, const cv::Mat& stats, int n, double least) {
   std::vector<int> parent(size_t(std::max(n, 0)));
   for (int i = 0; i < n; ++i) parent[size_t(i)] = i;
   auto at = [&](int i, int what) { return stats.at<int>(i, what); };
+  auto bottom = [&](int i) { return at(i, cv::CC_STAT_TOP) + at(i, cv::CC_STAT_HEIGHT); };
+  auto right = [&](int i) { return at(i, cv::CC_STAT_LEFT) + at(i, cv::CC_STAT_WIDTH); };
+  // Only pieces as tall as a patch can be; by their tops.
   std::vector<int> order;
-  for (int i = 1; i < n; ++i) order.push_back(i);
-  std::sort(order.begin(), order.end(), [&](int a, int b) {
-    return std::pair(at(a, cv::CC_STAT_TOP), at(a, cv::CC_STAT_LEFT)) <
-           std::pair(at(b, cv::CC_STAT_TOP), at(b, cv::CC_STAT_LEFT));
-  });
+  for (int i = 1; i < n; ++i)
+    if (at(i, cv::CC_STAT_HEIGHT) >= least) order.push_back(i);
+  std::sort(order.begin(), order.end(), [&](int a, int b) { return at(a, cv::CC_STAT_TOP) < at(b, cv::CC_STAT_TOP); });
   // The share of a rim's pixels between two pieces that must be fill.
   constexpr double kRimFilled = 0.9;
   auto rimFilled = [&](int y, int x0, int x1) {
     return cv::countNonZero(dark(cv::Rect(x0, y, x1 - x0, 1))) >= kRimFilled * (x1 - x0);
   };
-  for (size_t a = 0; a < order.size(); ++a) {
-    const int i = order[a];
-    const int top = at(i, cv::CC_STAT_TOP), bottom = top + at(i, cv::CC_STAT_HEIGHT);
-    for (size_t b = a + 1; b < order.size() && at(order[b], cv::CC_STAT_TOP) <= top + 2; ++b) {
-      const int j = order[b];
-      const int jBottom = at(j, cv::CC_STAT_TOP) + at(j, cv::CC_STAT_HEIGHT);
-      if (std::abs(jBottom - bottom) > 2) continue;
-      const bool iLeft = at(i, cv::CC_STAT_LEFT) < at(j, cv::CC_STAT_LEFT);
-      const int l = iLeft ? i : j, r = iLeft ? j : i;
-      const int x0 = at(l, cv::CC_STAT_LEFT) + at(l, cv::CC_STAT_WIDTH), x1 = at(r, cv::CC_STAT_LEFT);
-      if (x1 <= x0) continue;
-      // The outermost rows both pieces share, a row in from each edge (an
-      // outline or a gradient's end may differ).
-      const int y0 = std::max(top, at(j, cv::CC_STAT_TOP)) + 1, y1 = std::min(bottom, jBottom) - 2;
-      if (y1 <= y0 || !rimFilled(y0, x0, x1) || !rimFilled(y1, x0, x1)) continue;
-      parent[size_t(findRoot(parent, j))] = findRoot(parent, i);
+  auto byTop = [&](int i, int top) { return at(i, cv::CC_STAT_TOP) < top; };
+  for (const int i : order) {
+    const int top = at(i, cv::CC_STAT_TOP);
+    // The nearest piece to the right of the same height: each piece is
+    // checked against one neighbour, so a row of many costs no more than
+    // their number.
+    int next = -1;
+    const auto from = std::lower_bound(order.begin(), order.end(), top - 2, byTop);
+    for (auto it = from; it != order.end() && at(*it, cv::CC_STAT_TOP) <= top + 2; ++it) {
+      const int j = *it;
+      if (std::abs(bottom(j) - bottom(i)) > 2 || at(j, cv::CC_STAT_LEFT) <= right(i)) continue;
+      if (next < 0 || at(j, cv::CC_STAT_LEFT) < at(next, cv::CC_STAT_LEFT)) next = j;
     }
+    if (next < 0) continue;
+    const int x0 = right(i), x1 = at(next, cv::CC_STAT_LEFT);
+    // The outermost rows both pieces share, a row in from each edge (an
+    // outline or a gradient's end may differ).
+    const int y0 = std::max(top, at(next, cv::CC_STAT_TOP)) + 1, y1 = std::min(bottom(i), bottom(next)) - 2;
+    if (y1 <= y0 || !rimFilled(y0, x0, x1) || !rimFilled(y1, x0, x1)) continue;
+    parent[size_t(findRoot(parent, next))] = findRoot(parent, i);
   }
   for (int i = 0; i < n; ++i) parent[size_t(i)] = findRoot(parent, i);
   return parent;
@@ -118,7 +123,8 @@ int flattenIslands(QImage& grey8, int ground, double em, std::vector<QRect>* con
   cv::morphologyEx(dark, body, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(k, k)));
   cv::Mat labels, stats, centroids;
   const int n = cv::connectedComponentsWithStats(body, labels, stats, centroids, 8, CV_32S);
-  const std::vector<int> group = joinSplitPatches(dark, stats, n);
+  // A patch must be 1.15 em high (below); its pieces differ by two rows at most.
+  const std::vector<int> group = joinSplitPatches(dark, stats, n, 1.15 * em - 2);
   std::vector<cv::Rect> boxes(size_t(std::max(n, 0)));
   std::vector<int> areas(boxes.size(), 0);
   for (int i = 1; i < n; ++i) {
