@@ -176,12 +176,11 @@ void closeDotGaps(EngineLine& line, const std::vector<DotGap>& gaps) {
     at[i] = line.text.indexOf(line.words[i].text, from);
     if (at[i] >= 0) from = at[i] + line.words[i].text.size();
   }
-  auto opensBetween = [&gaps](const EngineWord& a, const EngineWord& b) { return ocr::opensBetween(a, b, gaps); };
   std::vector<EngineWord> words;
   QString text = line.text;
   qsizetype removed = 0;  // characters taken out of `text` so far
   for (size_t i = 0; i < line.words.size(); ++i) {
-    if (!words.empty() && at[i] >= 0 && at[i - 1] >= 0 && opensBetween(line.words[i - 1], line.words[i])) {
+    if (!words.empty() && at[i] >= 0 && at[i - 1] >= 0 && opensBetween(line.words[i - 1], line.words[i], gaps)) {
       const qsizetype end = at[i - 1] + line.words[i - 1].text.size();
       const QString between = line.text.mid(end, at[i] - end);
       if (between.trimmed().isEmpty()) {

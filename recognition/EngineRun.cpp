@@ -124,11 +124,13 @@ BandResult readBand(EnginePool::Lease& engine, const QImage& img, const RunConfi
 
 }  // namespace
 
-bool latinFirst(const QString& key) {
+bool firstReadsOneOf(const QString& key, const QStringList& languages) {
   const QString first = key.section(QLatin1Char('+'), 0, 0);
-  const QStringList& latin = OCRLanguages::latin();
-  return std::any_of(latin.begin(), latin.end(), [&](const QString& code) { return OCRLanguages::traineddata(code) == first; });
+  return std::any_of(languages.begin(), languages.end(),
+                     [&](const QString& code) { return OCRLanguages::traineddata(code) == first; });
 }
+
+bool latinFirst(const QString& key) { return firstReadsOneOf(key, OCRLanguages::latin()); }
 
 double lineHeightFor(const QString& key, const PrepareOptions& options) {
   if (latinFirst(key)) return options.latinLineHeight;

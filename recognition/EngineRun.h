@@ -69,7 +69,11 @@ std::vector<EngineLine> collect(tesseract::TessBaseAPI& api, bool words);
 // mode `mode`; false when the engine failed, which discards it.
 bool recognizeGrey(EnginePool::Lease& engine, const QImage& image, int mode);
 
-// Whether the first model of `key` ("deu+eng") reads a Latin language.
+// Whether the first model of `key` ("deu+eng") is that of one of
+// `languages` (codes such as "de-DE").
+bool firstReadsOneOf(const QString& key, const QStringList& languages);
+
+// Whether the first model of `key` reads a Latin language.
 bool latinFirst(const QString& key);
 
 // The line height an image is prepared to for the script of the first model

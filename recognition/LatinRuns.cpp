@@ -192,10 +192,8 @@ bool rightToLeft(const QString& text) {
 }  // namespace
 
 bool readsLatinRunsApart(const QString& key) {
-  const QString first = key.section(QLatin1Char('+'), 0, 0);
-  for (const char* code : {"ko-KR", "ja-JP", "zh-Hans", "zh-Hant", "th-TH", "ar-SA"})
-    if (OCRLanguages::traineddata(QLatin1String(code)) == first) return true;
-  return false;
+  return firstReadsOneOf(key, {QStringLiteral("ko-KR"), QStringLiteral("ja-JP"), QStringLiteral("zh-Hans"),
+                               QStringLiteral("zh-Hant"), QStringLiteral("th-TH"), QStringLiteral("ar-SA")});
 }
 
 void readLatinRuns(EngineLine& line, const QImage& image, int ground, EnginePool::Lease& engine, EnginePool& pool) {

@@ -15,7 +15,6 @@
 #include "recognition/LatinRuns.h"
 #include "recognition/Median.h"
 #include "recognition/NeighbourInk.h"
-#include "recognition/OCRLanguages.h"
 #include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "recognition/ScriptAlone.h"
@@ -260,6 +259,7 @@ struct Manner {
   // reading each line twice doubled the time of a Korean page read with an
   // English interface (900 x 560: 4.6 s against 10 s) for the same answer.
   bool again = true;
+  // Below this a line is read again (kDoubtful).
   double doubtful = kDoubtful;
   // Where set, runs beside inner dots are read again with a Latin engine
   // of this pool (LatinRuns.h).
@@ -403,15 +403,13 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   // as a comma then and lose short names to the Latin one; theirs, Thai's
   // and Arabic's have the sides of an inner dot read again apart instead
   // (LatinRuns.h).
-  const QString first = key.section(QLatin1Char('+'), 0, 0);
   Manner manner;
-  for (const char* code : {"ru-RU", "uk-UA", "ko-KR"})
-    manner.openDots = manner.openDots || OCRLanguages::traineddata(QLatin1String(code)) == first;
+  manner.openDots = firstReadsOneOf(key, {QStringLiteral("ru-RU"), QStringLiteral("uk-UA"), QStringLiteral("ko-KR")});
   manner.again = !readingSideBySide();
-  for (const char* model : {"jpn", "jpn_vert", "chi_sim", "chi_tra", "chi_sim_vert", "chi_tra_vert"})
-    if (first == QLatin1String(model)) manner.doubtful = kReadsWell;
+  if (firstReadsOneOf(key, {QStringLiteral("ja-JP"), QStringLiteral("zh-Hans"), QStringLiteral("zh-Hant")}))
+    manner.doubtful = kReadsWell;
   if (readsLatinRunsApart(key)) manner.latinRuns = &pool;
-  manner.dotted = first == QLatin1String("ara");
+  manner.dotted = firstReadsOneOf(key, {QStringLiteral("ar-SA")});
   const int count = int(boxes.size());
   const int least = leastHeight(boxes);
   // Two engines read even a few boxes in about half the time of one, when

@@ -14,11 +14,11 @@ namespace {
 
 class UnitSpaces : public DetectorRoadTest {};
 
-// The lines read from the detector's boxes of `image`.
-std::vector<ocr::EngineLine> readLines(const QImage& image) {
+// The lines read with `key` from the detector's boxes of `image`.
+std::vector<ocr::EngineLine> readLines(const QImage& image, const QString& key = QStringLiteral("eng")) {
   const auto found = ocr::findLines(image);
   if (!found) return {};
-  return ocr::readLines(found->page, found->boxes, QStringLiteral("eng")).lines;
+  return ocr::readLines(found->page, found->boxes, key).lines;
 }
 
 TEST_F(UnitSpaces, FileSizesInAColumnKeepTheirSpaceAndCloseUnitsStayClose) {
@@ -70,10 +70,9 @@ TEST_F(UnitSpaces, CyrillicSizesKeepTheirThreeAndTheirSpace) {
     SCOPED_TRACE(dark ? "dark" : "light");
     textimages::Style style = dark ? textimages::dark(13) : textimages::Style{};
     style.px = 13;
-    const auto found = ocr::findLines(textimages::render(rows, style, 320, {16, 200}).image);
-    ASSERT_TRUE(found);
     QStringList read;
-    for (const ocr::EngineLine& line : ocr::readLines(found->page, found->boxes, QStringLiteral("rus+eng")).lines)
+    for (const ocr::EngineLine& line : readLines(textimages::render(rows, style, 320, {16, 200}).image,
+                                                 QStringLiteral("rus+eng")))
       read << line.text;
     const QString all = read.join(QLatin1Char('|'));
     for (const QString& size : {QStringLiteral("2 МБ"), QStringLiteral("3 КБ"), QStringLiteral("3 ГБ")})
