@@ -24,7 +24,9 @@ Q_DECLARE_LOGGING_CATEGORY(lcOcr)
 class EnginePool {
  public:
   struct Limits {
-    int perKey = 4;
+    // As many as a read of many lines uses at once (LineReadConfig): fewer,
+    // and each large capture starts the rest again.
+    int perKey = 7;
     int languages = 24;
   };
   struct Counters {

@@ -433,7 +433,14 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   std::vector<std::optional<EngineLine>> found(static_cast<size_t>(count));
   // Each of `todo` (box indexes) read at `height`; a read again replaces the
   // first only when better and reading at least `enough` well.
-  auto readAll = [&](const std::vector<int>& todo, double height, double enough) {
+  auto readAll = [&](std::vector<int> todo, double height, double enough) {
+    // The longest lines first: a read costs about its length in letter
+    // heights, and a long line started last keeps the others waiting.
+    std::stable_sort(todo.begin(), todo.end(), [&](int a, int b) {
+      const QRect& p = boxes[size_t(a)];
+      const QRect& q = boxes[size_t(b)];
+      return qint64(p.width()) * q.height() > qint64(q.width()) * p.height();
+    });
     std::atomic<size_t> next{0};
     auto work = [&](size_t w) {
       if (!engines[w]) engines[w] = pool.acquire(key);

@@ -10,6 +10,7 @@
 
 #include "platform/Bundle.h"
 #include "recognition/EnginePool.h"
+#include "recognition/HugePages.h"
 #include "recognition/Prepare.h"
 
 namespace ocr {
@@ -91,6 +92,7 @@ bool TextDetector::loadLocked() {
                                       "); lines are found by the text engine's own layout analysis";
     return false;
   }
+  useHugePagesForLargeMatrices();
   network->net.setPreferableBackend(cv::dnn::DNN_BACKEND_OPENCV);
   network->net.setPreferableTarget(cv::dnn::DNN_TARGET_CPU);
   net_ = std::move(network);

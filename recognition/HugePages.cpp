@@ -1,0 +1,92 @@
+#include "recognition/HugePages.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <mutex>
+#include <new>
+#include <opencv2/core.hpp>
+
+namespace ocr {
+
+namespace {
+
+class HugePageAllocator final : public cv::MatAllocator {
+ public:
+  cv::UMatData* allocate(int dims, const int* sizes, int type, void* data, size_t* step, cv::AccessFlag,
+                         cv::UMatUsageFlags) const override {
+    // The bytes of the whole matrix, filling in the steps of a dense one.
+    size_t total = CV_ELEM_SIZE(type);
+    for (int i = dims - 1; i >= 0; --i) {
+      if (step) {
+        if (data && step[i] != cv::Mat::AUTO_STEP) {
+          CV_Assert(total <= step[i]);
+          total = step[i];
+        } else {
+          step[i] = total;
+        }
+      }
+      total *= size_t(sizes[i]);
+    }
+    auto* u = new cv::UMatData(this);
+    u->size = total;
+    if (data) {
+      u->data = u->origdata = static_cast<uchar*>(data);
+      u->flags |= cv::UMatData::USER_ALLOCATED;
+    } else if (total >= kHugePage) {
+      const size_t length = (total + kHugePage - 1) / kHugePage * kHugePage;
+      uchar* start = mapAligned(length);
+      if (!start) {
+        delete u;
+        throw std::bad_alloc();
+      }
+      u->data = u->origdata = start;
+      u->userdata = reinterpret_cast<void*>(length);  // marks our own mapping, and its length
+    } else {
+      u->data = u->origdata = static_cast<uchar*>(cv::fastMalloc(total));
+    }
+    return u;
+  }
+
+  bool allocate(cv::UMatData* u, cv::AccessFlag, cv::UMatUsageFlags) const override { return u != nullptr; }
+
+  void deallocate(cv::UMatData* u) const override {
+    if (!u) return;
+    CV_Assert(u->urefcount == 0 && u->refcount == 0);
+    if (!(u->flags & cv::UMatData::USER_ALLOCATED)) {
+      if (u->userdata)
+        munmap(u->origdata, reinterpret_cast<size_t>(u->userdata));
+      else
+        cv::fastFree(u->origdata);
+    }
+    delete u;
+  }
+
+ private:
+  // `length` bytes (a multiple of a huge page) starting on a huge page:
+  // mapped one huge page longer, the ends beyond the aligned part unmapped.
+  static uchar* mapAligned(size_t length) {
+    const size_t mapped = length + kHugePage;
+    void* p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    const auto base = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t start = (base + kHugePage - 1) / kHugePage * kHugePage;
+    if (start > base) munmap(p, start - base);
+    const std::uintptr_t end = start + length;
+    if (base + mapped > end) munmap(reinterpret_cast<void*>(end), base + mapped - end);
+    madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
+    return reinterpret_cast<uchar*>(start);
+  }
+};
+
+}  // namespace
+
+void useHugePagesForLargeMatrices() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // Never destroyed: matrices made by it may outlive any static.
+    cv::Mat::setDefaultAllocator(new HugePageAllocator);
+  });
+}
+
+}  // namespace ocr

@@ -1,0 +1,20 @@
+#pragma once
+
+// Large OpenCV matrices on transparent huge pages. The text detector's
+// network sets up some hundreds of megabytes of fresh buffers for every
+// capture (they are let go between captures), and faulting them in a page of
+// 4 KB at a time, with a flush of every core's address cache on each, took
+// a third of the detection (bench/ocr_bench --roads --part speed). Matrices
+// of a huge page or more are mapped on their own, aligned to huge pages and
+// marked for them; smaller ones come from OpenCV's own allocator. Where the
+// system gives no huge pages the marking does nothing.
+namespace ocr {
+
+// Makes the allocator above OpenCV's default for matrices created from now
+// on, once per process; matrices already made keep theirs.
+void useHugePagesForLargeMatrices();
+
+// The size from which a matrix gets a mapping of its own.
+constexpr unsigned long kHugePage = 2ul << 20;
+
+}  // namespace ocr
