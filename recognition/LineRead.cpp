@@ -22,6 +22,7 @@
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 #include "recognition/StrayMarks.h"
+#include "recognition/TextBoxes.h"
 #include "recognition/UnitSpaces.h"
 #include "recognition/WordsAlone.h"
 
@@ -412,16 +413,21 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   manner.dotted = firstReadsOneOf(key, {QStringLiteral("ar-SA")});
   const int count = int(boxes.size());
   const int least = leastHeight(boxes);
-  // Two engines read even a few boxes in about half the time of one, when
-  // the second is idle already.
-  const int wanted = std::clamp((count + config.boxesPerEngine - 1) / config.boxesPerEngine, std::min(2, count),
-                                config.maxEngines);
+  // The engines a read wants go with its boxes and with their length: a
+  // page of long lines is as much work as a dialog of many short ones. Two
+  // engines read even a few boxes in about half the time of one, when the
+  // second is idle already.
+  double length = 0;
+  for (const QRect& box : boxes) length += lengthInHeights(box);
+  const int byCount = (count + config.boxesPerEngine - 1) / config.boxesPerEngine;
+  const int byLength = int(std::ceil(length / config.heightsPerEngine));
+  const int wanted = std::min({std::max({byCount, byLength, 2}), config.maxEngines, count});
   // Side by side with other passes a read starts no more engines than its
   // share of the cores (a second chance narrowed to two candidates has
   // most of them idle); else only idle engines join. Alone, the engines a
   // large read lacks are started.
   const int share = std::max(1, Recognizer::defaultParallel() / passesSideBySide());
-  const bool start = share > 1 && count >= 2 * config.boxesPerEngine;
+  const bool start = share > 1 && (count >= 2 * config.boxesPerEngine || length >= 2 * config.heightsPerEngine);
   while (int(engines.size()) < wanted) {
     EnginePool::Lease more = pool.acquireIdle(key);
     if (!more) break;
@@ -437,9 +443,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     // The longest lines first: a read costs about its length in letter
     // heights, and a long line started last keeps the others waiting.
     std::stable_sort(todo.begin(), todo.end(), [&](int a, int b) {
-      const QRect& p = boxes[size_t(a)];
-      const QRect& q = boxes[size_t(b)];
-      return qint64(p.width()) * q.height() > qint64(q.width()) * p.height();
+      return lengthInHeights(boxes[size_t(a)]) > lengthInHeights(boxes[size_t(b)]);
     });
     std::atomic<size_t> next{0};
     auto work = [&](size_t w) {

@@ -84,14 +84,13 @@ LineBoxes findLines(const QImage& image, TextDetector& detector) {
 }
 
 FoundLines sample(const FoundLines& lines, double ems) {
-  auto length = [](const QRect& r) { return r.height() > 0 ? double(r.width()) / r.height() : 0.0; };
   std::vector<size_t> order(lines.boxes.size());
   std::iota(order.begin(), order.end(), size_t(0));
   std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return length(lines.boxes[a]) > length(lines.boxes[b]); });
+                   [&](size_t a, size_t b) { return lengthInHeights(lines.boxes[a]) > lengthInHeights(lines.boxes[b]); });
   double held = 0;
   size_t n = 0;
-  while (n < order.size() && held < ems) held += length(lines.boxes[order[n++]]);
+  while (n < order.size() && held < ems) held += lengthInHeights(lines.boxes[order[n++]]);
   order.resize(n);
   std::sort(order.begin(), order.end());
   FoundLines out{{}, lines.page};

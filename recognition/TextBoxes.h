@@ -22,4 +22,10 @@ struct BoxOptions {
 // are one.
 std::vector<QRect> textBoxes(const cv::Mat& probability, const BoxOptions& options = {});
 
+// A line box's length in its own heights: about the letters it holds, and
+// what reading it costs.
+inline double lengthInHeights(const QRect& box) {
+  return box.height() > 0 ? double(box.width()) / box.height() : 0.0;
+}
+
 }  // namespace ocr

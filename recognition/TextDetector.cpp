@@ -2,6 +2,8 @@
 
 #include <malloc.h>
 
+#include <QThreadPool>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -65,7 +67,10 @@ TextDetector& TextDetector::shared() {
 TextDetector::TextDetector(QString modelPath, DetectorOptions options)
     : path_(std::move(modelPath)), options_(options) {}
 
-TextDetector::~TextDetector() = default;
+TextDetector::~TextDetector() {
+  std::unique_lock lock(mutex_);
+  released_.wait(lock, [this] { return releasing_ == 0; });
+}
 
 bool TextDetector::available() {
   std::lock_guard lock(mutex_);
@@ -100,6 +105,7 @@ bool TextDetector::loadLocked() {
 }
 
 void TextDetector::runTiles(const cv::Mat& scaled, cv::Mat& probability) {
+  grown_ = true;
   const int side = options_.maxSide / 32 * 32;
   for (const auto& [y, h] : spans(scaled.rows, side, options_.overlap)) {
     for (const auto& [x, w] : spans(scaled.cols, side, options_.overlap)) {
@@ -128,7 +134,31 @@ void TextDetector::runTiles(const cv::Mat& scaled, cv::Mat& probability) {
       cv::max(target, map8, target);
     }
   }
+}
 
+void TextDetector::releaseLater() {
+  // The global pool is joined when the application object goes, and the
+  // detectors the pool's tasks use outlive it (the shared one is never
+  // destroyed; the others wait in their destructor).
+  {
+    std::lock_guard lock(mutex_);
+    ++releasing_;
+  }
+  QThreadPool::globalInstance()->start([this] {
+    std::lock_guard lock(mutex_);
+    try {
+      shrinkLocked();
+    } catch (const cv::Exception& e) {
+      qCWarning(lcOcr).noquote() << "text detector could not let its buffers go:"
+                                 << QString::fromStdString(e.msg).simplified().left(200);
+    }
+    if (--releasing_ == 0) released_.notify_all();
+  });
+}
+
+void TextDetector::shrinkLocked() {
+  if (!grown_ || !net_) return;
+  grown_ = false;
   // The network's working memory for a large input is some hundreds of
   // megabytes; a pass over a tiny input shrinks it to a few, and the next
   // capture (of another size, as a rule) sets it up afresh anyway.
@@ -143,7 +173,7 @@ void TextDetector::runTiles(const cv::Mat& scaled, cv::Mat& probability) {
 
 std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
   if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   if (!loadLocked()) return std::nullopt;
   ++detections_;
 
@@ -171,8 +201,14 @@ std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
     // read the old way.
     qCWarning(lcOcr).noquote() << "text detector failed on a" << image.width() << "x" << image.height()
                                << "image:" << QString::fromStdString(e.msg).simplified().left(200);
+    lock.unlock();
+    releaseLater();
     return std::nullopt;
   }
+  lock.unlock();
+  // The buffers go while the lines are read: letting them go costs a pass
+  // of the network over a tiny input, which no reader needs to wait for.
+  releaseLater();
 
   std::vector<QRect> boxes;
   const QRect bounds = image.rect();

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -58,12 +59,19 @@ class TextDetector {
   // Under the lock: the network over every tile of `scaled` (B, G, R, A),
   // its maps laid into `probability`. Throws what OpenCV throws.
   void runTiles(const cv::Mat& scaled, cv::Mat& probability);
+  // The network's buffers for a large input let go, on a thread of the
+  // global pool; under the lock there, after a run.
+  void releaseLater();
+  void shrinkLocked();
 
   const QString path_;
   const DetectorOptions options_;
   std::mutex mutex_;
   bool tried_ = false;
   std::unique_ptr<Network> net_;
+  bool grown_ = false;  // the buffers are set up for a run's input
+  int releasing_ = 0;   // releases not yet run
+  std::condition_variable released_;
   std::atomic<long long> detections_{0};
 };
 

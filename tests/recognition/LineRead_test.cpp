@@ -356,3 +356,27 @@ TEST_F(LineRead, CellsOfAnArabicTableTheSingleLineModeFindsNoLineInAreRead) {
 }
 
 }  // namespace
+
+// A few long lines are as much work as a dialog of many boxes: they are read
+// on as many engines as there are lines (within the cores), not on the two
+// their count alone would give, and each line still reads whole.
+TEST_F(LineRead, AFewLongLinesAreReadOnAnEngineEach) {
+  QStringList texts;
+  for (int i = 0; i < 5; ++i)
+    texts << QStringLiteral("Line %1 of a page whose lines run long enough to keep an engine busy for a while, "
+                            "as the lines of a document or a terminal filling a wide screen do").arg(i + 1);
+  textimages::Style style;
+  style.px = 13;
+  const auto drawn = textimages::lines(texts, style, 1500);
+  const auto found = ocr::findLines(drawn.image);
+  ASSERT_TRUE(found);
+  ASSERT_EQ(found->boxes.size(), size_t(texts.size()));
+
+  EnginePool pool(OCRLanguages::tessdataDir());
+  const ocr::LinesRead read = ocr::readLines(found->page, found->boxes, QStringLiteral("eng"), {}, pool);
+  ASSERT_TRUE(read.ran);
+  ASSERT_EQ(read.lines.size(), size_t(texts.size()));
+  for (qsizetype i = 0; i < texts.size(); ++i) EXPECT_EQ(read.lines[size_t(i)].text, texts[i]);
+  // Every engine the read used is idle in the pool afterwards.
+  EXPECT_EQ(pool.idle(QStringLiteral("eng")), std::min(int(texts.size()), Recognizer::defaultParallel()));
+}
