@@ -14,6 +14,7 @@
 #include "core/Reporting.h"
 #include "net/HttpClient.h"
 #include "platform/Relaunch.h"
+#include "recognition/HugePages.h"
 #include "platform/SignalExit.h"
 
 namespace {
@@ -24,6 +25,7 @@ constexpr int kQuitBoundMs = 750;
 int main(int argc, char** argv) {
   Environment::ensureThreadLimit(argv);
   net::initializeGlobal();  // before any thread exists
+  ocr::useHugePagesForLargeMatrices();  // likewise
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   const switches::Choice choice = switches::parse(argc, argv);

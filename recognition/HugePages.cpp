@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <mutex>
-#include <new>
 #include <opencv2/core.hpp>
 
 namespace ocr {
@@ -28,22 +27,27 @@ class HugePageAllocator final : public cv::MatAllocator {
       }
       total *= size_t(sizes[i]);
     }
+    uchar* own = nullptr;
+    size_t mapped = 0;
+    if (!data) {
+      // Where no mapping can be had, OpenCV's allocator is asked instead:
+      // its failure is the cv::Exception the callers expect.
+      if (total >= kHugePage) {
+        mapped = (total + kHugePage - 1) / kHugePage * kHugePage;
+        own = mapAligned(mapped);
+        if (!own) mapped = 0;
+      }
+      if (!own) own = static_cast<uchar*>(cv::fastMalloc(total));
+    }
     auto* u = new cv::UMatData(this);
     u->size = total;
     if (data) {
       u->data = u->origdata = static_cast<uchar*>(data);
       u->flags |= cv::UMatData::USER_ALLOCATED;
-    } else if (total >= kHugePage) {
-      const size_t length = (total + kHugePage - 1) / kHugePage * kHugePage;
-      uchar* start = mapAligned(length);
-      if (!start) {
-        delete u;
-        throw std::bad_alloc();
-      }
-      u->data = u->origdata = start;
-      u->userdata = reinterpret_cast<void*>(length);  // marks our own mapping, and its length
     } else {
-      u->data = u->origdata = static_cast<uchar*>(cv::fastMalloc(total));
+      u->data = u->origdata = own;
+      // Marks a mapping of our own, and its length.
+      if (mapped) u->userdata = reinterpret_cast<void*>(mapped);
     }
     return u;
   }

@@ -27,10 +27,11 @@ struct LineReadConfig {
   double marginX = 0.2;
   // Ground added around the cut-out, in scaled pixels.
   int pad = 8;
-  // Engines reading boxes side by side; more start only for many boxes and
-  // when the read is not already one of several running side by side, and
-  // never more than the cores less one. The 85 lines of a full-HD desktop
-  // took 720 ms on 4 engines, 420 ms on 7.
+  // Engines reading boxes side by side: idle ones join up to the number a
+  // read wants; new ones start only for many boxes, and only up to the read's
+  // share of the cores (the cores less one, shared by the passes running side
+  // by side). The 85 lines of a full-HD desktop took 720 ms on 4 engines,
+  // 420 ms on 7.
   int maxEngines = 7;
   int boxesPerEngine = 8;
   // Boxes' lengths in their heights per engine: a Korean page of 25 lines

@@ -139,21 +139,32 @@ void TextDetector::runTiles(const cv::Mat& scaled, cv::Mat& probability) {
 void TextDetector::releaseLater() {
   // The global pool is joined when the application object goes, and the
   // detectors the pool's tasks use outlive it (the shared one is never
-  // destroyed; the others wait in their destructor).
-  {
-    std::lock_guard lock(mutex_);
-    ++releasing_;
+  // destroyed; the others wait in their destructor). While the application
+  // closes there is no pool: the buffers go at once.
+  QThreadPool* pool = QThreadPool::globalInstance();
+  std::unique_lock lock(mutex_);
+  if (!pool) {
+    shrinkQuietly();
+    return;
   }
-  QThreadPool::globalInstance()->start([this] {
-    std::lock_guard lock(mutex_);
-    try {
-      shrinkLocked();
-    } catch (const cv::Exception& e) {
-      qCWarning(lcOcr).noquote() << "text detector could not let its buffers go:"
-                                 << QString::fromStdString(e.msg).simplified().left(200);
-    }
+  ++releasing_;
+  lock.unlock();
+  pool->start([this] {
+    std::lock_guard held(mutex_);
+    shrinkQuietly();
     if (--releasing_ == 0) released_.notify_all();
   });
+}
+
+void TextDetector::shrinkQuietly() {
+  try {
+    shrinkLocked();
+  } catch (const cv::Exception& e) {
+    qCWarning(lcOcr).noquote() << "text detector could not let its buffers go:"
+                               << QString::fromStdString(e.msg).simplified().left(200);
+  } catch (const std::exception& e) {
+    qCWarning(lcOcr).noquote() << "text detector could not let its buffers go:" << e.what();
+  }
 }
 
 void TextDetector::shrinkLocked() {

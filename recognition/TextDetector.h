@@ -63,6 +63,7 @@ class TextDetector {
   // global pool; under the lock there, after a run.
   void releaseLater();
   void shrinkLocked();
+  void shrinkQuietly();  // shrinkLocked, its failure warned about
 
   const QString path_;
   const DetectorOptions options_;

@@ -53,6 +53,13 @@ TEST_F(HugePages, WrappedMemoryIsUsedAsItIsAndNotFreed) {
   cv::Mat wrapped(1024, 4000, CV_8UC1, pixels.data(), 4096);
   EXPECT_EQ(wrapped.step[0], 4096u);
   EXPECT_EQ(wrapped.data, pixels.data());
+  // Seen through a UMat, the wrapped memory goes through the allocator as
+  // the caller's: used in place, never freed by it.
+  {
+    const cv::UMat seen = wrapped.getUMat(cv::ACCESS_READ);
+    EXPECT_EQ(cv::sum(seen)[0], 3.0 * 4000 * 1024);
+  }
+  EXPECT_EQ(wrapped.data, pixels.data());
   // A copy of wrapped memory is the allocator's own, and dense.
   cv::Mat own;
   wrapped.copyTo(own);

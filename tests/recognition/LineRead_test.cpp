@@ -355,8 +355,6 @@ TEST_F(LineRead, CellsOfAnArabicTableTheSingleLineModeFindsNoLineInAreRead) {
   }
 }
 
-}  // namespace
-
 // A few long lines are as much work as a dialog of many boxes: they are read
 // on as many engines as there are lines (within the cores), not on the two
 // their count alone would give, and each line still reads whole.
@@ -371,6 +369,10 @@ TEST_F(LineRead, AFewLongLinesAreReadOnAnEngineEach) {
   const auto found = ocr::findLines(drawn.image);
   ASSERT_TRUE(found);
   ASSERT_EQ(found->boxes.size(), size_t(texts.size()));
+  double length = 0;
+  for (const QRect& box : found->boxes) length += ocr::lengthInHeights(box);
+  // Enough for an engine a line, though five boxes alone want one.
+  ASSERT_GT(length, 4 * ocr::LineReadConfig{}.heightsPerEngine);
 
   EnginePool pool(OCRLanguages::tessdataDir());
   const ocr::LinesRead read = ocr::readLines(found->page, found->boxes, QStringLiteral("eng"), {}, pool);
@@ -380,3 +382,5 @@ TEST_F(LineRead, AFewLongLinesAreReadOnAnEngineEach) {
   // Every engine the read used is idle in the pool afterwards.
   EXPECT_EQ(pool.idle(QStringLiteral("eng")), std::min(int(texts.size()), Recognizer::defaultParallel()));
 }
+
+}  // namespace
