@@ -14,8 +14,8 @@
 #include "core/Reporting.h"
 #include "net/HttpClient.h"
 #include "platform/Relaunch.h"
-#include "recognition/HugePages.h"
 #include "platform/SignalExit.h"
+#include "recognition/HugePages.h"
 
 namespace {
 // How long the tray program's exit waits for recognitions in flight.

@@ -136,19 +136,18 @@ void TextDetector::runTiles(const cv::Mat& scaled, cv::Mat& probability) {
   }
 }
 
-void TextDetector::releaseLater() {
+void TextDetector::releaseLaterLocked() {
   // The global pool is joined when the application object goes, and the
   // detectors the pool's tasks use outlive it (the shared one is never
   // destroyed; the others wait in their destructor). While the application
   // closes there is no pool: the buffers go at once.
   QThreadPool* pool = QThreadPool::globalInstance();
-  std::unique_lock lock(mutex_);
   if (!pool) {
     shrinkQuietly();
     return;
   }
   ++releasing_;
-  lock.unlock();
+  // The task waits for the lock its caller holds.
   pool->start([this] {
     std::lock_guard held(mutex_);
     shrinkQuietly();
@@ -159,11 +158,9 @@ void TextDetector::releaseLater() {
 void TextDetector::shrinkQuietly() {
   try {
     shrinkLocked();
-  } catch (const cv::Exception& e) {
-    qCWarning(lcOcr).noquote() << "text detector could not let its buffers go:"
-                               << QString::fromStdString(e.msg).simplified().left(200);
   } catch (const std::exception& e) {
-    qCWarning(lcOcr).noquote() << "text detector could not let its buffers go:" << e.what();
+    qCWarning(lcOcr).noquote() << "text detector could not let its buffers go:"
+                               << QString::fromUtf8(e.what()).simplified().left(200);
   }
 }
 
@@ -205,6 +202,7 @@ std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
   // The probability of text at every pixel of the scaled image, the tiles'
   // maps laid into it (the larger value where they overlap).
   cv::Mat probability = cv::Mat::zeros(scaled.size(), CV_8U);
+  bool ran = true;
   try {
     runTiles(scaled, probability);
   } catch (const cv::Exception& e) {
@@ -212,14 +210,13 @@ std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
     // read the old way.
     qCWarning(lcOcr).noquote() << "text detector failed on a" << image.width() << "x" << image.height()
                                << "image:" << QString::fromStdString(e.msg).simplified().left(200);
-    lock.unlock();
-    releaseLater();
-    return std::nullopt;
+    ran = false;
   }
-  lock.unlock();
   // The buffers go while the lines are read: letting them go costs a pass
   // of the network over a tiny input, which no reader needs to wait for.
-  releaseLater();
+  releaseLaterLocked();
+  lock.unlock();
+  if (!ran) return std::nullopt;
 
   std::vector<QRect> boxes;
   const QRect bounds = image.rect();

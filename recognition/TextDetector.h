@@ -59,9 +59,9 @@ class TextDetector {
   // Under the lock: the network over every tile of `scaled` (B, G, R, A),
   // its maps laid into `probability`. Throws what OpenCV throws.
   void runTiles(const cv::Mat& scaled, cv::Mat& probability);
-  // The network's buffers for a large input let go, on a thread of the
-  // global pool; under the lock there, after a run.
-  void releaseLater();
+  // Under the lock, after a run: the network's buffers for a large input
+  // let go on a thread of the global pool, under the lock there.
+  void releaseLaterLocked();
   void shrinkLocked();
   void shrinkQuietly();  // shrinkLocked, its failure warned about
 
