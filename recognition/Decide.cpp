@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <future>
 #include <map>
 #include <mutex>
@@ -25,32 +26,28 @@ class Passes {
   Passes(const QImage& image, const Reader& reader, int parallel)
       : image_(image), reader_(reader), parallel_(std::max(1, parallel)) {}
 
+  // Waits for the passes started on threads of their own.
+  ~Passes() {
+    for (std::future<void>& f : started_) f.wait();
+  }
+
   Pass read(const QStringList& languages) { return readAll({languages}).front(); }
 
+  // Called with a list's index among readAll's lists and its pass as soon as
+  // it is read, on the thread that read it.
+  using OnRead = std::function<void(size_t, const Pass&)>;
+
   // The passes of every list, in the lists' order, whatever order they finish in.
-  std::vector<Pass> readAll(const std::vector<QStringList>& lists) {
+  std::vector<Pass> readAll(const std::vector<QStringList>& lists, const OnRead& onRead = {}) {
     std::vector<std::shared_future<Pass>> results;
-    std::vector<std::pair<QStringList, std::promise<Pass>>> todo;
-    {
-      std::lock_guard lock(mutex_);
-      for (const QStringList& list : lists) {
-        const QString key = list.join(QLatin1Char(','));
-        auto it = done_.find(key);
-        if (it == done_.end()) {
-          todo.emplace_back(list, std::promise<Pass>());
-          it = done_.emplace(key, todo.back().second.get_future().share()).first;
-        }
-        results.push_back(it->second);
-      }
-    }
+    std::vector<Todo> todo = claim(lists, &results);
     std::atomic<size_t> next{0};
     auto work = [&] {
       std::optional<ocr::SideBySide> shared;
       if (todo.size() > 1) shared.emplace(int(std::min(todo.size(), size_t(parallel_))));
       for (size_t i; (i = next++) < todo.size();) {
-        // A stopped recognition reads nothing more: its passes count as empty.
-        todo[i].second.set_value(stopRequested() ? Pass{}
-                                                 : guarded("text pass", [&] { return reader_(image_, todo[i].first); }));
+        const Pass pass = readOne(todo[i]);
+        if (onRead) onRead(todo[i].index, pass);
       }
     };
     std::vector<std::thread> helpers;
@@ -62,12 +59,53 @@ class Passes {
     return out;
   }
 
+  // Starts reading `list` on a thread of its own, unless it is read or being
+  // read already; readAll then waits for that pass.
+  void start(const QStringList& list) {
+    std::vector<Todo> todo = claim({list}, nullptr);
+    if (todo.empty()) return;
+    auto one = std::make_shared<Todo>(std::move(todo.front()));
+    std::lock_guard lock(mutex_);
+    started_.push_back(std::async(std::launch::async, carryingStop([this, one] { readOne(*one); })));
+  }
+
  private:
+  struct Todo {
+    QStringList list;
+    size_t index = 0;  // among the lists asked for
+    std::promise<Pass> promise;
+  };
+
+  // The lists neither read nor being read yet, now the caller's to read; the
+  // coming pass of every list goes to `results`.
+  std::vector<Todo> claim(const std::vector<QStringList>& lists, std::vector<std::shared_future<Pass>>* results) {
+    std::vector<Todo> todo;
+    std::lock_guard lock(mutex_);
+    for (size_t i = 0; i < lists.size(); ++i) {
+      const QString key = lists[i].join(QLatin1Char(','));
+      auto it = done_.find(key);
+      if (it == done_.end()) {
+        todo.push_back({lists[i], i, std::promise<Pass>()});
+        it = done_.emplace(key, todo.back().promise.get_future().share()).first;
+      }
+      if (results) results->push_back(it->second);
+    }
+    return todo;
+  }
+
+  Pass readOne(Todo& todo) {
+    // A stopped recognition reads nothing more: its passes count as empty.
+    Pass pass = stopRequested() ? Pass{} : guarded("text pass", [&] { return reader_(image_, todo.list); });
+    todo.promise.set_value(pass);
+    return pass;
+  }
+
   const QImage& image_;
   const Reader& reader_;
   const int parallel_;
   std::mutex mutex_;
   std::map<QString, std::shared_future<Pass>> done_;
+  std::vector<std::future<void>> started_;
 };
 
 bool preferredBase(const QStringList& prefer, const QString& detected) {
@@ -86,18 +124,48 @@ QStringList secondChanceCandidates(const QStringList& prefer, bool fallback) {
   return candidates;
 }
 
+// A preview read well and in a script that only one candidate's model reads
+// (Hangul, kana, Cyrillic, Arabic, Thai; not Latin, which every candidate
+// reads beside English, nor Han alone, which Chinese and Japanese share)
+// tells the page's script before the other previews end.
+bool decisive(const Pass& preview) {
+  constexpr double kClear = 0.85;
+  if (preview.confidence < kClear) return false;
+  int latin = 0, han = 0, own = 0;
+  for (const QChar ch : preview.result.text()) {
+    if (!ch.isLetter()) continue;
+    const QChar::Script script = ch.script();
+    if (script == QChar::Script_Latin)
+      ++latin;
+    else if (script == QChar::Script_Han)
+      ++han;
+    else
+      ++own;
+  }
+  const int letters = latin + han + own;
+  return letters > 0 && 10 * latin <= letters && 2 * own >= letters;
+}
+
 // The candidates worth a whole read: those whose preview scores at least
 // `kNear` of the best preview's, in their order. Previews that tell nothing
-// apart (all empty, or all close) keep every candidate.
-std::vector<QStringList> screened(const std::vector<QStringList>& lists, Passes& previews) {
+// apart (all empty, or all close) keep every candidate. A decisive preview's
+// candidate is kept whatever the others score, and its whole read starts on
+// `passes` as soon as its preview ends: the slowest previews (the Chinese
+// and Japanese models take longest to start) kept the cores waiting.
+std::vector<QStringList> screened(const std::vector<QStringList>& lists, Passes& previews, Passes& passes) {
   constexpr double kNear = 0.8;
-  const std::vector<Pass> seen = previews.readAll(lists);
+  std::vector<char> early(lists.size(), 0);
+  const std::vector<Pass> seen = previews.readAll(lists, [&](size_t i, const Pass& preview) {
+    if (!decisive(preview)) return;
+    early[i] = 1;
+    passes.start(lists[i]);
+  });
   double top = 0;
   for (const Pass& p : seen) top = std::max(top, score(p));
   if (top <= 0) return lists;
   std::vector<QStringList> kept;
   for (size_t i = 0; i < lists.size(); ++i)
-    if (score(seen[i]) >= kNear * top) kept.push_back(lists[i]);
+    if (early[i] || score(seen[i]) >= kNear * top) kept.push_back(lists[i]);
   return kept;
 }
 
@@ -156,7 +224,7 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
   for (const QString& candidate : secondChanceCandidates(prefer, fallback)) lists.push_back({candidate, QStringLiteral("en-US")});
   if (preview && lists.size() > 1) {
     Passes previews(image, preview, parallel);
-    lists = screened(lists, previews);
+    lists = screened(lists, previews, passes);
   }
   for (Pass& alt : passes.readAll(lists)) {
     if (score(alt) > 1.05 * score(best)) best = std::move(alt);

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "recognition/EnginePool.h"
+#include "recognition/OCRLanguages.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
 #include "recognition/TextLike.h"
@@ -14,6 +15,14 @@ namespace {
 // The text a second chance's candidate previews: a line or two of a page
 // (about 24 characters of Hangul or Han).
 constexpr double kPreviewEms = 24;
+
+// The engines previews read on: one per candidate, and let go after each
+// recognition. Kept apart from the shared pool, whose limits would otherwise
+// make room for them by evicting the engines of the user's own languages.
+EnginePool& previewPool() {
+  static EnginePool* pool = new EnginePool(OCRLanguages::tessdataDir(), EnginePool::Limits{1, 16});
+  return *pool;
+}
 }  // namespace
 
 // The engines of the passes that lost are let go afterwards: a second chance
@@ -31,17 +40,16 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
   const ocr::LineBoxes boxes = ocr::findLines(image);
   std::mutex mutex;
   std::vector<std::pair<QString, QString>> read;  // engine key, text, in the order the passes started
-  QStringList previewed;  // engine keys
+  bool previewed = false;
   Reader preview;
   if (boxes) {
     preview = [&, lines = ocr::LineBoxes(ocr::sample(*boxes, kPreviewEms))](const QImage& img,
                                                                            const QStringList& languages) {
-      const QString key = pool.keyFor(languages);
       {
         std::lock_guard lock(mutex);
-        previewed << key;
+        previewed = true;
       }
-      return ocr::readPass(img, key, lines, ocr::RunConfig{}, pool);
+      return ocr::readPass(img, pool.keyFor(languages), lines, ocr::RunConfig{}, previewPool());
     };
   }
   const Recognized answer = recognize(image, prefer, fallback, [&](const QImage& img, const QStringList& languages) {
@@ -56,7 +64,8 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
       if (k == key) text = pass.result.text();
     return pass;
   }, 0, preview);
-  if (read.empty() || (read.size() <= 1 && previewed.isEmpty())) return answer;
+  if (previewed) previewPool().clear();
+  if (read.empty() || (read.size() <= 1 && !previewed)) return answer;
   const QString first = read.front().first;
   const QString text = answer.text();
   QString kept;
@@ -65,10 +74,8 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
   int dropped = 0;
   for (const auto& [key, t] : read)
     if (key != first && key != kept) dropped += pool.drop(key);
-  for (const QString& key : previewed)
-    if (key != first && key != kept) dropped += pool.drop(key);
   // Hand what the engines held back to the system.
-  if (dropped > 0) malloc_trim(0);
+  if (dropped > 0 || previewed) malloc_trim(0);
   return answer;
 }
 

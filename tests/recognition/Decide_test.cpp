@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -379,4 +380,54 @@ TEST_F(Decide, PreviewsNarrowTheSecondChanceToTheCandidatesNearTheBest) {
   script(firstList({"en-US"}), pass(kEnglish, 0.95));
   EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), kEnglish);
   EXPECT_TRUE(previewed.empty());
+}
+
+// A preview read well in a script that only its candidate reads (Hangul
+// here) starts that candidate's whole read while the slower previews still
+// run, and keeps it whatever they score. Han alone (Chinese and Japanese
+// share it) or a doubtful read starts nothing early.
+TEST_F(Decide, AClearPreviewInItsOwnScriptIsReadWholeWithoutWaitingForTheOthers) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool koreanRead = false;
+  bool holdThai = true;
+  Calls read;
+  std::map<QString, Pass> previews;
+  auto reader = [&](const QImage&, const QStringList& languages) {
+    std::lock_guard lock(mutex);
+    read.push_back(languages);
+    if (languages == pair("ko-KR")) koreanRead = true;
+    changed.notify_all();
+    const auto it = passes.find(languages.join(','));
+    return it == passes.end() ? Pass{} : it->second;
+  };
+  bool thaiSawKorean = false;
+  auto preview = [&](const QImage&, const QStringList& languages) {
+    std::unique_lock lock(mutex);
+    // The Thai preview ends only once the Korean whole read has started (or
+    // after a time no test run comes near: the check below fails then).
+    if (holdThai && languages == pair("th-TH"))
+      thaiSawKorean = changed.wait_for(lock, std::chrono::seconds(20), [&] { return koreanRead; });
+    const auto it = previews.find(languages.join(','));
+    return it == previews.end() ? Pass{} : it->second;
+  };
+  script(firstList({"en-US"}), pass(letters(20, 'e'), 0.3));
+  script(pair("ko-KR"), pass(kKorean, 0.93));
+  script(pair("th-TH"), pass(letters(40, 't'), 0.4));
+  previews[pair("ko-KR").join(',')] = pass(kKorean.left(6), 0.9);                 // 5 letters: 4.5
+  previews[pair("th-TH").join(',')] = pass(letters(40, 't'), 0.6);                // 24, the top
+  previews[pair("ja-JP").join(',')] = pass(QString::fromUtf8("東京大阪京都"), 0.95);  // Han alone: 5.7
+
+  EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), kKorean);
+  EXPECT_TRUE(thaiSawKorean);
+  std::sort(read.begin(), read.end());
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("ko-KR"), pair("th-TH")}));
+
+  // Read doubtfully, the same Hangul preview is screened like any other.
+  holdThai = false;
+  read.clear();
+  previews[pair("ko-KR").join(',')] = pass(kKorean.left(6), 0.8);
+  EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), letters(40, 't'));
+  std::sort(read.begin(), read.end());
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("th-TH")}));
 }

@@ -43,7 +43,12 @@ int wordsFound(const QStringList& truth, const QString& read) {
 
 // A page in a script the interface does not write comes back in its own
 // script, whole, and the engines of the candidates that lost are let go.
+// The previews read on engines of their own: under limits that the seven
+// previews' engines would overrun, none of the first pass's is evicted.
 TEST_F(SecondChance, AKoreanAndARussianPageReadWithAnEnglishInterface) {
+  EnginePool& pool = EnginePool::shared();
+  pool.setLimits({7, 10});
+  const auto evicted = pool.counters().evictions;
   const QStringList korean{QString::fromUtf8("서울은 한국의 수도이고 부산은 큰 항구 도시입니다"),
                            QString::fromUtf8("회의는 다음 주 화요일 오후 세 시에 시작합니다"),
                            QString::fromUtf8("보고서를 금요일까지 보내 주시기 바랍니다")};
@@ -56,12 +61,15 @@ TEST_F(SecondChance, AKoreanAndARussianPageReadWithAnEnglishInterface) {
   const Recognized ko = Recognizer::recognize(textimages::lines(korean, style).image, {"en-US"}, true);
   EXPECT_EQ(ko.lines.size(), 3u);
   EXPECT_GE(wordsFound(korean, ko.text()), 19);  // of 20
+  EXPECT_EQ(pool.counters().evictions, evicted);
+  EXPECT_GE(pool.idle(QStringLiteral("eng")), 1);
   style.family = QStringLiteral("Noto Sans");
   const Recognized ru = Recognizer::recognize(textimages::lines(russian, style).image, {"en-US"}, true);
   EXPECT_EQ(ru.lines.size(), 3u);
   EXPECT_GE(wordsFound(russian, ru.text()), 13);  // of 14
   for (const char* lost : {"jpn+eng", "chi_sim+eng", "chi_tra+eng", "tha+eng", "ara+eng"})
-    EXPECT_EQ(EnginePool::shared().drop(QString::fromLatin1(lost)), 0) << lost;
+    EXPECT_EQ(pool.drop(QString::fromLatin1(lost)), 0) << lost;
+  pool.setLimits({});
 }
 
 }  // namespace
