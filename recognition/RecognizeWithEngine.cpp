@@ -38,6 +38,9 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
   if (image.isNull()) return {};
   EnginePool& pool = EnginePool::shared();
   const ocr::LineBoxes boxes = ocr::findLines(image);
+  // No line found: no pass has anything to read, in any language (a blank
+  // capture or a code alone started every script's engine for nothing).
+  if (boxes && boxes->boxes.empty()) return {};
   std::mutex mutex;
   std::vector<std::pair<QString, QString>> read;  // engine key, text, in the order the passes started
   bool previewed = false;

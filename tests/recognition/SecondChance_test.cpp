@@ -72,4 +72,16 @@ TEST_F(SecondChance, AKoreanAndARussianPageReadWithAnEnglishInterface) {
   pool.setLimits({});
 }
 
+// A capture without a line of text (a blank area, a picture, a code alone)
+// has nothing for any language to read: no engine starts for it.
+TEST_F(SecondChance, NoLineFoundReadsNothingInAnyLanguage) {
+  QImage blank(400, 200, QImage::Format_RGB32);
+  blank.fill(Qt::white);
+  EnginePool& pool = EnginePool::shared();
+  const auto before = pool.counters();
+  EXPECT_TRUE(Recognizer::recognize(blank, {"en-US"}, true).text().isEmpty());
+  EXPECT_EQ(pool.counters().starts, before.starts);
+  EXPECT_EQ(pool.counters().hits, before.hits);
+}
+
 }  // namespace
