@@ -5,12 +5,14 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 
 #include "recognition/Guarded.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
+#include "recognition/ScriptLetters.h"
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 
@@ -20,7 +22,8 @@ namespace {
 
 // The passes of one recognize call. A language list already read is not read
 // again: its earlier pass is used. Several lists can be read side by side,
-// each on a thread of its own, the reader being called once per list.
+// each on a thread of its own, the reader being called once per list; one
+// can also be started ahead, alone, and be waited for when it is asked for.
 class Passes {
  public:
   Passes(const QImage& image, const Reader& reader, int parallel)
@@ -42,9 +45,11 @@ class Passes {
     std::vector<std::shared_future<Pass>> results;
     std::vector<Todo> todo = claim(lists, &results);
     std::atomic<size_t> next{0};
+    // Passes started on their own and still read count as side by side too.
+    const size_t together = todo.size() + size_t(running_.load());
     auto work = [&] {
       std::optional<ocr::SideBySide> shared;
-      if (todo.size() > 1) shared.emplace(int(std::min(todo.size(), size_t(parallel_))));
+      if (together > 1) shared.emplace(int(std::min(together, size_t(parallel_))));
       for (size_t i; (i = next++) < todo.size();) {
         const Pass pass = readOne(todo[i]);
         if (onRead) onRead(todo[i].index, pass);
@@ -60,13 +65,27 @@ class Passes {
   }
 
   // Starts reading `list` on a thread of its own, unless it is read or being
-  // read already; readAll then waits for that pass.
+  // read already; readAll then waits for that pass. The pass is read as one
+  // alone, with all its engines: it starts beside one-line previews, which
+  // end soon. Without a thread to spare it is read here and now.
   void start(const QStringList& list) {
     std::vector<Todo> todo = claim({list}, nullptr);
     if (todo.empty()) return;
     auto one = std::make_shared<Todo>(std::move(todo.front()));
+    std::future<void> running;
+    ++running_;
+    try {
+      running = std::async(std::launch::async, carryingStop([this, one] {
+        readOne(*one);
+        --running_;
+      }));
+    } catch (const std::system_error&) {
+      readOne(*one);
+      --running_;
+      return;
+    }
     std::lock_guard lock(mutex_);
-    started_.push_back(std::async(std::launch::async, carryingStop([this, one] { readOne(*one); })));
+    started_.push_back(std::move(running));
   }
 
  private:
@@ -106,6 +125,7 @@ class Passes {
   std::mutex mutex_;
   std::map<QString, std::shared_future<Pass>> done_;
   std::vector<std::future<void>> started_;
+  std::atomic<int> running_{0};  // started passes not read yet
 };
 
 bool preferredBase(const QStringList& prefer, const QString& detected) {
@@ -124,26 +144,22 @@ QStringList secondChanceCandidates(const QStringList& prefer, bool fallback) {
   return candidates;
 }
 
-// A preview read well and in a script that only one candidate's model reads
-// (Hangul, kana, Cyrillic, Arabic, Thai; not Latin, which every candidate
-// reads beside English, nor Han alone, which Chinese and Japanese share)
-// tells the page's script before the other previews end.
+// A preview read well, in a few words at least, and mostly in a script that
+// no other script lead's model writes (Hangul, kana, Cyrillic, Arabic, Thai;
+// not Latin, which every candidate reads beside English, nor Han, which the
+// Chinese, Japanese and Korean models all write) tells the page's script
+// before the other previews end.
 bool decisive(const Pass& preview) {
   constexpr double kClear = 0.85;
+  constexpr int kLeast = 4;  // letters of its own script
   if (preview.confidence < kClear) return false;
-  int latin = 0, han = 0, own = 0;
+  int own = 0, letters = 0;
   for (const QChar ch : preview.result.text()) {
     if (!ch.isLetter()) continue;
-    const QChar::Script script = ch.script();
-    if (script == QChar::Script_Latin)
-      ++latin;
-    else if (script == QChar::Script_Han)
-      ++han;
-    else
-      ++own;
+    ++letters;
+    own += ocr::otherScriptLetter(ch) && ch.script() != QChar::Script_Han;
   }
-  const int letters = latin + han + own;
-  return letters > 0 && 10 * latin <= letters && 2 * own >= letters;
+  return own >= kLeast && 2 * own >= letters && ocr::mostlyOtherScript(preview.result.text());
 }
 
 // The candidates worth a whole read: those whose preview scores at least
@@ -151,7 +167,10 @@ bool decisive(const Pass& preview) {
 // apart (all empty, or all close) keep every candidate. A decisive preview's
 // candidate is kept whatever the others score, and its whole read starts on
 // `passes` as soon as its preview ends: the slowest previews (the Chinese
-// and Japanese models take longest to start) kept the cores waiting.
+// and Japanese models take longest to start) kept the cores waiting. Once a
+// preview is decisive, another candidate is read whole only if its preview
+// scores as well: a Thai model reading a Korean line as Thai letters came
+// within 0.8 of the Korean preview and cost five seconds more.
 std::vector<QStringList> screened(const std::vector<QStringList>& lists, Passes& previews, Passes& passes) {
   constexpr double kNear = 0.8;
   std::vector<char> early(lists.size(), 0);
@@ -160,12 +179,16 @@ std::vector<QStringList> screened(const std::vector<QStringList>& lists, Passes&
     early[i] = 1;
     passes.start(lists[i]);
   });
-  double top = 0;
-  for (const Pass& p : seen) top = std::max(top, score(p));
+  double top = 0, clear = 0;
+  for (size_t i = 0; i < lists.size(); ++i) {
+    top = std::max(top, score(seen[i]));
+    if (early[i]) clear = std::max(clear, score(seen[i]));
+  }
   if (top <= 0) return lists;
+  const double bar = clear > 0 ? clear : kNear * top;
   std::vector<QStringList> kept;
   for (size_t i = 0; i < lists.size(); ++i)
-    if (early[i] || score(seen[i]) >= kNear * top) kept.push_back(lists[i]);
+    if (early[i] || score(seen[i]) >= bar) kept.push_back(lists[i]);
   return kept;
 }
 

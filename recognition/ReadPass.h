@@ -27,7 +27,8 @@ LineBoxes findLines(const QImage& image, TextDetector& detector);
 
 // A few of the lines, enough to tell which model suits the page: the
 // longest (width over height, about the characters they hold) first, until
-// they hold about `ems` together; in their first order.
+// they hold about `ems` together; in their first order. A line longer than
+// `ems` is cut to its first `ems`.
 FoundLines sample(const FoundLines& lines, double ems);
 
 // One pass of the engine of `key` ("deu+eng") over the image, as

@@ -16,9 +16,10 @@ namespace {
 // (about 24 characters of Hangul or Han).
 constexpr double kPreviewEms = 24;
 
-// The engines previews read on: one per candidate, and let go after each
-// recognition. Kept apart from the shared pool, whose limits would otherwise
-// make room for them by evicting the engines of the user's own languages.
+// The engines previews read on (one per candidate, and those their Latin
+// runs are read again with), let go after each recognition. Kept apart from
+// the shared pool, whose limits would otherwise make room for them by
+// evicting the engines of the user's own languages.
 EnginePool& previewPool() {
   static EnginePool* pool = new EnginePool(OCRLanguages::tessdataDir(), EnginePool::Limits{1, 16});
   return *pool;

@@ -416,18 +416,31 @@ TEST_F(Decide, AClearPreviewInItsOwnScriptIsReadWholeWithoutWaitingForTheOthers)
   script(pair("th-TH"), pass(letters(40, 't'), 0.4));
   previews[pair("ko-KR").join(',')] = pass(kKorean.left(6), 0.9);                 // 5 letters: 4.5
   previews[pair("th-TH").join(',')] = pass(letters(40, 't'), 0.6);                // 24, the top
-  previews[pair("ja-JP").join(',')] = pass(QString::fromUtf8("東京大阪京都"), 0.95);  // Han alone: 5.7
+  previews[pair("ja-JP").join(',')] = pass(QString::fromUtf8("東京大"), 0.95);  // Han alone: 2.85
 
   EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), kKorean);
   EXPECT_TRUE(thaiSawKorean);
   std::sort(read.begin(), read.end());
   EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("ko-KR"), pair("th-TH")}));
 
-  // Read doubtfully, the same Hangul preview is screened like any other.
+  // Once a preview is decisive, a candidate is read whole only if its
+  // preview scores as well, not merely near the best.
   holdThai = false;
   read.clear();
-  previews[pair("ko-KR").join(',')] = pass(kKorean.left(6), 0.8);
-  EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), letters(40, 't'));
+  previews[pair("ko-KR").join(',')] = pass(kKorean, 0.9);                  // 18
+  previews[pair("th-TH").join(',')] = pass(letters(25, 't'), 0.6);         // 15: over 0.8 of 18
+  EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), kKorean);
   std::sort(read.begin(), read.end());
-  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("th-TH")}));
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("ko-KR")}));
+
+  // Read doubtfully, or a syllable or two among digits, a Hangul preview is
+  // screened like any other.
+  previews[pair("th-TH").join(',')] = pass(letters(40, 't'), 0.6);
+  for (const Pass& weak : {pass(kKorean.left(6), 0.8), pass(QString::fromUtf8("사진 108 2024"), 0.95)}) {
+    read.clear();
+    previews[pair("ko-KR").join(',')] = weak;
+    EXPECT_EQ(Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text(), letters(40, 't'));
+    std::sort(read.begin(), read.end());
+    EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("th-TH")}));
+  }
 }

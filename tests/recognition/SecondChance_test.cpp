@@ -23,6 +23,8 @@ TEST(Sample, TheLongestLinesUntilTheyHoldEnoughInTheirFirstOrder) {
   EXPECT_EQ(ocr::sample(lines, 20).boxes, (std::vector<QRect>{QRect(0, 30, 400, 20)}));
   EXPECT_EQ(ocr::sample(lines, 30).boxes, (std::vector<QRect>{QRect(0, 30, 400, 20), QRect(0, 90, 300, 20)}));
   EXPECT_EQ(ocr::sample(lines, 1000).boxes.size(), 5u);
+  // A line longer than the sample wants is cut to its first ems.
+  EXPECT_EQ(ocr::sample(lines, 8).boxes, (std::vector<QRect>{QRect(0, 30, 160, 20)}));
   EXPECT_EQ(ocr::sample(lines, 30).page.size(), lines.page.size());
   EXPECT_TRUE(ocr::sample(ocr::FoundLines{}, 30).boxes.empty());
 }
@@ -47,6 +49,7 @@ int wordsFound(const QStringList& truth, const QString& read) {
 // previews' engines would overrun, none of the first pass's is evicted.
 TEST_F(SecondChance, AKoreanAndARussianPageReadWithAnEnglishInterface) {
   EnginePool& pool = EnginePool::shared();
+  pool.clear();  // what earlier tests in this process left idle
   pool.setLimits({7, 10});
   const auto evicted = pool.counters().evictions;
   const QStringList korean{QString::fromUtf8("서울은 한국의 수도이고 부산은 큰 항구 도시입니다"),
