@@ -1,6 +1,7 @@
 // bench/ocr_bench --speed: whole pages and cold starts. A warm accurate read
 // of a 1600 x 1000 page of English prose; a Korean page read by a user with
-// an English interface (engines of the second chance cold, then warm); and
+// an English interface (engines of the second chance cold, then warm), and
+// pages in the bench's other scripts, once each; and
 // `tarvok -read` in a fresh process against `tesseract IMAGE - -l LANG` on
 // the same images, run alternately.
 #pragma once
@@ -158,6 +159,13 @@ inline void pages() {
                   size.height(), when, measure::nowMs() - t0, 100 * measure::errors(ko.truth, r.text(), false).rate(),
                   measure::residentMB());
     }
+  }
+  for (const char* id : {"ru", "ar", "ja", "zh"}) {
+    const samples::Sample other = page(language(id), 1200, 800, 15);
+    const double t0 = measure::nowMs();
+    r = Recognizer::recognize(other.image, english, true);
+    std::printf("1200x800 %s page, English interface: %.0f ms, CER %.2f%%, resident %.0f MB\n", id,
+                measure::nowMs() - t0, 100 * measure::errors(other.truth, r.text(), false).rate(), measure::residentMB());
   }
 }
 
