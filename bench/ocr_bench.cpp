@@ -22,7 +22,7 @@
 //   --speed [--runs N]
 //             whole pages warm, a Korean page with an English interface, memory
 //             after the warm-up, and cold `tarvok -read` against the command line
-//   --roads [--part dialogs,pages,speed,memory,cold] [--runs N] [--verbose]
+//   --roads [--part dialogs,pages,foreign,speed,memory,cold] [--runs N] [--verbose]
 //             the engine's own layout analysis against the text detector's
 //             lines, beside the command line: dialogs, pages, warm full-HD
 //             time, memory, cold `tarvok -read`

@@ -2,10 +2,11 @@
 // side by side in one run with the tesseract command line: the engine's own
 // layout analysis of the whole prepared image ("layout"), and the text
 // detector's boxes read one line at a time ("detector"). Dialogs (words found,
-// junk per dialog), pages (error rates by script and layout), a warm full-HD
+// junk per dialog), pages (error rates by script and layout; read by the
+// language's own user and by one whose interface is English), a warm full-HD
 // capture, memory after the warm-up and at peak per capture (fresh process
 // each), and cold `tarvok -read` against the command line.
-// Run: build/bench/ocr_bench --roads [--lang en,ko] [--part dialogs,pages,speed,memory,cold] [--runs N] [--verbose]
+// Run: build/bench/ocr_bench --roads [--lang en,ko] [--part dialogs,pages,foreign,speed,memory,cold] [--runs N] [--verbose]
 #pragma once
 #include <QCoreApplication>
 #include <QDir>
@@ -113,6 +114,30 @@ inline void pages(const QStringList& only, bool verbose) {
   for (const auto& [key, e] : by[0])
     std::printf("%-16s | %7.2f%% | %7.2f%% | %7.2f%%\n", qPrintable(key), 100 * e.rate(), 100 * by[1][key].rate(),
                 100 * by[2][key].rate());
+}
+
+// The pages of every language but English read by a user whose interface is
+// English: the road has to find the page's language itself. Character error
+// rate per language, and the samples read as another language (over 30 %).
+inline void foreign(const QStringList& only) {
+  const QStringList english{QStringLiteral("en-US")};
+  std::map<QString, measure::Errors> by[2];
+  std::map<QString, int> lost[2], count;
+  for (const samples::Sample& s : samples::allSamples(only)) {
+    const QString id = QLatin1String(s.language->id);
+    if (id == QLatin1String("en")) continue;
+    ++count[id];
+    for (int r = 0; r < 2; ++r) {
+      const measure::Errors e = measure::errors(s.truth, recognizeOn(kRoads[r], s.image, english).text(), s.language->spaceless);
+      by[r][id] += e;
+      lost[r][id] += e.rate() > 0.3 ? 1 : 0;
+    }
+  }
+  std::printf("\n%-22s | %-16s | %s\n", "pages, English interface", "layout",
+              "detector   (error rate, samples over 30 %)");
+  for (const auto& [id, n] : count)
+    std::printf("%-22s | %6.2f%% %3d/%-3d | %6.2f%% %3d/%d\n", qPrintable(id), 100 * by[0][id].rate(), lost[0][id], n,
+                100 * by[1][id].rate(), lost[1][id], n);
 }
 
 // A full-HD screen: a desktop grey with dialogs of every kind on it, and a
@@ -235,12 +260,13 @@ inline void coldReads(int runs) {
               measure::median(ratios[1]));
 }
 
-// `parts`: some of "dialogs", "pages", "speed", "memory", "cold"; empty: all.
+// `parts`: some of "dialogs", "pages", "foreign", "speed", "memory", "cold"; empty: all.
 inline void run(const char* self, const QStringList& only, const QStringList& parts, int runs, bool verbose) {
   const bool detector = ocr::detectorRoad();
   auto wanted = [&](const char* part) { return parts.isEmpty() || parts.contains(QLatin1String(part)); };
   if (wanted("dialogs")) dialogs(only);
   if (wanted("pages")) pages(only, verbose);
+  if (wanted("foreign")) foreign(only);
   if (wanted("speed")) warmFullHd();
   if (wanted("memory")) memory(self);
   if (wanted("cold")) coldReads(runs);

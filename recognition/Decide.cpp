@@ -144,12 +144,9 @@ QStringList secondChanceCandidates(const QStringList& prefer, bool fallback) {
   return candidates;
 }
 
-// A preview read well, in a few words at least, and mostly in a script that
-// no other script lead's model writes (Hangul, kana, Cyrillic, Arabic, Thai;
-// not Latin, which every candidate reads beside English, nor Han, which the
-// Chinese, Japanese and Korean models all write) tells the page's script
-// before the other previews end.
-bool decisive(const Pass& preview) {
+// A preview read well, in a few words at least, and mostly in a script other
+// than Latin (or, `hanToo` false, other than Latin and Han).
+bool clearlyInItsScript(const Pass& preview, bool hanToo) {
   constexpr double kClear = 0.85;
   constexpr int kLeast = 4;  // letters of its own script
   if (preview.confidence < kClear) return false;
@@ -157,10 +154,16 @@ bool decisive(const Pass& preview) {
   for (const QChar ch : preview.result.text()) {
     if (!ch.isLetter()) continue;
     ++letters;
-    own += ocr::otherScriptLetter(ch) && ch.script() != QChar::Script_Han;
+    own += ocr::otherScriptLetter(ch) && (hanToo || ch.script() != QChar::Script_Han);
   }
   return own >= kLeast && 2 * own >= letters && ocr::mostlyOtherScript(preview.result.text());
 }
+
+// A preview read clearly in a script that no other script lead's model writes
+// (Hangul, kana, Cyrillic, Arabic, Thai; not Latin, which every candidate
+// reads beside English, nor Han, which the Chinese, Japanese and Korean
+// models all write) tells the page's script before the other previews end.
+bool decisive(const Pass& preview) { return clearlyInItsScript(preview, false); }
 
 // The candidates worth a whole read: those whose preview scores at least
 // `kNear` of the best preview's, in their order. Previews that tell nothing
@@ -173,22 +176,19 @@ bool decisive(const Pass& preview) {
 // within 0.8 of the Korean preview and cost five seconds more.
 std::vector<QStringList> screened(const std::vector<QStringList>& lists, Passes& previews, Passes& passes) {
   constexpr double kNear = 0.8;
-  std::vector<char> early(lists.size(), 0);
   const std::vector<Pass> seen = previews.readAll(lists, [&](size_t i, const Pass& preview) {
-    if (!decisive(preview)) return;
-    early[i] = 1;
-    passes.start(lists[i]);
+    if (decisive(preview)) passes.start(lists[i]);
   });
   double top = 0, clear = 0;
-  for (size_t i = 0; i < lists.size(); ++i) {
-    top = std::max(top, score(seen[i]));
-    if (early[i]) clear = std::max(clear, score(seen[i]));
+  for (const Pass& preview : seen) {
+    top = std::max(top, score(preview));
+    if (decisive(preview)) clear = std::max(clear, score(preview));
   }
   if (top <= 0) return lists;
   const double bar = clear > 0 ? clear : kNear * top;
   std::vector<QStringList> kept;
   for (size_t i = 0; i < lists.size(); ++i)
-    if (early[i] || score(seen[i]) >= bar) kept.push_back(lists[i]);
+    if (decisive(seen[i]) || score(seen[i]) >= bar) kept.push_back(lists[i]);
   return kept;
 }
 
@@ -227,28 +227,44 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
   if (parallel <= 0) parallel = defaultParallel();
   Passes passes(image, reader, parallel);
   Pass best = passes.read(firstPassLanguages(prefer));
+  std::vector<QStringList> lists;  // the second chance's, in order
+  for (const QString& candidate : secondChanceCandidates(prefer, fallback)) lists.push_back({candidate, QStringLiteral("en-US")});
+  std::optional<Passes> previews;
+  if (preview && !lists.empty()) previews.emplace(image, preview, parallel);
 
   if (const auto detected = OCRLanguages::detect(best.result.text())) {
     if (preferredBase(prefer, *detected) && best.confidence >= 0.6 && score(best) >= 3.0) return best.result;
 
     const auto lc = OCRLanguages::latinCode(*detected);
     if (lc && (fallback || prefer.contains(*lc))) {
-      // A re-read a little weaker than the first pass still wins: the Latin
-      // list suits the detected language better.
-      Pass alt = passes.read(QStringList{*lc} + OCRLanguages::latin());
-      return score(alt) >= 0.95 * score(best) ? alt.result : best.result;
+      const QStringList latin = QStringList{*lc} + OCRLanguages::latin();
+      // Text in another script, read by Latin models, can look like a Latin
+      // language ("Uma Pa3mep Tun" for a Russian table's header); its re-read
+      // is Latin junk, and the second chance never came. The candidates'
+      // previews, read beside the re-read, tell: one that reads its own
+      // script clearly sends the road on to the second chance. Only a
+      // doubtful first pass is checked: Latin text in a language the first
+      // pass was not made for still reads at a fair confidence (0.8 and more
+      // in our samples), another script read as Latin far lower (0.7 at most).
+      constexpr double kSure = 0.8;
+      bool otherScript = false;
+      if (previews && best.confidence < kSure) {
+        passes.start(latin);
+        for (const Pass& seen : previews->readAll(lists)) otherScript = otherScript || clearlyInItsScript(seen, true);
+      }
+      if (!otherScript) {
+        // A re-read a little weaker than the first pass still wins: the Latin
+        // list suits the detected language better.
+        Pass alt = passes.read(latin);
+        return score(alt) >= 0.95 * score(best) ? alt.result : best.result;
+      }
     }
   }
 
   // Every candidate is read at once, each on its own engine; the comparison
   // then walks them in order, so the answer is the one a walk reading them
   // one after the other would give.
-  std::vector<QStringList> lists;
-  for (const QString& candidate : secondChanceCandidates(prefer, fallback)) lists.push_back({candidate, QStringLiteral("en-US")});
-  if (preview && lists.size() > 1) {
-    Passes previews(image, preview, parallel);
-    lists = screened(lists, previews, passes);
-  }
+  if (previews && lists.size() > 1) lists = screened(lists, *previews, passes);
   for (Pass& alt : passes.readAll(lists)) {
     if (score(alt) > 1.05 * score(best)) best = std::move(alt);
   }

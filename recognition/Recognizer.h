@@ -35,7 +35,10 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
 // With a `preview` (a reader of a small part of the image), the second
 // chance first previews every candidate side by side and reads whole only
 // those whose preview scores near the best preview's: in a script not the
-// page's, most models read for seconds to no purpose.
+// page's, most models read for seconds to no purpose. The same previews
+// check a Latin re-read: where one of them reads its own script clearly, the
+// text is not in the Latin language the first pass seemed to be in, and the
+// road goes on to the second chance.
 Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader,
                      int parallel = 0, const Reader& preview = {});
 

@@ -90,6 +90,18 @@ class Decide : public ::testing::Test {
     return result.text();
   }
 
+  // A reader that gives the pass `from` holds for a language list (an empty
+  // pass for any other) and records every list it is asked for `into`.
+  Recognizer::Reader recording(const std::map<QString, Pass>& from, Calls& into) {
+    return [this, &from, &into](const QImage&, const QStringList& languages) {
+      std::lock_guard lock(recordingMutex);
+      into.push_back(languages);
+      const auto it = from.find(languages.join(','));
+      return it == from.end() ? Pass{} : it->second;
+    };
+  }
+
+  std::mutex recordingMutex;
   std::map<QString, Pass> passes;
   QStringList throwing;  // lists whose reader throws, as OpenCV or Tesseract may
   Calls calls;
@@ -337,21 +349,9 @@ TEST_F(Decide, ResultIsThePassResultWithItsTable) {
 // A second chance with previews reads whole only the candidates whose preview
 // scores near the best one's; previews that tell nothing apart keep them all.
 TEST_F(Decide, PreviewsNarrowTheSecondChanceToTheCandidatesNearTheBest) {
-  std::mutex mutex;
   std::map<QString, Pass> previews;
   Calls read, previewed;
-  auto reader = [&](const QImage&, const QStringList& languages) {
-    std::lock_guard lock(mutex);
-    read.push_back(languages);
-    const auto it = passes.find(languages.join(','));
-    return it == passes.end() ? Pass{} : it->second;
-  };
-  auto preview = [&](const QImage&, const QStringList& languages) {
-    std::lock_guard lock(mutex);
-    previewed.push_back(languages);
-    const auto it = previews.find(languages.join(','));
-    return it == previews.end() ? Pass{} : it->second;
-  };
+  const Recognizer::Reader reader = recording(passes, read), preview = recording(previews, previewed);
   script(firstList({"en-US"}), pass(letters(20, 'e'), 0.3));
   script(pair("ko-KR"), pass(kKorean, 0.93));
   script(pair("th-TH"), pass(letters(40, 't'), 0.4));
@@ -443,4 +443,51 @@ TEST_F(Decide, AClearPreviewInItsOwnScriptIsReadWholeWithoutWaitingForTheOthers)
     std::sort(read.begin(), read.end());
     EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("th-TH")}));
   }
+}
+
+// Another script read by Latin models can look like a Latin language; the
+// re-read is then Latin junk. Where the first pass is doubtful, a preview
+// that reads its own script clearly (Han too) sends the road on to the
+// second chance; a sure first pass is re-read in Latin without previews.
+TEST_F(Decide, LatinLookingTextInAnotherScriptStillGetsItsSecondChance) {
+  std::map<QString, Pass> previews;
+  Calls read, previewed;
+  const Recognizer::Reader reader = recording(passes, read), preview = recording(previews, previewed);
+  const QString russian = QString::fromUtf8("Имя Размер Тип Изменён");  // 19 letters
+  script(firstList({"en-US"}), pass(kGerman, 0.6));                      // detected "de": 24
+  script(latinReread("de-DE"), pass(kGerman, 0.7));                      // 28
+  script(pair("ru-RU"), pass(russian + " " + russian, 0.9));             // 34.2
+  previews[pair("ru-RU").join(',')] = pass(russian, 0.9);
+  previews[pair("th-TH").join(',')] = pass(letters(20, 't'), 0.5);
+  auto recognize = [&] {
+    read.clear();
+    previewed.clear();
+    const QString text = Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview).text();
+    std::sort(read.begin(), read.end());
+    return text;
+  };
+
+  EXPECT_EQ(recognize(), russian + " " + russian);
+  EXPECT_EQ(previewed.size(), 7u);
+  EXPECT_EQ(read, (Calls{latinReread("de-DE"), firstList({"en-US"}), pair("ru-RU")}));
+
+  // Han read clearly counts as well, though it starts no whole read early.
+  previews.erase(pair("ru-RU").join(','));
+  previews[pair("zh-Hans").join(',')] = pass(QString::fromUtf8("您的更改已于上午保存"), 0.9);
+  script(pair("zh-Hans"), pass(QString::fromUtf8("您的更改已于上午保存要共享此文档请点击共享然后输入要邀请的人员"), 0.9));
+  EXPECT_EQ(recognize().left(4), QString::fromUtf8("您的更改"));
+
+  // No preview reads its script clearly: the Latin re-read is the answer.
+  previews[pair("zh-Hans").join(',')] = pass(QString::fromUtf8("您的更改已于上午保存"), 0.8);
+  EXPECT_EQ(recognize(), kGerman);
+  EXPECT_EQ(previewed.size(), 7u);
+  EXPECT_EQ(read, (Calls{latinReread("de-DE"), firstList({"en-US"})}));
+
+  // A first pass read surely needs no preview.
+  previews[pair("ru-RU").join(',')] = pass(russian, 0.9);
+  script(firstList({"en-US"}), pass(kGerman, 0.85));
+  script(latinReread("de-DE"), pass(kGerman, 0.9));
+  EXPECT_EQ(recognize(), kGerman);
+  EXPECT_TRUE(previewed.empty());
+  EXPECT_EQ(read, (Calls{latinReread("de-DE"), firstList({"en-US"})}));
 }

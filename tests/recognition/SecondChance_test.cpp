@@ -75,6 +75,19 @@ TEST_F(SecondChance, AKoreanAndARussianPageReadWithAnEnglishInterface) {
   pool.setLimits({});
 }
 
+// A Russian file list that English models read as Latin junk ("Uma Pa3mep
+// Tun") looks like Portuguese; it still comes back in Cyrillic.
+TEST_F(SecondChance, ARussianTableThatReadsLikeALatinLanguage) {
+  const QStringList rows{QString::fromUtf8("Имя        Размер      Тип                   Изменён"),
+                         QString::fromUtf8("отчёт.pdf   2,4 МБ      Документ PDF     Вчера"),
+                         QString::fromUtf8("бюджет.xlsx  86 КБ      Таблица             12 марта"),
+                         QString::fromUtf8("заметки.txt   3 КБ       Текст                 Сегодня")};
+  textimages::Style style;
+  style.px = 16;
+  const Recognized ru = Recognizer::recognize(textimages::lines(rows, style).image, {"en-US"}, true);
+  EXPECT_GE(wordsFound(rows, ru.text()), 12) << qPrintable(ru.text());  // of 17
+}
+
 // A capture without a line of text (a blank area, a picture, a code alone)
 // has nothing for any language to read: no engine starts for it.
 TEST_F(SecondChance, NoLineFoundReadsNothingInAnyLanguage) {
