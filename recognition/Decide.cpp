@@ -250,7 +250,8 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
       bool otherScript = false;
       if (previews && best.confidence < kSure) {
         passes.start(latin);
-        for (const Pass& seen : previews->readAll(lists)) otherScript = otherScript || clearlyInItsScript(seen, true);
+        const std::vector<Pass> seen = previews->readAll(lists);
+        otherScript = std::any_of(seen.begin(), seen.end(), [](const Pass& p) { return clearlyInItsScript(p, true); });
       }
       if (!otherScript) {
         // A re-read a little weaker than the first pass still wins: the Latin
