@@ -124,15 +124,27 @@ EnginePool::Lease EnginePool::acquireIdle(const QString& key) {
   return Lease(this, key, std::move(api));
 }
 
+std::unique_ptr<tesseract::TessBaseAPI> EnginePool::idleOrComing(std::unique_lock<std::mutex>& lock,
+                                                                 const QString& key) {
+  for (;;) {
+    if (auto api = takeIdle(key)) return api;
+    if (!filling_.contains(key)) return nullptr;
+    filled_.wait(lock);
+  }
+}
+
+EnginePool::Lease EnginePool::acquireStarted(const QString& key) {
+  std::unique_lock lock(mutex_);
+  auto api = idleOrComing(lock, key);
+  if (!api) return {};
+  return Lease(this, key, std::move(api));
+}
+
 EnginePool::Lease EnginePool::acquire(const QString& key) {
   if (key.isEmpty()) return {};
   {
     std::unique_lock lock(mutex_);
-    for (;;) {
-      if (auto api = takeIdle(key)) return Lease(this, key, std::move(api));
-      if (!filling_.contains(key)) break;
-      filled_.wait(lock);
-    }
+    if (auto api = idleOrComing(lock, key)) return Lease(this, key, std::move(api));
   }
   // Started outside the lock: other threads keep using their engines meanwhile.
   auto api = start(key);
@@ -224,9 +236,9 @@ int EnginePool::idle(const QString& key) const {
   return n;
 }
 
-bool EnginePool::filling(const QString& key) const {
+int EnginePool::starting(const QString& key) const {
   std::lock_guard lock(mutex_);
-  return filling_.contains(key);
+  return int(filling_.count(key));
 }
 
 int EnginePool::idleTotal() const {

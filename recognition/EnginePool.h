@@ -90,6 +90,10 @@ class EnginePool {
   // An idle engine for `key`, or an empty lease: never starts one nor waits.
   Lease acquireIdle(const QString& key);
 
+  // An idle engine for `key`, else the one add() is starting for it (waited
+  // for); never starts one. An empty lease when none is idle or coming.
+  Lease acquireStarted(const QString& key);
+
   // Starts engines for `key` until `count` are idle (or the limits stop it);
   // returns the number now idle. For warm-ups.
   int fill(const QString& key, int count);
@@ -99,8 +103,8 @@ class EnginePool {
   bool add(const QString& key);
 
   int idle(const QString& key) const;
-  // True while fill() is starting an engine for `key`.
-  bool filling(const QString& key) const;
+  // How many engines add() and fill() are starting for `key` now.
+  int starting(const QString& key) const;
   int idleTotal() const;
   Counters counters() const;
   void setLimits(Limits limits);
@@ -118,6 +122,9 @@ class EnginePool {
   std::unique_ptr<tesseract::TessBaseAPI> start(const QString& key);
   // Under the lock: the most recently returned idle engine of `key`, if any.
   std::unique_ptr<tesseract::TessBaseAPI> takeIdle(const QString& key);
+  // Under `lock`: an idle engine of `key`, waiting for one being started
+  // while there is none; null when none is idle or coming.
+  std::unique_ptr<tesseract::TessBaseAPI> idleOrComing(std::unique_lock<std::mutex>& lock, const QString& key);
   void giveBack(const QString& key, std::unique_ptr<tesseract::TessBaseAPI> api);
   // Moves the engines beyond the limits out of `idle_` (oldest first).
   std::deque<Idle> overLimits();

@@ -196,11 +196,13 @@ bool readsLatinRunsApart(const QString& key) {
                                QStringLiteral("zh-Hant"), QStringLiteral("th-TH"), QStringLiteral("ar-SA")});
 }
 
+QString latinRunsKey() { return OCRLanguages::traineddata(QStringLiteral("en-US")).value_or(QString()); }
+
 void readLatinRuns(EngineLine& line, const QImage& image, int ground, EnginePool::Lease& engine, EnginePool& pool) {
   const std::vector<InnerDot> dots = innerDotMarks(image, ground);
   if (dots.empty()) return;
   const std::vector<bool> ink = inkColumns(image, ground);
-  const QString latinKey = OCRLanguages::traineddata(QStringLiteral("en-US")).value_or(QString());
+  const QString latinKey = latinRunsKey();
   EnginePool::Lease latin = pool.acquireIdle(latinKey);
   if (!latin) latin = pool.acquire(latinKey);
   if (!latin) return;

@@ -22,6 +22,9 @@ namespace ocr {
 // first model writes Korean, Japanese, Chinese, Thai or Arabic.
 bool readsLatinRunsApart(const QString& key);
 
+// The key of the Latin engine the runs are read again with.
+QString latinRunsKey();
+
 // Re-reads the runs beside the inner dots of `image` (one line, dark on
 // light, `ground` its background) and puts what reads better in place of the
 // words of `line` there (boxes in `image`'s pixels). `engine` is the pass's

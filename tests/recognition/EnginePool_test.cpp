@@ -99,7 +99,7 @@ TEST(EnginePool, AcquireWaitsForTheEngineAWarmUpIsStarting) {
   EnginePool pool = makePool();
   const QString key = QStringLiteral("deu+eng");
   std::thread warm([&] { pool.fill(key, 1); });
-  while (!pool.filling(key) && pool.idle(key) == 0) std::this_thread::yield();
+  while (pool.starting(key) == 0 && pool.idle(key) == 0) std::this_thread::yield();
   {
     EnginePool::Lease lease = pool.acquire(key);
     ASSERT_TRUE(lease);
@@ -108,6 +108,26 @@ TEST(EnginePool, AcquireWaitsForTheEngineAWarmUpIsStarting) {
   // The capture took the warm-up's engine instead of starting a second one.
   EXPECT_EQ(pool.counters().starts, 1);
   EXPECT_EQ(pool.counters().hits, 1);
+  EXPECT_EQ(pool.idle(key), 1);
+}
+
+// A read that does not start engines of its own still takes one that is
+// being started for it (a read from a file starts two as it opens).
+TEST(EnginePool, AcquireStartedWaitsForAnEngineComingButNeverStartsOne) {
+  EnginePool pool = makePool();
+  const QString key = QStringLiteral("deu+eng");
+  EXPECT_FALSE(pool.acquireStarted(key));
+  std::thread starting([&] { EXPECT_TRUE(pool.add(key)); });
+  while (pool.starting(key) == 0 && pool.idle(key) == 0) std::this_thread::yield();
+  {
+    EnginePool::Lease lease = pool.acquireStarted(key);
+    ASSERT_TRUE(lease);
+    // The one engine is out: nothing idle, nothing coming.
+    EXPECT_EQ(pool.starting(key), 0);
+    EXPECT_FALSE(pool.acquireStarted(key));
+  }
+  starting.join();
+  EXPECT_EQ(pool.counters().starts, 1);
   EXPECT_EQ(pool.idle(key), 1);
 }
 

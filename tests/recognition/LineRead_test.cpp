@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolButton>
+#include <thread>
 
 #include "recognition/LineRead.h"
 #include "recognition/OCRLanguages.h"
@@ -381,6 +382,34 @@ TEST_F(LineRead, AFewLongLinesAreReadOnAnEngineEach) {
   for (qsizetype i = 0; i < texts.size(); ++i) EXPECT_EQ(read.lines[size_t(i)].text, texts[i]);
   // Every engine the read used is idle in the pool afterwards.
   EXPECT_EQ(pool.idle(QStringLiteral("eng")), std::min(int(texts.size()), Recognizer::defaultParallel()));
+}
+
+// A read too small to start engines of its own still takes one that is being
+// started for it (a read from a file starts two as it opens), and starts
+// none: read cold, a dialog waited longer for a third engine to start than
+// its boxes took to read.
+TEST_F(LineRead, ASmallReadTakesTheEngineBeingStartedForItAndStartsNone) {
+  const QStringList texts{QStringLiteral("Printer"), QStringLiteral("Name: Office laser"), QStringLiteral("Copies: 2"),
+                          QStringLiteral("Pages: 1-4")};
+  const auto drawn = textimages::lines(texts);
+  const auto found = ocr::findLines(drawn.image);
+  ASSERT_TRUE(found);
+  ASSERT_EQ(found->boxes.size(), size_t(texts.size()));
+
+  EnginePool pool(OCRLanguages::tessdataDir());
+  // Two models: slow enough to start that the read begins while it does.
+  const QString key = QStringLiteral("deu+eng");
+  ASSERT_EQ(pool.fill(key, 1), 1);
+  std::thread starting([&] { pool.add(key); });
+  while (pool.starting(key) == 0 && pool.idle(key) < 2) std::this_thread::yield();
+  const ocr::LinesRead read = ocr::readLines(found->page, found->boxes, key, {}, pool);
+  starting.join();
+  ASSERT_TRUE(read.ran);
+  ASSERT_EQ(read.lines.size(), size_t(texts.size()));
+  for (qsizetype i = 0; i < texts.size(); ++i) EXPECT_EQ(read.lines[size_t(i)].text, texts[i]);
+  EXPECT_EQ(pool.counters().starts, 2);
+  EXPECT_EQ(pool.counters().hits, 2);  // the coming engine joined the read
+  EXPECT_EQ(pool.idle(key), 2);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryFile>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 #include <unistd.h>
@@ -213,6 +214,23 @@ TEST(Read, TheEnginesStayQuietOnTheConsole) {
     if (!line.isEmpty()) {
       EXPECT_TRUE(line.startsWith("tarvok.ocr:")) << line.toStdString();
     }
+}
+
+// A read from a file starts its first pass's engines as it opens, and where
+// the first model writes another script, the English one that reads its file
+// names' extensions again.
+TEST(WarmUp, AFileReadStartsItsEnginesAndAnEnglishOneForAnotherScript) {
+  EnginePool& pool = EnginePool::shared();
+  const std::int64_t before = pool.counters().starts;
+  Recognizer::startFirstPass({QStringLiteral("ko-KR")});
+  QThreadPool::globalInstance()->waitForDone();
+  EXPECT_EQ(pool.counters().starts - before, 3);
+  EXPECT_GE(pool.idle(QStringLiteral("kor+eng")), 2);
+  EXPECT_GE(pool.idle(QStringLiteral("eng")), 1);
+  const std::int64_t latin = pool.counters().starts;
+  Recognizer::startFirstPass({QStringLiteral("de-DE")});
+  QThreadPool::globalInstance()->waitForDone();
+  EXPECT_EQ(pool.counters().starts - latin, 2);
 }
 
 TEST(WarmUp, LeavesTheFirstPassEngineReady) {
