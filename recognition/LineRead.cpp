@@ -441,7 +441,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   }
   const int have = int(engines.size());
   const int workers = start ? std::max(have, std::min(wanted, share))
-                            : have + std::clamp(pool.starting(key), 0, wanted - have);
+                            : have + std::min(pool.starting(key), std::max(0, wanted - have));
   engines.resize(size_t(workers));
 
   std::vector<std::optional<EngineLine>> found(static_cast<size_t>(count));
