@@ -1,5 +1,7 @@
 #include "recognition/EnginePool.h"
 
+#include <chrono>
+
 #include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>
 
@@ -125,19 +127,30 @@ EnginePool::Lease EnginePool::acquireIdle(const QString& key) {
 }
 
 std::unique_ptr<tesseract::TessBaseAPI> EnginePool::idleOrComing(std::unique_lock<std::mutex>& lock,
-                                                                 const QString& key) {
+                                                                 const QString& key,
+                                                                 const std::function<bool()>& wanted) {
   for (;;) {
     if (auto api = takeIdle(key)) return api;
-    if (!filling_.contains(key)) return nullptr;
-    filled_.wait(lock);
+    if (!filling_.contains(key) || (wanted && !wanted())) return nullptr;
+    // Timed: what `wanted` asks may change without a wake (a stop).
+    if (wanted)
+      filled_.wait_for(lock, std::chrono::milliseconds(20));
+    else
+      filled_.wait(lock);
   }
 }
 
-EnginePool::Lease EnginePool::acquireStarted(const QString& key) {
+EnginePool::Lease EnginePool::acquireStarted(const QString& key, const std::function<bool()>& wanted) {
   std::unique_lock lock(mutex_);
-  auto api = idleOrComing(lock, key);
+  auto api = idleOrComing(lock, key, wanted);
   if (!api) return {};
   return Lease(this, key, std::move(api));
+}
+
+void EnginePool::wakeWaiting() {
+  // Under the lock: a waiter between asking `wanted` and waiting misses no wake.
+  std::lock_guard lock(mutex_);
+  filled_.notify_all();
 }
 
 EnginePool::Lease EnginePool::acquire(const QString& key) {

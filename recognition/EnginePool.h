@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -90,9 +91,13 @@ class EnginePool {
   // An idle engine for `key`, or an empty lease: never starts one nor waits.
   Lease acquireIdle(const QString& key);
 
-  // An idle engine for `key`, else the one add() is starting for it (waited
-  // for); never starts one. An empty lease when none is idle or coming.
-  Lease acquireStarted(const QString& key);
+  // An idle engine for `key`, else the first of the key to become idle
+  // while add() is starting one (waited for, as long as `wanted` holds);
+  // never starts one. An empty lease when none is idle or coming, when
+  // another waiter took the one that came, or once `wanted` fails.
+  Lease acquireStarted(const QString& key, const std::function<bool()>& wanted = {});
+  // Wakes the waits of acquireStarted, to ask their `wanted` again.
+  void wakeWaiting();
 
   // Starts engines for `key` until `count` are idle (or the limits stop it);
   // returns the number now idle. For warm-ups.
@@ -124,7 +129,8 @@ class EnginePool {
   std::unique_ptr<tesseract::TessBaseAPI> takeIdle(const QString& key);
   // Under `lock`: an idle engine of `key`, waiting for one being started
   // while there is none; null when none is idle or coming.
-  std::unique_ptr<tesseract::TessBaseAPI> idleOrComing(std::unique_lock<std::mutex>& lock, const QString& key);
+  std::unique_ptr<tesseract::TessBaseAPI> idleOrComing(std::unique_lock<std::mutex>& lock, const QString& key,
+                                                       const std::function<bool()>& wanted = {});
   void giveBack(const QString& key, std::unique_ptr<tesseract::TessBaseAPI> api);
   // Moves the engines beyond the limits out of `idle_` (oldest first).
   std::deque<Idle> overLimits();
@@ -133,7 +139,7 @@ class EnginePool {
   const QStringList installed_;  // recognition codes whose traineddata is in dataDir_
   mutable std::mutex mutex_;
   std::condition_variable filled_;
-  QStringList filling_;  // one entry per engine fill() is starting
+  QStringList filling_;  // one entry per engine add() is starting
   Limits limits_;
   Counters counters_;
   std::deque<Idle> idle_;  // least recently used first

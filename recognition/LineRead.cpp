@@ -425,8 +425,8 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   // Side by side with other passes a read starts no more engines than its
   // share of the cores (a second chance narrowed to two candidates has
   // most of them idle); else only idle engines join, and those being started
-  // for it (a read from a file starts two as it opens: its few long lines
-  // were read by the first alone while the second came up beside it).
+  // for its key (a read from a file starts two as it opens: its few long
+  // lines were read by the first alone while the second came up beside it).
   // Alone, the engines a large read lacks are started. Starting one costs
   // 100-250 ms, more than two engines take for a dialog's twenty short
   // boxes (a German print dialog read cold: 0.50 s against 0.36 s without);
@@ -434,6 +434,9 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   const int share = std::max(1, Recognizer::defaultParallel() / passesSideBySide());
   const bool start =
       share > 1 && (count >= 4 * config.boxesPerEngine || length >= 2 * config.heightsPerEngine);
+  // Counted before the idle ones are taken: one that comes up in between is
+  // taken idle then, and the worker added for it finds none to wait for.
+  const int coming = start ? 0 : pool.starting(key);
   while (int(engines.size()) < wanted) {
     EnginePool::Lease more = pool.acquireIdle(key);
     if (!more) break;
@@ -441,7 +444,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   }
   const int have = int(engines.size());
   const int workers = start ? std::max(have, std::min(wanted, share))
-                            : have + std::min(pool.starting(key), std::max(0, wanted - have));
+                            : have + std::min(coming, std::max(0, wanted - have));
   engines.resize(size_t(workers));
 
   std::vector<std::optional<EngineLine>> found(static_cast<size_t>(count));
@@ -455,7 +458,11 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     });
     std::atomic<size_t> next{0};
     auto work = [&](size_t w) {
-      if (!engines[w]) engines[w] = start ? pool.acquire(key) : pool.acquireStarted(key);
+      // An engine the read began with is started again where a failed read
+      // dropped it; one it waits for is waited for only while lines are left.
+      if (!engines[w] && (start || w < size_t(have))) engines[w] = pool.acquire(key);
+      if (!engines[w])
+        engines[w] = pool.acquireStarted(key, [&] { return next < todo.size() && !Recognizer::stopRequested(); });
       // Without an engine the lines are left to the others.
       if (!engines[w]) return;
       // A stopped recognition reads no further line.
@@ -472,6 +479,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     for (size_t w = 1; w < std::min(size_t(workers), todo.size()); ++w)
       others.push_back(std::async(std::launch::async, Recognizer::carryingStop([&work, w] { work(w); })));
     work(0);
+    pool.wakeWaiting();  // a worker still waiting for its engine finds no line left
     for (auto& f : others) f.get();
   };
   std::vector<int> todo;
