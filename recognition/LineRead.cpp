@@ -460,9 +460,10 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     auto work = [&](size_t w) {
       // An engine the read began with is started again where a failed read
       // dropped it; one it waits for is waited for only while lines are left.
-      if (!engines[w] && (start || w < size_t(have))) engines[w] = pool.acquire(key);
       if (!engines[w])
-        engines[w] = pool.acquireStarted(key, [&] { return next < todo.size() && !Recognizer::stopRequested(); });
+        engines[w] = start || w < size_t(have)
+                         ? pool.acquire(key)
+                         : pool.acquireStarted(key, [&] { return next < todo.size() && !Recognizer::stopRequested(); });
       // Without an engine the lines are left to the others.
       if (!engines[w]) return;
       // A stopped recognition reads no further line.

@@ -1,8 +1,8 @@
 #include <QThreadPool>
 
 #include "recognition/EnginePool.h"
-#include "recognition/LatinRuns.h"
 #include "recognition/EngineRun.h"
+#include "recognition/LatinRuns.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
 #include "recognition/TextDetector.h"
