@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 #include <opencv2/imgproc.hpp>
 
 namespace Recognizer {
@@ -18,6 +19,57 @@ constexpr int kMinCells = 20;
 constexpr int kMinSide = 4;
 constexpr double kMaxAspect = 6;
 constexpr double kStraight = 8;  // degrees from an axis that the reader copes with itself
+
+// The structure tensor of each cell: the mean products of the 3 x 3 Sobel
+// gradients (mirrored at the border, as cv::Sobel does) over its kCell x
+// kCell pixels, the cells tiling the image from its top-left corner (a last
+// partial row or column of pixels belongs to no cell). Summed in integers a
+// row at a time: the gradients of 8-bit pixels and their products over a
+// cell are exact there, and no buffer the size of the image is made (the
+// search calls this on every variant, up to 1600 pixels a side, and making
+// five such float buffers cost more than the sums).
+void cellTensors(const cv::Mat& small, cv::Mat& jxx, cv::Mat& jyy, cv::Mat& jxy) {
+  const int columns = small.cols / kCell, rows = small.rows / kCell, width = columns * kCell;
+  cv::Mat padded;
+  cv::copyMakeBorder(small, padded, 1, 1, 1, 1, cv::BORDER_REFLECT_101);
+  jxx.create(rows, columns, CV_32F);
+  jyy.create(rows, columns, CV_32F);
+  jxy.create(rows, columns, CV_32F);
+  std::vector<int> gx(static_cast<size_t>(width)), gy(static_cast<size_t>(width));
+  // Per cell of the current row of cells; a cell's sums stay below 2^27.
+  std::vector<int> sxx(static_cast<size_t>(columns)), syy(static_cast<size_t>(columns)), sxy(static_cast<size_t>(columns));
+  constexpr float kPerPixel = 1.0f / (kCell * kCell);
+  for (int cy = 0; cy < rows; ++cy) {
+    std::fill(sxx.begin(), sxx.end(), 0);
+    std::fill(syy.begin(), syy.end(), 0);
+    std::fill(sxy.begin(), sxy.end(), 0);
+    for (int y = cy * kCell; y < (cy + 1) * kCell; ++y) {
+      const uchar* above = padded.ptr<uchar>(y);
+      const uchar* row = padded.ptr<uchar>(y + 1);
+      const uchar* below = padded.ptr<uchar>(y + 2);
+      for (int x = 0; x < width; ++x) {
+        gx[x] = (above[x + 2] + 2 * row[x + 2] + below[x + 2]) - (above[x] + 2 * row[x] + below[x]);
+        gy[x] = (below[x] + 2 * below[x + 1] + below[x + 2]) - (above[x] + 2 * above[x + 1] + above[x + 2]);
+      }
+      for (int cx = 0; cx < columns; ++cx) {
+        int xx = 0, yy = 0, xy = 0;
+        for (int x = cx * kCell; x < (cx + 1) * kCell; ++x) {
+          xx += gx[x] * gx[x];
+          yy += gy[x] * gy[x];
+          xy += gx[x] * gy[x];
+        }
+        sxx[cx] += xx;
+        syy[cx] += yy;
+        sxy[cx] += xy;
+      }
+    }
+    for (int cx = 0; cx < columns; ++cx) {
+      jxx.at<float>(cy, cx) = float(sxx[cx]) * kPerPixel;
+      jyy.at<float>(cy, cx) = float(syy[cx]) * kPerPixel;
+      jxy.at<float>(cy, cx) = float(sxy[cx]) * kPerPixel;
+    }
+  }
+}
 
 }  // namespace
 
@@ -36,14 +88,9 @@ std::vector<SlantedArea> slantedBars(const cv::Mat& grey, int limit) {
     small = grey;
   }
 
-  cv::Mat gx, gy;
-  cv::Sobel(small, gx, CV_32F, 1, 0, 3);
-  cv::Sobel(small, gy, CV_32F, 0, 1, 3);
-  cv::Mat jxx = gx.mul(gx), jyy = gy.mul(gy), jxy = gx.mul(gy);
-  const cv::Size cells(small.cols / kCell, small.rows / kCell);
-  cv::resize(jxx, jxx, cells, 0, 0, cv::INTER_AREA);
-  cv::resize(jyy, jyy, cells, 0, 0, cv::INTER_AREA);
-  cv::resize(jxy, jxy, cells, 0, 0, cv::INTER_AREA);
+  cv::Mat jxx, jyy, jxy;
+  cellTensors(small, jxx, jyy, jxy);
+  const cv::Size cells = jxx.size();
 
   cv::Mat marked(cells, CV_8U, cv::Scalar(0));
   for (int y = 0; y < cells.height; ++y) {
