@@ -114,7 +114,7 @@ std::vector<Variant> variants(const std::shared_ptr<const CodeSource>& source) {
   list.push_back({[plan] { return f::otsu(plan->baseK()); }, byK(k)});
   list.push_back({[plan] {
                     if (!plan->scaledFits()) return cv::Mat();
-                    return f::otsu(f::maximumComponent(f::scaled(plan->source->pixels(), plan->k)));
+                    return f::otsu(f::maximumComponent(plan->source->pixels(), plan->k));
                   },
                   byK(k)});
   for (const double share : {0.15, 0.25, 0.35}) {

@@ -79,14 +79,15 @@ cv::Mat invert(const cv::Mat& grey) {
   return out;
 }
 
-cv::Mat maximumComponent(const cv::Mat& image) {
+cv::Mat maximumComponent(const cv::Mat& image, double factor) {
   if (image.empty()) return {};
-  if (image.channels() == 1) return image.clone();
+  if (image.channels() == 1) return factor == 1.0 ? image.clone() : scaled(image, factor);
   cv::Mat planes[4];
   cv::split(image, planes);
-  cv::Mat out;
-  cv::max(planes[0], planes[1], out);
-  cv::max(out, planes[2], out);
+  cv::Mat out = scaled(planes[0], factor);
+  if (out.empty()) return {};
+  cv::max(out, scaled(planes[1], factor), out);
+  cv::max(out, scaled(planes[2], factor), out);
   return out;
 }
 

@@ -31,8 +31,11 @@ cv::Mat otsu(const cv::Mat& grey);
 
 cv::Mat invert(const cv::Mat& grey);
 
-// The largest of the colour components of each pixel; a grey image as it is.
-cv::Mat maximumComponent(const cv::Mat& image);
+// The largest of the colour components of each pixel of the image scaled by
+// `factor` as `scaled` does; a grey image scaled as it is. Each component is
+// scaled on its own: the values of scaling the colour image, to the bit,
+// without the work of scaling its alpha and splitting the enlarged image.
+cv::Mat maximumComponent(const cv::Mat& image, double factor = 1.0);
 
 // Mean luma over `rect` (top-left pixel coordinates), clipped to the image;
 // none when nothing of the rectangle lies inside.

@@ -6,7 +6,9 @@
 
 #include <QImage>
 #include <QPainter>
+#include <opencv2/imgproc.hpp>
 
+#include "recognition/ImageFilters.h"
 #include "recognition/Recognizer.h"
 
 namespace {
@@ -65,6 +67,24 @@ TEST(DarkTest, ReadsOnlyTheBottomStripAgainstTheThreshold) {
   EXPECT_FALSE(dark(filled(50, 50, QColor(115, 115, 115))));
   EXPECT_TRUE(dark(filled(50, 50, Qt::blue)));  // luma 29, though the blue channel is full
   EXPECT_FALSE(dark(QImage())) << "nothing to measure: not dark";
+}
+
+TEST(Filters, TheLargestComponentOfAnEnlargedColourImageIsTakenPlaneByPlaneToTheBit) {
+  // Colour noise with sharp edges, where a resampling's rounding would show:
+  // scaling each plane apart must give what scaling the colour image gives.
+  cv::Mat colour(97, 131, CV_8UC4);
+  cv::randu(colour, 0, 256);
+  cv::rectangle(colour, cv::Rect(20, 30, 40, 25), cv::Scalar(250, 10, 128, 255), cv::FILLED);
+  for (const double k : {1.0, 1.6, 2.5, 4.0}) {
+    const cv::Mat whole = imagefilter::maximumComponent(imagefilter::scaled(colour, k));
+    const cv::Mat planes = imagefilter::maximumComponent(colour, k);
+    ASSERT_EQ(planes.size(), whole.size()) << k;
+    ASSERT_EQ(planes.type(), CV_8UC1) << k;
+    EXPECT_EQ(cv::countNonZero(planes != whole), 0) << k;
+  }
+  cv::Mat grey(40, 30, CV_8UC1, cv::Scalar(7));
+  EXPECT_EQ(imagefilter::maximumComponent(grey, 2.5).size(), cv::Size(75, 100));
+  EXPECT_TRUE(imagefilter::maximumComponent(cv::Mat(), 2.5).empty());
 }
 
 }  // namespace
