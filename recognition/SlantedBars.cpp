@@ -75,7 +75,8 @@ void cellTensors(const cv::Mat& small, cv::Mat& jxx, cv::Mat& jyy, cv::Mat& jxy)
 
 std::vector<SlantedArea> slantedBars(const cv::Mat& grey, int limit) {
   std::vector<SlantedArea> found;
-  if (grey.empty()) return found;
+  // The gradients are summed as those of 8-bit grey pixels.
+  if (grey.empty() || grey.type() != CV_8UC1) return found;
   const double scale = std::min(1.0, double(kMaxSide) / std::max(grey.cols, grey.rows));
   // The size is settled before resizing: the short side of a thin strip
   // (1 x 5000) shrinks to nothing, which the resize refuses with an exception.
