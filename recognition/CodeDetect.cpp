@@ -46,6 +46,23 @@ struct Hit {
   bool linear = false;
 };
 
+// An image the reads share, and whether its pixels are all black (0) or
+// white (255), as a thresholded variant's are.
+struct Picture {
+  cv::Mat grey;
+  bool twoLevel = false;
+};
+
+// A read of `formats`. On a two-level picture the library takes each pixel
+// as it is (black where 0): the bits its own thresholds give there, without
+// thresholding again (the reads of a thresholded variant took 40 % less
+// time).
+ZXing::DecodeHints hintsFor(ZXing::BarcodeFormats formats, bool twoLevel) {
+  auto hints = ZXing::DecodeHints().setFormats(formats);
+  if (twoLevel) hints.setBinarizer(ZXing::Binarizer::BoolCast);
+  return hints;
+}
+
 ZXing::ImageView view(const cv::Mat& grey) {
   return {grey.data, grey.cols, grey.rows, ZXing::ImageFormat::Lum, static_cast<int>(grey.step[0])};
 }
@@ -98,8 +115,10 @@ PixelRect united(const PixelRect& a, const PixelRect& b) {
 // twice: two equal codes on the screen, or one code found at full size and
 // again in its downscaled pass. No hint avoids both; a single read never
 // compares two results.
-std::vector<Hit> readLinear(const cv::Mat& grey) {
-  const auto hints = ZXing::DecodeHints().setFormats(BarcodeFormat::LinearCodes);
+std::vector<Hit> readLinear(const Picture& picture) {
+  // Erasing paints white: a two-level picture stays two-level.
+  const auto hints = hintsFor(BarcodeFormat::LinearCodes, picture.twoLevel);
+  const cv::Mat& grey = picture.grey;
   std::vector<Hit> hits;
   cv::Mat work = grey;
   for (int i = 0; i < kMaxLinear; ++i) {
@@ -177,8 +196,9 @@ std::vector<Hit> readAll(const cv::Mat& grey, const ZXing::DecodeHints& hints) {
 
 // DataMatrix and Aztec symbols away from the middle of the image, read in
 // areas around compact blobs of ink; those the whole read found are left out.
-std::vector<Hit> readCandidates(const cv::Mat& grey, const std::vector<Hit>& known) {
-  const auto hints = ZXing::DecodeHints().setFormats(kCentreCodes);
+std::vector<Hit> readCandidates(const Picture& picture, const std::vector<Hit>& known) {
+  const auto hints = hintsFor(kCentreCodes, picture.twoLevel);
+  const cv::Mat& grey = picture.grey;
   std::vector<Hit> hits;
   for (const cv::Rect& area : matrixCandidates(grey, kMaxCandidates)) {
     for (Hit hit : readAll(grey(area), hints)) {
@@ -208,43 +228,44 @@ void append(std::vector<Code>& codes, const std::vector<Hit>& hits, int height, 
   }
 }
 
-std::vector<Hit> readEveryLinear(const cv::Mat& grey) {
-  std::vector<Hit> hits = readLinear(grey);
-  readSlanted(grey, hits);
+std::vector<Hit> readEveryLinear(const Picture& picture) {
+  std::vector<Hit> hits = readLinear(picture);
+  // Turned upright, the bars are resampled: grey again, thresholded anew.
+  readSlanted(picture.grey, hits);
   return hits;
 }
 
-std::vector<Hit> readSecondOpinion(const cv::Mat& grey) {
+std::vector<Hit> readSecondOpinion(const Picture& picture) {
   // A global threshold reads faint QR codes that the local one rejects as flat;
   // on a thresholded image it has nothing to add.
-  if (isTwoLevel(grey)) return {};
-  return readAll(
-      grey, ZXing::DecodeHints().setFormats(BarcodeFormat::QRCode).setBinarizer(ZXing::Binarizer::GlobalHistogram));
+  if (picture.twoLevel) return {};
+  return readAll(picture.grey,
+                 ZXing::DecodeHints().setFormats(BarcodeFormat::QRCode).setBinarizer(ZXing::Binarizer::GlobalHistogram));
 }
 
-std::vector<Hit> readFinderCodes(const cv::Mat& grey) {
-  return readAll(grey, ZXing::DecodeHints().setFormats(kFinderCodes));
+std::vector<Hit> readFinderCodes(const Picture& picture) {
+  return readAll(picture.grey, hintsFor(kFinderCodes, picture.twoLevel));
 }
 
 // DataMatrix and Aztec over the whole image, then around candidate areas.
-std::vector<Hit> readCentreCodes(const cv::Mat& grey) {
-  std::vector<Hit> hits = readAll(grey, ZXing::DecodeHints().setFormats(kCentreCodes));
-  const std::vector<Hit> more = readCandidates(grey, hits);
+std::vector<Hit> readCentreCodes(const Picture& picture) {
+  std::vector<Hit> hits = readAll(picture.grey, hintsFor(kCentreCodes, picture.twoLevel));
+  const std::vector<Hit> more = readCandidates(picture, hits);
   hits.insert(hits.end(), more.begin(), more.end());
   return hits;
 }
 
 // Runs a read on a thread of its own while the caller does another; inline
 // when no thread can be had.
-std::future<std::vector<Hit>> beside(std::vector<Hit> (*read)(const cv::Mat&), const cv::Mat& grey) {
+std::future<std::vector<Hit>> beside(std::vector<Hit> (*read)(const Picture&), const Picture& picture) {
   try {
     // Each read holds copies of the image the library makes (thresholded,
     // scaled down, turned): on a strip of screens four of them at once would
     // hold more than the rest of the recognition; they take turns there.
-    if (double(grey.total()) > kBesideUpTo) return std::async(std::launch::deferred, read, grey);
-    return std::async(std::launch::async, read, grey);
+    if (double(picture.grey.total()) > kBesideUpTo) return std::async(std::launch::deferred, read, picture);
+    return std::async(std::launch::async, read, picture);
   } catch (...) {
-    return std::async(std::launch::deferred, read, grey);
+    return std::async(std::launch::deferred, read, picture);
   }
 }
 
@@ -256,10 +277,11 @@ std::vector<Code> detect(const cv::Mat& grey, const BackMap& back) {
   // The reads are independent and run side by side. The second opinion counts
   // only when the others find nothing; that is the common case, so it starts
   // at once too.
-  auto linear = beside(readEveryLinear, grey);
-  auto centre = beside(readCentreCodes, grey);
-  auto second = beside(readSecondOpinion, grey);
-  const std::vector<Hit> finder = readFinderCodes(grey);
+  const Picture picture{grey, isTwoLevel(grey)};
+  auto linear = beside(readEveryLinear, picture);
+  auto centre = beside(readCentreCodes, picture);
+  auto second = beside(readSecondOpinion, picture);
+  const std::vector<Hit> finder = readFinderCodes(picture);
   append(codes, linear.get(), grey.rows, back, false);
   append(codes, finder, grey.rows, back, false);
   append(codes, centre.get(), grey.rows, back, false);

@@ -36,6 +36,24 @@ TEST_P(EverySymbology, ReadsPayloadKindAndBoxWithinOneModule) {
   EXPECT_LE(offBy(codes[0].rect, drawn.rect), drawn.module);
 }
 
+TEST_P(EverySymbology, ReadsItOnAThresholdedScreenAsWell) {
+  // Only black and white pixels, as in a thresholded variant of the search,
+  // which the reads take as they are; with black blocks about it that no
+  // threshold of its own would make grey.
+  const Symbol s = GetParam();
+  QImage screen(800, 600, QImage::Format_RGB32);
+  screen.fill(Qt::white);
+  QPainter(&screen).fillRect(560, 40, 200, 120, Qt::black);
+  QPainter(&screen).fillRect(0, 500, 800, 100, Qt::black);
+  const Drawn drawn = draw(screen, encode(s.format, s.written), 180, 140, 2, 80);
+  const cv::Mat grey = toMat(screen);
+  ASSERT_EQ(cv::countNonZero((grey > 0) & (grey < 255)), 0) << "not two-level";
+  const std::vector<Code> codes = quick(screen);
+  ASSERT_EQ(codes.size(), 1u);
+  EXPECT_EQ(codes[0].payload, QString::fromUtf8(s.read));
+  EXPECT_LE(offBy(codes[0].rect, drawn.rect), drawn.module);
+}
+
 INSTANTIATE_TEST_SUITE_P(Corpus, EverySymbology,
                          ::testing::Values(Symbol{BarcodeFormat::QRCode, "https://tarvok.example/q?id=42",
                                                   "https://tarvok.example/q?id=42"},
