@@ -212,10 +212,14 @@ std::vector<Hit> readCandidates(const Picture& picture, const std::vector<Hit>& 
   return hits;
 }
 
+// Asked of every image before its reads start: it stops at the first grey
+// pixel, which a screenshot has in its first rows.
 bool isTwoLevel(const cv::Mat& grey) {
-  cv::Mat between;
-  cv::inRange(grey, 1, 254, between);
-  return cv::countNonZero(between) == 0;
+  for (int y = 0; y < grey.rows; ++y) {
+    const uchar* row = grey.ptr<uchar>(y);
+    if (std::any_of(row, row + grey.cols, [](uchar v) { return v != 0 && v != 255; })) return false;
+  }
+  return true;
 }
 
 void append(std::vector<Code>& codes, const std::vector<Hit>& hits, int height, const BackMap& back, bool forceQR) {
