@@ -38,9 +38,12 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
 // page's, most models read for seconds to no purpose. The same previews
 // check a Latin re-read: where one of them reads its own script clearly, the
 // text is not in the Latin language the first pass seemed to be in, and the
-// road goes on to the second chance.
+// road goes on to the second chance. With a `duel` too (a reader of a larger
+// part), the candidates still kept after the previews are read in that part;
+// where the walk over that part and the walk over the previews choose the
+// same candidate, only it is read whole.
 Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader,
-                     int parallel = 0, const Reader& preview = {});
+                     int parallel = 0, const Reader& preview = {}, const Reader& duel = {});
 
 // The languages the road's first pass reads with: the supported preferred
 // codes, English behind them when none is a Latin one; the Latin codes when

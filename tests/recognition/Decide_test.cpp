@@ -382,6 +382,68 @@ TEST_F(Decide, PreviewsNarrowTheSecondChanceToTheCandidatesNearTheBest) {
   EXPECT_TRUE(previewed.empty());
 }
 
+// Candidates still kept after their previews are compared on a larger part
+// of the page, as the walk compares whole passes (a later one leads only by
+// more than 5 %). Where that part favours the candidate the previews favour,
+// only it is read whole; where it does not, both are, and the walk decides.
+TEST_F(Decide, ADuelOnALargerPartSparesTheWholeReadOfTheLoser) {
+  std::map<QString, Pass> previews, duels;
+  Calls read, previewed, duelled;
+  const Recognizer::Reader reader = recording(passes, read), preview = recording(previews, previewed),
+                           duel = recording(duels, duelled);
+  const QString simplified = QString::fromUtf8("这是一个简单的中文句子用来测试识别的结果");   // 20 letters
+  const QString traditional = QString::fromUtf8("這是一個簡單的中文句子用來測試識別的結果");  // 20 letters
+  script(firstList({"en-US"}), pass(letters(20, 'e'), 0.3));
+  script(pair("zh-Hans"), pass(simplified, 0.93));   // 18.6
+  script(pair("zh-Hant"), pass(traditional, 0.9));   // 18
+  previews[pair("zh-Hans").join(',')] = pass(simplified.left(8), 0.93);  // 7.44
+  previews[pair("zh-Hant").join(',')] = pass(traditional.left(8), 0.9);  // 7.2: near, both kept
+  auto recognize = [&] {
+    read.clear();
+    duelled.clear();
+    const QString text = Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview, duel).text();
+    std::sort(read.begin(), read.end());
+    std::sort(duelled.begin(), duelled.end());
+    return text;
+  };
+
+  // The larger part favours Simplified too: Traditional is not read whole.
+  duels[pair("zh-Hans").join(',')] = pass(simplified, 0.88);   // 17.6
+  duels[pair("zh-Hant").join(',')] = pass(traditional, 0.9);   // 18: not over 1.05 x 17.6
+  EXPECT_EQ(recognize(), simplified);
+  EXPECT_EQ(duelled, (Calls{pair("zh-Hans"), pair("zh-Hant")}));
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("zh-Hans")}));
+
+  // It favours Traditional where the previews favoured Simplified: both are
+  // read whole, and the whole reads decide.
+  duels[pair("zh-Hans").join(',')] = pass(simplified, 0.85);  // 17: 18 is over 17.85
+  EXPECT_EQ(recognize(), simplified);
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("zh-Hans"), pair("zh-Hant")}));
+  script(pair("zh-Hant"), pass(traditional, 0.99));  // 19.8: over 1.05 x 18.6
+  EXPECT_EQ(recognize(), traditional);
+
+  // Previews and part both favour Traditional: Simplified is not read whole.
+  previews[pair("zh-Hant").join(',')] = pass(traditional.left(8), 0.99);  // 7.92: over 1.05 x 7.44
+  EXPECT_EQ(recognize(), traditional);
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("zh-Hant")}));
+
+  // The one read whole must still beat the first pass.
+  script(pair("zh-Hant"), pass(letters(5, 't'), 0.5));
+  EXPECT_EQ(recognize(), letters(20, 'e'));
+
+  // Parts that read nothing tell nothing: both are read whole.
+  duels.clear();
+  script(pair("zh-Hant"), pass(traditional, 0.99));
+  EXPECT_EQ(recognize(), traditional);
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("zh-Hans"), pair("zh-Hant")}));
+
+  // One candidate left after the previews needs no duel.
+  previews[pair("zh-Hant").join(',')] = pass(letters(2, 'x'), 0.2);
+  EXPECT_EQ(recognize(), simplified);
+  EXPECT_TRUE(duelled.empty());
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("zh-Hans")}));
+}
+
 // A preview read well in a script that only its candidate reads (Hangul
 // here) starts that candidate's whole read while the slower previews still
 // run, and keeps it whatever they score. Han alone (Chinese and Japanese
