@@ -1,5 +1,7 @@
 #include "recognition/EnginePool.h"
 
+#include <algorithm>
+
 #include <chrono>
 
 #include <leptonica/allheaders.h>
@@ -271,12 +273,15 @@ void EnginePool::setLimits(Limits limits) {
   dropped = overLimits();
 }
 
-int EnginePool::drop(const QString& key) {
+int EnginePool::drop(const QString& key, int keep) {
   std::deque<Idle> dropped;
   {
     std::lock_guard lock(mutex_);
-    for (auto it = idle_.begin(); it != idle_.end();) {
+    // The least recently returned come first.
+    int over = int(std::count_if(idle_.begin(), idle_.end(), [&](const Idle& e) { return e.key == key; })) - keep;
+    for (auto it = idle_.begin(); it != idle_.end() && over > 0;) {
       if (it->key == key) {
+        --over;
         dropped.push_back(std::move(*it));
         it = idle_.erase(it);
       } else {

@@ -113,8 +113,9 @@ class EnginePool {
   int idleTotal() const;
   Counters counters() const;
   void setLimits(Limits limits);
-  // Drops the idle engines of `key`; returns how many.
-  int drop(const QString& key);
+  // Drops the idle engines of `key` but the `keep` most recently returned;
+  // returns how many went.
+  int drop(const QString& key, int keep = 0);
   // Drops every idle engine (tests, low memory).
   void clear();
 

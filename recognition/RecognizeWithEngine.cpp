@@ -41,15 +41,23 @@ EnginePool& previewPool() {
   return *pool;
 }
 
-// Lets go of the preview engines and of the engines of `keys`, and hands
-// what they held back to the system: off the caller's way where the global
-// pool runs tasks (a hundred milliseconds and more after a second chance),
-// at once while the application closes.
-void letGo(std::vector<QString> keys, bool previewed) {
-  auto work = [keys = std::move(keys), previewed] {
+// Engines of an answer's key kept when that key is not the first pass's:
+// reading alone, the answer's pass starts up to seven, and seven Chinese
+// engines held 300 MB more than two for a script the user seldom reads; the
+// next capture in it starts the others beside the two.
+constexpr int kKeptOfAnotherScript = 2;
+
+// Lets go of the preview engines, of the engines of `losers` and of those
+// of `answer` beyond kKeptOfAnotherScript, and hands what they held back to
+// the system: off the caller's way where the global pool runs tasks (a
+// hundred milliseconds and more after a second chance), at once while the
+// application closes.
+void letGo(std::vector<QString> losers, QString answer, bool previewed) {
+  auto work = [losers = std::move(losers), answer = std::move(answer), previewed] {
     int dropped = 0;
     if (previewed) previewPool().clear();
-    for (const QString& key : keys) dropped += EnginePool::shared().drop(key);
+    for (const QString& key : losers) dropped += EnginePool::shared().drop(key);
+    if (!answer.isEmpty()) dropped += EnginePool::shared().drop(answer, kKeptOfAnotherScript);
     if (dropped > 0 || previewed) malloc_trim(0);
   };
   if (QThreadPool* threads = QThreadPool::globalInstance())
@@ -119,7 +127,7 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
   std::vector<QString> losers;
   for (const auto& [key, t] : read)
     if (key != first && key != kept) losers.push_back(key);
-  letGo(std::move(losers), previewed);
+  letGo(std::move(losers), kept != first ? kept : QString(), previewed);
   return answer;
 }
 

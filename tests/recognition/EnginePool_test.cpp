@@ -95,6 +95,25 @@ TEST(EnginePool, AddStartsSideBySideAndDropLetsOneKeyGo) {
   EXPECT_EQ(pool.idle(QStringLiteral("rus")), 1);
 }
 
+// A drop may keep the engines last returned: those are the warm ones, and
+// the others go first.
+TEST(EnginePool, DropCanKeepTheEnginesLastReturned) {
+  EnginePool pool = makePool({3, 24});
+  const QString eng = QStringLiteral("eng");
+  const tesseract::TessBaseAPI* last = nullptr;
+  {
+    // Returned in the opposite order: `first` last.
+    EnginePool::Lease first = pool.acquire(eng), second = pool.acquire(eng), third = pool.acquire(eng);
+    ASSERT_TRUE(first && second && third);
+    last = first.get();
+  }
+  EXPECT_EQ(pool.drop(eng, 1), 2);
+  EXPECT_EQ(pool.idle(eng), 1);
+  EXPECT_EQ(pool.acquireIdle(eng).get(), last);
+  EXPECT_EQ(pool.drop(eng, 5), 0);
+  EXPECT_EQ(pool.drop(QStringLiteral("rus"), 1), 0);
+}
+
 TEST(EnginePool, AcquireWaitsForTheEngineAWarmUpIsStarting) {
   EnginePool pool = makePool();
   const QString key = QStringLiteral("deu+eng");
