@@ -67,7 +67,8 @@ class Passes {
   // Starts reading `list` on a thread of its own, unless it is read or being
   // read already; readAll then waits for that pass. The pass is read as one
   // alone, with all its engines: it starts beside one-line previews, which
-  // end soon. Without a thread to spare it is read here and now.
+  // end soon, or beside the few lines of a duel. Without a thread to spare it
+  // is read here and now.
   void start(const QStringList& list) {
     std::vector<Todo> todo = claim({list}, nullptr);
     if (todo.empty()) return;
@@ -207,17 +208,20 @@ size_t walkLead(const std::vector<Pass>& seen) {
 // four fifths of a five-second recognition. The candidate the previews
 // favour starts its whole read at once, beside the comparison; where the
 // larger part favours it too, it is the only one read whole. Where it does
-// not, both are read whole and the walk decides as it did without parts.
-// Parts that tell nothing apart (all empty) keep every candidate.
+// not, or the parts read nothing, every candidate is read whole and the walk
+// decides as it did without parts. Previews that tell nothing (all empty),
+// or one that is decisive (its candidate is read whole already, and kept
+// whatever the others score), leave the candidates as they are.
 std::vector<QStringList> duelled(const std::vector<QStringList>& lists, Passes& previews, Passes& duels,
                                  Passes& passes) {
-  const size_t favoured = walkLead(previews.readAll(lists));
+  const std::vector<Pass> previewed = previews.readAll(lists);
+  const size_t favoured = walkLead(previewed);
+  if (score(previewed[favoured]) <= 0 || std::any_of(previewed.begin(), previewed.end(), decisive)) return lists;
   passes.start(lists[favoured]);
   const std::vector<Pass> seen = duels.readAll(lists);
   const size_t lead = walkLead(seen);
-  if (score(seen[lead]) <= 0) return lists;
-  if (lead == favoured) return {lists[lead]};
-  return {lists[std::min(lead, favoured)], lists[std::max(lead, favoured)]};
+  if (score(seen[lead]) <= 0 || lead != favoured) return lists;
+  return {lists[lead]};
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "recognition/EnginePool.h"
+#include "recognition/EngineRun.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
@@ -41,17 +42,17 @@ EnginePool& previewPool() {
   return *pool;
 }
 
-// Engines of an answer's key kept when that key is not the first pass's:
-// reading alone, the answer's pass starts up to seven, and seven Chinese
-// engines held 300 MB more than two for a script the user seldom reads; the
-// next capture in it starts the others beside the two.
+// Engines kept of a second chance's answer, in a script the first pass did
+// not read: reading alone, the answer's pass starts up to seven, and seven
+// Chinese engines held 300 MB more than two for a script the user seldom
+// reads; the next capture in it starts the others beside the two.
 constexpr int kKeptOfAnotherScript = 2;
 
 // Lets go of the preview engines, of the engines of `losers` and of those
 // of `answer` beyond kKeptOfAnotherScript, and hands what they held back to
-// the system: off the caller's way where the global pool runs tasks (a
-// hundred milliseconds and more after a second chance), at once while the
-// application closes.
+// the system: on the global pool, off the caller's way (a hundred
+// milliseconds and more after a second chance); here and now once that pool
+// is gone, at the very end of the process.
 void letGo(std::vector<QString> losers, QString answer, bool previewed) {
   auto work = [losers = std::move(losers), answer = std::move(answer), previewed] {
     int dropped = 0;
@@ -97,8 +98,9 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
       return ocr::readPass(img, pool.keyFor(languages), lines, ocr::RunConfig{}, previewPool());
     };
   }
-  // A duel reads on the preview engines, started for these candidates and
-  // idle now: the loser's engines in the shared pool took longest to start.
+  // A duel reads on the preview pool, where each candidate's engine is warm
+  // from its preview: in the shared pool the loser's engines started cold,
+  // and its part took twice the winner's time.
   Reader duel;
   if (boxes && lengthInHeights(boxes->boxes) > 2 * kDuelEms) {
     duel = [&, lines = ocr::LineBoxes(ocr::sample(*boxes, kDuelEms))](const QImage& img,
@@ -127,7 +129,9 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
   std::vector<QString> losers;
   for (const auto& [key, t] : read)
     if (key != first && key != kept) losers.push_back(key);
-  letGo(std::move(losers), kept != first ? kept : QString(), previewed);
+  // A Latin re-read is the first pass's script: its engines stay as they are.
+  const bool anotherScript = kept != first && !kept.isEmpty() && !ocr::latinFirst(kept);
+  letGo(std::move(losers), anotherScript ? kept : QString(), previewed);
   return answer;
 }
 

@@ -444,6 +444,51 @@ TEST_F(Decide, ADuelOnALargerPartSparesTheWholeReadOfTheLoser) {
   EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("zh-Hans")}));
 }
 
+// With three candidates near, a duel that disagrees with the previews sends
+// every one of them to a whole read, not only the two it named; a decisive
+// preview (kana here) is read whole whatever a duel would say, so none runs.
+TEST_F(Decide, ADuelThatDisagreesOrADecisivePreviewKeepsEveryCandidate) {
+  std::map<QString, Pass> previews, duels;
+  Calls read, previewed, duelled;
+  const Recognizer::Reader reader = recording(passes, read), preview = recording(previews, previewed),
+                           duel = recording(duels, duelled);
+  const QString han = QString::fromUtf8("東京都千代田区丸の内一丁目");  // 13 letters, two of them kana
+  const QString hanOnly = QString::fromUtf8("东京都千代田区丸之内一丁目");
+  const QString traditional = QString::fromUtf8("東京都千代田區丸之內一丁目");
+  script(firstList({"en-US"}), pass(letters(20, 'e'), 0.3));
+  script(pair("ja-JP"), pass(han, 0.85));      // 11.05
+  script(pair("zh-Hans"), pass(hanOnly, 0.9));  // 11.7
+  script(pair("zh-Hant"), pass(traditional, 0.99));  // 12.87
+  previews[pair("ja-JP").join(',')] = pass(hanOnly.left(6), 0.9);    // 5.4: favoured, Han alone
+  previews[pair("zh-Hans").join(',')] = pass(hanOnly.left(6), 0.85); // 5.1
+  previews[pair("zh-Hant").join(',')] = pass(hanOnly.left(6), 0.8);  // 4.8
+  duels[pair("ja-JP").join(',')] = pass(hanOnly, 0.8);               // 10.4
+  duels[pair("zh-Hans").join(',')] = pass(hanOnly, 0.9);             // 11.7: the duel's lead
+  duels[pair("zh-Hant").join(',')] = pass(hanOnly, 0.85);
+  auto recognize = [&] {
+    read.clear();
+    duelled.clear();
+    const QString text = Recognizer::recognize(QImage(), {"en-US"}, true, reader, 8, preview, duel).text();
+    std::sort(read.begin(), read.end());
+    return text;
+  };
+
+  // The walk over the whole reads: zh-Hans leads ja-JP by over 5 %, and
+  // zh-Hant zh-Hans.
+  EXPECT_EQ(recognize(), traditional);
+  EXPECT_EQ(duelled.size(), 3u);
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("ja-JP"), pair("zh-Hans"), pair("zh-Hant")}));
+
+  // The Japanese preview reads kana clearly: decisive. A longer Chinese
+  // preview scores as well and stays; no duel drops the Japanese whole read.
+  previews[pair("ja-JP").join(',')] = pass(QString::fromUtf8("これはにほんごのぶんです"), 0.95);  // 11.4
+  previews[pair("zh-Hans").join(',')] = pass(hanOnly + hanOnly, 0.9);                           // 23.4
+  script(pair("ja-JP"), pass(han, 0.95));  // 12.35: zh-Hans's 11.7 does not lead it
+  EXPECT_EQ(recognize(), han);
+  EXPECT_TRUE(duelled.empty());
+  EXPECT_EQ(read, (Calls{firstList({"en-US"}), pair("ja-JP"), pair("zh-Hans")}));
+}
+
 // A preview read well in a script that only its candidate reads (Hangul
 // here) starts that candidate's whole read while the slower previews still
 // run, and keeps it whatever they score. Han alone (Chinese and Japanese
