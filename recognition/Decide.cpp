@@ -193,12 +193,14 @@ std::vector<QStringList> screened(const std::vector<QStringList>& lists, Passes&
   return kept;
 }
 
-// The index of the pass a walk over `seen` ends with: in order, a later one
-// taking the lead only when it scores more than 5 % above the leader.
+// Whether a later pass of the walk takes the lead: by more than 5 %.
+bool overtakes(const Pass& later, const Pass& leader) { return score(later) > 1.05 * score(leader); }
+
+// The index of the pass a walk over `seen` ends with.
 size_t walkLead(const std::vector<Pass>& seen) {
   size_t lead = 0;
   for (size_t i = 1; i < seen.size(); ++i)
-    if (score(seen[i]) > 1.05 * score(seen[lead])) lead = i;
+    if (overtakes(seen[i], seen[lead])) lead = i;
   return lead;
 }
 
@@ -303,7 +305,7 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
     lists = duelled(lists, *previews, duels, passes);
   }
   for (Pass& alt : passes.readAll(lists)) {
-    if (score(alt) > 1.05 * score(best)) best = std::move(alt);
+    if (overtakes(alt, best)) best = std::move(alt);
   }
   return best.result;
 }

@@ -417,8 +417,7 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   // page of long lines is as much work as a dialog of many short ones. Two
   // engines read even a few boxes in about half the time of one, when the
   // second is idle already.
-  double length = 0;
-  for (const QRect& box : boxes) length += lengthInHeights(box);
+  const double length = lengthInHeights(boxes);
   const int byCount = (count + config.boxesPerEngine - 1) / config.boxesPerEngine;
   const int byLength = int(std::ceil(length / config.heightsPerEngine));
   const int wanted = std::min({std::max({byCount, byLength, 2}), config.maxEngines, count});

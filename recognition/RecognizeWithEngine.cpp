@@ -27,12 +27,6 @@ constexpr double kPreviewEms = 24;
 // nothing there.
 constexpr double kDuelEms = 96;
 
-double lengthInHeights(const std::vector<QRect>& boxes) {
-  double length = 0;
-  for (const QRect& box : boxes) length += ocr::lengthInHeights(box);
-  return length;
-}
-
 // The engines previews read on (one per candidate, and those their Latin
 // runs are read again with), let go after each recognition. Kept apart from
 // the shared pool, whose limits would otherwise make room for them by
@@ -87,27 +81,24 @@ Recognized recognize(const QImage& whole, const QStringList& prefer, bool fallba
   std::mutex mutex;
   std::vector<std::pair<QString, QString>> read;  // engine key, text, in the order the passes started
   bool previewed = false;
-  Reader preview;
-  if (boxes) {
-    preview = [&, lines = ocr::LineBoxes(ocr::sample(*boxes, kPreviewEms))](const QImage& img,
-                                                                           const QStringList& languages) {
+  // A reader of the lines of `ems` heights that `ocr::sample` picks, on the
+  // preview pool.
+  auto partOf = [&](double ems) {
+    return [&, lines = ocr::LineBoxes(ocr::sample(*boxes, ems))](const QImage& img, const QStringList& languages) {
       {
         std::lock_guard lock(mutex);
         previewed = true;
       }
       return ocr::readPass(img, pool.keyFor(languages), lines, ocr::RunConfig{}, previewPool());
     };
-  }
+  };
+  Reader preview;
+  if (boxes) preview = partOf(kPreviewEms);
   // A duel reads on the preview pool, where each candidate's engine is warm
   // from its preview: in the shared pool the loser's engines started cold,
   // and its part took twice the winner's time.
   Reader duel;
-  if (boxes && lengthInHeights(boxes->boxes) > 2 * kDuelEms) {
-    duel = [&, lines = ocr::LineBoxes(ocr::sample(*boxes, kDuelEms))](const QImage& img,
-                                                                       const QStringList& languages) {
-      return ocr::readPass(img, pool.keyFor(languages), lines, ocr::RunConfig{}, previewPool());
-    };
-  }
+  if (boxes && ocr::lengthInHeights(boxes->boxes) > 2 * kDuelEms) duel = partOf(kDuelEms);
   const Recognized answer = recognize(image, prefer, fallback, [&](const QImage& img, const QStringList& languages) {
     const QString key = pool.keyFor(languages);
     {

@@ -28,4 +28,11 @@ inline double lengthInHeights(const QRect& box) {
   return box.height() > 0 ? double(box.width()) / box.height() : 0.0;
 }
 
+// The lengths of all the boxes together.
+inline double lengthInHeights(const std::vector<QRect>& boxes) {
+  double length = 0;
+  for (const QRect& box : boxes) length += lengthInHeights(box);
+  return length;
+}
+
 }  // namespace ocr
