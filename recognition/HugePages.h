@@ -10,6 +10,8 @@
 // smaller ones, and large ones no mapping can be had for, come from
 // OpenCV's own allocator. Where the system gives no huge pages the marking
 // does nothing; a matrix may hold up to one huge page more than it uses.
+// Such a mapping is faulted in on all cores as it is made, not page by page
+// by whichever thread first writes to it.
 namespace ocr {
 
 // Makes the allocator above OpenCV's default for matrices created from now

@@ -3,9 +3,14 @@
 // wrapped memory), since every matrix of the process goes through it.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdint>
 #include <numeric>
 #include <opencv2/core.hpp>
+#include <opencv2/core/utility.hpp>
 
 #include "recognition/HugePages.h"
 
@@ -66,6 +71,36 @@ TEST_F(HugePages, WrappedMemoryIsUsedAsItIsAndNotFreed) {
   EXPECT_NE(own.data, pixels.data());
   EXPECT_TRUE(own.isContinuous());
   EXPECT_EQ(cv::sum(own)[0], 3.0 * 4000 * 1024);
+}
+
+// Pages of `m`'s memory not resident yet.
+size_t absentPages(const cv::Mat& m) {
+  const size_t page = size_t(sysconf(_SC_PAGESIZE));
+  const auto begin = reinterpret_cast<std::uintptr_t>(m.datastart) / page * page;
+  const auto end = reinterpret_cast<std::uintptr_t>(m.dataend);
+  std::vector<unsigned char> resident((end - begin + page - 1) / page);
+  if (mincore(reinterpret_cast<void*>(begin), end - begin, resident.data()) != 0) return resident.size();
+  size_t absent = 0;
+  for (unsigned char r : resident) absent += (r & 1) ? 0 : 1;
+  return absent;
+}
+
+TEST_F(HugePages, ALargeMatrixIsFaultedInWhenMadeAndMadeFromManyThreadsAtOnce) {
+  // Not yet written to, its pages are there: no thread that first writes
+  // to it has to wait for them.
+  const int shape[] = {1, 24, 464, 800};
+  cv::Mat blob(4, shape, CV_32F);
+  EXPECT_EQ(absentPages(blob), 0u);
+  // Made inside the workers of a parallel loop (as the code search makes
+  // its buffers), where faulting in cannot run in parallel again.
+  std::atomic<int> good{0};
+  cv::parallel_for_(cv::Range(0, 16), [&good](const cv::Range& r) {
+    for (int i = r.start; i < r.end; ++i) {
+      cv::Mat m(1200, 1000, CV_32FC1, cv::Scalar(float(i)));
+      if (absentPages(m) == 0 && cv::sum(m)[0] == double(i) * 1200 * 1000) ++good;
+    }
+  });
+  EXPECT_EQ(good.load(), 16);
 }
 
 }  // namespace
