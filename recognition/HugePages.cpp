@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <mutex>
 #include <opencv2/core.hpp>
@@ -18,13 +19,15 @@ constexpr size_t kSmallPage = 4096;
 // network that writes its output on one thread zeroed all of it there: the
 // detector's pass over a full-HD capture took 370 ms against 300 with its
 // buffers faulted in here (bench/ocr_bench --roads --part speed). A page in
-// each 4 KB is touched, for where no huge page could be had.
-void faultIn(uchar* start, size_t length) {
-  const size_t chunks = length / kHugePage;
-  cv::parallel_for_(cv::Range(0, int(chunks)), [start](const cv::Range& r) {
+// each 4 KB of the `used` bytes is touched, for where no huge page could be
+// had: the rest of the last huge page stays unfaulted there.
+void faultIn(uchar* start, size_t used) {
+  const size_t chunks = (used + kHugePage - 1) / kHugePage;
+  cv::parallel_for_(cv::Range(0, int(chunks)), [start, used](const cv::Range& r) {
     for (int i = r.start; i < r.end; ++i) {
-      volatile uchar* chunk = start + size_t(i) * kHugePage;
-      for (size_t at = 0; at < kHugePage; at += kSmallPage) chunk[at] = 0;
+      const size_t from = size_t(i) * kHugePage, to = std::min(used, from + kHugePage);
+      volatile uchar* at = start;
+      for (size_t page = from; page < to; page += kSmallPage) at[page] = 0;
     }
   });
 }
@@ -54,7 +57,10 @@ class HugePageAllocator final : public cv::MatAllocator {
       if (total >= kHugePage) {
         mapped = (total + kHugePage - 1) / kHugePage * kHugePage;
         own = mapAligned(mapped);
-        if (!own) mapped = 0;
+        if (own)
+          faultIn(own, total);
+        else
+          mapped = 0;
       }
       if (!own) own = static_cast<uchar*>(cv::fastMalloc(total));
     }
@@ -98,7 +104,6 @@ class HugePageAllocator final : public cv::MatAllocator {
     const std::uintptr_t end = start + length;
     if (base + mapped > end) munmap(reinterpret_cast<void*>(end), base + mapped - end);
     madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
-    faultIn(reinterpret_cast<uchar*>(start), length);
     return reinterpret_cast<uchar*>(start);
   }
 };
