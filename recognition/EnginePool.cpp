@@ -1,7 +1,6 @@
 #include "recognition/EnginePool.h"
 
 #include <algorithm>
-
 #include <chrono>
 
 #include <leptonica/allheaders.h>

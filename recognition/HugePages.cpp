@@ -24,10 +24,10 @@ constexpr size_t kSmallPage = 4096;
 // unfaulted there.
 void faultIn(uchar* start, size_t used) {
   const size_t chunks = (used + kHugePage - 1) / kHugePage;
-  cv::parallel_for_(cv::Range(0, int(chunks)), [start, used](const cv::Range& r) {
+  volatile uchar* at = start;
+  cv::parallel_for_(cv::Range(0, int(chunks)), [at, used](const cv::Range& r) {
     for (int i = r.start; i < r.end; ++i) {
       const size_t from = size_t(i) * kHugePage, to = std::min(used, from + kHugePage);
-      volatile uchar* at = start;
       for (size_t page = from; page < to; page += kSmallPage) at[page] = 0;
     }
   });
