@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <mutex>
 #include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
 
 namespace ocr {
 
@@ -22,12 +24,17 @@ constexpr size_t kSmallPage = 4096;
 // a recognition). A page in each 4 KB of the `used` bytes is touched, for
 // where no huge page could be had: the rest of the last huge page stays
 // unfaulted there.
+//
+// On TBB's workers directly, not in cv::parallel_for_: OpenCV runs one of its
+// loops in parallel at a time in the whole process, and a matrix the page
+// cleaning or the code search made beside the detector, faulted in through
+// it, left the network's layers meanwhile to run on one thread each.
 void faultIn(uchar* start, size_t used) {
   const size_t chunks = (used + kHugePage - 1) / kHugePage;
   volatile uchar* at = start;
-  cv::parallel_for_(cv::Range(0, int(chunks)), [at, used](const cv::Range& r) {
-    for (int i = r.start; i < r.end; ++i) {
-      const size_t from = size_t(i) * kHugePage, to = std::min(used, from + kHugePage);
+  tbb::parallel_for(tbb::blocked_range<size_t>(0, chunks), [at, used](const tbb::blocked_range<size_t>& r) {
+    for (size_t i = r.begin(); i < r.end(); ++i) {
+      const size_t from = i * kHugePage, to = std::min(used, from + kHugePage);
       for (size_t page = from; page < to; page += kSmallPage) at[page] = 0;
     }
   });

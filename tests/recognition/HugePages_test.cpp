@@ -91,8 +91,8 @@ TEST_F(HugePages, ALargeMatrixIsFaultedInWhenMadeAndMadeFromManyThreadsAtOnce) {
   const int shape[] = {1, 24, 464, 800};
   cv::Mat blob(4, shape, CV_32F);
   EXPECT_EQ(absentPages(blob), 0u);
-  // Made inside the workers of a parallel loop (as the code search makes
-  // its buffers), where faulting in cannot run in parallel again.
+  // Made inside the workers of one of OpenCV's parallel loops, where
+  // faulting in nests in theirs.
   std::atomic<int> good{0};
   cv::parallel_for_(cv::Range(0, 16), [&good](const cv::Range& r) {
     for (int i = r.start; i < r.end; ++i) {
