@@ -9,9 +9,14 @@
 // more are mapped on their own, aligned to huge pages and marked for them;
 // smaller ones, and large ones no mapping can be had for, come from
 // OpenCV's own allocator. Where the system gives no huge pages the marking
-// does nothing; a matrix may hold up to one huge page more than it uses.
-// Such a mapping is faulted in on all cores as it is made, not page by page
-// by whichever thread first writes to it.
+// does nothing; a matrix may hold up to one huge page more than it uses
+// (twice its size when it took a kept mapping, below). Such a mapping is faulted in on all cores as it is made, not page by page
+// by whichever thread first writes to it. A mapping let go is kept, resident,
+// for the next large matrix of about its size (up to 384 MB in all), and
+// returned to the system once none was kept or taken for 15 s.
+#include <chrono>
+#include <cstddef>
+
 namespace ocr {
 
 // Makes the allocator above OpenCV's default for matrices created from now
@@ -19,6 +24,11 @@ namespace ocr {
 // before any other thread makes matrices (the application does so at its
 // start); the detector calls it too, for the programs that do not.
 void useHugePagesForLargeMatrices();
+
+// The bytes of freed mappings kept now.
+size_t keptFreedBytes();
+// How long kept mappings wait for a taker; for tests.
+void setFreedKeptFor(std::chrono::milliseconds idle);
 
 // The size from which a matrix gets a mapping of its own.
 constexpr unsigned long kHugePage = 2ul << 20;

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <thread>
 #include <numeric>
 #include <opencv2/core.hpp>
 #include <opencv2/core/utility.hpp>
@@ -101,6 +103,56 @@ TEST_F(HugePages, ALargeMatrixIsFaultedInWhenMadeAndMadeFromManyThreadsAtOnce) {
     }
   });
   EXPECT_EQ(good.load(), 16);
+}
+
+// A freed mapping goes to the next matrix of about its size, resident and
+// holding whatever it held (as fresh memory of any allocator may); never to
+// a matrix while another still uses it.
+TEST_F(HugePages, AFreedMappingIsTakenAgainByTheNextMatrixOfAboutItsSize) {
+  const int shape[] = {1, 16, 480, 800};  // 24 MB
+  cv::Mat first(4, shape, CV_32F, cv::Scalar(1));
+  const uchar* memory = first.data;
+  cv::Mat beside(4, shape, CV_32F, cv::Scalar(2));
+  EXPECT_NE(beside.data, memory);
+  const size_t before = ocr::keptFreedBytes();
+  first.release();
+  EXPECT_GE(ocr::keptFreedBytes(), before + (size_t(24) << 20));
+
+  // Somewhat smaller: the same memory, its pages there before any write.
+  cv::Mat again(1000, 5000, CV_32F);  // 19 MB
+  EXPECT_EQ(again.data, memory);
+  EXPECT_EQ(absentPages(again), 0u);
+  again.setTo(3);
+  EXPECT_EQ(cv::sum(again)[0], 3.0 * 1000 * 5000);
+  EXPECT_EQ(cv::sum(beside)[0], 2.0 * beside.total());  // untouched by the reuse
+
+  // Less than half its size would waste the rest: a mapping of its own.
+  again.release();
+  cv::Mat small(1000, 2500, CV_8U, cv::Scalar(4));  // 2.4 MB
+  EXPECT_NE(small.data, memory);
+  EXPECT_EQ(cv::sum(small)[0], 4.0 * 1000 * 2500);
+}
+
+TEST_F(HugePages, KeptMappingsAreBoundedAndGoBackToTheSystemWhenIdle) {
+  // More freed at once than is kept: the rest is unmapped at once.
+  {
+    std::vector<cv::Mat> many;
+    for (int i = 0; i < 12; ++i) many.emplace_back(8000, 8000, CV_8U);  // 64 MB each
+  }
+  EXPECT_LE(ocr::keptFreedBytes(), size_t(384) << 20);
+  EXPECT_GT(ocr::keptFreedBytes(), size_t(256) << 20);
+
+  ocr::setFreedKeptFor(std::chrono::milliseconds(50));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (ocr::keptFreedBytes() > 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(ocr::keptFreedBytes(), 0u);
+  ocr::setFreedKeptFor(std::chrono::seconds(15));
+
+  // A matrix made afterwards is mapped afresh and works as any other.
+  cv::Mat fresh(4000, 4000, CV_8U, cv::Scalar(5));
+  EXPECT_EQ(absentPages(fresh), 0u);
+  EXPECT_EQ(cv::sum(fresh)[0], 5.0 * 4000 * 4000);
 }
 
 }  // namespace
