@@ -47,13 +47,12 @@ void faultIn(uchar* start, size_t used) {
 
 // Mappings of matrices let go, kept resident for the next matrices of about
 // their size. The kernel zeroes every page of a fresh mapping as it is first
-// touched, and the detector's buffers, set up afresh for every capture, were
-// a third of a warm capture's processor time that way on this machine (a
-// full-HD page of 15 px prose: 2.6 s of system time in 8 s, against 0.4 s
-// kept; 1.4 s against 1.2 s from start to end): kept here, they are handed
-// over as they are. What nothing takes again
-// within a while goes back to the system, so an idle program holds no more
-// than before.
+// touched, and zeroing the detector's buffers, set up afresh for every
+// capture, was a quarter of a warm capture's processor time on this machine
+// (a full-HD page of 15 px prose: 1.2-2.6 s of system time in 8-9 s, against
+// 0.4 s kept; 1.4 s against 1.2 s from start to end). Kept here, they are
+// handed over as they are. What nothing takes again within a while goes
+// back to the system, so an idle program holds no more than before.
 class FreedMappings {
  public:
   // A kept mapping of `length` bytes or more, but at most twice as many:
