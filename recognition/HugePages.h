@@ -10,10 +10,11 @@
 // smaller ones, and large ones no mapping can be had for, come from
 // OpenCV's own allocator. Where the system gives no huge pages the marking
 // does nothing; a matrix may hold up to one huge page more than it uses
-// (twice its size when it took a kept mapping, below). Such a mapping is faulted in on all cores as it is made, not page by page
-// by whichever thread first writes to it. A mapping let go is kept, resident,
-// for the next large matrix of about its size (up to 384 MB in all), and
-// returned to the system once none was kept or taken for 15 s.
+// (twice its size when it took a kept mapping, below). Such a mapping is
+// faulted in on all cores as it is made, not page by page by whichever
+// thread first writes to it. A mapping let go is kept, resident, for the
+// next large matrix of about its size (up to 384 MB in all), and returned
+// to the system once none was kept or taken for 15 s.
 #include <chrono>
 #include <cstddef>
 

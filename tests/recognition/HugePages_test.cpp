@@ -9,10 +9,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <thread>
 #include <numeric>
 #include <opencv2/core.hpp>
 #include <opencv2/core/utility.hpp>
+#include <thread>
 
 #include "recognition/HugePages.h"
 
