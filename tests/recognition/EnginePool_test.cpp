@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <tesseract/baseapi.h>
+
 #include <QImage>
 #include <thread>
 
+#include "recognition/EngineRun.h"
 #include "recognition/OCRLanguages.h"
+#include "tests/recognition/TextImages.h"
 #include "tests/support/Printers.h"
 
 namespace {
@@ -26,6 +31,35 @@ TEST(EnginePoolKey, TraineddataInOrderWithRepeatsCollapsed) {
   EXPECT_EQ(pool.keyFor({"xx-YY"}), "");
   // Nothing is installed in a missing folder but the stated fallback, English.
   EXPECT_EQ(EnginePool(QStringLiteral("/nonexistent")).keyFor({"de-DE", "en-US"}), "eng");
+}
+
+TEST(EnginePool, EnginesStartWithoutParsingTheLegacyLookAlikeTable) {
+  // The library calls the first definition in the process's lookup order:
+  // ours, from this executable, when it was linked in and exported.
+  const char* name = "_ZN9tesseract13UnicharAmbigs13LoadUniversalERKNS_10UNICHARSETEPS1_";
+  void* library = dlopen("libtesseract.so.5", RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(library, nullptr);
+  void* own = dlsym(library, name);
+  void* used = dlsym(RTLD_DEFAULT, name);
+  dlclose(library);
+  ASSERT_NE(own, nullptr) << "the library no longer has the function: the definition is dead";
+  ASSERT_NE(used, nullptr);
+  EXPECT_NE(used, own);
+  Dl_info where{};
+  ASSERT_NE(dladdr(used, &where), 0);
+  EXPECT_EQ(QString::fromLocal8Bit(where.dli_fname).contains(QStringLiteral("libtesseract")), false) << where.dli_fname;
+  // An engine so started reads as before, look-alike letters included.
+  EnginePool pool = makePool();
+  EnginePool::Lease engine = pool.acquire(QStringLiteral("eng"));
+  ASSERT_TRUE(engine);
+  textimages::Style style;
+  style.px = 32;
+  const QString text = QStringLiteral("The modern barn holds 10 old clocks");
+  const QImage line = textimages::lines({text}, style).image.convertToFormat(QImage::Format_Grayscale8);
+  ASSERT_TRUE(ocr::recognizeGrey(engine, line, tesseract::PSM_SINGLE_LINE));
+  const std::vector<ocr::EngineLine> read = ocr::collect(*engine.get(), false);
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(read[0].text, text);
 }
 
 TEST(EnginePool, StartsOnceThenServesTheIdleEngine) {
