@@ -16,12 +16,12 @@ class TessBaseAPI;
 Q_DECLARE_LOGGING_CATEGORY(lcOcr)
 
 // Initialised text engines, kept between recognitions because starting one
-// costs 60-700 ms while reading a small image costs tens of milliseconds. An
-// engine is keyed by its "+"-joined traineddata list ("deu+eng"); each is used
-// by one thread at a time through a Lease. Only idle engines are kept, within
-// limits: at most `perKey` of one key and at most `languages` traineddata
-// models over all of them (a model is what costs memory: 10-20 MB each), the
-// least recently used going first.
+// costs 25-100 ms alone, and more beside other work, while reading a small
+// image costs tens of milliseconds. An engine is keyed by its "+"-joined
+// traineddata list ("deu+eng"); each is used by one thread at a time through
+// a Lease. Only idle engines are kept, within limits: at most `perKey` of one
+// key and at most `languages` traineddata models over all of them (a model is
+// what costs memory: 10-20 MB each), the least recently used going first.
 class EnginePool {
  public:
   struct Limits {
