@@ -113,9 +113,14 @@ class FreedMappings {
         wake_.wait_until(lock, lastUse_ + idle_);
         continue;
       }
-      for (const auto& [length, start] : kept_) munmap(start, length);
-      kept_.clear();
+      // Unmapped outside the lock: a capture starting meanwhile allocates
+      // without waiting for hundreds of megabytes to go back.
+      std::multimap<size_t, uchar*> idle;
+      idle.swap(kept_);
       bytes_ = 0;
+      lock.unlock();
+      for (const auto& [length, start] : idle) munmap(start, length);
+      lock.lock();
     }
   }
 
