@@ -7,6 +7,14 @@
 
 // The fast recognition path: one cheap engine pass, lines only, no geometry.
 // Used in fast mode and as a second try when the accurate road finds nothing.
+//
+// The engine's own layout analysis finds the lines here, not the text
+// detector. Reading the detector's boxes in one pass gave the accurate
+// road's quality (dialog words 98 % against 81 %, page errors 0.7 % against
+// 2.5 %) in about twice the time: the bench's dialogs 15 s against 7.8 s in
+// all, its pages 45 s against 25 s, a dense 1600 x 1000 page 1.1 s against
+// 0.6 s. Only a full-HD desktop of dialogs read faster (0.69 s against
+// 0.79 s). Fast mode is chosen for speed; quality is the accurate mode's.
 namespace LiveText {
 
 // The languages the fast path reads with for the preferred codes: those of
