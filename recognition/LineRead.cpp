@@ -56,6 +56,50 @@ struct CutOut {
   double ink = 0;    // the ink height its scale is measured against
 };
 
+// Rules at the ends of a line: upright runs of ink (`background` and
+// darker or lighter by kRuleContrast) through the line's middle, two and a
+// half times its box's height long or more in `grey8`, as no glyph is. A
+// window's edge with the desktop behind it, or a table's grid, flush against
+// the text read as "|" or "[" before the line and threw the engine's reading
+// of its first word ("BASE_DIR" as "Base_pIR"). In `part` (the cut-out of
+// `area`), such a column in a side margin is painted with `background`, and
+// so is all beyond it; within half the box's height of its ends (the
+// detector's box takes in an edge that touches the text), each such column
+// alone.
+constexpr int kRuleContrast = 48;
+constexpr double kRuleHeights = 2.5;
+void clearEndRules(QImage& part, const QImage& grey8, const QRect& area, const QRect& box, int background) {
+  const int least = int(std::ceil(kRuleHeights * box.height()));
+  const int mid = box.center().y();
+  auto rule = [&](int x) {
+    const int gx = area.left() + x;
+    auto ink = [&](int y) { return std::abs(int(grey8.constScanLine(y)[gx]) - background) >= kRuleContrast; };
+    if (!ink(mid)) return false;
+    int top = mid, bottom = mid;
+    while (top > 0 && bottom - top + 1 < least && ink(top - 1)) --top;
+    while (bottom + 1 < grey8.height() && bottom - top + 1 < least && ink(bottom + 1)) ++bottom;
+    return bottom - top + 1 >= least;
+  };
+  auto paint = [&](int x0, int x1) {
+    for (int y = 0; y < part.height(); ++y) std::memset(part.scanLine(y) + x0, background, size_t(x1 - x0));
+  };
+  const int from = box.left() - area.left(), to = box.right() - area.left();
+  for (int x = from - 1; x >= 0; --x)
+    if (rule(x)) {
+      paint(0, x + 1);
+      break;
+    }
+  for (int x = to + 1; x < part.width(); ++x)
+    if (rule(x)) {
+      paint(x, part.width());
+      break;
+    }
+  const int inner = std::min(std::max(2, box.height() / 2), (to - from + 1) / 2);
+  for (int i = 0; i < inner; ++i)
+    for (const int x : {from + i, to - i})
+      if (rule(x)) paint(x, x + 1);
+}
+
 // Cuts out boxes[index] with its margins. Where a margin reaches into
 // another box (the next cell of a row, a check box's label), that part is
 // painted with the ground: the neighbour's letters would be read as this
@@ -71,6 +115,8 @@ CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index
   QImage part = grey8.copy(c.area);
   Measure m = measure(part);
   const int background = m.background;
+  // Before the neighbours' boxes are painted over the margins.
+  clearEndRules(part, grey8, c.area, box, background);
   const QRect margins[] = {QRect(QPoint(c.area.left(), c.area.top()), QPoint(box.left() - 1, c.area.bottom())),
                            QRect(QPoint(box.right() + 1, c.area.top()), QPoint(c.area.right(), c.area.bottom())),
                            QRect(QPoint(box.left(), c.area.top()), QPoint(box.right(), box.top() - 1)),

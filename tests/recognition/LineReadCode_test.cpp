@@ -100,3 +100,25 @@ TEST_F(LineReadCode, UnderscoresTheEngineLeavesOutOfANameComeBack) {
     EXPECT_EQ(k.kept[0], k.total[0]) << text.toStdString();
   }
 }
+
+TEST_F(LineReadCode, AWindowEdgeFlushAgainstTheTextIsNotReadAsAMark) {
+  // An editor whose text starts two pixels inside its window's frame, the
+  // desktop dark beyond it, as a drag a little wider than the window takes it.
+  const QStringList lines{QStringLiteral("import os.path"), QStringLiteral("from app.config import load_settings"),
+                          QStringLiteral("BASE_DIR = \"/var/lib/sensors\""), QStringLiteral("DEFAULT_PORT = 8080")};
+  textimages::Style style;
+  style.family = QStringLiteral("DejaVu Sans Mono");
+  style.px = 13;
+  style.pitch = 1.2;
+  style.margin = 8;
+  QImage image = textimages::lines(lines, style).image.convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < style.margin - 3; ++x) row[x] = qRgb(0, 0, 0);
+    row[style.margin - 3] = qRgb(70, 70, 70);
+  }
+  const QStringList read = readTexts(image);
+  const QString all = read.join(QStringLiteral(" / "));
+  for (const QString& line : lines) EXPECT_TRUE(read.contains(line)) << line.toStdString() << " in " << all.toStdString();
+  EXPECT_EQ(read.size(), lines.size()) << all.toStdString();
+}
