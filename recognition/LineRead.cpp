@@ -70,7 +70,7 @@ constexpr int kRuleContrast = 48;
 constexpr double kRuleHeights = 2.5;
 void clearEndRules(QImage& part, const QImage& grey8, const QRect& area, const QRect& box, int background) {
   const int least = int(std::ceil(kRuleHeights * box.height()));
-  const int mid = box.center().y();
+  const int mid = std::clamp(box.center().y(), 0, grey8.height() - 1);
   auto rule = [&](int x) {
     const int gx = area.left() + x;
     auto ink = [&](int y) { return std::abs(int(grey8.constScanLine(y)[gx]) - background) >= kRuleContrast; };
@@ -84,12 +84,12 @@ void clearEndRules(QImage& part, const QImage& grey8, const QRect& area, const Q
     for (int y = 0; y < part.height(); ++y) std::memset(part.scanLine(y) + x0, background, size_t(x1 - x0));
   };
   const int from = box.left() - area.left(), to = box.right() - area.left();
-  for (int x = from - 1; x >= 0; --x)
+  for (int x = std::min(from, part.width()) - 1; x >= 0; --x)
     if (rule(x)) {
       paint(0, x + 1);
       break;
     }
-  for (int x = to + 1; x < part.width(); ++x)
+  for (int x = std::max(to + 1, 0); x < part.width(); ++x)
     if (rule(x)) {
       paint(x, part.width());
       break;
@@ -97,7 +97,7 @@ void clearEndRules(QImage& part, const QImage& grey8, const QRect& area, const Q
   const int inner = std::min(std::max(2, box.height() / 2), (to - from + 1) / 2);
   for (int i = 0; i < inner; ++i)
     for (const int x : {from + i, to - i})
-      if (rule(x)) paint(x, x + 1);
+      if (x >= 0 && x < part.width() && rule(x)) paint(x, x + 1);
 }
 
 // Cuts out boxes[index] with its margins. Where a margin reaches into
