@@ -25,7 +25,7 @@ function(tarvok_library name)
   add_library(${name} STATIC ${srcs})
   tarvok_track_sources(${name} ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_compile_options(${name} PRIVATE ${TARVOK_WARNINGS})
+  target_compile_options(${name} PRIVATE ${TARVOK_WARNINGS} ${TARVOK_PRODUCT_SANITIZE})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
