@@ -1,7 +1,9 @@
 #include "app/CaptureRoad.h"
 
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <chrono>
 
 #include "capture/CaptureController.h"
 #include "capture/OverlayWindow.h"
@@ -20,7 +22,13 @@ constexpr int kBackupPollMs = 20;
 
 CaptureRoad::CaptureRoad(Parts parts, Hooks hooks, road::Engines engines, QObject* parent)
     : QObject(parent), parts_(parts), hooks_(std::move(hooks)), runner_(std::move(engines)) {
-  captureStart_.start();
+  captureStartNs_ = nowNs();
+}
+
+qint64 CaptureRoad::nowNs() const {
+  if (hooks_.clockNs) return hooks_.clockNs();
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 void CaptureRoad::install() {
@@ -61,7 +69,7 @@ void CaptureRoad::startCapture() {
 }
 
 void CaptureRoad::picked(const QImage& image, const QRectF& rect) {
-  captureStart_.restart();
+  captureStartNs_ = nowNs();
   lastPicked_ = LastPicked{image, rect};
   parts_.marker.show(rect);
   parts_.toast.show(ToastController::Kind::working, std::nullopt, std::nullopt, parts_.cpu.busyPercent());
@@ -94,7 +102,7 @@ void CaptureRoad::deliver(uint64_t sequence, const Recognized& result) {
     parts_.toast.show(ToastController::Kind::empty);
     return;
   }
-  const double seconds = double(captureStart_.nsecsElapsed()) / 1e9;
+  const double seconds = double(nowNs() - captureStartNs_) / 1e9;
   Reporting::signal(QStringLiteral("capture.done"), doneParameters(result, modeWord(), seconds));
 
   std::optional<ClipboardBackup> backup;
@@ -171,7 +179,7 @@ void CaptureRoad::retryAccurate() {
   if (!lastPicked_) return;
   Settings::shared().setFastMode(false);
   Reporting::signal(QStringLiteral("toast.retryAccurate"));
-  captureStart_.restart();
+  captureStartNs_ = nowNs();
   parts_.marker.show(lastPicked_->rect);
   parts_.toast.show(ToastController::Kind::working, std::nullopt, std::nullopt, parts_.cpu.busyPercent());
   recognize(lastPicked_->image);

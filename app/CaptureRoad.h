@@ -1,5 +1,4 @@
 #pragma once
-#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
@@ -47,6 +46,10 @@ class CaptureRoad : public QObject {
     std::function<std::optional<uint32_t>()> handOverMenu;
     // Asks the system for screen access (at most once per run).
     std::function<void()> requestScreenAccess;
+    // A monotonic clock in nanoseconds that times a capture for its
+    // "seconds" bucket; none: the system's. Tests set theirs, so that a slow
+    // machine does not move a capture into another bucket.
+    std::function<qint64()> clockNs;
   };
   struct LastPicked {
     QImage image;
@@ -93,6 +96,7 @@ class CaptureRoad : public QObject {
     if (hooks_.glyph) hooks_.glyph(g);
   }
   void attachLateBackup(uint64_t sequence);
+  qint64 nowNs() const;
 
   Parts parts_;
   Hooks hooks_;
@@ -101,6 +105,6 @@ class CaptureRoad : public QObject {
   std::optional<PendingBackup> backup_;  // of the newest recognition
   QPointer<QTimer> latePoll_;            // waits for it after delivery
   std::optional<LastPicked> lastPicked_;
-  QElapsedTimer captureStart_;
+  qint64 captureStartNs_ = 0;
   bool askedPermission_ = false;
 };

@@ -309,7 +309,7 @@ TEST(ToastController, KeysActOnlyWhileThePickedToastHoldsTheKeyboard) {
   EXPECT_FALSE(rig.model().joined()) << "the panel does not have the keyboard";
 
   panel->takeKeyboard();
-  ASSERT_TRUE(testenv::waitUntil([&] { return panel->isActiveWindow(); }, 1000));
+  ASSERT_TRUE(testenv::waitUntil([&] { return panel->isActiveWindow(); }));
   press(Qt::Key_J, Qt::ControlModifier);
   EXPECT_EQ(clipboardText(), "a b");
   rig.tickAt(60);

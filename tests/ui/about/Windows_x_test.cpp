@@ -27,7 +27,7 @@ xcb_window_t openCloseAndReopen(xwindows::Probe& x, QWidget* w, const std::funct
   EXPECT_TRUE(x.waitListed(id));
   EXPECT_TRUE(x.hasState(id, "_NET_WM_STATE_ABOVE"));
   EXPECT_EQ(x.name(id), title);
-  EXPECT_TRUE(waitUntil([&] { return w->isActiveWindow(); }, 2000));
+  EXPECT_TRUE(waitUntil([&] { return w->isActiveWindow(); }));
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   // It centres again once the window manager has framed it.
   EXPECT_TRUE(waitUntil([&] { return x.centredOn(id, area); })) << ::testing::PrintToString(x.frame(id));
@@ -44,7 +44,7 @@ xcb_window_t openCloseAndReopen(xwindows::Probe& x, QWidget* w, const std::funct
   const auto again = xcb_window_t(w->winId());
   EXPECT_TRUE(x.waitListed(again));
   EXPECT_TRUE(waitUntil([&] { return x.centredOn(again, area); }));
-  EXPECT_TRUE(waitUntil([&] { return x.above(again, other); }, 2000));
+  EXPECT_TRUE(waitUntil([&] { return x.above(again, other); }));
   return again;
 }
 

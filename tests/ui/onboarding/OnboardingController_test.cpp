@@ -102,7 +102,7 @@ TEST(OnboardingController, PollSeesAGrantWithinASecondAndStopsWhenTheWindowClose
   int flips = 0;
   QObject::connect(&c.model(), &OnboardingModel::permissionChanged, [&] { ++flips; });
   granted = true;
-  EXPECT_TRUE(waitUntil([&] { return c.model().permission(); }, 1200));
+  EXPECT_TRUE(waitUntil([&] { return c.model().permission(); }));
   EXPECT_EQ(flips, 1);
 
   // The title bar's close button only hides: no finish, no signal, no poll.
