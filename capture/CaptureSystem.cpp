@@ -15,6 +15,7 @@
 #include "capture/WindowList.h"
 #include "platform/ActiveWindow.h"
 #include "platform/X11.h"
+#include "ui/kit/StillHold.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ void X11CaptureSystem::snapshot(const Screen& screen, QObject* context,
   }
   for (QWidget* w : mine) {
     hidden_.emplace_back(w);
-    w->hide();
+    stillhold::hold(w);
   }
   // Once the server has unmapped them, the windows below (and a compositor)
   // need a couple of frames to paint what was under them.
@@ -90,7 +91,7 @@ void X11CaptureSystem::snapshot(const Screen& screen, QObject* context,
 
 void X11CaptureSystem::restoreOwnWindows() {
   for (const QPointer<QWidget>& w : hidden_) {
-    if (w && !w->isVisible()) w->show();
+    if (w) stillhold::release(w);
   }
   hidden_.clear();
 }

@@ -38,7 +38,8 @@ class CaptureSystem {
   // (none on failure). `context` going away drops the call.
   virtual void snapshot(const Screen& screen, QObject* context,
                         std::function<void(std::optional<capture::Still>)> done) = 0;
-  // Shows again what snapshot() hid (those windows that still exist).
+  // Shows again what snapshot() hid (those windows that still exist and
+  // that their owners did not dismiss meanwhile).
   virtual void restoreOwnWindows() = 0;
 };
 

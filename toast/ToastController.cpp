@@ -16,6 +16,7 @@
 #include "toast/ToastKeys.h"
 #include "toast/ToastLog.h"
 #include "toast/ToastPanel.h"
+#include "ui/kit/StillHold.h"
 
 namespace {
 
@@ -146,6 +147,7 @@ void ToastController::show(Kind kind, const std::optional<Recognized>& result, s
 void ToastController::hide() {
   poll_.stop();
   if (!panel_) return;
+  stillhold::dismiss(panel_);  // hidden for a still now: it stays hidden after it
   if (panel_->takesKeyboard()) panel_->giveBackKeyboard();
   const int generation = ++generation_;
   if (Compositor::running() && panel_->isVisible()) {

@@ -16,6 +16,7 @@
 #include "toast/Fade.h"
 #include "toast/ToastKeys.h"
 #include "toast/ToastPanel.h"
+#include "ui/kit/StillHold.h"
 
 namespace {
 
@@ -71,6 +72,27 @@ TEST(ToastController, AnUntouchedToastHidesAtTheFirstPollAfterItsTime) {
     EXPECT_FALSE(rig.toast.polling());
     EXPECT_EQ(rig.toast.phase(), ToastController::Phase::hidden);
   }
+}
+
+// A capture hides our windows for its still and shows them again when it
+// ends (Esc, an error). A toast whose time ran out meanwhile stays hidden; one
+// still within its time comes back and hides when its time is up.
+TEST(ToastController, ATimeThatRunsOutWhileTheToastIsHeldForAStillKeepsItHidden) {
+  Rig rig;
+  rig.toast.show(Kind::picked, textOf(50), ClipboardBackup{});
+  stillhold::hold(rig.toast.panel());
+  rig.tickAt(9);
+  EXPECT_FALSE(rig.toast.polling());
+  stillhold::release(rig.toast.panel());
+  EXPECT_FALSE(rig.visible());
+
+  rig.toast.show(Kind::picked, textOf(50), ClipboardBackup{});
+  stillhold::hold(rig.toast.panel());
+  rig.tickAt(1);
+  stillhold::release(rig.toast.panel());
+  EXPECT_TRUE(rig.visible());
+  rig.tickAt(4.1);
+  EXPECT_FALSE(rig.visible());
 }
 
 TEST(ToastController, PointingWithinFourPixelsKeepsItAndEnlargesThePreview) {
