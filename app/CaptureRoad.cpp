@@ -78,9 +78,7 @@ void CaptureRoad::picked(const QImage& image, const QRectF& rect) {
 
 void CaptureRoad::recognize(const QImage& image) {
   const uint64_t sequence = ++sequence_;
-  // The clipboard is read now, in the background: an owner that is slow to
-  // answer must not hold up the result.
-  backup_ = PendingBackup::start();
+  backupPoll_.clear();  // a result still waiting for its backup is not the newest any more
   road::Request request = road::requestFor(image, Settings::shared());
   qCDebug(lcRoad) << "recognition" << sequence << (request.fast ? "fast" : "accurate") << request.languages;
   QPointer<CaptureRoad> self(this);
@@ -94,52 +92,48 @@ void CaptureRoad::deliver(uint64_t sequence, const Recognized& result) {
     qCDebug(lcRoad) << "recognition" << sequence << "dropped: a newer one was started";
     return;
   }
-  const bool found = !result.text().isEmpty();
-  parts_.marker.finish(found);
-  if (!found) {
+  if (result.text().isEmpty()) {
+    parts_.marker.finish(false);
     Reporting::signal(QStringLiteral("capture.empty"), {{QStringLiteral("mode"), modeWord()}});
     glyph(Glyph::idle);
     parts_.toast.show(ToastController::Kind::empty);
     return;
   }
   const double seconds = double(nowNs() - captureStartNs_) / 1e9;
+  // Undo puts back what the clipboard holds now, a copy made while the
+  // capture was read included. The copy must be whole before the result
+  // takes the clipboard (the old owner's answers stop counting then), so an
+  // owner that is slow to answer holds the result up, for at most
+  // kBackupLateMs; one that is silent that long leaves undo nothing to restore.
+  auto pending = std::make_shared<PendingBackup>(PendingBackup::start());
+  if (pending->ready()) return showPicked(result, seconds, pending->wait(0));
+  auto* poll = new QTimer(this);
+  backupPoll_ = poll;
+  poll->setInterval(kBackupPollMs);
+  auto waited = std::make_shared<QElapsedTimer>();
+  waited->start();
+  connect(poll, &QTimer::timeout, this, [this, poll, waited, pending, sequence, result, seconds] {
+    if (backupPoll_ != poll || sequence != sequence_) {
+      poll->deleteLater();  // a newer recognition started: this result is dropped
+      return;
+    }
+    if (!pending->ready() && waited->elapsed() < kBackupLateMs) return;
+    poll->deleteLater();
+    backupPoll_.clear();
+    showPicked(result, seconds, pending->wait(0));
+  });
+  poll->start();
+}
+
+void CaptureRoad::showPicked(const Recognized& result, double seconds, std::optional<ClipboardBackup> backup) {
+  parts_.marker.finish(true);
   Reporting::signal(QStringLiteral("capture.done"), doneParameters(result, modeWord(), seconds));
-
-  std::optional<ClipboardBackup> backup;
-  const bool backupReady = backup_ && backup_->ready();
-  if (backupReady) backup = backup_->wait(0);
   parts_.toast.show(ToastController::Kind::picked, result, std::move(backup));
-  if (!backupReady) attachLateBackup(sequence);
-
   glyph(Glyph::picked);
   QPointer<CaptureRoad> self(this);
   QTimer::singleShot(kGlyphBackToIdleMs, this, [self] {
     if (self && !self->parts_.capture.isActive()) self->glyph(Glyph::idle);
   });
-}
-
-// The result is on the clipboard already; the copy of what was there before
-// joins the toast once its owner has answered, so that undo can restore it.
-void CaptureRoad::attachLateBackup(uint64_t sequence) {
-  if (!backup_) return;
-  auto* poll = new QTimer(this);
-  latePoll_ = poll;
-  poll->setInterval(kBackupPollMs);
-  auto waited = std::make_shared<QElapsedTimer>();
-  waited->start();
-  connect(poll, &QTimer::timeout, this, [this, poll, waited, sequence] {
-    const bool current = sequence == sequence_ && backup_ && parts_.toast.model().kind() == ToastController::Kind::picked;
-    if (!current) {
-      poll->deleteLater();
-      return;
-    }
-    if (!backup_->ready() && waited->elapsed() < kBackupLateMs) return;
-    // Not ready by now: what the clipboard held stays unknown, and undo
-    // will leave the clipboard alone.
-    parts_.toast.model().setBackup(backup_->wait(0));
-    poll->deleteLater();
-  });
-  poll->start();
 }
 
 reporting::Params CaptureRoad::doneParameters(const Recognized& result, const QString& mode, double seconds) {

@@ -85,25 +85,24 @@ class CaptureRoad : public QObject {
     return runner_.waitForDone(ms);
   }
 
-  // How long delivery waits for the clipboard backup after the result is
-  // shown before the undo gives up on it.
+  // How long a result waits for the copy of the clipboard that undo puts
+  // back before it is shown without one.
   static constexpr int kBackupLateMs = 1000;
-  // True while the backup of the shown result is still being waited for.
-  bool backupPending() const { return !latePoll_.isNull(); }
+  // True while a result waits for that copy.
+  bool backupPending() const { return !backupPoll_.isNull(); }
 
  private:
   void glyph(Glyph g) {
     if (hooks_.glyph) hooks_.glyph(g);
   }
-  void attachLateBackup(uint64_t sequence);
+  void showPicked(const Recognized& result, double seconds, std::optional<ClipboardBackup> backup);
   qint64 nowNs() const;
 
   Parts parts_;
   Hooks hooks_;
   RecognitionRunner runner_;
   uint64_t sequence_ = 0;
-  std::optional<PendingBackup> backup_;  // of the newest recognition
-  QPointer<QTimer> latePoll_;            // waits for it after delivery
+  QPointer<QTimer> backupPoll_;  // the newest result waiting for its backup
   std::optional<LastPicked> lastPicked_;
   qint64 captureStartNs_ = 0;
   bool askedPermission_ = false;

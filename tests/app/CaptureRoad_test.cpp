@@ -245,6 +245,18 @@ TEST_F(CaptureRoadTest, DeliveryReportsBucketedCountsShowsTheToastAndTurnsTheGly
   EXPECT_EQ(p.value("mode"), "fast");
 }
 
+// Undo puts back what the clipboard held when the result was written: a copy
+// made while the capture was read is not lost.
+TEST_F(CaptureRoadTest, UndoRestoresACopyMadeWhileTheCaptureWasRead) {
+  gates.all = false;
+  road->picked(ofWidth(301), QRectF(0, 0, 301, 10));
+  QGuiApplication::clipboard()->setText(QStringLiteral("copied meanwhile"));
+  gates.release(301);
+  ASSERT_TRUE(waitUntil([] { return clipboardText() == "accurate 301"; }));
+  toast.actions().undo();
+  EXPECT_EQ(clipboardText(), "copied meanwhile");
+}
+
 TEST_F(CaptureRoadTest, AnEmptyResultShowsTheEmptyToastAndLeavesTheClipboardAlone) {
   road->picked(ofWidth(1), QRectF(0, 0, 1, 10));
   ASSERT_TRUE(waitUntil([&] { return toast.model().kind() == ToastController::Kind::empty; }));

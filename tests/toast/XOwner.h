@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <thread>
@@ -22,8 +23,9 @@ using xwindows::atom;
 class Owner {
  public:
   // Serves `targets` (name -> bytes); values larger than `chunk` go by INCR.
-  explicit Owner(std::map<QByteArray, QByteArray> targets, bool hung = false, int chunk = 64 * 1024)
-      : targets_(std::move(targets)), hung_(hung), chunk_(chunk), conn_(xcb_connect(nullptr, nullptr)) {
+  // A slow owner waits `delayMs` before each answer.
+  explicit Owner(std::map<QByteArray, QByteArray> targets, bool hung = false, int chunk = 64 * 1024, int delayMs = 0)
+      : targets_(std::move(targets)), hung_(hung), chunk_(chunk), delayMs_(delayMs), conn_(xcb_connect(nullptr, nullptr)) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data;
     window_ = xcb_generate_id(conn_);
     xcb_create_window(conn_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
@@ -77,6 +79,7 @@ class Owner {
   void answer(const xcb_selection_request_event_t* req) {
     ++requests_;
     if (hung_) return;
+    if (delayMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_));
     const xcb_atom_t property = req->property == XCB_NONE ? req->target : req->property;
     if (req->target == atom(conn_, "TARGETS")) {
       std::vector<xcb_atom_t> list{req->target};
@@ -142,6 +145,7 @@ class Owner {
   std::map<QByteArray, QByteArray> targets_;
   bool hung_;
   qsizetype chunk_;
+  int delayMs_;
   xcb_connection_t* conn_;
   xcb_window_t window_ = XCB_NONE;
   std::atomic<bool> stop_{false};
