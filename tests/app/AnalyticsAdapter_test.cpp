@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -105,5 +106,28 @@ TEST(AnalyticsAdapter, ReportsOffDiscardsEverythingAndOnAgainLosesNothingNew) {
     Settings::shared().setReports(false);
     Reporting::setAnalyticsClient(nullptr);
   }
+  Settings::shared().setReports(true);  // the default again, for the programs later tests run
+}
+
+// Reports switched off while no client runs in this process (an address-less
+// Info.json, reports off since launch): the signals an earlier run left on
+// disk go all the same, since they would otherwise leave once reports are on.
+TEST(AnalyticsAdapter, ReportsOffWithNoClientRunningDeletesAnEarlierRunsCache) {
+  ASSERT_FALSE(analytics::AnalyticsManager::shared());
+  const QString path = analytics::CacheFile::defaultPath();
+  QDir().mkpath(QFileInfo(path).path());
+  {
+    analytics::CacheFile earlier(path, std::nullopt);
+    ASSERT_TRUE(earlier.claim());
+    analytics::SignalPostBody record;
+    record.type = QStringLiteral("left.behind");
+    ASSERT_TRUE(earlier.save({record}));
+  }
+  ASSERT_TRUE(QFile::exists(path));
+  AnalyticsAdapter adapter;
+  Reporting::setAnalyticsClient(&adapter);
+  Settings::shared().setReports(false);
+  EXPECT_FALSE(QFile::exists(path));
+  Reporting::setAnalyticsClient(nullptr);
   Settings::shared().setReports(true);  // the default again, for the programs later tests run
 }
