@@ -1,7 +1,5 @@
 #include "app/ReadFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -10,12 +8,11 @@
 #include <QImageReader>
 #include <QMetaObject>
 #include <QThreadPool>
-#include <cerrno>
-#include <cstring>
 #include <future>
 
 #include "app/Console.h"
 #include "core/Settings.h"
+#include "platform/OwnFile.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
@@ -30,14 +27,6 @@ Loaded failed(Failure failure, const QString& why) {
   out.failure = failure;
   out.why = why;
   return out;
-}
-
-QString kind(mode_t mode) {
-  if (S_ISDIR(mode)) return QStringLiteral("a folder");
-  if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
-  if (S_ISSOCK(mode)) return QStringLiteral("a socket");
-  return QStringLiteral("not a plain file");
 }
 
 QString tooLarge(QSize size) {
@@ -55,22 +44,15 @@ bool over(QSize size) { return qint64(size.width()) * qint64(size.height()) > kM
 }  // namespace
 
 int openRegular(const QByteArray& path, Loaded& out) {
-  // O_NONBLOCK: opening a pipe without a writer would wait for one forever.
-  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    const int error = errno;
-    out = error == ENOENT || error == ENOTDIR
-              ? failed(Failure::notFound, QStringLiteral("not found"))
-              : failed(Failure::unreadable, QString::fromLocal8Bit(std::strerror(error)));
-    return -1;
+  const ownfile::Opened opened = ownfile::openRegular(path);
+  using F = ownfile::Opened::Failure;
+  if (opened.fd < 0) {
+    const Failure failure = opened.failure == F::notFound     ? Failure::notFound
+                            : opened.failure == F::notRegular ? Failure::notRegular
+                                                              : Failure::unreadable;
+    out = failed(failure, opened.problem);
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    out = failed(Failure::notRegular, QStringLiteral("not a regular file (%1)").arg(kind(st.st_mode)));
-    ::close(fd);
-    return -1;
-  }
-  return fd;
+  return opened.fd;
 }
 
 Loaded decode(int fd) {

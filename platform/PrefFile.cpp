@@ -1,6 +1,7 @@
 #include "platform/PrefFile.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,8 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <cstdio>
+
+#include "platform/OwnFile.h"
 
 namespace preffile {
 
@@ -44,9 +47,15 @@ QByteArray rewritten(const QByteArray& bytes, QSettings::Status& status) {
 }  // namespace
 
 QString problem(const QString& path) {
-  QFile file(path);
-  if (!file.exists()) return {};
-  if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("it cannot be read: %1").arg(file.errorString());
+  const ownfile::Opened opened = ownfile::openRegular(QFile::encodeName(path));
+  if (opened.failure == ownfile::Opened::Failure::notFound) return {};
+  if (opened.failure == ownfile::Opened::Failure::notRegular) return QStringLiteral("it is ") + opened.problem;
+  if (opened.fd < 0) return QStringLiteral("it cannot be read: %1").arg(opened.problem);
+  QFile file;
+  if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(opened.fd);
+    return QStringLiteral("it cannot be read: %1").arg(file.errorString());
+  }
   if (file.size() > kMaxBytes)
     return QStringLiteral("it is larger than %1 MB").arg(kMaxBytes >> 20);
   // The size may have been a lie (a device, a growing file): read no more than the bound.

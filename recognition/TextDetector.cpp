@@ -2,15 +2,19 @@
 
 #include <malloc.h>
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <opencv2/core/utils/logger.hpp>
 #include <opencv2/dnn.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "platform/Bundle.h"
+#include "platform/OwnFile.h"
 #include "recognition/EnginePool.h"
 #include "recognition/HugePages.h"
 #include "recognition/Prepare.h"
@@ -37,6 +41,9 @@ std::atomic<bool> roadOn{roadAtStart()};
 
 int roundUp32(int v) { return (v + 31) / 32 * 32; }
 
+// The shipped model is under 5 MB; a file far larger is none of ours.
+constexpr qint64 kMaxModelBytes = qint64(64) << 20;
+
 // Tiles of at most `side` pixels covering `length`, overlapping by `overlap`.
 std::vector<std::pair<int, int>> spans(int length, int side, int overlap) {
   std::vector<std::pair<int, int>> out;
@@ -60,7 +67,11 @@ struct TextDetector::Network {
 
 TextDetector& TextDetector::shared() {
   // Never destroyed: a background read may still use it while the process exits.
-  static TextDetector* detector = new TextDetector(Bundle::resource(QStringLiteral("Models/ch_PP-OCRv4_det.onnx")));
+  static TextDetector* detector = [] {
+    DetectorOptions options;
+    options.sha256 = kShippedModelSha256;
+    return new TextDetector(Bundle::resource(QStringLiteral("Models/ch_PP-OCRv4_det.onnx")), options);
+  }();
   return *detector;
 }
 
@@ -82,15 +93,31 @@ bool TextDetector::loadLocked() {
   tried_ = true;
   auto network = std::make_unique<Network>();
   QString problem;
-  try {
-    if (path_.isEmpty()) {
-      problem = QStringLiteral("no resource folder was found");
-    } else {
-      network->net = cv::dnn::readNetFromONNX(path_.toStdString());
-      if (network->net.empty()) problem = QStringLiteral("the file holds no network");
+  QByteArray bytes;
+  if (path_.isEmpty()) {
+    problem = QStringLiteral("no resource folder was found");
+  } else {
+    QFile file(path_);
+    if (ownfile::open(file, &problem)) {
+      bytes = file.read(kMaxModelBytes + 1);
+      if (bytes.size() > kMaxModelBytes) {
+        problem = QStringLiteral("the file is larger than %1 MB").arg(kMaxModelBytes >> 20);
+      } else if (!options_.sha256.isEmpty() &&
+                 QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() != options_.sha256) {
+        problem = QStringLiteral("the file is damaged: its checksum is not the shipped model's");
+      }
     }
-  } catch (const cv::Exception& e) {
-    problem = QString::fromStdString(e.msg).simplified().left(300);
+  }
+  if (problem.isEmpty()) {
+    // Our warning below says what failed; the library's own log would say it twice.
+    const auto level = cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
+    try {
+      network->net = cv::dnn::readNetFromONNX(bytes.constData(), size_t(bytes.size()));
+      if (network->net.empty()) problem = QStringLiteral("the file holds no network");
+    } catch (const cv::Exception& e) {
+      problem = QString::fromStdString(e.msg).simplified().left(300);
+    }
+    cv::utils::logging::setLogLevel(level);
   }
   if (!problem.isEmpty()) {
     qCWarning(lcOcr).noquote() << "text detector" << path_ << "could not be loaded (" + problem +

@@ -31,7 +31,14 @@ struct DetectorOptions {
   double minScale = 0.75;
   int overlap = 96;  // between tiles, in the network's pixels
   BoxOptions boxes;
+  // The model file's SHA-256 (hex): a file that differs, damaged on disk or
+  // cut short by a copy, loads as no model instead of reading nothing
+  // without a word. Empty: not checked (a model a test made).
+  QByteArray sha256;
 };
+
+// The SHA-256 of the model shipped in resources/Models.
+inline constexpr char kShippedModelSha256[] = "bf854991415358278ab34cdcfd1d4f0f2c29edbacd245424919685cd2b684530";
 
 class TextDetector {
  public:

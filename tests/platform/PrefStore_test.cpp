@@ -1,6 +1,7 @@
 #include "platform/PrefStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -37,7 +38,32 @@ const bool registered = (testenv::registerChild("prefstore-read", [] {
   return ok ? 0 : 1;
 }), true);
 
+// A named pipe where the file should be: nothing of it is read, the store
+// starts at once with its defaults and moves the pipe aside at the first save.
+const bool fifoRegistered = (testenv::registerChild("prefstore-fifo", [] {
+  const QString path = storePath("fifo");
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0) return 2;
+  {
+    PrefStore store(path);
+    store.registerDefaults({{"tables", true}});
+    if (!store.boolValue("tables") || store.boolValue("fastMode")) return 3;
+    store.setBool("joinLines", true);
+  }
+  const QFileInfo info(path);
+  const QStringList kept = QDir(info.absolutePath()).entryList({info.fileName() + ".unreadable-*"}, QDir::System);
+  struct stat st {};
+  const bool pipeKept = kept.size() == 1 &&
+                        ::stat(QFile::encodeName(QFileInfo(path).absolutePath() + "/" + kept[0]).constData(), &st) == 0 &&
+                        S_ISFIFO(st.st_mode);
+  return pipeKept && QFileInfo(path).isFile() && PrefStore(path).boolValue("joinLines") ? 0 : 4;
+}), true);
+
 }  // namespace
+
+TEST(PrefStore, ANamedPipeInPlaceOfTheFileIsNeverWaitedOnAndIsMovedAside) {
+  EXPECT_EQ(testenv::runChild("prefstore-fifo").exitCode, 0);
+}
 
 TEST(PrefStore, TypesSurviveAFreshProcess) {
   {

@@ -1,6 +1,7 @@
 // The text detector with its real model on images rendered here: where it
 // finds lines, how large captures are tiled, and what happens without a model.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QLoggingCategory>
 #include <QPainter>
@@ -66,6 +67,10 @@ TEST(TextDetector, LargeCaptureIsReadInTilesWithoutDoubleBoxes) {
   for (const QRect& ink : drawn) EXPECT_EQ(covering(*boxes, ink), 1) << ink.x() << "," << ink.y();
 }
 
+TEST(TextDetector, TheShippedModelIsTheOneItsChecksumNames) {
+  EXPECT_TRUE(ocr::TextDetector::shared().available());
+}
+
 TEST(TextDetector, ImagesOfAnotherSizeAfterwardsAreReadAsWell) {
   // The network is set up afresh for every input size; what it finds in an
   // image must not depend on the sizes it saw before.
@@ -90,16 +95,33 @@ TEST(TextDetector, BlankImageHasNoLines) {
   EXPECT_FALSE(ocr::TextDetector::shared().detect(QImage()));
 }
 
-TEST(TextDetector, MissingOrBrokenModelWarnsOnceAndFindsNothing) {
+// Missing, not a network, a named pipe (never waited on), or the shipped
+// model with eight bytes of its weights overwritten (it would load and find
+// nothing): one warning each, and the engine's own layout reads the image.
+TEST(TextDetector, MissingBrokenDamagedOrPipedModelWarnsOnceAndFindsNothing) {
   QTemporaryFile broken;
   ASSERT_TRUE(broken.open());
   broken.write("not a network");
   broken.flush();
+  const QString fifo = testenv::scratch() + "/model-fifo.onnx";
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString damaged = testenv::scratch() + "/damaged.onnx";
+  {
+    QFile shipped(ocr::TextDetector::shared().modelPath());
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    QByteArray bytes = shipped.readAll();
+    bytes.replace(bytes.size() / 2, 8, QByteArray(8, '\x7f'));
+    QFile out(damaged);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    ASSERT_EQ(out.write(bytes), bytes.size());
+  }
+  ocr::DetectorOptions shipped;
+  shipped.sha256 = ocr::kShippedModelSha256;
   const auto drawn = textimages::lines(kLines, {});
-  for (const QString& path : {QStringLiteral("/nonexistent/model.onnx"), broken.fileName(), QString()}) {
+  for (const QString& path : {QStringLiteral("/nonexistent/model.onnx"), broken.fileName(), QString(), fifo, damaged}) {
     SCOPED_TRACE(path.toStdString());
     testenv::LogCapture log(QStringLiteral("tarvok.ocr"));
-    ocr::TextDetector detector(path);
+    ocr::TextDetector detector(path, shipped);
     EXPECT_FALSE(detector.available());
     EXPECT_FALSE(detector.detect(drawn.image));
     EXPECT_FALSE(detector.detect(drawn.image));
