@@ -12,7 +12,7 @@
 #include "app/AnalyticsAdapter.h"
 #include "app/BenchOCR.h"
 #include "app/CaptureRoad.h"
-#include "app/Console.h"
+#include "core/Console.h"
 #include "app/CrashReporter.h"
 #include "recognition/LiveText.h"
 #include "app/HotKeyRepeats.h"

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QThreadPool>
 
-#include "app/Console.h"
+#include "core/Console.h"
 #include "app/RecognitionRoad.h"
 #include "capture/SelectionMarker.h"
 #include "core/CPUMeter.h"

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "app/Console.h"
+#include "core/Console.h"
 
 namespace Environment {
 

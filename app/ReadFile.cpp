@@ -10,7 +10,7 @@
 #include <QThreadPool>
 #include <future>
 
-#include "app/Console.h"
+#include "core/Console.h"
 #include "core/Settings.h"
 #include "platform/OwnFile.h"
 #include "recognition/OCRLanguages.h"

@@ -4,7 +4,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "app/Console.h"
+#include "core/Console.h"
 #include "core/Reporting.h"
 #include "core/Settings.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "app/AppDelegate.h"
-#include "app/Console.h"
+#include "core/Console.h"
 #include "app/Environment.h"
 #include "app/Signals.h"
 #include "app/SingleInstance.h"

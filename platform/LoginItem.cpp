@@ -4,8 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QLoggingCategory>
 #include <QStandardPaths>
+
+#include "platform/AtomicFile.h"
+
+namespace {
+Q_LOGGING_CATEGORY(lcLogin, "tarvok.login", QtInfoMsg)
+}
 
 namespace LoginItem {
 
@@ -81,11 +87,15 @@ bool setEnabled(bool enabled) {
     if (!info.exists() && !info.isSymLink()) return true;
     return QFile::remove(path);
   }
-  if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  file.write(entryText(QCoreApplication::applicationFilePath()));
-  return file.commit();
+  QString problem;
+  if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+    problem = QStringLiteral("its folder cannot be made");
+  } else if (atomicfile::write(path, entryText(QCoreApplication::applicationFilePath()), &problem)) {
+    return true;
+  }
+  qCWarning(lcLogin).noquote() << QStringLiteral("tarvok could not be set to start at login: %1 was not written (%2)")
+                                      .arg(path, problem);
+  return false;
 }
 
 }  // namespace LoginItem

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "platform/AtomicFile.h"
 #include "platform/OwnFile.h"
 
 namespace preffile {
@@ -26,9 +27,9 @@ QByteArray rewritten(const QByteArray& bytes, QSettings::Status& status) {
   QTemporaryDir dir;
   if (!dir.isValid()) return {};
   const QString copy = dir.filePath(QStringLiteral("probe.conf"));
-  QFile out(copy);
-  if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) return {};
-  out.close();
+  // A full disk (the temporary folder's) must not pass for a file that reads
+  // back otherwise: the copy and the probe's saves are checked.
+  if (!atomicfile::write(copy, bytes)) return {};
   {
     QSettings settings(copy, QSettings::IniFormat);
     status = settings.status();
@@ -36,6 +37,7 @@ QByteArray rewritten(const QByteArray& bytes, QSettings::Status& status) {
     settings.sync();
     settings.remove(kProbeKey);
     settings.sync();
+    if (settings.status() == QSettings::AccessError) return {};
   }
   QFile in(copy);
   if (!in.open(QIODevice::ReadOnly)) return {};

@@ -1,5 +1,7 @@
 #include "platform/PrefStore.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -209,8 +211,23 @@ void PrefStore::write(const QList<QPair<QString, QString>>& entries) {
     return;
   }
   for (const auto& [key, encoded] : entries) settings_->setValue(key, encoded);
+  sync();
+}
+
+void PrefStore::sync() {
   settings_->sync();
   seen_ = preffile::stamp(path_);
+  // The old file stands when a save fails (a read-only folder, a full disk).
+  const bool failed = settings_->status() != QSettings::NoError;
+  if (failed && !saveFailed_) {
+    const QString folder = QFileInfo(path_).absolutePath();
+    const QString why = ::access(QFile::encodeName(folder).constData(), W_OK) != 0
+                            ? QStringLiteral("its folder cannot be written")
+                            : QStringLiteral("the disk may be full");
+    qCWarning(lcPrefs).noquote() << QStringLiteral("%1 could not be saved (%2); changes hold until tarvok quits")
+                                        .arg(path_, why);
+  }
+  saveFailed_ = failed;
 }
 
 void PrefStore::setBool(const QString& key, bool value) {
@@ -244,6 +261,5 @@ void PrefStore::remove(const QString& key) {
     return;
   }
   settings_->remove(key);
-  settings_->sync();
-  seen_ = preffile::stamp(path_);
+  sync();
 }

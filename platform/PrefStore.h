@@ -69,6 +69,9 @@ class PrefStore {
   // Makes the file ready for a write (lock held): moves an unreadable file
   // aside first. False when writes can only go to memory.
   bool writable();
+  // Writes what was set (lock held); a failed save is said once, until one
+  // succeeds again. The values stay in memory for this run either way.
+  void sync();
 
   mutable std::mutex lock_;
   QString path_;
@@ -77,5 +80,6 @@ class PrefStore {
   bool memoryOnly_ = false;              // the unreadable file could not be moved aside
   QMap<QString, QString> memory_;        // what was stored while memoryOnly_
   preffile::Stamp seen_;                 // the file as we last read or wrote it
+  bool saveFailed_ = false;              // the last save failed and was said
   QVariantMap defaults_;
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/Console.h"
 #include "core/Settings.h"
 #include "platform/Appearance.h"
 #include "platform/PrefStore.h"
@@ -36,7 +37,7 @@ Outcome render(const QString& dir, bool allLanguages) {
   AppearanceScope appearance;
   const QStringList codes = languages(allLanguages, &out.skipped);
   for (const QString& code : out.skipped)
-    write(stderr, QStringLiteral("tarvok: no catalogue file for the language \"%1\": its files are left out").arg(code));
+    console::error(QStringLiteral("no catalogue file for the language \"%1\": its files are left out").arg(code));
   Sequence sequence(Settings::shared(), codes);
   for (const Step& step : sequence.steps()) {
     if (step.file.isEmpty()) {
@@ -54,21 +55,21 @@ Outcome render(const QString& dir, bool allLanguages) {
 
 int run(const QString& dir, bool allLanguages) {
   if (dir.startsWith(QLatin1Char('-'))) {
-    write(stderr, QStringLiteral("tarvok: -snapshot needs a folder, not the switch \"%1\"; "
+    console::error(QStringLiteral("-snapshot needs a folder, not the switch \"%1\"; "
                                  "write ./%1 for a folder of that name").arg(dir));
     return 1;
   }
   if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir()) {
-    write(stderr, QStringLiteral("tarvok: cannot make the folder \"%1\"; no snapshots written").arg(dir));
+    console::error(QStringLiteral("cannot make the folder \"%1\"; no snapshots written").arg(dir));
     return 1;
   }
   const Outcome out = render(dir, allLanguages);
   if (!out.ran) {
-    write(stderr, QStringLiteral("tarvok: cannot work on a private copy of the preferences; no snapshots written"));
+    console::error(QStringLiteral("cannot work on a private copy of the preferences; no snapshots written"));
     return 1;
   }
   if (out.written == out.planned) return 0;
-  write(stderr, QStringLiteral("tarvok: %1 of %2 snapshot files were not written to \"%3\"")
+  console::error(QStringLiteral("%1 of %2 snapshot files were not written to \"%3\"")
                     .arg(out.planned - out.written)
                     .arg(out.planned)
                     .arg(dir));

@@ -2,10 +2,10 @@
 
 #include <QBuffer>
 #include <QImage>
-#include <QSaveFile>
 
 #include "capture/OverlayView.h"
 #include "core/Settings.h"
+#include "platform/AtomicFile.h"
 #include "platform/SignalExit.h"
 #include "snapshot/Snapshot.h"
 #include "toast/ToastModel.h"
@@ -32,8 +32,7 @@ bool writePng(const QImage& image, const QString& path) {
   QBuffer buffer(&png);
   if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
   SignalExit::Hold hold;
-  QSaveFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(png) == png.size() && file.commit();
+  return atomicfile::write(path, png);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <QDir>
 #include <QProcess>
 
-#include "app/Console.h"
+#include "core/Console.h"
 #include "app/ReadFile.h"
 #include "app/ReportTest.h"
 #include "tests/app/FileCases.h"
@@ -113,17 +113,6 @@ TEST(Switches, AFileNameKeepsTheBytesTheUserGaveAndPrintsWhatIsNotUTF8Escaped) {
       {"\xE9t\xE9 \xF0\x9F\x98\x80", "\\xE9t\\xE9 😀"},  // Latin-1 beside an emoji
   };
   for (const auto& [native, shown] : names) EXPECT_EQ(console::fileName(native), QString::fromUtf8(shown));
-}
-
-TEST(Switches, ConsoleTextWritesOutEveryControlCharacterAndLeavesTheRestAlone) {
-  const std::pair<QString, const char*> cases[] = {
-      {QStringLiteral("\x1B]0;owned\x07"), "\\x1B]0;owned\\x07"},
-      {QString::fromUtf16(u"a\0b\nc\rd\te\x7F", 10), "a\\x00b\\nc\\rd\\te\\x7F"},
-      {QString::fromUtf16(u"\u009B2J \u0085 \u2028\u2029"), "\\u009B2J \\u0085 \\u2028\\u2029"},
-      {QString::fromUtf16(u"\u202Etxt.exe\u2066\u200F"), "\\u202Etxt.exe\\u2066\\u200F"},
-      {QStringLiteral("C:\\path 코드 ½ — ok"), "C:\\path 코드 ½ — ok"},
-  };
-  for (const auto& [raw, shown] : cases) EXPECT_EQ(console::escaped(raw), QString::fromUtf8(shown));
 }
 
 TEST(Switches, ReportTestConfirmsOnlyWhatAClientReallyTookAndSaysWhyNothingWasSent) {

@@ -3,6 +3,8 @@
 // outside: files, sizes, appearance, the states drawn (each file against the
 // same view drawn here), the print, and the preference file.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -271,4 +273,24 @@ TEST(SnapshotProgram, AFolderOrFileThatCannotBeWrittenEndsWithAMessageAndExitCod
   EXPECT_TRUE(oneLost.process.readAllStandardError().contains("1 of 45 snapshot files were not written"));
   EXPECT_EQ(oneLost.process.readAllStandardOutput(), sampleTsv());
   EXPECT_EQ(oneLost.files().size(), 44);
+
+  // Files that cannot grow past 4 KB (a disk that fills): no picture is left
+  // short, and the folder's name reaches the terminal with its control
+  // characters written out.
+  ProgramRun full("full");
+  full.process.setChildProcessModifier([] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{4096, RLIM_INFINITY};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+  });
+  const QString folder = full.home + "/shots/a\x1b[2J\a\nb";
+  full.start({"-snapshot", folder});
+  EXPECT_EQ(full.finish(), 1);
+  const QByteArray said = full.process.readAllStandardError();
+  EXPECT_TRUE(said.contains("snapshot files were not written to")) << said.toStdString();
+  EXPECT_TRUE(said.contains("/shots/a\\x1B[2J\\x07\\nb\"")) << said.toStdString();
+  EXPECT_FALSE(said.contains('\x1b') || said.contains('\a')) << said.toStdString();
+  const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+  EXPECT_LT(left.size(), 45);
+  for (const QString& name : left) EXPECT_FALSE(QImage(folder + "/" + name).isNull()) << name.toStdString();
 }

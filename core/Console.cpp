@@ -1,4 +1,4 @@
-#include "app/Console.h"
+#include "core/Console.h"
 
 #include <QStringDecoder>
 #include <QtGlobal>
