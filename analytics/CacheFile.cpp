@@ -48,13 +48,25 @@ void CacheFile::log(LogLevel level, const QString& message) const {
 bool CacheFile::claim() {
   if (path_.isEmpty()) return false;
   if (lock_) return true;
-  QDir().mkpath(QFileInfo(path_).absolutePath());
+  const QString folder = QFileInfo(path_).absolutePath();
+  if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+    log(LogLevel::error, QStringLiteral("Telemetry cache folder %1 cannot be made (something else stands there); "
+                                        "keeping signals in memory")
+                             .arg(folder));
+    return false;
+  }
   auto lock = std::make_unique<QLockFile>(path_ + QStringLiteral(".lock"));
   // A lock left by a killed process is taken over: QLockFile checks its pid.
   lock->setStaleLockTime(0);
   if (!lock->tryLock(0) && !takeOverHalfWrittenLock(*lock)) {
-    log(LogLevel::info, QStringLiteral("Telemetry cache %1 is in use by another process; keeping signals in memory")
-                            .arg(path_));
+    if (lock->error() == QLockFile::LockFailedError) {
+      log(LogLevel::info, QStringLiteral("Telemetry cache %1 is in use by another process; keeping signals in memory")
+                              .arg(path_));
+    } else {
+      log(LogLevel::error, QStringLiteral("Telemetry cache %1 cannot be written (its lock file cannot be made); "
+                                          "keeping signals in memory")
+                               .arg(path_));
+    }
     return false;
   }
   lock_ = std::move(lock);

@@ -5,11 +5,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QMetaObject>
 #include <QThreadPool>
 #include <future>
 
+#include "app/ImageHeader.h"
 #include "core/Console.h"
 #include "core/Settings.h"
 #include "platform/OwnFile.h"
@@ -39,6 +41,12 @@ QString tooLarge(QSize size) {
 // Larger pictures are read in grey (two 4K screens side by side and more).
 constexpr double kGreyFrom = 24e6;
 
+// The whole file, for its header and end marker (mapped: no copy is made).
+QByteArrayView mapped(QFile& file) {
+  uchar* bytes = file.size() > 0 ? file.map(0, file.size()) : nullptr;
+  return bytes ? QByteArrayView(bytes, file.size()) : QByteArrayView();
+}
+
 bool over(QSize size) { return qint64(size.width()) * qint64(size.height()) > kMaxPixels; }
 
 }  // namespace
@@ -55,24 +63,52 @@ int openRegular(const QByteArray& path, Loaded& out) {
   return opened.fd;
 }
 
-Loaded decode(int fd) {
+namespace {
+
+// One decoding attempt: by the content, or as `forced` alone.
+Loaded decodeAs(QFile& file, const QByteArray& forced) {
+  if (!file.seek(0)) return failed(Failure::unreadable, file.errorString());
+  QImageReader reader(&file, forced);
+  reader.setAutoDetectImageFormat(forced.isEmpty());
+  reader.setAutoTransform(true);
+  if (!reader.canRead()) {
+    return failed(Failure::unsupported, file.size() == 0 ? QStringLiteral("unsupported format (the file is empty)")
+                                                         : QStringLiteral("unsupported format"));
+  }
+  const QByteArray name = reader.format();
+  const QString format = QString::fromLatin1(name).toUpper();
+  if (const QSize size = reader.size(); size.isValid() && over(size)) return failed(Failure::tooLarge, tooLarge(size));
+  Loaded out;
+  out.image = reader.read();
+  out.format = name;
+  if (out.image.isNull()) {
+    // Some decoders give no size before they fail on one too large to hold.
+    const auto declared = imageheader::declaredSize(name, mapped(file));
+    if (declared && over(*declared)) return failed(Failure::tooLarge, tooLarge(*declared));
+    return failed(Failure::corrupt, QStringLiteral("corrupt or truncated %1 data").arg(format));
+  }
+  return out;
+}
+
+}  // namespace
+
+Loaded decode(int fd, const QByteArray& suffix) {
   QFile file;
   if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
     ::close(fd);
     return failed(Failure::unreadable, file.errorString());
   }
   QImageReader::setAllocationLimit(kDecodeLimitMb);
-  QImageReader reader(&file);
-  reader.setAutoTransform(true);
-  if (!reader.canRead()) {
-    return failed(Failure::unsupported, file.size() == 0 ? QStringLiteral("unsupported format (the file is empty)")
-                                                         : QStringLiteral("unsupported format"));
+  Loaded out = decodeAs(file, {});
+  // A format without a signature (TGA) looks like another to the content
+  // test (a TGA header reads as an icon's): the name's suffix is tried next.
+  const QByteArray named = suffix.toLower();
+  if (out.image.isNull() && out.failure != Failure::tooLarge && !named.isEmpty() && named != out.format &&
+      QImageReader::supportedImageFormats().contains(named)) {
+    // Its answer counts over the content test's guess, which failed.
+    out = decodeAs(file, named);
   }
-  const QString format = QString::fromLatin1(reader.format()).toUpper();
-  if (const QSize size = reader.size(); size.isValid() && over(size)) return failed(Failure::tooLarge, tooLarge(size));
-  Loaded out;
-  out.image = reader.read();
-  if (out.image.isNull()) return failed(Failure::corrupt, QStringLiteral("corrupt or truncated %1 data").arg(format));
+  if (out.image.isNull()) return out;
   if (over(out.image.size())) return failed(Failure::tooLarge, tooLarge(out.image.size()));
   // 16-bit colour buys recognition nothing and costs twice the memory.
   if (out.image.depth() > 32)
@@ -81,6 +117,7 @@ Loaded decode(int fd) {
   // reads everything: its colour would cost four bytes a pixel in each copy
   // held while it is read.
   if (double(out.image.width()) * out.image.height() > kGreyFrom) out.image = ocr::grey(out.image);
+  out.cutShort = imageheader::cutShort(out.format, mapped(file));
   return out;
 }
 
@@ -133,12 +170,18 @@ void run(const QByteArray& path, std::function<void(int)> exit) {
   QObject* context = QCoreApplication::instance();
   // Decoding a large file takes a while too: off the GUI thread, which stays
   // free to answer a signal.
-  QThreadPool::globalInstance()->start([fd, fast, exit, context, refuse] {
-    const Loaded loaded = decode(fd);
+  const QByteArray suffix = QFileInfo(QFile::decodeName(path)).suffix().toLatin1();
+  QThreadPool::globalInstance()->start([fd, suffix, fast, exit, context, refuse, shown] {
+    const Loaded loaded = decode(fd, suffix);
     if (loaded.image.isNull()) {
       QMetaObject::invokeMethod(
           context, [loaded, refuse] { refuse(loaded); }, Qt::QueuedConnection);
       return;
+    }
+    if (loaded.cutShort) {
+      QMetaObject::invokeMethod(
+          context, [shown] { console::error(shown + QStringLiteral(": the picture was cut short; the part there is was read")); },
+          Qt::QueuedConnection);
     }
     QElapsedTimer timer;
     timer.start();

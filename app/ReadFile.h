@@ -26,6 +26,8 @@ struct Loaded {
   QImage image;
   Failure failure = Failure::none;
   QString why;  // the reason as printed, without the path
+  QByteArray format;      // the decoder's name ("jpeg")
+  bool cutShort = false;  // decoded, but the file ends early: part of the picture is blank
 };
 
 // Opens `path` (the file name's bytes, as the user gave them) for reading
@@ -36,7 +38,10 @@ int openRegular(const QByteArray& path, Loaded& out);
 
 // Decodes the image from an open descriptor (and closes it), refusing images
 // over kMaxPixels from their header where the format tells the size.
-Loaded decode(int fd);
+// A file the content test cannot decode is tried again as the format its
+// name's `suffix` names ("tga"): a format without a signature is known by
+// its name alone.
+Loaded decode(int fd, const QByteArray& suffix = {});
 
 // What "-read" recognises: the text with the languages of the system (the
 // menu's OCR choice is not used), fast or accurate with the other as the

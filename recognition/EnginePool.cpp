@@ -118,7 +118,10 @@ std::unique_ptr<tesseract::TessBaseAPI> EnginePool::start(const QString& key) {
   std::lock_guard lock(mutex_);
   if (rc != 0) {
     ++counters_.failures;
-    qCWarning(lcOcr) << "text engine" << key << "could not start from" << dataDir_;
+    if (!failedKeys_.contains(key)) {
+      failedKeys_ << key;
+      qCWarning(lcOcr) << "text engine" << key << "could not start from" << dataDir_;
+    }
     return nullptr;
   }
   ++counters_.starts;

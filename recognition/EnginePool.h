@@ -143,5 +143,6 @@ class EnginePool {
   QStringList filling_;  // one entry per engine add() is starting
   Limits limits_;
   Counters counters_;
+  QStringList failedKeys_;  // warned about once each: a missing model fails every start alike
   std::deque<Idle> idle_;  // least recently used first
 };

@@ -175,6 +175,18 @@ TEST(AnalyticsCache, PayloadsShareTheirCommonEntries) {
   EXPECT_EQ(base.use_count(), 2);
 }
 
+// A file where the cache's folder goes is no other process: it is said so.
+TEST(AnalyticsCache, AFileInPlaceOfTheFolderIsNotTakenForAnotherOwner) {
+  const QString path = cachePath("blocked") + "/analyticssignalcache";
+  QDir().mkpath(QFileInfo(cachePath("blocked")).path());
+  QFile(cachePath("blocked")).open(QIODevice::WriteOnly);
+  rig::Log log;
+  CacheFile file(path, log.handler());
+  EXPECT_FALSE(file.claim());
+  EXPECT_TRUE(log.find("in use by another process").isEmpty());
+  EXPECT_EQ(log.find("cannot be made", true).size(), 1);
+}
+
 TEST(AnalyticsCache, FileRoundTripAndOneOwnerAtATime) {
   const QString path = cachePath("roundtrip");
   rig::Log log;

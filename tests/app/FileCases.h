@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <vector>
 
 namespace filecases {
 
@@ -83,6 +84,73 @@ inline QByteArray valid(const QByteArray& format) {
       "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
       "\x02\x02D\x01\x00;",
       35);
+}
+
+// A white TGA with the version 2 footer Qt's reader needs; TGA has no
+// signature, and its header looks like an icon's to a content test.
+inline QByteArray tga(int width, int height) {
+  QByteArray out(18, 0);
+  out[2] = 2;  // uncompressed true colour
+  out[12] = char(width & 0xFF), out[13] = char(width >> 8);
+  out[14] = char(height & 0xFF), out[15] = char(height >> 8);
+  out[16] = 24, out[17] = 0x20;  // 24 bits, top to bottom
+  out += QByteArray(qsizetype(width) * height * 3, char(0xFF));
+  return out + QByteArray(8, 0) + QByteArray("TRUEVISION-XFILE.", 18);
+}
+
+// A GIF of `width` x `height` with black and white stripes ten rows high, as
+// 9-bit codes with a clear code every 250 pixels, so the table never grows.
+// `frame` (if larger) is the size its one frame declares.
+inline QByteArray stripesGif(int width, int height) {
+  std::vector<int> codes{256};
+  int run = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      codes.push_back((y / 10) % 2);
+      if (++run == 250) codes.push_back(256), run = 0;
+    }
+  }
+  codes.push_back(257);
+  QByteArray lzw;
+  quint32 bits = 0;
+  int count = 0;
+  for (int c : codes) {
+    bits |= quint32(c) << count, count += 9;
+    for (; count >= 8; count -= 8, bits >>= 8) lzw += char(bits & 0xFF);
+  }
+  if (count > 0) lzw += char(bits & 0xFF);
+  QByteArray out("GIF89a");
+  const auto le16 = [&out](int v) { out += char(v & 0xFF), out += char(v >> 8); };
+  le16(width), le16(height);
+  out += QByteArray("\xF7\x00\x00", 3) + QByteArray("\xFF\xFF\xFF", 3) + QByteArray(3 * 255, 0);
+  out += ',', le16(0), le16(0), le16(width), le16(height), out += char(0);
+  out += char(8);
+  for (qsizetype i = 0; i < lzw.size(); i += 255) {
+    const QByteArray chunk = lzw.mid(i, 255);
+    out += char(chunk.size()) + chunk;
+  }
+  return out + QByteArray("\x00;", 2);
+}
+
+// Headers that declare a picture of `width` x `height` and hold no pixels.
+inline QByteArray bmpHeader(qint32 width, qint32 height) {
+  QByteArray out("BM");
+  const auto le32 = [&out](qint32 v) {
+    for (int i = 0; i < 4; ++i) out += char((quint32(v) >> (8 * i)) & 0xFF);
+  };
+  le32(54), le32(0), le32(54), le32(40), le32(width), le32(height);
+  out += QByteArray("\x01\x00\x18\x00", 4);
+  for (int i = 0; i < 6; ++i) le32(0);
+  return out;
+}
+// A GIF whose screen and one frame declare `width` x `height`, with one pixel of data.
+inline QByteArray gifHeader(int width, int height) {
+  QByteArray out("GIF89a");
+  const auto le16 = [&out](int v) { out += char(v & 0xFF), out += char(v >> 8); };
+  le16(width), le16(height);
+  out += QByteArray("\x80\x00\x00\xff\xff\xff\x00\x00\x00,", 10);
+  le16(0), le16(0), le16(width), le16(height);
+  return out + QByteArray("\x00\x02\x02" "D\x01\x00;", 7);
 }
 
 // The first `keep` bytes (the signature: the format is still recognised), garbage after them.

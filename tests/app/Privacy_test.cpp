@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include "analytics/CacheFile.h"
 #include "analytics/ClientStore.h"
@@ -72,6 +74,12 @@ TEST(PrivacyStatement, NamesTheKeysTheSwitchAndThePreferenceTheCodeUses) {
     EXPECT_EQ(Reporting::analyticsURL(), QStringLiteral("https://example.org/"));
   }
   EXPECT_FALSE(Reporting::configured()) << "the shipped Info.json sets up no service";
+  // Every key the README names is in the shipped file, empty.
+  QFile shipped(testenv::sourceResources() + "/Info.json");
+  ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+  const QJsonObject info = QJsonDocument::fromJson(shipped.readAll()).object();
+  EXPECT_EQ(info.keys(), (QStringList{"TQPrivacyURL", "TQProjectURL", "TQSentryDSN", "TQTelemetryAppID", "TQTelemetryURL"}));
+  for (const QJsonValue& v : info) EXPECT_EQ(v, QJsonValue(QString()));
 
   const Strings en = L::table(Lang("en"));
   EXPECT_TRUE(text.contains("\"" + en.reports + "\""));

@@ -259,15 +259,24 @@ TEST(SwitchesProgram, ReadSaysWhyAFileGivesNoImageNeverBlocksAndPrintsWhatAnImag
       {file("strip-20000x6.png", encoded(noise(20000, 6), "png")), 0, "20000×6 · "},
       {file("noise.png", encoded(noise(320, 240), "png")), 0, "320×240 · "},
   };
+  // Too large by what their headers declare, although the decoders give no size.
+  rows.push_back({file("huge-header.bmp", bmpHeader(60000, 60000)), 1, "too large (60000×60000 pixels; at most 67 million)"});
+  rows.push_back({file("huge-header.gif", gifHeader(60000, 60000)), 1, "too large (60000×60000 pixels; at most 67 million)"});
+  // No signature: known by its name (its header reads as an icon's).
+  rows.push_back({file("valid.tga", tga(64, 16)), 0, "64×16 · "});
+  rows.push_back({file("stripes.gif", stripesGif(320, 120)), 0, "320×120 · "});
+  // Cut short but decoded: the part that arrived is read, and said to be cut.
+  QStringList cutShort{file("cut-stripes.gif", cut(stripesGif(320, 120)))};
+  rows.push_back({cutShort.back(), 0, "320×120 · "});
   for (const QString name : {"png", "jpeg", "webp", "tiff", "bmp", "gif"}) {
     const QByteArray format = name.toLatin1();
     const QString corrupt = "corrupt or truncated " + name.toUpper() + " data";
     // Qt reads these two through its image-format plugins, which the set-up installs.
     if (name == "webp" || name == "tiff") rows.push_back({file("valid." + name, valid(format)), 0, "320×120 · "});
     rows.push_back({file("damaged." + name, damaged(valid(format), name == "gif" ? 6 : 16)), 1, corrupt});
-    // A JPEG or BMP cut short still decodes: the part that arrived is read.
     const bool partial = name == "jpeg" || name == "bmp";
     rows.push_back({file("cut." + name, cut(valid(format))), partial ? 0 : 1, partial ? "320×120 · " : corrupt});
+    if (partial) cutShort << std::get<0>(rows.back());
   }
   for (const auto& [path, code, said] : rows) {
     SCOPED_TRACE(path.toStdString());
@@ -282,6 +291,9 @@ TEST(SwitchesProgram, ReadSaysWhyAFileGivesNoImageNeverBlocksAndPrintsWhatAnImag
     // carries reaches the terminal raw, and a line break splits only the text.
     ASSERT_GE(r.lines.size(), 4);
     EXPECT_TRUE(r.lines[0].startsWith(said)) << r.lines[0].toStdString();
+    EXPECT_EQ(r.err.contains("tarvok: " + path + ": the picture was cut short; the part there is was read\n"),
+              cutShort.contains(path))
+        << r.err.toStdString();
     EXPECT_EQ(r.lines[3], "글:");
     if (path != hostile) continue;
     EXPECT_EQ(r.lines.value(1), QStringLiteral("코드 1개: QR \\x1B]0;owned\\x07 a\\x00b\\nc\\x1B[2J"));

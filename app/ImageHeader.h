@@ -1,0 +1,21 @@
+#pragma once
+#include <QByteArrayView>
+#include <QSize>
+#include <optional>
+
+// What an image file's own bytes say beyond its decoder: the size a header
+// declares where the decoder gives none before failing, and whether the file
+// ends before the end its format marks (an interrupted download still
+// decodes, with the missing part blank).
+namespace imageheader {
+
+// The largest size a GIF (its screen and frames) or BMP header declares in
+// `file`; none for other formats or a header that tells none. `format` is the
+// decoder's name ("gif", "bmp").
+std::optional<QSize> declaredSize(const QByteArray& format, QByteArrayView file);
+
+// True when a JPEG or GIF file stops before its end marker, or an
+// uncompressed BMP before the pixels its header counts.
+bool cutShort(const QByteArray& format, QByteArrayView file);
+
+}  // namespace imageheader
