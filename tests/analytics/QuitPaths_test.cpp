@@ -42,6 +42,15 @@ int quitterChild() {
   } else {
     QTimer::singleShot(qEnvironmentVariableIntValue("RUN_MS"), qApp, &QCoreApplication::quit);
   }
+  // A run that delivers ends once the file is gone, which happens only after
+  // its signals were accepted (RUN_MS is then the longest it may take).
+  if (qEnvironmentVariableIsSet("QUIT_WHEN_DELIVERED")) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, qApp, [] {
+      if (!QFile::exists(analytics::CacheFile::defaultPath())) QCoreApplication::quit();
+    });
+    poll->start(20);
+  }
   return QCoreApplication::exec();
 }
 
@@ -105,7 +114,8 @@ TEST(AnalyticsQuitPaths, PendingSignalsSurviveAQuitAndGoOutNextRun) {
     env["STUB_URL"] = stub.url();
     env["SIGNALS"] = "0";
     env["QUIT"] = "normal";
-    env["RUN_MS"] = "1500";
+    env["RUN_MS"] = "10000";
+    env["QUIT_WHEN_DELIVERED"] = "1";
     ASSERT_EQ(testenv::runChild("quitter", env).exitCode, 0);
     std::vector<int> delivered;
     for (const QJsonArray& batch : batches(stub)) {
