@@ -60,29 +60,40 @@ GifWalk walkGif(QByteArrayView b) {
 // Walks a JPEG's segments to its end-of-image marker. Inside the compressed
 // data after a start of scan, a 0xFF is always followed by 0 or a restart
 // marker; anything else is the next segment.
-bool jpegEnds(QByteArrayView b) {
+struct JpegWalk {
+  int scans = 0;
+  bool ended = false;
+};
+
+JpegWalk walkJpeg(QByteArrayView b) {
+  JpegWalk out;
+  if (b.size() < 4 || uchar(b[0]) != 0xFF || uchar(b[1]) != 0xD8) return out;
   qsizetype at = 2;
   while (at + 1 < b.size()) {
-    if (uchar(b[at]) != 0xFF) return false;
+    if (uchar(b[at]) != 0xFF) return out;
     while (at + 1 < b.size() && uchar(b[at + 1]) == 0xFF) ++at;  // fill bytes
-    if (at + 1 >= b.size()) return false;
+    if (at + 1 >= b.size()) return out;
     const uchar marker = uchar(b[at + 1]);
     at += 2;
-    if (marker == 0xD9) return true;
+    if (marker == 0xD9) {
+      out.ended = true;
+      return out;
+    }
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
-    if (at + 2 > b.size()) return false;
+    if (at + 2 > b.size()) return out;
     at += be16(b, at);
     if (marker != 0xDA) continue;
+    ++out.scans;
     for (;; ++at) {
       const char* next = at < b.size() ? static_cast<const char*>(std::memchr(b.data() + at, 0xFF, size_t(b.size() - at)))
                                        : nullptr;
-      if (!next || next + 1 >= b.data() + b.size()) return false;
+      if (!next || next + 1 >= b.data() + b.size()) return out;
       at = next - b.data();
       const uchar after = uchar(b[at + 1]);
       if (after != 0 && !(after >= 0xD0 && after <= 0xD7) && after != 0xFF) break;
     }
   }
-  return false;
+  return out;
 }
 
 }  // namespace
@@ -105,7 +116,7 @@ std::optional<QSize> declaredSize(const QByteArray& format, QByteArrayView b) {
 }
 
 bool cutShort(const QByteArray& format, QByteArrayView b) {
-  if (format == "jpeg") return b.size() > 2 && !jpegEnds(b);
+  if (format == "jpeg") return !walkJpeg(b).ended;
   if (format == "gif") return !walkGif(b).ended;
   if (format == "bmp" && b.size() >= 34 && le32(b, 14) >= 40) {
     const qint64 compression = le32(b, 30);
@@ -115,6 +126,32 @@ bool cutShort(const QByteArray& format, QByteArrayView b) {
     return offset > 0 && stride > 0 && b.size() < offset + stride * height;
   }
   return false;
+}
+
+int jpegScans(QByteArrayView b) { return walkJpeg(b).scans; }
+
+QByteArray pngWithoutText(QByteArrayView b) {
+  static constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
+  if (b.size() < 8 || std::memcmp(b.data(), kSignature, 8) != 0) return {};
+  const auto isText = [](QByteArrayView type) { return type == "tEXt" || type == "zTXt" || type == "iTXt"; };
+  // Chunks: length (4, big-endian), type (4), data, CRC (4).
+  bool compressed = false;
+  for (qsizetype at = 8; at + 8 <= b.size();) {
+    const qint64 length = qint64(be16(b, at)) << 16 | be16(b, at + 2);
+    const QByteArrayView type = b.sliced(at + 4, 4);
+    compressed = compressed || type == "zTXt" || type == "iTXt";
+    at += 12 + length;
+  }
+  if (!compressed) return {};
+  QByteArray out(b.data(), 8);
+  out.reserve(b.size());
+  for (qsizetype at = 8; at + 8 <= b.size();) {
+    const qint64 length = qint64(be16(b, at)) << 16 | be16(b, at + 2);
+    const qsizetype end = qsizetype(std::min<qint64>(b.size(), at + 12 + length));
+    if (!isText(b.sliced(at + 4, 4))) out.append(b.data() + at, end - at);
+    at = end;
+  }
+  return out;
 }
 
 }  // namespace imageheader

@@ -18,4 +18,13 @@ std::optional<QSize> declaredSize(const QByteArray& format, QByteArrayView file)
 // uncompressed BMP before the pixels its header counts.
 bool cutShort(const QByteArray& format, QByteArrayView file);
 
+// The scans of a JPEG file (a progressive one has several, each a pass over
+// the whole picture); 0 for anything else.
+int jpegScans(QByteArrayView file);
+
+// A PNG file without its text chunks (tEXt, zTXt, iTXt), which the decoder
+// holds in full, inflated: a few kilobytes of compressed text can unpack to
+// gigabytes. Empty when `file` is no PNG or has no compressed text.
+QByteArray pngWithoutText(QByteArrayView file);
+
 }  // namespace imageheader

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -38,6 +39,10 @@ QString tooLarge(QSize size) {
       .arg(kMaxPixels / 1000000);
 }
 
+// Progressive JPEG files have ten scans or so; each is a pass over the whole
+// picture, so that thousands of them took minutes to decode.
+constexpr int kMaxScans = 100;
+
 // Larger pictures are read in grey (two 4K screens side by side and more).
 constexpr double kGreyFrom = 24e6;
 
@@ -65,25 +70,28 @@ int openRegular(const QByteArray& path, Loaded& out) {
 
 namespace {
 
-// One decoding attempt: by the content, or as `forced` alone.
-Loaded decodeAs(QFile& file, const QByteArray& forced) {
-  if (!file.seek(0)) return failed(Failure::unreadable, file.errorString());
-  QImageReader reader(&file, forced);
+// One decoding attempt of `bytes` (read from `device`): by the content, or as `forced` alone.
+Loaded decodeAs(QIODevice& device, QByteArrayView bytes, const QByteArray& forced) {
+  if (!device.seek(0)) return failed(Failure::unreadable, device.errorString());
+  QImageReader reader(&device, forced);
   reader.setAutoDetectImageFormat(forced.isEmpty());
   reader.setAutoTransform(true);
   if (!reader.canRead()) {
-    return failed(Failure::unsupported, file.size() == 0 ? QStringLiteral("unsupported format (the file is empty)")
-                                                         : QStringLiteral("unsupported format"));
+    return failed(Failure::unsupported, device.size() == 0 ? QStringLiteral("unsupported format (the file is empty)")
+                                                           : QStringLiteral("unsupported format"));
   }
   const QByteArray name = reader.format();
   const QString format = QString::fromLatin1(name).toUpper();
   if (const QSize size = reader.size(); size.isValid() && over(size)) return failed(Failure::tooLarge, tooLarge(size));
+  // Each scan of a progressive JPEG is a pass over the whole picture.
+  if (const int scans = imageheader::jpegScans(bytes); scans > kMaxScans)
+    return failed(Failure::tooLarge, QStringLiteral("too many scans (%1; at most %2)").arg(scans).arg(kMaxScans));
   Loaded out;
   out.image = reader.read();
   out.format = name;
   if (out.image.isNull()) {
     // Some decoders give no size before they fail on one too large to hold.
-    const auto declared = imageheader::declaredSize(name, mapped(file));
+    const auto declared = imageheader::declaredSize(name, bytes);
     if (declared && over(*declared)) return failed(Failure::tooLarge, tooLarge(*declared));
     return failed(Failure::corrupt, QStringLiteral("corrupt or truncated %1 data").arg(format));
   }
@@ -99,14 +107,20 @@ Loaded decode(int fd, const QByteArray& suffix) {
     return failed(Failure::unreadable, file.errorString());
   }
   QImageReader::setAllocationLimit(kDecodeLimitMb);
-  Loaded out = decodeAs(file, {});
+  const QByteArrayView bytes = mapped(file);
+  // The decoder would hold a PNG's text in full: a copy without it is read instead.
+  QByteArray withoutText = imageheader::pngWithoutText(bytes);
+  QBuffer buffer(&withoutText);
+  QIODevice& device = withoutText.isEmpty() ? static_cast<QIODevice&>(file) : buffer;
+  if (!withoutText.isEmpty()) buffer.open(QIODevice::ReadOnly);
+  Loaded out = decodeAs(device, bytes, {});
   // A format without a signature (TGA) looks like another to the content
   // test (a TGA header reads as an icon's): the name's suffix is tried next.
   const QByteArray named = suffix.toLower();
   if (out.image.isNull() && out.failure != Failure::tooLarge && !named.isEmpty() && named != out.format &&
       QImageReader::supportedImageFormats().contains(named)) {
     // Its answer counts over the content test's guess, which failed.
-    out = decodeAs(file, named);
+    out = decodeAs(device, bytes, named);
   }
   if (out.image.isNull()) return out;
   if (over(out.image.size())) return failed(Failure::tooLarge, tooLarge(out.image.size()));
@@ -117,7 +131,7 @@ Loaded decode(int fd, const QByteArray& suffix) {
   // reads everything: its colour would cost four bytes a pixel in each copy
   // held while it is read.
   if (double(out.image.width()) * out.image.height() > kGreyFrom) out.image = ocr::grey(out.image);
-  out.cutShort = imageheader::cutShort(out.format, mapped(file));
+  out.cutShort = imageheader::cutShort(out.format, bytes);
   return out;
 }
 
@@ -172,6 +186,9 @@ void run(const QByteArray& path, std::function<void(int)> exit) {
   // free to answer a signal.
   const QByteArray suffix = QFileInfo(QFile::decodeName(path)).suffix().toLatin1();
   QThreadPool::globalInstance()->start([fd, suffix, fast, exit, context, refuse, shown] {
+    // The time reported is the whole read, decoding included.
+    QElapsedTimer timer;
+    timer.start();
     const Loaded loaded = decode(fd, suffix);
     if (loaded.image.isNull()) {
       QMetaObject::invokeMethod(
@@ -183,8 +200,6 @@ void run(const QByteArray& path, std::function<void(int)> exit) {
           context, [shown] { console::error(shown + QStringLiteral(": the picture was cut short; the part there is was read")); },
           Qt::QueuedConnection);
     }
-    QElapsedTimer timer;
-    timer.start();
     const Recognized merged = recognize(loaded.image, fast);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     const QSize size = loaded.image.size();

@@ -153,6 +153,46 @@ inline QByteArray gifHeader(int width, int height) {
   return out + QByteArray("\x00\x02\x02" "D\x01\x00;", 7);
 }
 
+// CRC-32 as PNG chunks carry it.
+inline quint32 crc32(const QByteArray& bytes) {
+  quint32 c = 0xFFFFFFFFu;
+  for (char b : bytes) {
+    c ^= uchar(b);
+    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+  }
+  return ~c;
+}
+
+// A small PNG carrying `chunks` compressed text chunks of `inflated` zero
+// bytes each: a few kilobytes on disk that a decoder keeping text unpacks whole.
+inline QByteArray pngWithTextBomb(int chunks, int inflated) {
+  QByteArray png = encoded(blank(64, 64), "png");
+  const QByteArray data = QByteArray("Comment\0\0", 9) + qCompress(QByteArray(inflated, 0), 9).mid(4);
+  QByteArray chunk;
+  for (int i = 0; i < 4; ++i) chunk += char((quint32(data.size()) >> (24 - 8 * i)) & 0xFF);
+  const QByteArray typed = "zTXt" + data;
+  const quint32 crc = crc32(typed);
+  chunk += typed;
+  for (int i = 0; i < 4; ++i) chunk += char((crc >> (24 - 8 * i)) & 0xFF);
+  for (int i = 0; i < chunks; ++i) png.insert(33, chunk);  // after IHDR, before the pixels
+  return png;
+}
+
+// A progressive JPEG whose last scan is repeated until it has `scans` scans.
+inline QByteArray jpegWithScans(int scans) {
+  QByteArray jpeg;
+  QBuffer buffer(&jpeg);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "jpeg");
+  writer.setProgressiveScanWrite(true);
+  writer.write(blank(64, 64));
+  const qsizetype last = jpeg.lastIndexOf("\xFF\xDA");
+  const QByteArray scan = jpeg.mid(last, jpeg.size() - 2 - last);
+  int have = int(jpeg.count("\xFF\xDA"));
+  for (; have < scans; ++have) jpeg.insert(jpeg.size() - 2, scan);
+  return jpeg;
+}
+
 // The first `keep` bytes (the signature: the format is still recognised), garbage after them.
 inline QByteArray damaged(QByteArray bytes, int keep) {
   for (qsizetype i = keep; i < bytes.size(); ++i) bytes[i] = char((i * 37) ^ 0x5A);

@@ -265,6 +265,11 @@ TEST(SwitchesProgram, ReadSaysWhyAFileGivesNoImageNeverBlocksAndPrintsWhatAnImag
   // No signature: known by its name (its header reads as an icon's).
   rows.push_back({file("valid.tga", tga(64, 16)), 0, "64×16 · "});
   rows.push_back({file("stripes.gif", stripesGif(320, 120)), 0, "320×120 · "});
+  // What decoding may cost is bounded: scans (each a pass over the picture)
+  // are counted first, and a PNG's text, which the decoder would inflate, is left out.
+  rows.push_back({file("scans.jpeg", jpegWithScans(2000)), 1, "too many scans (2000; at most 100)"});
+  rows.push_back({file("scans20.jpeg", jpegWithScans(20)), 0, "64×64 · "});
+  rows.push_back({file("text-bomb.png", pngWithTextBomb(30, 7 << 20)), 0, "64×64 · "});
   // Cut short but decoded: the part that arrived is read, and said to be cut.
   QStringList cutShort{file("cut-stripes.gif", cut(stripesGif(320, 120)))};
   rows.push_back({cutShort.back(), 0, "320×120 · "});
