@@ -170,7 +170,7 @@ EngineResult run(Prepared prepared, const QString& key, const RunConfig& config,
     if (!more) break;
     engines.push_back(std::move(more));
   }
-  const bool start = config.startEngines && large >= 2 && !readingSideBySide();
+  const bool start = config.startEngines && large >= std::max(2, config.startFromBands) && !readingSideBySide();
   const int count = start ? wanted : int(engines.size());
   const double text = double(lines) * prepared.image.width();
   const int calls = int(std::ceil(text / std::max(1.0, config.maxLinePixelsPerCall)));

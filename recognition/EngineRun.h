@@ -33,6 +33,9 @@ struct RunConfig {
   int maxEngines = 4;
   int linesPerBand = 8;
   bool startEngines = true;
+  // The bands a read must have before it starts the engines it lacks; fewer
+  // take the idle ones only.
+  int startFromBands = 2;
   // How much text one engine call reads at most, as lines times the prepared
   // image's width (16 lines of a 4K screen's width): a larger image is cut
   // into more bands than there are engines, and each engine reads several in

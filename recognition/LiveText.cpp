@@ -15,7 +15,10 @@ namespace {
 // Lines only, a lower scale target than the accurate reader's (small text is
 // still enlarged, 16 px text is left as it is: on Latin text 0.5 % errors
 // against 0.3 %), and more engines side by side, as many as are idle, even on
-// small images: the models of one to three languages are small.
+// small images: the models of one to three languages are small. A screen
+// full of text starts the engines it lacks, as the accurate road does: on
+// one engine a full-HD page of 12 px text took 7.4 s against 3 s accurate,
+// on the cores 2 s.
 ocr::RunConfig fastConfig() {
   ocr::RunConfig config;
   config.prepare.lineHeight = 16;
@@ -23,7 +26,7 @@ ocr::RunConfig fastConfig() {
   config.words = false;
   config.maxEngines = 4;
   config.linesPerBand = 1;
-  config.startEngines = false;
+  config.startFromBands = 16;
   return config;
 }
 

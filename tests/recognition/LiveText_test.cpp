@@ -76,4 +76,22 @@ TEST(LiveText, WarmUpReturnsAndLeavesTheEngineReady) {
   EXPECT_EQ(pool.counters().starts, started);
 }
 
+// A few lines take the engines there are; a screen full of text starts the
+// ones it lacks, as the accurate road does, and loses no line to them.
+TEST(LiveText, AFewLinesStartNoEngineAndADensePageIsReadWholeOnSeveral) {
+  EnginePool& pool = EnginePool::shared();
+  const QStringList few{"Name of the file", "Size on disk", "Modified yesterday"};
+  ASSERT_TRUE(readOnWorker(textimages::lines(few).image));
+  EXPECT_EQ(pool.counters().starts, 1);
+
+  QStringList page;
+  const QStringList words{"window", "button", "value", "screen", "reading", "every", "line", "counts"};
+  for (int i = 0; i < 40; ++i)
+    page << QStringLiteral("%1 %2 %3 row %4").arg(words[i % 8], words[(i * 3 + 1) % 8], words[(i * 5 + 2) % 8]).arg(i + 1);
+  const auto r = readOnWorker(textimages::lines(page, textimages::dark(13)).image);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(texts(*r), page);
+  EXPECT_GT(pool.counters().starts, 2);
+}
+
 }  // namespace
