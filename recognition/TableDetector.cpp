@@ -157,7 +157,21 @@ bool edgeColumnsFilled(const std::vector<QStringList>& out) {
   return emptyIn(0) <= most && emptyIn(out.front().size() - 1) <= most;
 }
 
+// A first column whose cells mostly end with a colon holds a form's labels,
+// even when every field is filled: "Name: Ada Lovelace" is what a user pastes.
+bool formLabels(const std::vector<QStringList>& out) {
+  qsizetype filled = 0, labels = 0;
+  for (const QStringList& row : out) {
+    const QString cell = row.front().trimmed();
+    if (cell.isEmpty()) continue;
+    ++filled;
+    if (cell.endsWith(QLatin1Char(':')) || cell.endsWith(QChar(0xFF1A))) ++labels;  // or the full-width colon
+  }
+  return 2 * labels > filled;
+}
+
 bool acceptable(const std::vector<QStringList>& out) {
+  if (formLabels(out)) return false;
   const auto multi = std::count_if(out.begin(), out.end(), [](const QStringList& r) { return filledCount(r) >= 2; });
   if (multi < 2 || double(multi) < 0.5 * double(out.size())) return false;
   if (!edgeColumnsFilled(out)) return false;

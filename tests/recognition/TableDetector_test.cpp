@@ -350,8 +350,10 @@ TEST(DetectTable, AFirstOrLastColumnEmptyInMostRowsIsAFormNotATable) {
       row(top(5), {{180, 25, "OK"}, {210, 30, "Cancel"}}),
   };
   EXPECT_FALSE(Recognizer::detectTable(form));
-  // Half the rows with an empty last column is not most.
+  // Half the rows with an empty last column is not most (labels without
+  // colons: with them it is a form whatever its columns).
   form[4] = row(top(4), {{90, 60, "Remember"}, {180, 60, "me"}});
+  for (int i = 0; i < 4; ++i) form[size_t(i)].front().text.chop(1);
   EXPECT_EQ(cells(Recognizer::detectTable(form)).size(), 6u);
 
   // A label column that most rows leave empty.
@@ -362,6 +364,15 @@ TEST(DetectTable, AFirstOrLastColumnEmptyInMostRowsIsAFormNotATable) {
       row(top(3), {{90, 60, "Outline"}, {180, 60, "on"}}),
   };
   EXPECT_FALSE(Recognizer::detectTable(labels));
+
+  // Every field filled: the labels' colons still make it a form. Without
+  // them the same rows are a table.
+  Rows filled;
+  const char* fields[][2] = {{"Name:", "Ada"}, {"Email:", "ada@x"}, {"Phone:", "555"}, {"City:", "London"}, {"Age:", "36"}};
+  for (int i = 0; i < 5; ++i) filled.push_back(row(top(i), {{0, 60, fields[i][0]}, {90, 60, fields[i][1]}}));
+  EXPECT_FALSE(Recognizer::detectTable(filled));
+  for (auto& r : filled) r.front().text.chop(1);
+  EXPECT_EQ(cells(Recognizer::detectTable(filled)).size(), 5u);
 }
 
 }  // namespace
