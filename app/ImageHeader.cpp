@@ -116,6 +116,7 @@ std::optional<QSize> declaredSize(const QByteArray& format, QByteArrayView b) {
 }
 
 bool cutShort(const QByteArray& format, QByteArrayView b) {
+  if (b.isEmpty()) return false;  // no bytes to judge (the file could not be mapped)
   if (format == "jpeg") return !walkJpeg(b).ended;
   if (format == "gif") return !walkGif(b).ended;
   if (format == "bmp" && b.size() >= 34 && le32(b, 14) >= 40) {

@@ -15,7 +15,7 @@ namespace imageheader {
 std::optional<QSize> declaredSize(const QByteArray& format, QByteArrayView file);
 
 // True when a JPEG or GIF file stops before its end marker, or an
-// uncompressed BMP before the pixels its header counts.
+// uncompressed BMP before the pixels its header counts. No bytes: false.
 bool cutShort(const QByteArray& format, QByteArrayView file);
 
 // The scans of a JPEG file (a progressive one has several, each a pass over

@@ -70,7 +70,7 @@ int openRegular(const QByteArray& path, Loaded& out) {
 
 namespace {
 
-// One decoding attempt of `bytes` (read from `device`): by the content, or as `forced` alone.
+// One decoding attempt of the file's `bytes` (read from `device`): by the content, or as `forced` alone.
 Loaded decodeAs(QIODevice& device, QByteArrayView bytes, const QByteArray& forced) {
   if (!device.seek(0)) return failed(Failure::unreadable, device.errorString());
   QImageReader reader(&device, forced);
@@ -83,9 +83,6 @@ Loaded decodeAs(QIODevice& device, QByteArrayView bytes, const QByteArray& force
   const QByteArray name = reader.format();
   const QString format = QString::fromLatin1(name).toUpper();
   if (const QSize size = reader.size(); size.isValid() && over(size)) return failed(Failure::tooLarge, tooLarge(size));
-  // Each scan of a progressive JPEG is a pass over the whole picture.
-  if (const int scans = imageheader::jpegScans(bytes); scans > kMaxScans)
-    return failed(Failure::tooLarge, QStringLiteral("too many scans (%1; at most %2)").arg(scans).arg(kMaxScans));
   Loaded out;
   out.image = reader.read();
   out.format = name;
@@ -108,6 +105,10 @@ Loaded decode(int fd, const QByteArray& suffix) {
   }
   QImageReader::setAllocationLimit(kDecodeLimitMb);
   const QByteArrayView bytes = mapped(file);
+  // Each scan of a progressive JPEG is a pass over the whole picture: they
+  // are counted before any is decoded.
+  if (const int scans = imageheader::jpegScans(bytes); scans > kMaxScans)
+    return failed(Failure::tooLarge, QStringLiteral("too many scans (%1; at most %2)").arg(scans).arg(kMaxScans));
   // The decoder would hold a PNG's text in full: a copy without it is read instead.
   QByteArray withoutText = imageheader::pngWithoutText(bytes);
   QBuffer buffer(&withoutText);

@@ -56,7 +56,8 @@ Outcome render(const QString& dir, bool allLanguages) {
 int run(const QString& dir, bool allLanguages) {
   if (dir.startsWith(QLatin1Char('-'))) {
     console::error(QStringLiteral("-snapshot needs a folder, not the switch \"%1\"; "
-                                 "write ./%1 for a folder of that name").arg(dir));
+                                  "write ./%1 for a folder of that name")
+                       .arg(dir));
     return 1;
   }
   if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir()) {
