@@ -32,7 +32,11 @@
 //   --programs [--verbose] [--save DIR]
 //             windows of real programs (zenity, xterm, mousepad) on both roads
 //             and the command line; under tests/support/xsession with
-//             QT_QPA_PLATFORM=xcb (see bench/ocr_programs.h)
+//             QT_QPA_PLATFORM=xcb (see bench/ocr_programs.h); then the
+//             listings of --listings
+//   --listings [--only NAME] [--verbose] [--save DIR]
+//             `ls -l` and `dpkg -l` in xterm's bitmap face and DejaVu Sans
+//             Mono, window-picked and dragged (see bench/ocr_listings.h)
 //   --psm N, --engines N, --line PX: change the defaults of --sweep and --show
 #include <QApplication>
 #include <QTemporaryDir>
@@ -46,6 +50,7 @@
 
 #include "bench/ocr_code.h"
 #include "bench/ocr_firstpass.h"
+#include "bench/ocr_listings.h"
 #include "bench/ocr_measure.h"
 #include "bench/ocr_programs.h"
 #include "bench/ocr_roads.h"
@@ -235,7 +240,9 @@ int main(int argc, char** argv) {
     execv("/proc/self/exe", argv);
   }
   // Without a display the xcb platform would abort the start: say what is missing instead.
-  if (std::find_if(argv, argv + argc, [](const char* a) { return std::strcmp(a, "--programs") == 0; }) != argv + argc &&
+  if (std::find_if(argv, argv + argc, [](const char* a) {
+        return std::strcmp(a, "--programs") == 0 || std::strcmp(a, "--listings") == 0;
+      }) != argv + argc &&
       qEnvironmentVariableIsEmpty("DISPLAY")) {
     std::printf("%s\n", programs::kNeedsDisplay);
     return 0;
@@ -292,8 +299,11 @@ int main(int argc, char** argv) {
     codebench::run(args.contains(QStringLiteral("--verbose")));
     return 0;
   }
-  if (args.contains(QStringLiteral("--programs"))) {
-    programs::run(args.contains(QStringLiteral("--verbose")), option("--save"));
+  if (args.contains(QStringLiteral("--programs")) || args.contains(QStringLiteral("--listings"))) {
+    const bool verbose = args.contains(QStringLiteral("--verbose"));
+    if (!programs::ready()) return 0;
+    if (args.contains(QStringLiteral("--programs"))) programs::run(verbose, option("--save"));
+    listings::run(verbose, option("--save"), option("--only"));
     return 0;
   }
   if (args.contains(QStringLiteral("--firstpass"))) {

@@ -101,16 +101,22 @@ struct Total {
 inline constexpr const char* kNeedsDisplay =
     "--programs needs an X display and QT_QPA_PLATFORM=xcb: run it under tests/support/xsession";
 
-inline void run(bool verbose, const QString& saveTo) {
+// An X display under the xcb platform and the helpers; says what is missing.
+inline bool ready() {
   if (qEnvironmentVariableIsEmpty("DISPLAY") || QGuiApplication::platformName() != QLatin1String("xcb")) {
     std::printf("%s\n", kNeedsDisplay);
-    return;
+    return false;
   }
   for (const char* helper : {"xdotool", "xwininfo", "xprop"})
     if (!xwindows::installed(QLatin1String(helper))) {
       std::printf("--programs needs %s (scripts/setup --test installs it)\n", helper);
-      return;
+      return false;
     }
+  return true;
+}
+
+inline void run(bool verbose, const QString& saveTo) {
+  if (!ready()) return;
   const bool cli = measure::haveCommandLine();
   if (!cli) std::printf("(tesseract command line missing: its column stays empty)\n");
   const bool detector = ocr::detectorRoad();
