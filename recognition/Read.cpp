@@ -6,6 +6,7 @@
 #include "recognition/CodeGaps.h"
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
+#include "recognition/FileModes.h"
 #include "recognition/LineRead.h"
 #include "recognition/LineWords.h"
 #include "recognition/ReadPass.h"
@@ -42,6 +43,7 @@ Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource
   for (EngineLine& line : lines) {
     // A line the engine cannot place is not an observation.
     if (!line.box) continue;
+    repairFileMode(line);
     const PixelRect lineBox = toSource(*line.box);
     linePieces.push_back({lineBox, line.text});
     const auto n = double(text::graphemeCount(line.text));

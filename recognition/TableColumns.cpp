@@ -10,6 +10,15 @@ namespace {
 // How much wider than the rows' median word space a column gap must be.
 constexpr double kClearlyWider = 1.5;
 
+// Words of a monospace face have nearly the same width per character: the
+// middle half of them within this share of the median.
+constexpr double kEvenPitch = 0.12;
+
+// In a monospace face a space is one character wide, and the room between
+// two words a little less: xterm's 6 x 13 "fixed" leaves 4 free pixels
+// between the fields of `ls -l` in words 11 high, under half a height.
+constexpr double kSpaceOfPitch = 0.6;
+
 bool overlapsAny(const Interval& space, const std::vector<Interval>& strips) {
   return std::any_of(strips.begin(), strips.end(),
                      [&](const Interval& s) { return space.lo < s.hi && s.lo < space.hi; });
@@ -73,7 +82,22 @@ std::vector<int> columnCover(const std::vector<std::vector<Piece>>& rows, double
   return counts;
 }
 
-std::vector<Interval> freeStrips(const std::vector<int>& counts, int freeLimit, double x0, double h) {
+double monospacePitch(const std::vector<std::vector<Piece>>& rows) {
+  std::vector<double> pitches;
+  for (const auto& row : rows)
+    for (const Piece& w : row) {
+      const long long n = text::graphemeCount(w.text);
+      if (n >= 3 && w.rect.width > 0) pitches.push_back(w.rect.width / double(n));
+    }
+  if (pitches.size() < 8) return 0;
+  std::sort(pitches.begin(), pitches.end());
+  const double quarter = pitches[pitches.size() / 4], middle = pitches[pitches.size() / 2],
+               third = pitches[3 * pitches.size() / 4];
+  return third - quarter <= kEvenPitch * middle ? middle : 0;
+}
+
+std::vector<Interval> freeStrips(const std::vector<int>& counts, int freeLimit, double x0, double h, double pitch) {
+  const double narrowest = pitch > 0 ? std::min(0.5 * h, kSpaceOfPitch * pitch) : 0.5 * h;
   std::vector<Interval> strips;
   long long runStart = -1;
   for (size_t i = 0; i < counts.size(); ++i) {
@@ -81,7 +105,7 @@ std::vector<Interval> freeStrips(const std::vector<int>& counts, int freeLimit, 
       if (runStart < 0) runStart = (long long)i;
       continue;
     }
-    if (runStart >= 1 && double((long long)i - runStart) >= 0.5 * h) {
+    if (runStart >= 1 && double((long long)i - runStart) >= narrowest) {
       strips.push_back({x0 + double(runStart), x0 + double(i)});
     }
     runStart = -1;

@@ -20,9 +20,15 @@ std::vector<Standing> standing(const std::vector<std::vector<Piece>>& rows);
 // counts once per column however many of its words cover it.
 std::vector<int> columnCover(const std::vector<std::vector<Piece>>& rows, double x0, int W);
 
+// The width of a character when the rows are set in a monospace face (their
+// words' widths per character agree), else 0.
+double monospacePitch(const std::vector<std::vector<Piece>>& rows);
+
 // Runs of columns covered by at most `freeLimit` rows, at least half a word
-// height `h` wide, touching neither the left nor the right edge of the grid.
-std::vector<Interval> freeStrips(const std::vector<int>& counts, int freeLimit, double x0, double h);
+// height `h` wide (in a monospace face of `pitch`, at least most of a space:
+// a narrow face's space is less than half its height), touching neither the
+// left nor the right edge of the grid.
+std::vector<Interval> freeStrips(const std::vector<int>& counts, int freeLimit, double x0, double h, double pitch = 0);
 
 // The strips clearly wider than the ordinary word spacing of the rows they
 // separate. In a monospace font the single spaces of several lines fall in

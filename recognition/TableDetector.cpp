@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "recognition/Recognizer.h"
@@ -184,9 +185,28 @@ bool acceptable(const std::vector<QStringList>& out) {
   return median(lengths) <= 26;
 }
 
+// A rule drawn with characters ("+++-=====-====" under `dpkg -l`'s header,
+// "-----" under a column's title): no letter, and mostly rule characters, as
+// read ("+4+4-=" in a bitmap face). It is no row: it would take its own cells,
+// and its long words straddle every column gap.
+bool ruleRow(const std::vector<Piece>& row) {
+  static const QString rules = QStringLiteral("-=+_~");
+  qsizetype all = 0, rule = 0;
+  for (const Piece& w : row)
+    for (QChar c : w.text) {
+      if (c.isLetter()) return false;
+      if (c.isSpace()) continue;
+      ++all;
+      rule += rules.contains(c);
+    }
+  return all >= 3 && 3 * rule >= 2 * all;
+}
+
 }  // namespace
 
-std::optional<Table> detectTable(const std::vector<std::vector<Piece>>& rows) {
+std::optional<Table> detectTable(const std::vector<std::vector<Piece>>& read) {
+  std::vector<std::vector<Piece>> rows;
+  std::copy_if(read.begin(), read.end(), std::back_inserter(rows), [](const auto& row) { return !ruleRow(row); });
   if (rows.size() < 2) return std::nullopt;
 
   std::vector<double> heights;
@@ -208,7 +228,18 @@ std::optional<Table> detectTable(const std::vector<std::vector<Piece>>& rows) {
 
   const std::vector<Standing> standing = tables::standing(rows);
   const std::vector<int> counts = tables::columnCover(rows, x0, W);
-  const std::vector<Interval> strips = tables::freeStrips(counts, int(rows.size() / 5), x0, h);
+  std::vector<Interval> strips = tables::freeStrips(counts, int(rows.size() / 5), x0, h, tables::monospacePitch(rows));
+  // A strip under half a height wide is a monospace space: a column gap
+  // only where most rows have words on both sides of it (a listing's
+  // fields), not where one row's long name runs on.
+  std::erase_if(strips, [&](const Interval& s) {
+    if (s.hi - s.lo >= 0.5 * h) return false;
+    const auto across = std::count_if(standing.begin(), standing.end(), [&](const Standing& row) {
+      return std::any_of(row.begin(), row.end(), [&](const Piece* w) { return w->rect.maxX() <= s.lo; }) &&
+             std::any_of(row.begin(), row.end(), [&](const Piece* w) { return w->rect.minX() >= s.hi; });
+    });
+    return 2 * size_t(across) < standing.size();
+  });
   const std::vector<Interval> gaps = tables::columnGaps(strips, standing);
   if (gaps.empty()) return std::nullopt;
 

@@ -69,7 +69,8 @@ inline QRect textBlock(const QImage& image, const QRect& client, int margin) {
 inline Shot shoot(const Face& face, const QString& command, const QString& title, const QString& dir, int columns,
                   int rows) {
   Shot shot;
-  const QString path = dir + QStringLiteral("/listing.sh");
+  // Hidden: `ls -l` in `dir` does not list it.
+  const QString path = dir + QStringLiteral("/.listing.sh");
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(script(command).toUtf8()) < 0) {
     shot.error = QStringLiteral("cannot write ") + path;
