@@ -29,9 +29,9 @@
 //   --code [--verbose]
 //             code and terminal lines in monospace faces on both roads: the
 //             underscores, dots and colons kept, and the look-alikes
-//   --programs [--verbose] [--save DIR]
+//   --programs [--verbose] [--save DIR] [--only NAME]
 //             windows of real programs (zenity, xterm, mousepad) on both roads
-//             and the command line; under tests/support/xsession with
+//             and the command line (--only: the windows whose name holds NAME); under tests/support/xsession with
 //             QT_QPA_PLATFORM=xcb (see bench/ocr_programs.h)
 //   --psm N, --engines N, --line PX: change the defaults of --sweep and --show
 #include <QApplication>
@@ -293,7 +293,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.contains(QStringLiteral("--programs"))) {
-    programs::run(args.contains(QStringLiteral("--verbose")), option("--save"));
+    programs::run(args.contains(QStringLiteral("--verbose")), option("--save"), option("--only"));
     return 0;
   }
   if (args.contains(QStringLiteral("--firstpass"))) {
