@@ -29,11 +29,11 @@
 //   --code [--verbose]
 //             code and terminal lines in monospace faces on both roads: the
 //             underscores, dots and colons kept, and the look-alikes
-//   --programs [--verbose] [--save DIR]
+//   --programs [--verbose] [--save DIR] [--only NAME]
 //             windows of real programs (zenity, xterm, mousepad) on both roads
-//             and the command line; under tests/support/xsession with
-//             QT_QPA_PLATFORM=xcb (see bench/ocr_programs.h); then the
-//             listings of --listings
+//             and the command line (--only: the windows whose name holds NAME);
+//             under tests/support/xsession with QT_QPA_PLATFORM=xcb (see
+//             bench/ocr_programs.h); then the listings of --listings
 //   --listings [--only NAME] [--verbose] [--save DIR]
 //             `ls -l` and `dpkg -l` in xterm's bitmap face and DejaVu Sans
 //             Mono, window-picked and dragged (see bench/ocr_listings.h)
@@ -302,7 +302,7 @@ int main(int argc, char** argv) {
   if (args.contains(QStringLiteral("--programs")) || args.contains(QStringLiteral("--listings"))) {
     const bool verbose = args.contains(QStringLiteral("--verbose"));
     if (!programs::ready()) return 0;
-    if (args.contains(QStringLiteral("--programs"))) programs::run(verbose, option("--save"));
+    if (args.contains(QStringLiteral("--programs"))) programs::run(verbose, option("--save"), option("--only"));
     listings::run(verbose, option("--save"), option("--only"));
     return 0;
   }

@@ -13,7 +13,7 @@
 
 namespace programs {
 
-enum class Code { None, Terminal, Editor };
+enum class Code { None, Terminal, Editor, Python };
 
 struct Program {
   QString name;
@@ -57,6 +57,46 @@ inline QString sourceText() {
       "def main():\n"
       "    settings = load_settings(\"config/main.yaml\")\n"
       "    print(settings.get(\"log_level\"), read_value(3))\n");
+}
+
+// The Python module the editor opens as code: classes, blocks nested four
+// deep, dunders, docstrings, a string of several lines.
+inline QString pythonText() {
+  return QStringLiteral(
+      "\"\"\"Sensor readings kept in a small cache.\"\"\"\n"
+      "import os.path\n"
+      "\n"
+      "__all__ = [\"SensorCache\", \"CacheError\"]\n"
+      "\n"
+      "\n"
+      "class CacheError(ValueError):\n"
+      "    def __init__(self, sensor_id, reason):\n"
+      "        ValueError.__init__(self, f\"{sensor_id}: {reason}\")\n"
+      "        self.sensor_id = sensor_id\n"
+      "\n"
+      "\n"
+      "class SensorCache:\n"
+      "    HELP = \"\"\"Readings by sensor,\n"
+      "each a float.\"\"\"\n"
+      "\n"
+      "    def __init__(self, path=None):\n"
+      "        \"\"\"\n"
+      "        Keeps the readings of the sensors.\n"
+      "        \"\"\"\n"
+      "        self._path = path or os.path.join(\"/tmp\", \"cache\")\n"
+      "        self._values = {}\n"
+      "\n"
+      "    def __len__(self):\n"
+      "        return len(self._values)\n"
+      "\n"
+      "    def add(self, sensor_id, value):\n"
+      "        if value is None:\n"
+      "            raise CacheError(sensor_id, \"no value\")\n"
+      "        for old in list(self._values):\n"
+      "            if old == sensor_id:\n"
+      "                del self._values[old]\n"
+      "        self._values[sensor_id] = float(value)\n"
+      "        return self\n");
 }
 
 // The terminal's script: a listing and the configuration, then it stays
@@ -115,6 +155,7 @@ inline bool prepareHome(const QString& home, const QString& keyfile) {
   ok = ok && detail::write(d.filePath(QStringLiteral("app.conf")), configText().toUtf8());
   ok = ok && detail::write(d.filePath(QStringLiteral("sensor_reader.py")), sourceText().toUtf8());
   ok = ok && detail::write(d.filePath(QStringLiteral("show.sh")), terminalScript().toUtf8());
+  ok = ok && detail::write(d.filePath(QStringLiteral("cache.py")), pythonText().toUtf8());
   return ok;
 }
 
@@ -150,6 +191,11 @@ inline QList<Program> all() {
   QStringList editorWords{QStringLiteral("sensor_reader.py - Mousepad"), QStringLiteral("File Edit Search View Document Help")};
   // Mousepad warns whoever runs it as root in a bar above the text.
   if (geteuid() == 0) editorWords << QStringLiteral("Warning: you are using the root account. You may harm your system.");
+  // Tall enough for the whole module in the editor's own monospace face.
+  const QString pythonKeys = QStringLiteral(
+      "[org/xfce/mousepad/preferences/window]\npath-in-title=false\n"
+      "[org/xfce/mousepad/state/window]\nwidth=760\nheight=760\n");
+  const QStringList pythonWords = QStringList{QStringLiteral("cache.py - Mousepad")} + editorWords.mid(1);
   const QString dark = QStringLiteral("GTK_THEME=Adwaita:dark");
   return {
       {QStringLiteral("form"), QStringLiteral("zenity"), form, {}, {}, formWords},
@@ -164,6 +210,8 @@ inline QList<Program> all() {
       {QStringLiteral("editor-dark"), QStringLiteral("mousepad"), {QStringLiteral("%h/sensor_reader.py")}, {dark},
        editorKeys + QStringLiteral("[org/xfce/mousepad/preferences/view]\ncolor-scheme='oblivion'\n"), editorWords,
        Code::Editor},
+      {QStringLiteral("python"), QStringLiteral("mousepad"), {QStringLiteral("%h/cache.py")}, {}, pythonKeys, pythonWords,
+       Code::Python},
   };
 }
 

@@ -4,8 +4,9 @@
 // window manager, grabbed from the screen and read by the engine's layout
 // analysis, by the text detector's lines and by `tesseract IMAGE - -l eng`:
 // words found, junk, and for terminal and editor the underscores, dots and
-// colons kept.
-// Run: tests/support/xsession env QT_QPA_PLATFORM=xcb OMP_THREAD_LIMIT=1 build/bench/ocr_bench --programs [--verbose] [--save DIR]
+// colons kept. The Python module in the editor is read as the window and
+// as a drag around its code, on the fast path too (bench/ocr_python_window.h).
+// Run: tests/support/xsession env QT_QPA_PLATFORM=xcb OMP_THREAD_LIMIT=1 build/bench/ocr_bench --programs [--verbose] [--save DIR] [--only NAME]
 #pragma once
 #include <QTemporaryDir>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "bench/ocr_code.h"
 #include "bench/ocr_measure.h"
 #include "bench/ocr_program_windows.h"
+#include "bench/ocr_python_window.h"
 #include "bench/ocr_roads.h"
 #include "bench/ocr_xwindows.h"
 #include "tests/recognition/CodeLines.h"
@@ -72,6 +74,8 @@ inline Shot shoot(const Program& p, const QString& root) {
     shot.code = QString::fromUtf8(print.readAllStandardOutput());
   } else if (p.code == Code::Editor) {
     shot.code = sourceText();
+  } else if (p.code == Code::Python) {
+    shot.code = pythonText();
   }
   QStringList args;
   for (const QString& a : p.args) args << QString(a).replace(QStringLiteral("%h"), home);
@@ -115,7 +119,8 @@ inline bool ready() {
   return true;
 }
 
-inline void run(bool verbose, const QString& saveTo) {
+// `only`: the windows whose name contains it (all when empty).
+inline void run(bool verbose, const QString& saveTo, const QString& only = {}) {
   if (!ready()) return;
   const bool cli = measure::haveCommandLine();
   if (!cli) std::printf("(tesseract command line missing: its column stays empty)\n");
@@ -125,7 +130,10 @@ inline void run(bool verbose, const QString& saveTo) {
   Total totals[3];  // layout, detector, command line
   std::printf("programs: words found/expected, junk; code characters (_ . :) kept\n%-14s %-9s | %-22s | %-22s | %s\n",
               "window", "size", "layout", "detector", "command line");
+  pythonwindow::Total python[3];
+  bool anyPython = false;
   for (const Program& p : all()) {
+    if (!only.isEmpty() && !p.name.contains(only)) continue;
     if (!xwindows::installed(p.program)) {
       std::printf("%-14s skipped: %s is not installed\n", qPrintable(p.name), qPrintable(p.program));
       continue;
@@ -134,6 +142,11 @@ inline void run(bool verbose, const QString& saveTo) {
     if (shot.image.isNull()) continue;
     const QString png = (saveTo.isEmpty() ? root.path() : saveTo) + QLatin1Char('/') + p.name + QStringLiteral(".png");
     shot.image.save(png);
+    if (p.code == Code::Python) {
+      pythonwindow::run(shot.image, shot.code, p.words, verbose, python);
+      anyPython = true;
+      continue;
+    }
     const QStringList expected = p.words + shot.code.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QStringList cells, details;
     for (int r = 0; r < 3; ++r) {
@@ -161,6 +174,7 @@ inline void run(bool verbose, const QString& saveTo) {
     std::fflush(stdout);
   }
   ocr::setDetectorRoad(detector);
+  if (anyPython) pythonwindow::printTotals(python);
   std::printf("\ntotals\n");
   for (int r = 0; r < 3; ++r)
     std::printf("%-12s %s\n", r < 2 ? roads::kRoads[r].name : "command line", qPrintable(totals[r].line()));

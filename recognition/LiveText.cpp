@@ -5,6 +5,7 @@
 #include <QThreadPool>
 
 #include "recognition/EngineRun.h"
+#include "recognition/Indents.h"
 #include "recognition/Recognizer.h"
 #include "recognition/TextLike.h"
 
@@ -62,9 +63,26 @@ std::optional<Recognized> read(const QImage& image, const QStringList& prefer) {
   EnginePool& pool = EnginePool::shared();
   const ocr::EngineResult seen = ocr::run(focused, pool.keyFor(languagesFor(prefer)), fastConfig(), pool);
   if (!seen.ran) return std::nullopt;
-  QString transcript;
-  for (const ocr::EngineLine& line : seen.lines) transcript += line.text + QLatin1Char('\n');
-  return rowsOf(transcript);
+  // The lines' boxes tell a monospace block's indentation; the rows keep
+  // no box.
+  std::vector<std::vector<Piece>> rows;
+  const double height = seen.prepared.image.height();
+  for (const ocr::EngineLine& line : seen.lines) {
+    for (const QString& part : line.text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+      const QString trimmed = text::trimWhitespace(part);
+      if (trimmed.isEmpty()) continue;
+      const QRect box = line.box && !line.text.contains(QLatin1Char('\n')) ? *line.box : QRect();
+      rows.push_back({Piece{PixelRect::fromTopLeft(box.x(), box.y(), box.width(), box.height(), height), trimmed}});
+    }
+  }
+  ocr::indentCode(rows);
+  Recognized result;
+  for (auto& row : rows) {
+    row.front().rect = PixelRect{};
+    result.lines.push_back(std::move(row));
+  }
+  if (result.lines.empty()) return std::nullopt;
+  return result;
 }
 
 void warmUp(const QStringList& prefer) {

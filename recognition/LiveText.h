@@ -23,8 +23,8 @@ namespace LiveText {
 QStringList languagesFor(const QStringList& prefer);
 
 // The lines of the image, one single-piece row per line (zero rectangle,
-// text trimmed of spaces and tabs), no table, no codes; none when nothing was
-// read. `prefer` is the user's language choice, as the accurate road gets it.
+// text trimmed of spaces and tabs, but for a monospace block's indentation
+// in front), no table, no codes; none when nothing was read. `prefer` is the user's language choice, as the accurate road gets it.
 // Blocking: call it from a worker thread. On the GUI thread it reads
 // nothing, warns and returns none, so that a capture can never freeze the
 // interface.

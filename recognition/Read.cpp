@@ -7,6 +7,7 @@
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
 #include "recognition/FileModes.h"
+#include "recognition/Indents.h"
 #include "recognition/LineRead.h"
 #include "recognition/LineWords.h"
 #include "recognition/ReadPass.h"
@@ -61,6 +62,7 @@ Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource
   pass.confidence = total > 0 ? sum / total : 0;
   pass.result.lines = group(std::move(linePieces));
   pass.result.words = group(std::move(wordPieces));
+  indentCode(pass.result.lines, pass.result.words);
   pass.result.table = detectTable(pass.result.words);
   return pass;
 }

@@ -115,7 +115,16 @@ QString Recognized::text() const {
   QStringList rows;
   rows.reserve(qsizetype(lines.size()));
   for (const auto& row : lines) rows << rowText(row);
-  return text::trimWhitespaceAndNewlines(rows.join(QLatin1Char('\n')));
+  const QString all = text::trimWhitespaceAndNewlines(rows.join(QLatin1Char('\n')));
+  // The first row keeps the spaces it starts with: a code line's indentation.
+  for (const QString& row : rows) {
+    if (text::trimWhitespaceAndNewlines(row).isEmpty()) continue;
+    qsizetype spaces = 0;
+    while (spaces < row.size() && row[spaces] == QLatin1Char(' ')) ++spaces;
+    const bool indented = spaces > 0 && !text::isWhitespaceOrNewline(row[spaces]);
+    return indented ? QString(spaces, QLatin1Char(' ')) + all : all;
+  }
+  return all;
 }
 
 QString Recognized::joinedText() const {

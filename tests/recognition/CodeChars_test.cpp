@@ -6,12 +6,15 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <future>
 
 #include "recognition/CodeGaps.h"
+#include "recognition/LiveText.h"
 #include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "recognition/TextDetector.h"
 #include "tests/recognition/CodeLines.h"
+#include "tests/recognition/TextImages.h"
 
 namespace {
 
@@ -193,6 +196,95 @@ TEST(CodeChars, FaintUnderscoresTurnAsDarkAsTheTextDashesAndRulesStay) {
   const QImage untouched = chrome;
   EXPECT_EQ(ocr::darkenFaintBars(chrome, 255, 12), 0);
   EXPECT_EQ(chrome, untouched);
+}
+
+// Python as an editor shows it: blocks nested four deep, dunders, a
+// docstring's quotes.
+const QStringList kPython{
+    QStringLiteral("__all__ = [\"Cache\"]"),
+    QStringLiteral("class Cache(ValueError):"),
+    QStringLiteral("    \"\"\"Readings by sensor.\"\"\""),
+    QStringLiteral("    def __init__(self, path=None):"),
+    QStringLiteral("        self._path = path or \"/tmp\""),
+    QStringLiteral("        for key in list(self._values):"),
+    QStringLiteral("            if key is None:"),
+    QStringLiteral("                del self._values[key]"),
+    QStringLiteral("        return self._path"),
+};
+
+enum class Road { Layout, Detector, Fast };
+
+Recognized readOn(Road road, const QImage& image) {
+  const QStringList english{QStringLiteral("en-US")};
+  if (road == Road::Fast)  // not on the GUI thread
+    return std::async(std::launch::async, [&] { return LiveText::read(image, english); }).get().value_or(Recognized{});
+  const bool was = ocr::detectorRoad();
+  ocr::setDetectorRoad(road == Road::Detector);
+  Recognized r = Recognizer::recognize(image, english, true);
+  ocr::setDetectorRoad(was);
+  return r;
+}
+
+int leading(const QString& line) {
+  int n = 0;
+  while (n < line.size() && line[n] == QLatin1Char(' ')) ++n;
+  return n;
+}
+
+TEST(CodeChars, IndentationComesBackInCharacterCellsOnEveryRoad) {
+  struct Case {
+    const char* family;
+    int px, ratio;
+    bool dark;
+    int shift;  // cells every line is indented by: a drag from left of the code
+  };
+  const Case cases[] = {{"DejaVu Sans Mono", 13, 1, false, 0}, {"DejaVu Sans Mono", 13, 1, true, 4},
+                        {"Nimbus Mono PS", 16, 1, false, 2}, {"DejaVu Sans Mono", 11, 2, false, 0}};
+  for (const Case& c : cases) {
+    QStringList drawn;
+    for (const QString& line : kPython) drawn << QString(c.shift, QLatin1Char(' ')) + line;
+    const codelines::Sample s = codelines::render(QLatin1String(c.family), c.px, c.ratio, c.dark, drawn);
+    for (const Road road : {Road::Layout, Road::Detector, Road::Fast}) {
+      SCOPED_TRACE(std::string(c.family) + " " + std::to_string(c.px) + " px x" + std::to_string(c.ratio) +
+                   (c.dark ? " dark" : " light") + " road " + std::to_string(int(road)));
+      const Recognized r = readOn(road, s.image);
+      const QString text = r.text();
+      const QStringList rows = text.split(QLatin1Char('\n'));
+      ASSERT_EQ(rows.size(), kPython.size()) << text.toStdString();
+      // Every line read right is indented right ("__all__" may lose an
+      // underscore, and its line then starts a cell late).
+      int right = 0;
+      for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows[i].trimmed() != kPython[i].trimmed()) continue;
+        ++right;
+        EXPECT_EQ(rows[i], kPython[i]) << text.toStdString();
+      }
+      EXPECT_GE(right, 4) << text.toStdString();
+      // Code's quotes straight; the joined text without any row's indentation.
+      EXPECT_FALSE(text.contains(QChar(0x201C)) || text.contains(QChar(0x201D))) << text.toStdString();
+      EXPECT_FALSE(r.joinedText().contains(QStringLiteral("  "))) << r.joinedText().toStdString();
+      EXPECT_FALSE(r.joinedText().startsWith(QLatin1Char(' '))) << r.joinedText().toStdString();
+    }
+  }
+}
+
+TEST(CodeChars, TextInAProportionalFaceGetsNoIndentation) {
+  // A list whose items wrap under their first words, and labels and fields
+  // of a dialog standing at different places: none is code.
+  textimages::Style style;
+  style.family = QStringLiteral("Noto Sans");
+  style.px = 14;
+  const QImage list = textimages::render({{QStringLiteral("• The engine reads every line of the page")},
+                                          {QStringLiteral("   and then the words that follow it")},
+                                          {QStringLiteral("• Settings are kept in the home folder")},
+                                          {QStringLiteral("   under a name of their own for now")},
+                                          {QStringLiteral("        Name of the new account holder")},
+                                          {QStringLiteral("Password of the new account holder")}},
+                                         style).image;
+  for (const Road road : {Road::Layout, Road::Detector, Road::Fast}) {
+    const Recognized r = readOn(road, list);
+    for (const auto& row : r.lines) EXPECT_EQ(leading(row.front().text), 0) << r.text().toStdString() << " road " << int(road);
+  }
 }
 
 }  // namespace

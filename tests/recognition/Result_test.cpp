@@ -19,7 +19,8 @@ Recognized rows(std::initializer_list<std::initializer_list<const char*>> texts)
 TEST(Recognized, PlainTextTrimsOnlyTheWholeText) {
   EXPECT_TRUE(Recognized{}.isEmpty());
   EXPECT_EQ(rows({{"Hello", "world"}}).text(), "Hello world");
-  EXPECT_EQ(rows({{"  foo "}, {" bar"}}).text(), "foo \n bar");
+  // Spaces that start the first row are its indentation (code) and stay.
+  EXPECT_EQ(rows({{"  foo "}, {" bar"}}).text(), "  foo \n bar");
   EXPECT_EQ(rows({{"\u2028a"}, {"b\u00a0\u0085"}}).text(), "a\nb");
   // Tabs count as whitespace, a lone newline-free ideographic space too.
   EXPECT_EQ(rows({{"\t\u3000x\u3000"}}).text(), "x");
