@@ -71,6 +71,7 @@ inline void dialogs(const QStringList& only) {
       }
       const uiscreens::Score sc = uiscreens::score(s.expected, text, s.language->spaceless);
       for (const QString& key : {QStringLiteral("all"), QString::fromLatin1(s.language->id),
+                                 QStringLiteral("%1 @%2").arg(QLatin1String(s.language->id)).arg(s.ratio),
                                  QString::fromLatin1(uiscreens::kindName(s.kind)),
                                  s.ratio == 2 ? QStringLiteral("ratio 2") : s.dark ? QStringLiteral("dark") : QStringLiteral("light")})
         by[r][key].add(sc);

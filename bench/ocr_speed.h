@@ -99,7 +99,7 @@ inline void coldRead(int runs) {
   using Item = ColdItem;
   std::vector<Item> items;
   const std::map<QString, QString> locales{{"en", "en_US"}, {"de", "de_DE"}, {"ru", "ru_RU"}, {"ar", "ar_SA"},
-                                           {"ko", "ko_KR"}, {"ja", "ja_JP"}, {"zh", "zh_CN"}};
+                                           {"ko", "ko_KR"}, {"ja", "ja_JP"}, {"zh", "zh_CN"}, {"zt", "zh_TW"}};
   for (const auto& ul : uiscreens::languages()) {
     const QString id = QLatin1String(ul.id);
     items.push_back({id + QStringLiteral("-print"), uiscreens::render(ul, uiscreens::Kind::Print, 1, false).image,

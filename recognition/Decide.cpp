@@ -13,6 +13,7 @@
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
 #include "recognition/ScriptLetters.h"
+#include "recognition/ScriptWords.h"
 #include "recognition/SideBySide.h"
 #include "recognition/Stop.h"
 
@@ -145,12 +146,19 @@ QStringList secondChanceCandidates(const QStringList& prefer, bool fallback) {
   return candidates;
 }
 
-// A preview read well, in a few words at least, and mostly in a script other
-// than Latin (or, `hanToo` false, other than Latin and Han).
-bool clearlyInItsScript(const Pass& preview, bool hanToo) {
+// Whether the pass of `list` (a second chance's candidate, its script's lead
+// first) reads as words of that language where it reads another script.
+bool wordsOfItsLanguage(const Pass& pass, const QStringList& list) {
+  return ocr::readsAsWordsOf(pass.result.text(), list.front(), pass.confidence);
+}
+
+// A preview of `list` read well, in a few words at least, mostly in a script
+// other than Latin (or, `hanToo` false, other than Latin and Han), and words
+// of its language.
+bool clearlyInItsScript(const Pass& preview, const QStringList& list, bool hanToo) {
   constexpr double kClear = 0.85;
   constexpr int kLeast = 4;  // letters of its own script
-  if (preview.confidence < kClear) return false;
+  if (preview.confidence < kClear || !wordsOfItsLanguage(preview, list)) return false;
   int own = 0, letters = 0;
   for (const QChar ch : preview.result.text()) {
     if (!ch.isLetter()) continue;
@@ -164,7 +172,7 @@ bool clearlyInItsScript(const Pass& preview, bool hanToo) {
 // (Hangul, kana, Cyrillic, Arabic, Thai; not Latin, which every candidate
 // reads beside English, nor Han, which the Chinese, Japanese and Korean
 // models all write) tells the page's script before the other previews end.
-bool decisive(const Pass& preview) { return clearlyInItsScript(preview, false); }
+bool decisive(const Pass& preview, const QStringList& list) { return clearlyInItsScript(preview, list, false); }
 
 // The candidates worth a whole read: those whose preview scores at least
 // `kNear` of the best preview's, in their order. Previews that tell nothing
@@ -178,18 +186,18 @@ bool decisive(const Pass& preview) { return clearlyInItsScript(preview, false); 
 std::vector<QStringList> screened(const std::vector<QStringList>& lists, Passes& previews, Passes& passes) {
   constexpr double kNear = 0.8;
   const std::vector<Pass> seen = previews.readAll(lists, [&](size_t i, const Pass& preview) {
-    if (decisive(preview)) passes.start(lists[i]);
+    if (decisive(preview, lists[i])) passes.start(lists[i]);
   });
   double top = 0, clear = 0;
-  for (const Pass& preview : seen) {
-    top = std::max(top, score(preview));
-    if (decisive(preview)) clear = std::max(clear, score(preview));
+  for (size_t i = 0; i < lists.size(); ++i) {
+    top = std::max(top, score(seen[i]));
+    if (decisive(seen[i], lists[i])) clear = std::max(clear, score(seen[i]));
   }
   if (top <= 0) return lists;
   const double bar = clear > 0 ? clear : kNear * top;
   std::vector<QStringList> kept;
   for (size_t i = 0; i < lists.size(); ++i)
-    if (decisive(seen[i]) || score(seen[i]) >= bar) kept.push_back(lists[i]);
+    if (decisive(seen[i], lists[i]) || score(seen[i]) >= bar) kept.push_back(lists[i]);
   return kept;
 }
 
@@ -218,7 +226,9 @@ std::vector<QStringList> duelled(const std::vector<QStringList>& lists, Passes& 
                                  Passes& passes) {
   const std::vector<Pass> previewed = previews.readAll(lists);
   const size_t favoured = walkLead(previewed);
-  if (score(previewed[favoured]) <= 0 || std::any_of(previewed.begin(), previewed.end(), decisive)) return lists;
+  if (score(previewed[favoured]) <= 0) return lists;
+  for (size_t i = 0; i < lists.size(); ++i)
+    if (decisive(previewed[i], lists[i])) return lists;
   passes.start(lists[favoured]);
   const std::vector<Pass> seen = duels.readAll(lists);
   const size_t lead = walkLead(seen);
@@ -285,7 +295,7 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
       if (previews && best.confidence < kSure) {
         passes.start(latin);
         const std::vector<Pass> seen = previews->readAll(lists);
-        otherScript = std::any_of(seen.begin(), seen.end(), [](const Pass& p) { return clearlyInItsScript(p, true); });
+        for (size_t i = 0; i < lists.size(); ++i) otherScript = otherScript || clearlyInItsScript(seen[i], lists[i], true);
       }
       if (!otherScript) {
         // A re-read a little weaker than the first pass still wins: the Latin
@@ -304,8 +314,12 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
     Passes duels(image, duel, parallel);
     lists = duelled(lists, *previews, duels, passes);
   }
-  for (Pass& alt : passes.readAll(lists)) {
-    if (overtakes(alt, best)) best = std::move(alt);
+  // A candidate's pass in its own script wins only as words of its language:
+  // junk in a script nobody chose never wins over a clean read in a chosen
+  // one, nor over a read of nothing.
+  std::vector<Pass> seen = passes.readAll(lists);
+  for (size_t i = 0; i < seen.size(); ++i) {
+    if (overtakes(seen[i], best) && wordsOfItsLanguage(seen[i], lists[i])) best = std::move(seen[i]);
   }
   return best.result;
 }

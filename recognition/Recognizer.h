@@ -41,7 +41,9 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
 // road goes on to the second chance. With a `duel` too (a reader of a larger
 // part), the candidates still kept after the previews are read in that part;
 // where the walk over that part and the walk over the previews choose the
-// same candidate, only it is read whole, else every one of them is.
+// same candidate, only it is read whole, else every one of them is. A
+// candidate's pass in its own script takes the lead only where it reads as
+// words of its language (ScriptWords.h), never by letters alone.
 Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader,
                      int parallel = 0, const Reader& preview = {}, const Reader& duel = {});
 

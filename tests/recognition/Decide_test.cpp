@@ -598,3 +598,38 @@ TEST_F(Decide, LatinLookingTextInAnotherScriptStillGetsItsSecondChance) {
   EXPECT_TRUE(previewed.empty());
   EXPECT_EQ(read, (Calls{latinReread("de-DE"), firstList({"en-US"})}));
 }
+
+// A candidate's pass in another script replaces the first pass only as words
+// of its language: the Japanese model's kana made of an Arabic dialog (more
+// letters than the Arabic read, unsurely), an Arabic, Chinese or Thai read of
+// a title bar's buttons (a letter or two over and over, surely) are junk.
+TEST_F(Decide, ASecondChanceInAnotherScriptWinsOnlyAsWordsOfItsLanguage) {
+  struct Case {
+    const char* what;
+    QStringList prefer;
+    Pass first;
+    const char* candidate;
+    Pass alt;
+    bool altWins;
+  };
+  const QString arabic = QString::fromUtf8("المدى مقلوب");  // 10 letters: 5.5
+  const QString korean = kKorean;
+  for (const Case& c : {
+           Case{"kana made of an Arabic dialog", {"ar-SA"}, pass(arabic, 0.55), "ja-JP",
+                pass(QString::fromUtf8("ュー\nちょのもao 4にJI dasa!"), 0.45), false},  // 15 letters: 6.75
+           Case{"Arabic made of buttons", {"en-US"}, pass("", 0), "ar-SA", pass(QString::fromUtf8("لالالا"), 0.81), false},
+           Case{"Han made of buttons", {"en-US"}, pass("", 0), "zh-Hans", pass(QString::fromUtf8("口口口"), 0.92), false},
+           Case{"Thai made of buttons", {"en-US"}, pass("", 0), "th-TH", pass(QString::fromUtf8("ทพพ"), 0.88), false},
+           Case{"Arabic letters read unsurely", {"en-US"}, pass("-1 |", 0.45), "ar-SA",
+                pass(QString::fromUtf8("!ء*اآه!-"), 0.56), false},
+           Case{"a Korean page", {"en-US"}, pass("HX", 0.4), "ko-KR", pass(korean, 0.9), true},
+           Case{"a button of two Han letters", {"en-US"}, pass("", 0), "zh-Hans", pass(QString::fromUtf8("取消"), 0.9), true},
+           Case{"two like Han letters", {"en-US"}, pass("", 0), "zh-Hans", pass(QString::fromUtf8("口口"), 0.9), false},
+       }) {
+    SCOPED_TRACE(c.what);
+    passes.clear();
+    script(firstList(c.prefer), c.first);
+    script(pair(c.candidate), c.alt);
+    EXPECT_EQ(run(c.prefer, true), (c.altWins ? c.alt : c.first).result.text());
+  }
+}

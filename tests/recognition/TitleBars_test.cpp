@@ -9,6 +9,7 @@
 #include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "recognition/ScreenClean.h"
+#include "recognition/ScriptLetters.h"
 #include "tests/recognition/DetectorRoad.h"
 #include "tests/recognition/TextImages.h"
 
@@ -85,6 +86,18 @@ TEST_F(TitleBarRead, TheTitleIsReadAndItsButtonsGiveNoToken) {
   const Recognized r = Recognizer::recognize(window(QStringLiteral("Backup settings - Files")),
                                              {QStringLiteral("en-US")}, false);
   EXPECT_EQ(r.text().toStdString(), "Backup settings - Files\nKeep copies for thirty days\nDelete older backups");
+}
+
+// A strip of the bar's end, its three buttons, read with English alone and
+// every other script offered: the Japanese, Arabic and Thai models made
+// letters of their own of the buttons ("回に1に", "!ء*اآه!-", "1ต1ม7").
+TEST_F(TitleBarRead, ItsButtonsReadInEnglishGiveNoLetterOfAnotherScript) {
+  const QImage bar = window(QStringLiteral("Backup settings - Files"));
+  for (const QRect strip : {QRect(kWidth - 70, 0, 70, kBar), QRect(kWidth - 70, 0, 70, kBar - 2),
+                            QRect(kWidth - 50, 0, 50, kBar), QRect(kWidth - 68, 2, 66, kBar - 4)}) {
+    const QString text = Recognizer::recognize(bar.copy(strip), {QStringLiteral("en-US")}, true).text();
+    EXPECT_FALSE(ocr::hasOtherScript(text)) << strip.x() << "," << strip.y() << " " << text.toStdString();
+  }
 }
 
 }  // namespace

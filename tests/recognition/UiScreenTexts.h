@@ -1,6 +1,6 @@
 #pragma once
-// The interface texts of the dialogs that UiScreens.h builds, in seven
-// languages. Plain data: what a translated application would show.
+// The interface texts of the dialogs that UiScreens.h builds, in eight
+// languages (the printer chooser's as GTK translates them). Plain data: what a translated application would show.
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -19,6 +19,10 @@ struct Texts {
   QStringList headers;
   std::vector<QStringList> rows;
   QString open;
+  // A printer chooser as GTK shows it: two tabs, a list of printers, a range
+  // of radio buttons, copies in a spin box, three buttons.
+  QStringList printTabs, printerColumns;
+  QString toFile, rangeTitle, allPages, currentPage, copiesTitle, reverse, preview;
 };
 
 struct Language {
@@ -54,7 +58,8 @@ inline const std::vector<Language>& languages() {
                   rows({{"report.pdf", "2 MB", "Monday"}, {"budget.xlsx", "86 KB", "Today"},
                         {"notes.txt", "3 KB", "Yesterday"}, {"photo.jpg", "4 MB", "Friday"},
                         {"draft.docx", "12 KB", "Sunday"}}),
-                  s("Open")}});
+                  s("Open"), l({"General", "Page Setup"}), l({"Printer", "Location", "Status"}), s("Print to File"), s("Range"),
+                  s("All Pages"), s("Current Page"), s("Copies"), s("Reverse"), s("Preview")}});
     v.push_back({"de", "Noto Sans", "deu", l({"de-DE", "en-US"}), false, false,
                  {s("Drucker"), s("Name:"), s("Bürolaser"), s("Kopien:"), s("Seiten:"), s("1-4"), s("Papierformat:"),
                   s("A4"), s("Beidseitig drucken"), s("Sortieren"), s("Ausrichtung"), s("Hochformat"),
@@ -65,7 +70,9 @@ inline const std::vector<Language>& languages() {
                   rows({{"bericht.pdf", "2 MB", "Montag"}, {"budget.xlsx", "86 KB", "Heute"},
                         {"notizen.txt", "3 KB", "Gestern"}, {"foto.jpg", "4 MB", "Freitag"},
                         {"entwurf.docx", "12 KB", "Sonntag"}}),
-                  s("Öffnen")}});
+                  s("Öffnen"), l({"Allgemein", "Seite einrichten"}), l({"Drucker", "Standort", "Status"}),
+                  s("In Datei drucken"), s("Seiten"), s("Alle Seiten"), s("Aktuelle Seite"), s("Kopien"),
+                  s("Rückwärts"), s("Vorschau")}});
     v.push_back({"ru", "Noto Sans", "rus", l({"ru-RU", "en-US"}), false, false,
                  {s("Принтер"), s("Имя:"), s("Офисный лазерный"), s("Копии:"), s("Страницы:"), s("1-4"),
                   s("Размер бумаги:"), s("A4"), s("Печать с двух сторон"), s("Разобрать"), s("Ориентация"),
@@ -76,7 +83,9 @@ inline const std::vector<Language>& languages() {
                   rows({{"отчёт.pdf", "2 МБ", "Понедельник"}, {"бюджет.xlsx", "86 КБ", "Сегодня"},
                         {"заметки.txt", "3 КБ", "Вчера"}, {"фото.jpg", "4 МБ", "Пятница"},
                         {"черновик.docx", "12 КБ", "Воскресенье"}}),
-                  s("Открыть")}});
+                  s("Открыть"), l({"Общие", "Параметры страницы"}), l({"Принтер", "Расположение", "Состояние"}),
+                  s("Печатать в файл"), s("Диапазон"), s("Все страницы"), s("Текущую страницу"), s("Копии"),
+                  s("Наоборот"), s("Образец")}});
     v.push_back({"ar", "Noto Sans Arabic", "ara", l({"ar-SA", "en-US"}), true, false,
                  {s("الطابعة"), s("الاسم:"), s("LaserJet Pro"), s("النسخ:"), s("الصفحات:"), s("1-4"),
                   s("حجم الورق:"), s("A4"), s("الطباعة على الوجهين"), s("ترتيب"), s("الاتجاه"), s("عمودي"),
@@ -87,7 +96,8 @@ inline const std::vector<Language>& languages() {
                   rows({{"تقرير.pdf", "2 MB", "الاثنين"}, {"الميزانية.xlsx", "86 KB", "اليوم"},
                         {"ملاحظات.txt", "3 KB", "أمس"}, {"صورة.jpg", "4 MB", "الجمعة"},
                         {"مسودة.docx", "12 KB", "الأحد"}}),
-                  s("فتح")}});
+                  s("فتح"), l({"عامّ", "إعداد الصفحة"}), l({"الطابعة", "الموقع", "الحالة"}), s("اطبع إلى ملف"),
+                  s("المدى"), s("كل الصفحات"), s("الصفحة الحالية"), s("نُسَخ"), s("مقلوب"), s("معاينة")}});
     v.push_back({"ko", "Noto Sans CJK KR", "kor", l({"ko-KR", "en-US"}), false, false,
                  {s("프린터"), s("이름:"), s("사무실 레이저"), s("매수:"), s("페이지:"), s("1-4"), s("용지 크기:"),
                   s("A4"), s("양면 인쇄"), s("한 부씩 인쇄"), s("방향"), s("세로"), s("가로"), s("취소"),
@@ -97,7 +107,8 @@ inline const std::vector<Language>& languages() {
                   rows({{"보고서.pdf", "2 MB", "월요일"}, {"예산.xlsx", "86 KB", "오늘"},
                         {"메모.txt", "3 KB", "어제"}, {"사진.jpg", "4 MB", "금요일"},
                         {"초안.docx", "12 KB", "일요일"}}),
-                  s("열기")}});
+                  s("열기"), l({"일반", "페이지 설정"}), l({"프린터", "위치", "상태"}), s("파일로 인쇄"), s("범위"),
+                  s("모든 페이지"), s("현재 페이지"), s("인쇄 매수"), s("마지막 페이지부터"), s("미리보기")}});
     v.push_back({"ja", "Noto Sans CJK JP", "jpn", l({"ja-JP", "en-US"}), false, true,
                  {s("プリンター"), s("名前:"), s("オフィスレーザー"), s("部数:"), s("ページ:"), s("1-4"),
                   s("用紙サイズ:"), s("A4"), s("両面印刷"), s("部単位で印刷"), s("向き"), s("縦"), s("横"),
@@ -107,7 +118,9 @@ inline const std::vector<Language>& languages() {
                   rows({{"報告書.pdf", "2 MB", "月曜日"}, {"予算.xlsx", "86 KB", "今日"},
                         {"メモ.txt", "3 KB", "昨日"}, {"写真.jpg", "4 MB", "金曜日"},
                         {"下書き.docx", "12 KB", "日曜日"}}),
-                  s("開く")}});
+                  s("開く"), l({"全般", "ページの設定"}), l({"プリンター", "場所", "状態"}), s("ファイルに出力する"),
+                  s("範囲"), s("すべてのページ"), s("現在のページだけ"), s("コピー"), s("ページを逆順にする"),
+                  s("プレビュー")}});
     v.push_back({"zh", "Noto Sans CJK SC", "chi_sim", l({"zh-Hans", "en-US"}), false, true,
                  {s("打印机"), s("名称:"), s("办公室激光打印机"), s("份数:"), s("页面:"), s("1-4"), s("纸张大小:"),
                   s("A4"), s("双面打印"), s("逐份打印"), s("方向"), s("纵向"), s("横向"), s("取消"), s("打印"),
@@ -117,7 +130,19 @@ inline const std::vector<Language>& languages() {
                   rows({{"报告.pdf", "2 MB", "星期一"}, {"预算.xlsx", "86 KB", "今天"},
                         {"笔记.txt", "3 KB", "昨天"}, {"照片.jpg", "4 MB", "星期五"},
                         {"草稿.docx", "12 KB", "星期日"}}),
-                  s("打开")}});
+                  s("打开"), l({"常规", "页面设置"}), l({"打印机", "位置", "状态"}), s("打印到文件"), s("范围"),
+                  s("所有页面"), s("当前页"), s("副本"), s("逆序"), s("预览")}});
+    v.push_back({"zt", "Noto Sans CJK TC", "chi_tra", l({"zh-Hant", "en-US"}), false, true,
+                 {s("印表機"), s("名稱:"), s("辦公室雷射印表機"), s("份數:"), s("頁面:"), s("1-4"), s("紙張大小:"),
+                  s("A4"), s("雙面列印"), s("逐份列印"), s("方向"), s("直向"), s("橫向"), s("取消"), s("列印"),
+                  l({"一般", "網路", "進階"}), s("啟動"), s("登入時開啟"), s("在系統匣中顯示"), s("主題"),
+                  s("淺色"), s("深色"), s("跟隨系統"), s("資料夾:"), s("文件"), s("套用"), s("確定"),
+                  s("最近的檔案"), l({"名稱", "大小", "修改日期"}),
+                  rows({{"報告.pdf", "2 MB", "星期一"}, {"預算.xlsx", "86 KB", "今天"},
+                        {"筆記.txt", "3 KB", "昨天"}, {"照片.jpg", "4 MB", "星期五"},
+                        {"草稿.docx", "12 KB", "星期日"}}),
+                  s("開啟"), l({"一般", "頁面設定"}), l({"印表機", "位置", "狀態"}), s("列印成檔案儲存"), s("範圍"),
+                  s("所有頁面"), s("目前頁面"), s("份數"), s("反序"), s("預覽")}});
     return v;
   }();
   return all;

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -25,6 +26,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -32,8 +34,10 @@
 
 namespace uiscreens {
 
-enum class Kind { Print, Settings, Files };
-inline const char* kindName(Kind k) { return k == Kind::Print ? "print" : k == Kind::Settings ? "settings" : "files"; }
+enum class Kind { Print, Settings, Files, Printers };
+inline const char* kindName(Kind k) {
+  return k == Kind::Print ? "print" : k == Kind::Settings ? "settings" : k == Kind::Files ? "files" : "printers";
+}
 
 struct Screen {
   const Language* language = nullptr;
@@ -205,6 +209,50 @@ inline void buildFiles(QWidget* d, const Texts& t, Screen& s) {
   root->addLayout(buttonRow(d, {t.cancel, t.open}, 1, true, &s.defaultButton));
 }
 
+// GTK's printer chooser, as Qt widgets: tabs over a list of printers (the
+// first selected), a range of radio buttons beside copies in a spin box, and
+// three buttons. Short words stand alone in it, thick with a script's marks.
+inline void buildPrinters(QWidget* d, const Texts& t, Screen& s) {
+  auto* root = new QVBoxLayout(d);
+  auto* tabs = new QTabWidget(d);
+  auto* page = new QWidget;
+  auto* col = new QVBoxLayout(page);
+  auto* list = new QTreeWidget(page);
+  list->setHeaderLabels(t.printerColumns);
+  list->setRootIsDecorated(false);
+  list->setMinimumSize(460, 160);
+  for (const QString& name : {t.toFile, t.device}) new QTreeWidgetItem(list, {name});
+  list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);  // no name cut short
+  list->setCurrentItem(list->topLevelItem(0));
+  col->addWidget(list);
+  auto* below = new QHBoxLayout;
+  auto* range = new QGroupBox(t.rangeTitle, page);
+  auto* rangeGrid = new QGridLayout(range);
+  auto* all = new QRadioButton(t.allPages, range);
+  all->setChecked(true);
+  rangeGrid->addWidget(all, 0, 0, 1, 2);
+  rangeGrid->addWidget(new QRadioButton(t.currentPage, range), 1, 0, 1, 2);
+  rangeGrid->addWidget(new QRadioButton(t.pages, range), 2, 0);
+  rangeGrid->addWidget(new QLineEdit(range), 2, 1);
+  below->addWidget(range);
+  auto* copies = new QGroupBox(t.copiesTitle, page);
+  auto* copiesGrid = new QGridLayout(copies);
+  copiesGrid->addWidget(new QLabel(t.copies, copies), 0, 0);
+  auto* count = new QSpinBox(copies);
+  count->setValue(1);
+  copiesGrid->addWidget(count, 0, 1);
+  auto* collate = new QCheckBox(t.collate, copies);
+  collate->setChecked(true);
+  copiesGrid->addWidget(collate, 1, 0, 1, 2);
+  copiesGrid->addWidget(new QCheckBox(t.reverse, copies), 2, 0, 1, 2);
+  below->addWidget(copies);
+  col->addLayout(below);
+  tabs->addTab(page, t.printTabs[0]);
+  tabs->addTab(new QWidget, t.printTabs[1]);
+  root->addWidget(tabs);
+  root->addLayout(buttonRow(d, {t.preview, t.cancel, t.print}, 2, true, &s.defaultButton));
+}
+
 inline QString plain(QString text) { return text.remove(QLatin1Char('&')); }
 
 // Every text the dialog shows, widget by widget; table cells only when their
@@ -220,6 +268,10 @@ inline QStringList visibleTexts(QWidget* root) {
     else if (auto* edit = qobject_cast<QLineEdit*>(w)) out << edit->text();  // spin boxes' too
     else if (auto* bar = qobject_cast<QTabBar*>(w)) {
       for (int i = 0; i < bar->count(); ++i) out << bar->tabText(i);
+    } else if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
+      for (int c = 0; c < tree->columnCount(); ++c) out << tree->headerItem()->text(c);
+      for (int r = 0; r < tree->topLevelItemCount(); ++r)
+        for (int c = 0; c < tree->columnCount(); ++c) out << tree->topLevelItem(r)->text(c);
     } else if (auto* table = qobject_cast<QTableWidget*>(w)) {
       for (int c = 0; c < table->columnCount(); ++c) out << table->horizontalHeaderItem(c)->text();
       const QRect view = table->viewport()->rect();
@@ -254,6 +306,7 @@ inline std::unique_ptr<QWidget> build(const Language& language, Kind kind, bool 
   if (kind == Kind::Print) detail::buildPrint(dialog.get(), language.texts, s);
   if (kind == Kind::Settings) detail::buildSettings(dialog.get(), language.texts, s);
   if (kind == Kind::Files) detail::buildFiles(dialog.get(), language.texts, s);
+  if (kind == Kind::Printers) detail::buildPrinters(dialog.get(), language.texts, s);
   return dialog;
 }
 
@@ -287,7 +340,7 @@ inline std::vector<Screen> all(const QStringList& only = {}) {
   std::vector<Screen> out;
   for (const Language& language : languages()) {
     if (!only.isEmpty() && !only.contains(QLatin1String(language.id))) continue;
-    for (Kind kind : {Kind::Print, Kind::Settings, Kind::Files}) {
+    for (Kind kind : {Kind::Print, Kind::Settings, Kind::Files, Kind::Printers}) {
       for (int ratio : {1, 2}) out.push_back(render(language, kind, ratio, false));
       out.push_back(render(language, kind, 1, true));
     }
