@@ -178,14 +178,15 @@ inline QByteArray pngWithTextBomb(int chunks, int inflated) {
   return png;
 }
 
-// A progressive JPEG whose last scan is repeated until it has `scans` scans.
-inline QByteArray jpegWithScans(int scans) {
+// A progressive JPEG of `side` x `side` white pixels whose last scan is
+// repeated until it has `scans` scans.
+inline QByteArray jpegWithScans(int scans, int side = 64) {
   QByteArray jpeg;
   QBuffer buffer(&jpeg);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, "jpeg");
   writer.setProgressiveScanWrite(true);
-  writer.write(blank(64, 64));
+  writer.write(blank(side, side));
   const qsizetype last = jpeg.lastIndexOf("\xFF\xDA");
   const QByteArray scan = jpeg.mid(last, jpeg.size() - 2 - last);
   int have = int(jpeg.count("\xFF\xDA"));
