@@ -28,7 +28,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -134,23 +133,6 @@ QImage prose(int width, int height, QStringList* drawn) {
   return image;
 }
 
-// Grey or coloured noise from `pixel`, the same for every run.
-template <typename F>
-QImage noisy(int width, int height, F pixel) {
-  QImage image(width, height, QImage::Format_RGB32);
-  std::mt19937 rng(17);
-  for (int y = 0; y < height; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < width; ++x) line[x] = pixel(rng);
-  }
-  return image;
-}
-
-QRgb grey(int v) {
-  v = std::clamp(v, 0, 255);
-  return qRgb(v, v, v);
-}
-
 void write(const QString& path, const QByteArray& bytes) { filecases::save(path, bytes); }
 void png(const QString& path, const QImage& image) { write(path, filecases::encoded(image, "png")); }
 
@@ -186,17 +168,10 @@ int make(const QString& d) {
 
   const int w = 3840, h = 2160;
   png(d + "/noise-uniform.png", filecases::noise(w, h));
-  png(d + "/noise-gauss.png", noisy(w, h, [](std::mt19937& r) {
-        return grey(int(std::lround(std::normal_distribution<double>(128, 40)(r))));
-      }));
-  png(d + "/noise-colour.png", noisy(w, h, [](std::mt19937& r) { return QRgb(0xFF000000u | (r() & 0xFFFFFFu)); }));
-  png(d + "/noise-salt.png", noisy(w, h, [](std::mt19937& r) {
-        const unsigned v = r() % 100;
-        return v < 5 ? grey(0) : v < 10 ? grey(255) : grey(200);
-      }));
+  for (const char* kind : {"gauss", "colour", "salt", "smooth"})
+    png(d + "/noise-" + kind + ".png", filecases::noiseOf(kind, w, h));
   const QImage coarse = filecases::noise(w / 8, h / 8).convertToFormat(QImage::Format_RGB32);
   png(d + "/noise-blocks.png", coarse.scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-  png(d + "/noise-smooth.png", coarse.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
   write(d + "/noise-jpeg.jpg", filecases::encoded(filecases::noise(w, h), "jpeg"));
 
   // Thirty text chunks of about 8 KB, each inflating to 8 MB.
