@@ -143,8 +143,9 @@ Recognized recognize(const QImage& image, bool fast, const road::Engines& engine
       std::async(std::launch::async, [&] { return engines.codes(image, true, road::kThoroughBudget); });
   std::optional<Recognized> text;
   if (fast) text = engines.fast(image, languages);
-  if (!text) text = engines.accurate(image, languages, true);
-  return engines.merge(*text, codes.get());
+  if (!text) return engines.merge(engines.accurate(image, languages, true), codes.get());
+  const std::vector<Code> found = codes.get();
+  return engines.merge(road::fastWithoutCodes(image, languages, engines, *text, found), found);
 }
 
 QStringList report(const QSize& size, bool fast, double seconds, const Recognized& merged) {

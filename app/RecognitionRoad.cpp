@@ -39,25 +39,37 @@ bool wantsThoroughPass(const std::vector<Code>& quick, const Recognized& text) {
   return quick.empty() && text::visibleCount(text.text()) < kThoroughBelow;
 }
 
-Recognized readText(const Request& request, const Engines& engines) {
+Recognized readText(const Request& request, const Engines& engines, bool* fast) {
+  bool unused = false;
+  bool& fromFast = fast ? *fast : unused;
+  fromFast = false;
   if (request.fast) {
-    if (auto lines = engines.fast(request.image, request.languages)) return *lines;
+    if (auto lines = engines.fast(request.image, request.languages)) return fromFast = true, *lines;
     return engines.accurate(request.image, request.languages, request.fallback);
   }
   Recognized result = engines.accurate(request.image, request.languages, request.fallback);
   if (result.text().isEmpty()) {
-    if (auto lines = engines.fast(request.image, request.languages)) result = *lines;
+    if (auto lines = engines.fast(request.image, request.languages)) result = *lines, fromFast = true;
   }
   return result;
+}
+
+Recognized fastWithoutCodes(const QImage& image, const QStringList& languages, const Engines& engines,
+                            const Recognized& text, const std::vector<Code>& codes) {
+  if (codes.empty() || text.lines.empty()) return text;
+  if (auto lines = engines.fast(Recognizer::withoutCodes(image, codes), languages)) return *lines;
+  return {};
 }
 
 Recognized run(const Request& request, const Engines& engines) {
   // The quick pass overlaps the text: a capture pays for the slower of the two.
   std::future<std::vector<Code>> quick =
       std::async(std::launch::async, [&] { return engines.codes(request.image, false, kThoroughBudget); });
-  const Recognized text = readText(request, engines);
+  bool fast = false;
+  Recognized text = readText(request, engines, &fast);
   std::vector<Code> codes = quick.get();
   if (wantsThoroughPass(codes, text)) codes = engines.codes(request.image, true, kThoroughBudget);
+  if (fast) text = fastWithoutCodes(request.image, request.languages, engines, text, codes);
   return engines.merge(text, codes);
 }
 

@@ -59,7 +59,14 @@ bool wantsThoroughPass(const std::vector<Code>& quick, const Recognized& text);
 // The text of the image alone, with its fallback: fast reads the fast path and
 // falls back to the accurate road when it read nothing; accurate falls back to
 // the fast path when its text is empty and the fast path read something.
-Recognized readText(const Request& request, const Engines& engines);
+// `fast` (when given) tells whether the fast path gave the text.
+Recognized readText(const Request& request, const Engines& engines, bool* fast = nullptr);
+
+// The fast path's lines carry no geometry, so the merge cannot leave a
+// code's modules out of them as it does the accurate road's: where codes
+// were found, the image is read again with their areas painted over.
+Recognized fastWithoutCodes(const QImage& image, const QStringList& languages, const Engines& engines,
+                            const Recognized& text, const std::vector<Code>& codes);
 
 // The whole road of a capture: the quick code pass runs on a thread of its
 // own while the text is read.

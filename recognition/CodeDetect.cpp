@@ -11,6 +11,7 @@
 #include <string>
 
 #include "recognition/BarExtent.h"
+#include "recognition/FinderPatterns.h"
 #include "recognition/MatrixCandidates.h"
 #include "recognition/SlantedBars.h"
 
@@ -51,6 +52,7 @@ struct Hit {
 struct Picture {
   cv::Mat grey;
   bool twoLevel = false;
+  std::vector<cv::Rect> cells;  // where QR codes are read, when not in the whole image
 };
 
 // A read of `formats`. On a two-level picture the library takes each pixel
@@ -239,16 +241,51 @@ std::vector<Hit> readEveryLinear(const Picture& picture) {
   return hits;
 }
 
+// QR codes read cell by cell (FinderPatterns.h), side by side; a code read
+// in two overlapping cells counts once.
+std::vector<Hit> readCells(const Picture& picture, const ZXing::DecodeHints& hints) {
+  const std::vector<cv::Rect>& cells = picture.cells;
+  const size_t threads = std::min<size_t>(4, cells.size());
+  std::vector<std::future<std::vector<Hit>>> parts;
+  for (size_t t = 0; t < threads; ++t) {
+    parts.push_back(std::async(std::launch::async, [&, t] {
+      std::vector<Hit> hits;
+      for (size_t i = t; i < cells.size(); i += threads) {
+        for (Hit hit : readAll(picture.grey(cells[i]), hints)) {
+          hit.rect.x += cells[i].x;
+          hit.rect.y += cells[i].y;
+          hits.push_back(hit);
+        }
+      }
+      return hits;
+    }));
+  }
+  std::vector<Hit> hits;
+  for (auto& part : parts) {
+    for (const Hit& hit : part.get()) {
+      const bool seen = std::any_of(hits.begin(), hits.end(),
+                                    [&](const Hit& h) { return h.text == hit.text && overlaps(h.rect, hit.rect); });
+      if (!seen) hits.push_back(hit);
+    }
+  }
+  return hits;
+}
+
 std::vector<Hit> readSecondOpinion(const Picture& picture) {
   // A global threshold reads faint QR codes that the local one rejects as flat;
   // on a thresholded image it has nothing to add.
   if (picture.twoLevel) return {};
-  return readAll(picture.grey,
-                 ZXing::DecodeHints().setFormats(BarcodeFormat::QRCode).setBinarizer(ZXing::Binarizer::GlobalHistogram));
+  const auto hints =
+      ZXing::DecodeHints().setFormats(BarcodeFormat::QRCode).setBinarizer(ZXing::Binarizer::GlobalHistogram);
+  return picture.cells.empty() ? readAll(picture.grey, hints) : readCells(picture, hints);
 }
 
 std::vector<Hit> readFinderCodes(const Picture& picture) {
-  return readAll(picture.grey, hintsFor(kFinderCodes, picture.twoLevel));
+  if (picture.cells.empty()) return readAll(picture.grey, hintsFor(kFinderCodes, picture.twoLevel));
+  std::vector<Hit> hits = readCells(picture, hintsFor(BarcodeFormat::QRCode, picture.twoLevel));
+  const std::vector<Hit> more = readAll(picture.grey, hintsFor(BarcodeFormat::PDF417, picture.twoLevel));
+  hits.insert(hits.end(), more.begin(), more.end());
+  return hits;
 }
 
 // DataMatrix and Aztec over the whole image, then around candidate areas.
@@ -281,7 +318,7 @@ std::vector<Code> detect(const cv::Mat& grey, const BackMap& back) {
   // The reads are independent and run side by side. The second opinion counts
   // only when the others find nothing; that is the common case, so it starts
   // at once too.
-  const Picture picture{grey, isTwoLevel(grey)};
+  const Picture picture{grey, isTwoLevel(grey), codeCells(grey.size(), finderPatterns(grey))};
   auto linear = beside(readEveryLinear, picture);
   auto centre = beside(readCentreCodes, picture);
   auto second = beside(readSecondOpinion, picture);

@@ -17,7 +17,8 @@ struct CodeSearchProbe {
 // codes() with its clock and its variant count open to the caller.
 std::vector<Code> searchCodes(const QImage& image, bool thorough, double budget, const CodeSearchProbe& probe);
 
-// Keeps the first code of each payload, then orders the codes top first
+// Keeps the first code of each payload (the boxes of the others in its
+// `again`), then orders the codes top first
 // (largest maxY first, ties in detection order).
 std::vector<Code> dedupeAndOrder(const std::vector<Code>& found);
 

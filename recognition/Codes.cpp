@@ -1,3 +1,5 @@
+#include <QPainter>
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <chrono>
@@ -9,6 +11,7 @@
 #include "recognition/CodeSource.h"
 #include "recognition/CodeVariants.h"
 #include "recognition/Guarded.h"
+#include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "recognition/Stop.h"
 
@@ -31,10 +34,13 @@ double monotonicSeconds() {
 
 std::vector<Code> dedupeAndOrder(const std::vector<Code>& found) {
   std::vector<Code> kept;
-  QSet<QString> seen;
+  QHash<QString, size_t> seen;
   for (const Code& code : found) {
-    if (seen.contains(code.payload)) continue;
-    seen.insert(code.payload);
+    if (const auto at = seen.constFind(code.payload); at != seen.cend()) {
+      kept[*at].again.push_back(code.rect);
+      continue;
+    }
+    seen.insert(code.payload, kept.size());
     kept.push_back(code);
   }
   std::stable_sort(kept.begin(), kept.end(),
@@ -92,11 +98,9 @@ bool liesOnACode(const Piece& piece, const std::vector<Code>& codes) {
   if (piece.rect.isZero()) return false;  // no geometry: nothing to compare
   const double x = piece.rect.midX();
   const double y = piece.rect.midY();
-  for (const Code& code : codes) {
-    if (x >= code.rect.minX() && x <= code.rect.maxX() && y >= code.rect.minY() && y <= code.rect.maxY()) {
-      return true;
-    }
-  }
+  auto on = [&](const PixelRect& r) { return x >= r.minX() && x <= r.maxX() && y >= r.minY() && y <= r.maxY(); };
+  for (const Code& code : codes)
+    if (on(code.rect) || std::any_of(code.again.begin(), code.again.end(), on)) return true;
   return false;
 }
 
@@ -174,6 +178,25 @@ Recognized merge(const Recognized& result, const std::vector<Code>& codes) {
   merged.table = dropped ? detectTable(merged.words) : result.table;
   merged.codes = codes;
   return merged;
+}
+
+QImage withoutCodes(const QImage& image, const std::vector<Code>& codes) {
+  if (codes.empty() || image.isNull()) return image;
+  const int ground = ocr::measure(ocr::grey(image)).background;
+  QImage out = image.format() == QImage::Format_Grayscale8 ? image : ocr::opaque(image);
+  QPainter p(&out);
+  auto paint = [&](const PixelRect& r) {
+    // The box is the modules' own; the reader's line may reach a little past them.
+    const double margin = 2 + 0.05 * std::min(r.width, r.height);
+    const QRectF box(r.minX() - margin, image.height() - r.maxY() - margin, r.width + 2 * margin,
+                     r.height + 2 * margin);
+    p.fillRect(box.toAlignedRect(), QColor(ground, ground, ground));
+  };
+  for (const Code& code : codes) {
+    paint(code.rect);
+    std::for_each(code.again.begin(), code.again.end(), paint);
+  }
+  return out;
 }
 
 }  // namespace Recognizer

@@ -72,6 +72,10 @@ std::vector<Code> codes(const QImage& image, bool thorough, double budget);
 // The text result with the codes in front of it.
 Recognized merge(const Recognized& result, const std::vector<Code>& codes);
 
+// The image with the codes' areas (and a margin) painted in its ground, so
+// that a reader without geometry (the fast path) reads none of their modules.
+QImage withoutCodes(const QImage& image, const std::vector<Code>& codes);
+
 // Fills the engine pool and loads the code reader so that the first capture
 // pays no start-up; discards every result. Blocks for up to a second or so:
 // run it on a background thread.

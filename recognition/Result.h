@@ -39,6 +39,8 @@ struct Code {
   PixelRect rect;
   QString payload;  // trimmed, never empty
   bool isQR = false;
+  // Where the same code was found again (a sheet of one code): no text is read there either.
+  std::vector<PixelRect> again{};
 };
 
 // A detected table: rows of cells, top row first, each row's cells in

@@ -97,6 +97,14 @@ bool quietAround(const cv::Mat& grey, const cv::Mat& labels, int label, const cv
   return count > 0 && commonLevel(histogram).second >= quiet * count;
 }
 
+// A block whose most common grey holds less than this share of it has no
+// ground for marks to stand out from: in grey noise that grey holds a few
+// per cent, and what differs from it clumps into letter-sized blobs (a 4K
+// screen of Gaussian noise gave 60,000 such areas, which the fast path read
+// for 50 s into 176 lines of junk). Text keeps its ground: a block of dense
+// 12 px prose is more than half ground.
+constexpr float kLeastGround = 0.3f;
+
 // The marks are found in strips of this many rows, so that their labels, four
 // bytes a pixel, are never held for a whole 8K screen at once.
 constexpr int kStrip = 1024;
@@ -115,7 +123,10 @@ std::vector<Mark> marks(const cv::Mat& grey, const Ground& g, const TextLikeOpti
       const uchar* row = grey.ptr<uchar>(y);
       uchar* to = ink.ptr<uchar>(y - top);
       const size_t base = size_t(y / o.block) * size_t(g.columns);
-      for (int x = 0; x < grey.cols; ++x) to[x] = std::abs(int(row[x]) - int(g.level[base + size_t(x / o.block)])) >= o.contrast;
+      for (int x = 0; x < grey.cols; ++x) {
+        const size_t b = base + size_t(x / o.block);
+        to[x] = g.share[b] >= kLeastGround && std::abs(int(row[x]) - int(g.level[b])) >= o.contrast;
+      }
     }
     const int n = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8, CV_32S);
     for (int i = 1; i < n; ++i) {
@@ -147,6 +158,8 @@ int root(std::vector<int>& parent, int i) {
   return i;
 }
 
+constexpr size_t kManyLone = 100;
+
 // Marks in rows of two or more, and quiet lone ones.
 std::vector<cv::Rect> textMarks(const std::vector<Mark>& found) {
   // Marks bucketed by rows of their top, each row by x, so that a mark's
@@ -174,9 +187,21 @@ std::vector<cv::Rect> textMarks(const std::vector<Mark>& found) {
   }
   std::vector<int> size(found.size(), 0);
   for (size_t i = 0; i < found.size(); ++i) ++size[size_t(root(parent, int(i)))];
+  // Lone quiet marks are a spin box's digit or a badge's count beside the
+  // rows of a screen; by the thousand, with few rows, they are specks of
+  // salt-and-pepper noise clumped by chance (a 4K screen of it: 3,100 lone
+  // marks, 200 in rows).
+  size_t inRows = 0, lone = 0;
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (size[size_t(root(parent, int(i)))] >= 2)
+      ++inRows;
+    else
+      lone += found[i].quiet;
+  }
+  const bool loneCount = lone <= std::max(kManyLone, inRows);
   std::vector<cv::Rect> out;
   for (size_t i = 0; i < found.size(); ++i)
-    if (size[size_t(root(parent, int(i)))] >= 2 || found[i].quiet) out.push_back(found[i].box);
+    if (size[size_t(root(parent, int(i)))] >= 2 || (found[i].quiet && loneCount)) out.push_back(found[i].box);
   return out;
 }
 

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace filecases {
@@ -38,6 +39,37 @@ inline QImage noise(int width, int height) {
     for (int x = 0; x < width; ++x) {
       state ^= state << 13, state ^= state >> 17, state ^= state << 5;  // xorshift32
       line[x] = uchar(state >> 24);
+    }
+  }
+  return image;
+}
+
+// Other noise, the same for every run: "gauss" grey (mean 128, deviation
+// 40), "colour" (every channel at random), "salt" (5 % black and 5 % white
+// specks on grey), "smooth" (grey noise an eighth the size, scaled up).
+inline QImage noiseOf(const char* kind, int width, int height) {
+  const QByteArray k(kind);
+  if (k == "smooth")
+    return noise(std::max(1, width / 8), std::max(1, height / 8))
+        .scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  QImage image(width, height, QImage::Format_RGB32);
+  QRandomGenerator rng(17);
+  for (int y = 0; y < height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < width; ++x) {
+      int v = 200;
+      if (k == "colour") {
+        line[x] = 0xFF000000u | (rng.generate() & 0xFFFFFFu);
+        continue;
+      }
+      if (k == "gauss") {
+        const double u = std::max(1e-9, rng.generateDouble()), w = rng.generateDouble();
+        v = std::clamp(int(std::lround(128 + 40 * std::sqrt(-2 * std::log(u)) * std::cos(2 * M_PI * w))), 0, 255);
+      } else {
+        const quint32 r = rng.bounded(100u);
+        v = r < 5 ? 0 : r < 10 ? 255 : 200;
+      }
+      line[x] = qRgb(v, v, v);
     }
   }
   return image;
@@ -178,14 +210,15 @@ inline QByteArray pngWithTextBomb(int chunks, int inflated) {
   return png;
 }
 
-// A progressive JPEG whose last scan is repeated until it has `scans` scans.
-inline QByteArray jpegWithScans(int scans) {
+// A progressive JPEG of `side` x `side` white pixels whose last scan is
+// repeated until it has `scans` scans.
+inline QByteArray jpegWithScans(int scans, int side = 64) {
   QByteArray jpeg;
   QBuffer buffer(&jpeg);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, "jpeg");
   writer.setProgressiveScanWrite(true);
-  writer.write(blank(64, 64));
+  writer.write(blank(side, side));
   const qsizetype last = jpeg.lastIndexOf("\xFF\xDA");
   const QByteArray scan = jpeg.mid(last, jpeg.size() - 2 - last);
   int have = int(jpeg.count("\xFF\xDA"));

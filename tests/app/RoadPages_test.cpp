@@ -7,6 +7,7 @@
 #include "app/RecognitionRoad.h"
 #include "core/Settings.h"
 #include "platform/PrefStore.h"
+#include "tests/recognition/CodeImages.h"
 #include "tests/recognition/TextImages.h"
 #include "tests/support/Printers.h"
 #include "tests/support/TestEnv.h"
@@ -97,4 +98,26 @@ TEST_F(RoadPages, FastModeReadsTheAutomaticChoiceOfTheSystemLanguages) {
       EXPECT_EQ(withoutSpaces(r.text()), withoutSpaces(page.lines.join(QLatin1Char('\n'))));
     }
   }
+}
+
+// A code's modules are no text: the fast path reads the caption beside a QR
+// code without the junk it made of them (lines of it, and letters glued in
+// front of the caption).
+TEST_F(RoadPages, FastModeLeavesACodesAreaOut) {
+  QImage page(900, 300, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  codeimages::draw(page, codeimages::encode(codeimages::BarcodeFormat::QRCode, "https://example.org/pay"), 40, 40, 6);
+  const QStringList caption{"Scan the code to pay the invoice", "or open the link in your browser"};
+  {
+    QPainter p(&page);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(16);
+    p.setFont(font);
+    p.setPen(QColor(30, 30, 30));
+    p.drawText(300, 120, caption[0]);
+    p.drawText(300, 150, caption[1]);
+  }
+  const Recognized r = readOnWorker(road::requestFor(page, settings));
+  ASSERT_EQ(r.codes.size(), 1u);
+  EXPECT_EQ(textimages::rowTexts(r), QStringList{"https://example.org/pay"} + caption);
 }

@@ -1,0 +1,93 @@
+#include "recognition/FinderPatterns.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Recognizer {
+
+namespace {
+
+// Up to this many patterns (about eight codes) the image is read whole.
+constexpr size_t kReadWholeUpTo = 24;
+
+bool squareish(const cv::Rect& r) {
+  return r.width >= 7 && r.height >= 7 && r.width * 4 <= r.height * 5 && r.height * 4 <= r.width * 5;
+}
+
+double distance(const cv::Rect& a, const cv::Rect& b) {
+  const double dx = (a.x + a.width / 2.0) - (b.x + b.width / 2.0), dy = (a.y + a.height / 2.0) - (b.y + b.height / 2.0);
+  return std::hypot(dx, dy);
+}
+
+template <typename T>
+T median(std::vector<T> v) {
+  std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+std::vector<cv::Rect> finderPatterns(const cv::Mat& grey) {
+  std::vector<cv::Rect> out;
+  if (grey.empty() || grey.type() != CV_8UC1) return out;
+  cv::Mat dark;
+  cv::threshold(grey, dark, 0, 255, cv::THRESH_BINARY_INV | cv::THRESH_OTSU);
+  std::vector<std::vector<cv::Point>> contours;
+  std::vector<cv::Vec4i> tree;  // next, previous, first child, parent
+  cv::findContours(dark, contours, tree, cv::RETR_TREE, cv::CHAIN_APPROX_SIMPLE);
+  for (size_t i = 0; i < contours.size(); ++i) {
+    // A ring: an outer dark contour whose one hole holds one dark centre.
+    const int hole = tree[i][2];
+    if (hole < 0 || tree[size_t(hole)][0] >= 0) continue;
+    const int centre = tree[size_t(hole)][2];
+    if (centre < 0 || tree[size_t(centre)][0] >= 0 || tree[size_t(centre)][2] >= 0) continue;
+    const cv::Rect outer = cv::boundingRect(contours[i]), inner = cv::boundingRect(contours[size_t(centre)]);
+    if (!squareish(outer) || !squareish(inner)) continue;
+    // 7 modules across against 3, the centre in the middle.
+    const double ratio = double(outer.width) / std::max(1, inner.width);
+    if (ratio < 1.8 || ratio > 3.5) continue;
+    if (distance(outer, inner) > 0.15 * outer.width) continue;
+    out.push_back(outer);
+  }
+  return out;
+}
+
+std::vector<cv::Rect> codeCells(const cv::Size& image, const std::vector<cv::Rect>& patterns) {
+  if (patterns.size() <= kReadWholeUpTo) return {};
+  // A code's side is about the distance from one of its patterns to the
+  // second nearest (its two partners lie beside it and below it), plus a
+  // pattern's side; a cell three codes wide, stepped by two, holds every
+  // code of that size whole in one of the cells.
+  std::vector<double> seconds, sides;
+  for (const cv::Rect& a : patterns) {
+    double first = 1e18, second = 1e18;
+    for (const cv::Rect& b : patterns) {
+      if (&a == &b) continue;
+      const double d = distance(a, b);
+      if (d < first) {
+        second = first, first = d;
+      } else if (d < second) {
+        second = d;
+      }
+    }
+    seconds.push_back(second);
+    sides.push_back(a.width);
+  }
+  const double code = median(seconds) + median(sides);
+  const int step = std::max(16, int(std::lround(2 * code)));
+  const int side = std::max(16, int(std::lround(3 * code)));
+  std::vector<cv::Rect> cells;
+  const cv::Rect whole(0, 0, image.width, image.height);
+  for (int y = 0; y < image.height; y += step) {
+    for (int x = 0; x < image.width; x += step) {
+      cells.push_back(cv::Rect(x, y, side, side) & whole);
+      if (x + side >= image.width) break;
+    }
+    if (y + side >= image.height) break;
+  }
+  return cells;
+}
+
+}  // namespace Recognizer
