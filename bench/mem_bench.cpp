@@ -4,16 +4,16 @@
 // hot key (xdotool) opens the frozen screen and a drag from corner to corner
 // picks all of it, ten times, each once the last one is on the clipboard and
 // the toast has settled. A thread reads VmRSS from /proc every second, until
-// 60 s after the last capture; then one more capture shows what a capture
-// after an idle minute costs, and one right after it what the same costs
-// warm, under the same load.
+// 60 s after the last capture; then a capture after that idle minute shows
+// what it costs, and one right after it what the same costs warm, under the
+// same load (three such pairs, each after a minute of its own: --cycles N).
 //
 // Printed: the table of (seconds since the program started, RSS), the peak
 // (VmHWM, and the highest sample), RSS at 30 s and 60 s after the last
 // capture, and each capture's time (mouse-up to "capture.done" in the
 // program's log) with the processor time the program spent meanwhile.
 //
-// Run: build/bench/mem_bench [path/to/tarvok] [--columns N]   (default: the
+// Run: build/bench/mem_bench [path/to/tarvok] [--columns N] [--cycles N]   (default: the
 // tarvok beside the bench folder, one column of lines across the screen; it
 // starts its own X session). With --save-page FILE it only saves the page,
 // for timing `tarvok -read FILE` alone; --log FILE keeps the program's log.
@@ -285,11 +285,13 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);  // this process only draws pictures
   QGuiApplication app(argc, argv);
   QString exe = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../tarvok"));
-  int columns = 1;
+  int columns = 1, cycles = 3;
   QString save, logPath;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--columns") == 0 && i + 1 < argc)
       columns = std::clamp(std::atoi(argv[++i]), 1, 6);
+    else if (std::strcmp(argv[i], "--cycles") == 0 && i + 1 < argc)
+      cycles = std::clamp(std::atoi(argv[++i]), 1, 20);
     else if (std::strcmp(argv[i], "--save-page") == 0 && i + 1 < argc)
       save = QString::fromLocal8Bit(argv[++i]);
     else if (std::strcmp(argv[i], "--log") == 0 && i + 1 < argc)
@@ -314,11 +316,13 @@ int main(int argc, char** argv) {
   QThread::sleep(10);  // the warm-up ends
   const double idle = statusMb(program.pid(), "VmRSS");
 
-  // Ten captures one after another, the idle minute (sampled), one capture
-  // after it and one more right after that one, under the same load.
+  // Ten captures one after another, the idle minute (sampled), then
+  // `cycles` times a capture after an idle minute and one right after it,
+  // under the same load: timings on a busy machine vary from one capture to
+  // the next, the pairs' ratios much less.
   std::vector<Capture> captures;
-  for (int i = 0; i < kCaptures + 2; ++i) {
-    if (i == kCaptures) {
+  for (int i = 0; i < kCaptures + 2 * cycles; ++i) {
+    if (i >= kCaptures && (i - kCaptures) % 2 == 0) {
       // A moment past the minute: the hot key's frozen screen is no part of the +60 s sample.
       const double until = captures.back().endsAt + kAfterSeconds + 1.5;
       while (double(clock.elapsed()) / 1000.0 < until) QThread::msleep(100);
@@ -356,19 +360,25 @@ int main(int argc, char** argv) {
   std::printf("after the last capture: %.0f MB at +30 s, %.0f MB at +60 s\n", rssAt(samples, last + 30),
               rssAt(samples, last + kAfterSeconds));
   std::printf("\ncapture  seconds  cpu-s\n");
-  for (size_t i = 0; i < captures.size(); ++i)
+  for (size_t i = 0; i < captures.size(); ++i) {
+    const bool later = i >= size_t(kCaptures);
     std::printf("  %2zu     %6.2f  %6.2f%s\n", i + 1, captures[i].seconds, captures[i].cpu,
-                i == 0                     ? "  (first)"
-                : i == size_t(kCaptures)   ? "  (after an idle minute)"
-                : i == size_t(kCaptures + 1) ? "  (right after that one)"
-                                             : "");
-  std::vector<double> following;
+                i == 0                                    ? "  (first)"
+                : later && (i - kCaptures) % 2 == 0 ? "  (after an idle minute)"
+                : later                                   ? "  (right after that one)"
+                                                          : "");
+  }
+  std::vector<double> following, ratios;
   for (int i = 1; i < kCaptures; ++i) following.push_back(captures[size_t(i)].seconds);
-  std::sort(following.begin(), following.end());
-  const double median = following[following.size() / 2];
-  const double afterIdle = captures[kCaptures].seconds, warm = captures[kCaptures + 1].seconds;
-  std::printf("after an idle minute: %.2f s; right after another: %.2f s (median of captures 2-%d), %.2f s (the "
-              "next one); ratios %.2fx, %.2fx\n",
-              afterIdle, median, kCaptures, warm, afterIdle / median, afterIdle / warm);
+  for (size_t i = kCaptures; i + 1 < captures.size(); i += 2) ratios.push_back(captures[i].seconds / captures[i + 1].seconds);
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  };
+  std::printf("right after another: median %.2f s (captures 2-%d); after an idle minute against the capture right "
+              "after it: ratio",
+              median(following), kCaptures);
+  for (double r : ratios) std::printf(" %.2fx", r);
+  std::printf(", median %.2fx\n", median(ratios));
   return program.running() ? 0 : 1;
 }
