@@ -23,6 +23,9 @@ constexpr int kBackupPollMs = 20;
 CaptureRoad::CaptureRoad(Parts parts, Hooks hooks, road::Engines engines, QObject* parent)
     : QObject(parent), parts_(parts), hooks_(std::move(hooks)), runner_(std::move(engines)) {
   captureStartNs_ = nowNs();
+  coolDown_.setSingleShot(true);
+  coolDown_.setInterval(hooks_.coolDownMs);
+  connect(&coolDown_, &QTimer::timeout, this, &CaptureRoad::coolDown);
 }
 
 qint64 CaptureRoad::nowNs() const {
@@ -77,6 +80,7 @@ void CaptureRoad::picked(const QImage& image, const QRectF& rect) {
 }
 
 void CaptureRoad::recognize(const QImage& image) {
+  coolDown_.stop();
   const uint64_t sequence = ++sequence_;
   backupPoll_.clear();  // a result still waiting for its backup is not the newest any more
   road::Request request = road::requestFor(image, Settings::shared());
@@ -88,6 +92,7 @@ void CaptureRoad::recognize(const QImage& image) {
 }
 
 void CaptureRoad::deliver(uint64_t sequence, const Recognized& result) {
+  coolDown_.start();
   if (sequence != sequence_) {
     qCDebug(lcRoad) << "recognition" << sequence << "dropped: a newer one was started";
     return;
@@ -123,6 +128,13 @@ void CaptureRoad::deliver(uint64_t sequence, const Recognized& result) {
     showPicked(result, seconds, pending->wait(0));
   });
   poll->start();
+}
+
+void CaptureRoad::coolDown() {
+  // A newer recognition still runs: its result starts the wait again.
+  if (runner_.busy()) return;
+  const Settings& settings = Settings::shared();
+  runner_.coolDown(road::languagesFor(settings), settings.fastMode());
 }
 
 void CaptureRoad::showPicked(const Recognized& result, double seconds, std::optional<ClipboardBackup> backup) {

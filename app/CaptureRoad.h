@@ -38,6 +38,11 @@ class CaptureRoad : public QObject {
     CPUMeter& cpu;
     OnboardingController& onboarding;
   };
+  // Captures that follow one another (a retry, the same spot, the next
+  // paragraph) come within seconds and find every engine the last one
+  // started; past this, only the warm ones stay.
+  static constexpr int kCoolDownMs = 20000;
+
   struct Hooks {
     // Shows a state of the tray glyph.
     std::function<void(Glyph)> glyph;
@@ -50,6 +55,8 @@ class CaptureRoad : public QObject {
     // "seconds" bucket; none: the system's. Tests set theirs, so that a slow
     // machine does not move a capture into another bucket.
     std::function<qint64()> clockNs;
+    // How long after the last result the engines cool down; tests shorten it.
+    int coolDownMs = kCoolDownMs;
   };
   struct LastPicked {
     QImage image;
@@ -97,12 +104,14 @@ class CaptureRoad : public QObject {
   }
   void showPicked(const Recognized& result, double seconds, std::optional<ClipboardBackup> backup);
   qint64 nowNs() const;
+  void coolDown();
 
   Parts parts_;
   Hooks hooks_;
   RecognitionRunner runner_;
   uint64_t sequence_ = 0;
   QPointer<QTimer> backupPoll_;  // the newest result waiting for its backup
+  QTimer coolDown_;                // from the last result on
   std::optional<LastPicked> lastPicked_;
   qint64 captureStartNs_ = 0;
   bool askedPermission_ = false;

@@ -16,7 +16,13 @@ const Engines& realEngines() {
       },
       [](const QImage& image, const QStringList& prefer) { return LiveText::read(image, prefer); },
       [](const QImage& image, bool thorough, double budget) { return Recognizer::codes(image, thorough, budget); },
-      [](const Recognized& result, const std::vector<Code>& codes) { return Recognizer::merge(result, codes); }};
+      [](const Recognized& result, const std::vector<Code>& codes) { return Recognizer::merge(result, codes); },
+      [](const QStringList& prefer, bool fast) {
+        if (fast)
+          LiveText::coolDown(prefer);
+        else
+          Recognizer::coolDown(prefer);
+      }};
   return engines;
 }
 

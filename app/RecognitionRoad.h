@@ -26,6 +26,10 @@ struct Engines {
   std::function<std::vector<Code>(const QImage&, bool thorough, double budget)> codes;
   // Codes in front of the text (Recognizer::merge).
   std::function<Recognized(const Recognized&, const std::vector<Code>&)> merge;
+  // Lets go of what only a large capture needed once captures have stopped
+  // coming, keeping warm what the next one in `fast` mode or not starts with
+  // (LiveText::coolDown, Recognizer::coolDown). May be empty.
+  std::function<void(const QStringList& prefer, bool fast)> coolDown;
 };
 
 // The engines of this build.

@@ -29,6 +29,10 @@ void RecognitionRunner::start(uint64_t sequence, road::Request request, Done don
   });
 }
 
+void RecognitionRunner::coolDown(const QStringList& prefer, bool fast) {
+  if (engines_.coolDown) pool_.start([this, prefer, fast] { engines_.coolDown(prefer, fast); });
+}
+
 void RecognitionRunner::stopAll() {
   if (latest_) latest_->store(true);
 }

@@ -24,10 +24,14 @@ class RecognitionRunner : public QObject {
 
   void start(uint64_t sequence, road::Request request, Done done);
 
+  // Runs the engines' cool-down on a worker thread (a request started
+  // meanwhile runs beside it).
+  void coolDown(const QStringList& prefer, bool fast);
+
   // Asks every request still running or waiting to stop (quitting).
   void stopAll();
 
-  // True while any request runs.
+  // True while any request (or the cool-down) runs.
   bool busy() const { return pool_.activeThreadCount() > 0; }
   // Waits up to `ms` for the running requests; true when none is left.
   bool waitForDone(int ms) { return pool_.waitForDone(ms); }

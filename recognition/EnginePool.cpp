@@ -313,6 +313,24 @@ int EnginePool::drop(const QString& key, int keep) {
   return int(dropped.size());
 }
 
+int EnginePool::keepOnly(const QString& key, int keep) {
+  std::deque<Idle> dropped;
+  {
+    std::lock_guard lock(mutex_);
+    // The most recently returned come last.
+    int kept = 0;
+    for (auto it = idle_.rbegin(); it != idle_.rend(); ++it) {
+      if (it->key == key && kept < keep)
+        ++kept;
+      else
+        dropped.push_back(std::move(*it));
+    }
+    std::erase_if(idle_, [](const Idle& e) { return !e.api; });
+  }
+  // Engines end outside the lock.
+  return int(dropped.size());
+}
+
 void EnginePool::clear() {
   std::deque<Idle> dropped;
   std::lock_guard lock(mutex_);

@@ -116,6 +116,9 @@ class EnginePool {
   // Drops the idle engines of `key` but the `keep` most recently returned;
   // returns how many went.
   int drop(const QString& key, int keep = 0);
+  // Drops every idle engine but the `keep` of `key` most recently returned
+  // (an idle program keeps only its warm ones); returns how many went.
+  int keepOnly(const QString& key, int keep);
   // Drops every idle engine (tests, low memory).
   void clear();
 

@@ -92,6 +92,16 @@ class FreedMappings {
     return bytes_;
   }
 
+  void release() {
+    std::multimap<size_t, uchar*> kept;
+    {
+      std::lock_guard lock(mutex_);
+      kept.swap(kept_);
+      bytes_ = 0;
+    }
+    for (const auto& [length, start] : kept) munmap(start, length);
+  }
+
   void setIdle(std::chrono::milliseconds idle) {
     std::lock_guard lock(mutex_);
     idle_ = idle;
@@ -226,6 +236,8 @@ class HugePageAllocator final : public cv::MatAllocator {
 size_t keptFreedBytes() { return freedMappings().bytes(); }
 
 void setFreedKeptFor(std::chrono::milliseconds idle) { freedMappings().setIdle(idle); }
+
+void releaseFreedMappings() { freedMappings().release(); }
 
 void useHugePagesForLargeMatrices() {
   static std::once_flag once;

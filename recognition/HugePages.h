@@ -30,6 +30,8 @@ void useHugePagesForLargeMatrices();
 size_t keptFreedBytes();
 // How long kept mappings wait for a taker; for tests.
 void setFreedKeptFor(std::chrono::milliseconds idle);
+// Returns every kept mapping to the system now (an idle program).
+void releaseFreedMappings();
 
 // The size from which a matrix gets a mapping of its own.
 constexpr unsigned long kHugePage = 2ul << 20;

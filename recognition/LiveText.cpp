@@ -99,4 +99,6 @@ void warmUp(const QStringList& prefer) {
   });
 }
 
+void coolDown(const QStringList& prefer) { Recognizer::coolDown(languagesFor(prefer), fastConfig().maxEngines); }
+
 }  // namespace LiveText

@@ -33,6 +33,8 @@ std::optional<Recognized> read(const QImage& image, const QStringList& prefer);
 // Starts the fast path's engine for `prefer` on a background thread and
 // returns at once.
 void warmUp(const QStringList& prefer);
+// Recognizer::coolDown, keeping as many engines as the warm-up starts.
+void coolDown(const QStringList& prefer);
 
 // The transcript split into rows the way read() returns them: lines at line
 // feeds, each trimmed of spaces and tabs, blank ones left out; none when no

@@ -81,6 +81,16 @@ QImage withoutCodes(const QImage& image, const std::vector<Code>& codes);
 // run it on a background thread.
 void warmUp();
 
+// The engines a capture with the default languages finds warm: the two a
+// small capture reads side by side with.
+inline constexpr int kWarmEngines = 2;
+
+// Lets go, once captures have stopped coming, of what only a large capture
+// needed: the idle engines but the `engines` of a first pass for `prefer`
+// most recently used, the freed mappings kept for the line finder, and the
+// heap's free pages. Safe while a capture runs (it starts what it lacks).
+void coolDown(const QStringList& prefer, int engines = kWarmEngines);
+
 // Starts the engines that a first pass for `prefer` reads with, and the line
 // finder, on background threads, and returns at once: for a one-off read whose image is
 // still being loaded.

@@ -1,7 +1,10 @@
+#include <malloc.h>
+
 #include <QThreadPool>
 
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
+#include "recognition/HugePages.h"
 #include "recognition/LatinRuns.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/Recognizer.h"
@@ -24,8 +27,18 @@ void warmUp() {
   const QStringList languages = firstPassLanguages(OCRLanguages::primary(std::nullopt));
   EnginePool& pool = EnginePool::shared();
   // Two, as a small capture uses side by side; a large one starts more.
-  pool.fill(pool.keyFor(languages), 2);
+  pool.fill(pool.keyFor(languages), kWarmEngines);
   (void)read(white, languages, false);
+}
+
+void coolDown(const QStringList& prefer, int engines) {
+  EnginePool& pool = EnginePool::shared();
+  pool.keepOnly(pool.keyFor(firstPassLanguages(prefer)), engines);
+  ocr::releaseFreedMappings();
+  // The engines' models and pages were spread over the heaps of the threads
+  // that started and ran them; what they leave is free but resident until
+  // the heaps are trimmed.
+  malloc_trim(0);
 }
 
 void startFirstPass(const QStringList& prefer) {

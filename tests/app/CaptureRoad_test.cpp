@@ -18,8 +18,12 @@
 #include "core/CPUMeter.h"
 #include "core/Settings.h"
 #include "core/Strings.h"
+#include "recognition/EnginePool.h"
+#include "recognition/HugePages.h"
+#include "recognition/Recognizer.h"
 #include "recognition/Stop.h"
 #include "tests/recognition/CodeImages.h"
+#include "tests/recognition/TextImages.h"
 #include "toast/ToastController.h"
 #include "toast/ToastPanel.h"
 #include "ui/onboarding/OnboardingController.h"
@@ -138,7 +142,7 @@ struct CaptureRoadTest : ::testing::Test {
   std::unique_ptr<CaptureRoad> road;
 
   void SetUp() override { build(gates.engines()); }
-  void build(road::Engines engines) {
+  void build(road::Engines engines, int coolDownMs = CaptureRoad::kCoolDownMs) {
     Settings::shared().setFastMode(false);
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     CaptureRoad::Hooks hooks;
@@ -146,6 +150,7 @@ struct CaptureRoadTest : ::testing::Test {
     hooks.handOverMenu = [this] { return menuWindow; };
     hooks.requestScreenAccess = [this] { ++accessRequests; };
     hooks.clockNs = [this] { return gates.clockNs.load(); };
+    hooks.coolDownMs = coolDownMs;
     road = std::make_unique<CaptureRoad>(CaptureRoad::Parts{capture, toast, marker, cpu, onboarding}, hooks,
                                          std::move(engines));
     road->install();
@@ -311,6 +316,34 @@ TEST_F(CaptureRoadTest, RetryReadsTheLastPickAccuratelyAndSameSpotThatFailsForge
   EXPECT_EQ(glyphs.back(), Glyph::idle);
 }
 
+// The engines cool down once results stop coming, never while a capture is
+// read, with the languages and the mode of the preferences.
+TEST_F(CaptureRoadTest, TheEnginesCoolDownOnceAfterTheLastResult) {
+  std::mutex m;
+  std::vector<std::pair<QStringList, bool>> cooled;
+  road::Engines engines = gates.engines();
+  engines.coolDown = [&](const QStringList& prefer, bool fast) {
+    std::lock_guard l(m);
+    cooled.emplace_back(prefer, fast);
+  };
+  build(engines, 100);
+  auto count = [&] {
+    std::lock_guard l(m);
+    return cooled.size();
+  };
+  gates.all = false;
+  road->picked(ofWidth(401), QRectF(0, 0, 401, 10));
+  testenv::pump(300);  // longer than the delay: a capture being read is no quiet time
+  EXPECT_EQ(count(), 0u);
+  gates.release(401);
+  ASSERT_TRUE(waitUntil([] { return clipboardText() == "accurate 401"; }));
+  ASSERT_TRUE(waitUntil([&] { return count() == 1; }));
+  testenv::pump(300);
+  ASSERT_EQ(count(), 1u) << "once per quiet spell";
+  EXPECT_EQ(cooled[0].first, road::languagesFor(Settings::shared()));
+  EXPECT_FALSE(cooled[0].second);
+}
+
 TEST_F(CaptureRoadTest, CaptureErrorsTellTheirReasonAndAskForAccessOnce) {
   desktop->noScreen = true;
   road->startCapture();
@@ -377,4 +410,29 @@ TEST_F(RealCaptureRoadTest, ATableBesideACodeStartsAsTextWithThePayloadAndStillO
   ASSERT_TRUE(toast.model().result().table) << "As table stays on offer";
   toast.actions().toggleTable();
   EXPECT_EQ(clipboardText(), "Fruit\tCount\tPrice\nApple\t12\t3.50\nMelon\t4\t7.25");
+}
+
+// Once captures stop coming only the warm engines stay, the line finder's
+// kept buffers go back, and the next capture reads as well.
+TEST_F(RealCaptureRoadTest, OnceCapturesStopOnlyTheWarmEnginesStayAndTheNextCaptureReadsAsWell) {
+  build(road::realEngines(), 200);
+  const QStringList page{QStringLiteral("The quarterly report is attached for your review before Friday."),
+                         QStringLiteral("Please confirm the shipping address and the order number 48213."),
+                         QStringLiteral("Meeting notes: budget approved, hiring plan moves to next month.")};
+  textimages::Style style;
+  style.px = 18;
+  const QImage window = textimages::lines(page, style, 1600).image;
+  EnginePool& pool = EnginePool::shared();
+  const QString key = pool.keyFor(Recognizer::firstPassLanguages(road::languagesFor(Settings::shared())));
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round == 0 ? "warm" : "after the cool-down");
+    pool.fill(key, 5);  // as a large capture leaves them
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    road->picked(window, QRectF(0, 0, window.width(), window.height()));
+    ASSERT_TRUE(waitUntil([] { return clipboardText() != "before"; }, 20000));
+    EXPECT_EQ(clipboardText(), page.join(QLatin1Char('\n')));
+    ASSERT_TRUE(waitUntil([&] { return pool.idleTotal() == Recognizer::kWarmEngines && !road->recognizing(); }, 10000));
+    EXPECT_EQ(pool.idle(key), Recognizer::kWarmEngines);
+    EXPECT_EQ(ocr::keptFreedBytes(), 0u);
+  }
 }

@@ -153,6 +153,38 @@ TEST(EnginePool, DropCanKeepTheEnginesLastReturned) {
   EXPECT_EQ(pool.drop(QStringLiteral("rus"), 1), 0);
 }
 
+// An idle program keeps only the warm engines of one key, those it used
+// last; an engine out on a lease stays out of it and comes back idle.
+TEST(EnginePool, KeepOnlyLeavesTheLastReturnedEnginesOfOneKey) {
+  const QString eng = QStringLiteral("eng"), rus = QStringLiteral("rus");
+  struct Case {
+    QString key;
+    int keep, dropped, eng, rus;  // idle afterwards
+  };
+  for (const Case& c : {Case{eng, 2, 2, 2, 0}, Case{eng, 0, 4, 0, 0}, Case{eng, 9, 1, 3, 0}, Case{rus, 1, 3, 0, 1},
+                        Case{QString(), 2, 4, 0, 0}}) {
+    SCOPED_TRACE(c.key.toStdString() + " keep " + std::to_string(c.keep));
+    EnginePool pool = makePool({4, 24});
+    const tesseract::TessBaseAPI* last = nullptr;
+    EnginePool::Lease out = pool.acquire(eng);
+    {
+      // Returned in the opposite order: `first` last.
+      EnginePool::Lease first = pool.acquire(eng), second = pool.acquire(eng), third = pool.acquire(eng);
+      ASSERT_TRUE(out && first && second && third);
+      last = first.get();
+    }
+    ASSERT_TRUE(pool.add(rus));
+    EXPECT_EQ(pool.keepOnly(c.key, c.keep), c.dropped);
+    EXPECT_EQ(pool.idle(eng), c.eng);
+    EXPECT_EQ(pool.idle(rus), c.rus);
+    if (c.eng > 0) {
+      EXPECT_EQ(pool.acquireIdle(eng).get(), last);
+    }
+    out = EnginePool::Lease();
+    EXPECT_EQ(pool.idle(eng), c.eng + 1);
+  }
+}
+
 TEST(EnginePool, AcquireWaitsForTheEngineAWarmUpIsStarting) {
   EnginePool pool = makePool();
   const QString key = QStringLiteral("deu+eng");

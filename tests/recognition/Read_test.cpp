@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include "recognition/EnginePool.h"
+#include "recognition/HugePages.h"
 #include "recognition/OCRLanguages.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
+#include "recognition/TextDetector.h"
 #include "tests/recognition/TextImages.h"
 #include "tests/support/Printers.h"
 
@@ -243,6 +245,36 @@ TEST(WarmUp, LeavesTheFirstPassEngineReady) {
   const EnginePool::Counters after = EnginePool::shared().counters();
   EXPECT_EQ(after.starts, warm.starts);  // the first real read started no engine
   EXPECT_GT(after.hits, warm.hits);
+}
+
+// Once captures stop coming, only the warm engines of the first pass stay,
+// the line finder's kept buffers go back, and the next read still reads
+// every line, on the warm engines.
+TEST(WarmUp, CoolingDownKeepsTheWarmEnginesAndTheNextReadStillReadsEveryLine) {
+  EnginePool& pool = EnginePool::shared();
+  const QString key = pool.keyFor(Recognizer::firstPassLanguages(kEnglish));
+  QStringList page = kParagraph;
+  page << QStringLiteral("Your order of 12 boxes leaves the warehouse on Monday.")
+       << QStringLiteral("Open the folder and drag the file into the window.")
+       << QStringLiteral("The meeting moved to room 4B at half past two.");
+  // Wide enough for the line finder's buffers to be mappings of their own.
+  const QImage image = textimages::lines(page, Style{}, 1600).image;
+  pool.fill(key, 5);
+  ASSERT_TRUE(pool.add(QStringLiteral("rus")));
+  ASSERT_EQ(rowTexts(Recognizer::read(image, kEnglish).result), page);
+  QThreadPool::globalInstance()->waitForDone();  // the line finder's buffers are let go
+  if (ocr::detectorRoad()) {
+    EXPECT_GT(ocr::keptFreedBytes(), 0u);
+  }
+
+  Recognizer::coolDown(kEnglish);
+  EXPECT_EQ(pool.idle(key), Recognizer::kWarmEngines);
+  EXPECT_EQ(pool.idleTotal(), Recognizer::kWarmEngines);
+  EXPECT_EQ(ocr::keptFreedBytes(), 0u);
+
+  const EnginePool::Counters before = pool.counters();
+  EXPECT_EQ(rowTexts(Recognizer::read(image, kEnglish).result), page);
+  EXPECT_GT(pool.counters().hits, before.hits);
 }
 
 }  // namespace
