@@ -29,8 +29,8 @@
 //   --code [--verbose]
 //             code and terminal lines in monospace faces on both roads: the
 //             underscores, dots and colons kept, and the look-alikes
-//   --programs [--verbose] [--save DIR]
-//             windows of real programs (zenity, xterm, mousepad) on both roads
+//   --programs [--only NAME] [--verbose] [--save DIR]
+//             windows of real programs (zenity, xterm, mousepad, galculator) on both roads
 //             and the command line; under tests/support/xsession with
 //             QT_QPA_PLATFORM=xcb (see bench/ocr_programs.h)
 //   --psm N, --engines N, --line PX: change the defaults of --sweep and --show
@@ -293,7 +293,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.contains(QStringLiteral("--programs"))) {
-    programs::run(args.contains(QStringLiteral("--verbose")), option("--save"));
+    programs::run(args.contains(QStringLiteral("--verbose")), option("--save"), option("--only"));
     return 0;
   }
   if (args.contains(QStringLiteral("--firstpass"))) {
