@@ -184,7 +184,8 @@ inline QList<Program> all() {
   return {
       {QStringLiteral("form"), QStringLiteral("zenity"), form, {}, {}, formWords},
       {QStringLiteral("form-dark"), QStringLiteral("zenity"), form, {dark}, {}, formWords},
-      {QStringLiteral("file-chooser"), QStringLiteral("zenity"), chooser, {}, {}, chooserWords, Code::None, QSize(820, 560)},
+      {QStringLiteral("file-chooser"), QStringLiteral("zenity"), chooser, {}, {}, chooserWords, Code::None, QSize(820, 560),
+       Grab::Frame, {}, QSize(4, 9)},
       {QStringLiteral("terminal"), QStringLiteral("xterm"), xterm(false), {}, {}, {QStringLiteral("admin@build-01: ~/reports")},
        Code::Terminal},
       {QStringLiteral("terminal-dark"), QStringLiteral("xterm"), xterm(true), {}, {},
@@ -199,8 +200,9 @@ inline QList<Program> all() {
        {}, QSize(4, 11)},
       {QStringLiteral("list-dragged"), QStringLiteral("zenity"), listArgs, {}, {}, listRows, Code::None, {}, Grab::Inside,
        QRect(9, 34, 622, 383), QSize(4, 11)},
-      {QStringLiteral("chooser-dragged"), QStringLiteral("zenity"), chooser, {}, {}, chooserWords, Code::None,
-       QSize(820, 560), Grab::Inside},
+      // The inside has no title bar.
+      {QStringLiteral("chooser-dragged"), QStringLiteral("zenity"), chooser, {}, {}, chooserWords.mid(1), Code::None,
+       QSize(820, 560), Grab::Inside, {}, QSize(4, 9)},
       {QStringLiteral("calc-picked"), QStringLiteral("galculator"), {}, {}, {}, calculatorWords, Code::None, {}, Grab::Frame},
       {QStringLiteral("calc-beyond"), QStringLiteral("galculator"), {}, {}, {}, calculatorWords, Code::None, {}, Grab::Beyond},
   };
