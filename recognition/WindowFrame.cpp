@@ -116,11 +116,11 @@ int clearTitleButtons(QImage& grey8, double em) {
     shapes.emplace_back(x0 + r.x, r.y, r.width, r.height);
   }
   // From either end inwards, while they stand apart from the next one and no
-  // larger than a button: the icon, the buttons. A title's letters stand
-  // closer together, and a title is never at an end.
+  // wider than a button: the frame's edge, the icon, the buttons. A title's
+  // letters stand closer together, and a title is never at an end.
   const double apart = std::max(2.0, 0.1 * bar);
   std::vector<bool> clear(shapes.size(), false);
-  // Gaps measured from the bar's edge (an int) or from another shape.
+  // The gap between two shapes, the first nearer the end walked from.
   struct Gap {
     bool fromLeft;
     double operator()(const cv::Rect& a, const cv::Rect& b) const {
@@ -136,7 +136,7 @@ int clearTitleButtons(QImage& grey8, double em) {
     for (size_t k = 0; k < order.size(); ++k) {
       const cv::Rect& s = shapes[order[k]];
       const double away = fromLeft ? s.x - reach : reach - (s.x + s.width);
-      if (away > 1.5 * bar || s.width > 1.2 * bar || s.height > 0.9 * bar) break;
+      if (away > 1.5 * bar || s.width > 1.2 * bar) break;
       if (k + 1 < order.size() && gap(s, shapes[order[k + 1]]) < apart) break;
       clear[order[k]] = true;
       reach = fromLeft ? s.x + s.width : s.x;
