@@ -76,7 +76,8 @@ int clearTitleButtons(QImage& grey8, double em) {
   if (g.rows < 32 || g.cols < 64 || em <= 0) return 0;
   // The bar: rows from the top (below a border of a row or two) each mostly
   // of one level, the levels running on smoothly (a gradient), down to the
-  // window's body, which stands clearly apart from it.
+  // window's body, which stands clearly apart from it. Its title may be
+  // smaller than the window's text (a terminal's).
   std::vector<int> levels;
   int top = 0;
   for (int y = 0; y < std::min(g.rows, int(4 * em) + 3); ++y) {
@@ -89,7 +90,7 @@ int clearTitleButtons(QImage& grey8, double em) {
     levels.assign(v >= 0 ? 1 : 0, v), top = v >= 0 ? y : y + 1;
   }
   const int bar = int(levels.size());
-  if (bar < std::max(12.0, 1.2 * em) || bar > 3.5 * em || top + bar + 3 > g.rows) return 0;
+  if (bar < std::max(12.0, 0.8 * em) || bar > 3.5 * em || top + bar + 3 > g.rows) return 0;
   int body = -1;
   for (int y = top + bar; y < top + bar + 3 && body < 0; ++y) body = plainLevel(g.row(y), 0.5, 4);
   if (body < 0 || std::abs(body - levels.back()) < 10) return 0;
