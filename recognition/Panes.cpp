@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 
+#include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
 
 namespace ocr {
@@ -21,40 +23,63 @@ std::vector<QRect> uprightDividers(const QImage& grey8) {
   // A third of the image at least: a pane runs down most of a window, and
   // the window may be a part of the capture.
   const int least = std::max(64, h / 3);
-  if (h < least) return out;
-  int lastRight = -1;
-  for (int x = 1; x + 1 < w; ++x) {
-    for (int width = 1; width <= 2 && x + width < w; ++width) {
-      if (x <= lastRight) break;
-      // A selected row or a header may cover the line for a few rows: a run
-      // goes on over gaps up to `bridge`, and at least `held` of it is line.
-      const int bridge = std::max(4, h / 16);
-      constexpr double held = 0.8;
-      int start = -1, best = 0, bestStart = 0, missed = 0, on = 0;
-      for (int y = 0; y <= h; ++y) {
-        bool line = false;
-        if (y < h) {
-          const uchar* row = grey8.constScanLine(y);
-          const int a = row[x - 1], b = row[x + width], c = row[x], d = row[x + width - 1];
-          line = std::abs(c - d) <= 10 && ((c < a - kContrast && c < b - kContrast && d < a - kContrast && d < b - kContrast) ||
-                                         (c > a + kContrast && c > b + kContrast && d > a + kContrast && d > b + kContrast));
-        }
+  if (h < least || w < 4) return out;
+  // A selected row or a header may cover the line for a few rows: a run
+  // goes on over gaps up to `bridge`, and at least `held` of it is line.
+  const int bridge = std::max(4, h / 16);
+  constexpr double held = 0.8;
+  // Per column and width (one or two pixels), the run followed and the
+  // longest so far; the image is walked row by row.
+  struct Run {
+    int start = -1, missed = 0, on = 0, best = 0, bestStart = 0;
+  };
+  std::vector<Run> runs(size_t(2 * w));
+  auto end = [&](Run& r, int y, bool last) {
+    const int length = y - r.missed - r.start + (last ? 0 : 1);
+    if (length > r.best && r.on >= held * length) r.best = length, r.bestStart = r.start;
+    r.start = -1, r.missed = 0;
+  };
+  for (int y = 0; y < h; ++y) {
+    const uchar* row = grey8.constScanLine(y);
+    for (int x = 1; x + 1 < w; ++x)
+      for (int width = 1; width <= 2 && x + width < w; ++width) {
+        Run& r = runs[size_t(2 * x + width - 1)];
+        const int a = row[x - 1], b = row[x + width], c = row[x], d = row[x + width - 1];
+        const bool line = std::abs(c - d) <= 10 &&
+                          ((c < a - kContrast && c < b - kContrast && d < a - kContrast && d < b - kContrast) ||
+                           (c > a + kContrast && c > b + kContrast && d > a + kContrast && d > b + kContrast));
         if (line) {
-          if (start < 0) start = y, on = 0;
-          missed = 0, ++on;
-        } else if (start >= 0 && (y == h || ++missed > bridge)) {
-          const int length = y - missed - start + (y == h ? 0 : 1);
-          if (length > best && on >= held * length) best = length, bestStart = start;
-          start = -1, missed = 0;
+          if (r.start < 0) r.start = y, r.on = 0;
+          r.missed = 0, ++r.on;
+        } else if (r.start >= 0 && ++r.missed > bridge) {
+          end(r, y, false);
         }
       }
-      if (best >= least) {
-        out.emplace_back(x, bestStart, width, best);
-        lastRight = x + width;
-      }
-    }
   }
+  int lastRight = -1;
+  for (int x = 1; x + 1 < w; ++x)
+    for (int width = 1; width <= 2 && x + width < w && x > lastRight; ++width) {
+      Run& r = runs[size_t(2 * x + width - 1)];
+      if (r.start >= 0) end(r, h, true);
+      if (r.best < least) continue;
+      out.emplace_back(x, r.bestStart, width, r.best);
+      lastRight = x + width;
+    }
   return out;
+}
+
+std::vector<QRect> uprightDividersOf(const QImage& image) {
+  static std::mutex mutex;
+  static qint64 key = 0;
+  static std::vector<QRect> last;
+  {
+    std::lock_guard lock(mutex);
+    if (key != 0 && key == image.cacheKey()) return last;
+  }
+  std::vector<QRect> found = uprightDividers(grey(image));
+  std::lock_guard lock(mutex);
+  key = image.cacheKey(), last = found;
+  return found;
 }
 
 }  // namespace ocr

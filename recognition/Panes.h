@@ -16,6 +16,11 @@ namespace ocr {
 // least half the image high: the candidates for dividers (top-left origin).
 std::vector<QRect> uprightDividers(const QImage& grey8);
 
+// The same for a picture of any format, remembered for the last one asked
+// about: every pass of a recognition reads the same picture (25 ms a pass on
+// a full-HD one, of up to eight passes).
+std::vector<QRect> uprightDividersOf(const QImage& image);
+
 }  // namespace ocr
 
 namespace Recognizer {

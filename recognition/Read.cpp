@@ -9,7 +9,6 @@
 #include "recognition/LineRead.h"
 #include "recognition/LineWords.h"
 #include "recognition/Panes.h"
-#include "recognition/Prepare.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
 #include "recognition/StrayMarks.h"
@@ -68,7 +67,7 @@ Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource
   }
   pass.confidence = total > 0 ? sum / total : 0;
   const double height = image.height();
-  const std::vector<QRect> dividers = partingDividers(linePieces, uprightDividers(grey(image)), height);
+  const std::vector<QRect> dividers = partingDividers(linePieces, uprightDividersOf(image), height);
   pass.result.lines = joined(groupInPanes(std::move(linePieces), dividers, height));
   auto wordPanes = groupInPanes(std::move(wordPieces), dividers, height);
   for (const auto& pane : wordPanes) {
