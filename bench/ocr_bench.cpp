@@ -30,7 +30,7 @@
 //             code and terminal lines in monospace faces on both roads: the
 //             underscores, dots and colons kept, and the look-alikes
 //   --programs [--verbose] [--save DIR] [--only NAME]
-//             windows of real programs (zenity, xterm, mousepad) on both roads
+//             windows of real programs (zenity, xterm, mousepad, galculator) on both roads
 //             and the command line (--only: the windows whose name holds NAME);
 //             under tests/support/xsession with QT_QPA_PLATFORM=xcb (see
 //             bench/ocr_programs.h); then the listings of --listings

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,11 @@
 namespace programs {
 
 enum class Code { None, Terminal, Editor, Python };
+
+// What of the window is read: what a window pick takes (the window with the
+// window manager's frame), a drag over its inside, or a drag started a few
+// pixels outside the frame (the desktop's edge around it).
+enum class Grab { Frame, Inside, Beyond };
 
 struct Program {
   QString name;
@@ -24,6 +30,9 @@ struct Program {
   QStringList words;  // what the window shows besides the code: title, menus, labels, buttons
   Code code = Code::None;
   QSize size{};       // a size to give the window once shown, when its own is too large
+  Grab grab = Grab::Frame;
+  QRect part{};       // with Grab::Inside, a drag over this part of the inside only
+  QSize table{};      // the table the window shows (columns x rows), none when empty
 };
 
 // The configuration the terminal prints, with the characters code depends on.
@@ -197,10 +206,32 @@ inline QList<Program> all() {
       "[org/xfce/mousepad/state/window]\nwidth=760\nheight=760\n");
   const QStringList pythonWords = QStringList{QStringLiteral("cache.py - Mousepad")} + editorWords.mid(1);
   const QString dark = QStringLiteral("GTK_THEME=Adwaita:dark");
+  const QStringList list{QStringLiteral("--list"), QStringLiteral("--title=Installed packages"),
+                         QStringLiteral("--text=Choose the package to update."), QStringLiteral("--column=Package"),
+                         QStringLiteral("--column=Version"), QStringLiteral("--column=Size"),
+                         QStringLiteral("--column=Updated"), QStringLiteral("--width=640"), QStringLiteral("--height=460")};
+  QStringList listArgs = list, listWords{QStringLiteral("Installed packages"), QStringLiteral("Choose the package to update."),
+                                         QStringLiteral("Cancel OK")};
+  QStringList listRows{QStringLiteral("Package Version Size Updated")};
+  for (const char* row : {"libgtk-3-0 3.24.38 12.4 MB 2024-03-14", "openssl 3.0.13 2.1 MB 2024-02-29",
+                          "python3.11 3.11.2 1.8 MB 2023-11-02", "zenity 3.44.0 384 kB 2023-10-05",
+                          "xterm 379 1.3 MB 2024-01-20", "mousepad 0.5.10 2.6 MB 2023-12-31",
+                          "tesseract-ocr 5.3.0 1.9 MB 2024-03-01", "fonts-noto 20201225 4.7 MB 2023-09-18",
+                          "dbus-daemon 1.14.10 620 kB 2024-03-12", "curl 7.88.1 512 kB 2024-02-07"}) {
+    const QStringList f = QString::fromLatin1(row).split(QLatin1Char(' '));
+    listArgs << f[0] << f[1] << f[2] + QLatin1Char(' ') + f[3] << f[4];
+    listRows << QString::fromLatin1(row);
+  }
+  listWords += listRows;
+  const QStringList calculatorWords{QStringLiteral("galculator"), QStringLiteral("File Edit View Calculator Help"),
+                                    QStringLiteral("0"), QStringLiteral("C AC <-"), QStringLiteral("( ) MS MR M+"),
+                                    QStringLiteral("7 8 9 / sqrt"), QStringLiteral("4 5 6 * %"), QStringLiteral("1 2 3 - ="),
+                                    QStringLiteral("0 . +/- +")};
   return {
       {QStringLiteral("form"), QStringLiteral("zenity"), form, {}, {}, formWords},
       {QStringLiteral("form-dark"), QStringLiteral("zenity"), form, {dark}, {}, formWords},
-      {QStringLiteral("file-chooser"), QStringLiteral("zenity"), chooser, {}, {}, chooserWords, Code::None, QSize(820, 560)},
+      {QStringLiteral("file-chooser"), QStringLiteral("zenity"), chooser, {}, {}, chooserWords, Code::None, QSize(820, 560),
+       Grab::Frame, {}, QSize(4, 9)},
       {QStringLiteral("terminal"), QStringLiteral("xterm"), xterm(false), {}, {}, {QStringLiteral("admin@build-01: ~/reports")},
        Code::Terminal},
       {QStringLiteral("terminal-dark"), QStringLiteral("xterm"), xterm(true), {}, {},
@@ -212,6 +243,16 @@ inline QList<Program> all() {
        Code::Editor},
       {QStringLiteral("python"), QStringLiteral("mousepad"), {QStringLiteral("%h/cache.py")}, {}, pythonKeys, pythonWords,
        Code::Python},
+      // What a window pick takes, and a drag over the list alone.
+      {QStringLiteral("list-picked"), QStringLiteral("zenity"), listArgs, {}, {}, listWords, Code::None, {}, Grab::Frame,
+       {}, QSize(4, 11)},
+      {QStringLiteral("list-dragged"), QStringLiteral("zenity"), listArgs, {}, {}, listRows, Code::None, {}, Grab::Inside,
+       QRect(9, 34, 622, 383), QSize(4, 11)},
+      // The inside has no title bar.
+      {QStringLiteral("chooser-dragged"), QStringLiteral("zenity"), chooser, {}, {}, chooserWords.mid(1), Code::None,
+       QSize(820, 560), Grab::Inside, {}, QSize(4, 9)},
+      {QStringLiteral("calc-picked"), QStringLiteral("galculator"), {}, {}, {}, calculatorWords, Code::None, {}, Grab::Frame},
+      {QStringLiteral("calc-beyond"), QStringLiteral("galculator"), {}, {}, {}, calculatorWords, Code::None, {}, Grab::Beyond},
   };
 }
 

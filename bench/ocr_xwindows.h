@@ -1,7 +1,7 @@
 // Windows of other programs on the X display of bench/ocr_bench --programs:
 // a program started in an environment of its own, its top-level window found
 // by the process id the program put on it, the window manager's frame around
-// it, a grab of frame and window once the picture stops changing, and the
+// it, a grab of frame and window (or a part around or inside them) once the picture stops changing, and the
 // program ended. Uses xdotool, xwininfo and xprop; needs the xcb platform.
 #pragma once
 #include <QDir>
@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QThread>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -76,11 +77,18 @@ inline QString findWindow(qint64 pid, int timeoutMs) {
   return {};
 }
 
-// Frame and window as the screen shows them.
-inline QImage grabFramed(const QString& id, QRect* where) {
+// Which part of the screen around a window is grabbed, given the window's
+// inside and the frame around it (both in root pixels).
+using Area = std::function<QRect(const QRect& inside, const QMargins& frame)>;
+
+// Frame and window: what a window pick takes.
+inline QRect framed(const QRect& inside, const QMargins& frame) { return inside.marginsAdded(frame); }
+
+// The `area` of the window as the screen shows it.
+inline QImage grabArea(const QString& id, const Area& area, QRect* where) {
   const std::optional<QMargins> frame = frameExtents(id);
   QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect r = clientRect(id).marginsAdded(frame.value_or(QMargins())).intersected(screen->geometry());
+  const QRect r = area(clientRect(id), frame.value_or(QMargins())).intersected(screen->geometry());
   *where = r;
   if (r.isEmpty()) return {};
   return screen->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage().convertToFormat(QImage::Format_RGB32);
@@ -89,16 +97,17 @@ inline QImage grabFramed(const QString& id, QRect* where) {
 // Grabs until two in a row, `stepMs` apart, agree in place and picture (the
 // program has painted and laid itself out), after at least `settleMs`.
 // `steady` tells whether it came to rest before `timeoutMs`.
-inline QImage steadyGrab(const QString& id, int settleMs, int stepMs, int timeoutMs, bool* steady) {
+inline QImage steadyGrab(const QString& id, int settleMs, int stepMs, int timeoutMs, bool* steady,
+                         const Area& area = framed) {
   QThread::msleep(ulong(settleMs));
   QElapsedTimer t;
   t.start();
   QRect where, before;
-  QImage last = grabFramed(id, &before);
+  QImage last = grabArea(id, area, &before);
   *steady = false;
   while (t.elapsed() < timeoutMs) {
     QThread::msleep(ulong(stepMs));
-    QImage now = grabFramed(id, &where);
+    QImage now = grabArea(id, area, &where);
     if (!now.isNull() && where == before && now == last) {
       *steady = true;
       return now;

@@ -183,6 +183,31 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
     }
   };
   boxes(all, labels, nullptr);
+  // Icons beside the names of a list or a sidebar (a folder): shapes of
+  // about a line's height, as wide as high, with a body of flat fill that a
+  // glyph's strokes (three pixels at most at these sizes) never have. The
+  // engine read them as ")" or "P)".
+  const cv::Mat body = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5));
+  for (const Blob& b : all) {
+    const int w = b.box.width, h = b.box.height;
+    if (h < 0.8 * em || h > 2.5 * em || w < 0.6 * h || w > 1.6 * h || b.area < 0.5 * b.box.area()) continue;
+    cv::Mat core;
+    cv::erode(ink(b.box), core, body, {-1, -1}, 1, cv::BORDER_CONSTANT, 0);
+    const int inCore = cv::countNonZero(core);
+    if (inCore < 0.25 * b.box.area()) continue;
+    // Flat: a dense character ("書") has a body too at twice the size, of
+    // dark strokes and the grey between them.
+    std::vector<int> levels;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (core.at<uchar>(y, x)) levels.push_back(g.at<uchar>(b.box.y + y, b.box.x + x));
+    std::nth_element(levels.begin(), levels.begin() + std::ptrdiff_t(levels.size() / 2), levels.end());
+    const int middle = levels[levels.size() / 2];
+    if (std::count_if(levels.begin(), levels.end(), [&](int v) { return std::abs(v - middle) <= 16; }) < 0.8 * inCore)
+      continue;
+    erase(b.box).setTo(255);
+    ++count;
+  }
   // Four bytes a pixel: on an 8K screen as much as the screen itself.
   labels.release();
   // Lighter squares and discs with what they hold (a tick, a dot, perhaps

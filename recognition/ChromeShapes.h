@@ -35,5 +35,10 @@ int findFields(const QImage& grey8, int ground, double em, std::vector<QRect>& c
 // a later call still sees the frame a short side belonged to.
 int removeLines(QImage& grey8, int ground, double em, cv::Mat& removed, std::vector<QRect>* controls);
 int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& controls);
+// A window's frame (WindowFrame.cpp): the desktop around it, one level from
+// end to end, given the ground; the icon and buttons at the ends of its
+// title bar given the bar's own fill, the title left.
+int clearDesktop(QImage& grey8, int ground);
+int clearTitleButtons(QImage& grey8, double em);
 
 }  // namespace ocr::chrome

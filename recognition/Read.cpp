@@ -10,6 +10,7 @@
 #include "recognition/Indents.h"
 #include "recognition/LineRead.h"
 #include "recognition/LineWords.h"
+#include "recognition/Panes.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
 #include "recognition/StrayMarks.h"
@@ -32,9 +33,17 @@ namespace {
 
 using ToSource = std::function<PixelRect(const QRect&)>;
 
+std::vector<std::vector<Piece>> joined(std::vector<std::vector<std::vector<Piece>>> panes) {
+  std::vector<std::vector<Piece>> rows;
+  for (auto& pane : panes)
+    for (auto& row : pane) rows.push_back(std::move(row));
+  return rows;
+}
+
 // The pass of lines the engine read, their boxes turned into source pixels
-// by `toSource`.
-Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource) {
+// by `toSource`; the panes of `image` read one after the other, and a table
+// found within one of them (the one of most rows).
+Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource, const QImage& image) {
   using namespace Recognizer;
   Pass pass;
   std::vector<Piece> linePieces;
@@ -60,10 +69,16 @@ Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource
     for (Piece& word : lineWords(line.text, lineBox, boxOf)) wordPieces.push_back(std::move(word));
   }
   pass.confidence = total > 0 ? sum / total : 0;
-  pass.result.lines = group(std::move(linePieces));
-  pass.result.words = group(std::move(wordPieces));
+  const double height = image.height();
+  const std::vector<QRect> dividers = partingDividers(linePieces, uprightDividersOf(image), height);
+  pass.result.lines = joined(groupInPanes(std::move(linePieces), dividers, height));
+  auto wordPanes = groupInPanes(std::move(wordPieces), dividers, height);
+  for (const auto& pane : wordPanes) {
+    std::optional<Table> table = detectTable(pane);
+    if (table && (!pass.result.table || table->rows.size() > pass.result.table->rows.size())) pass.result.table = std::move(table);
+  }
+  pass.result.words = joined(std::move(wordPanes));
   indentCode(pass.result.lines, pass.result.words);
-  pass.result.table = detectTable(pass.result.words);
   return pass;
 }
 
@@ -121,7 +136,7 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBox
     const double height = image.height();
     return passOf(seen.lines, [height](const QRect& r) {
       return PixelRect::fromTopLeft(r.x(), r.y(), r.width(), r.height(), height);
-    });
+    }, image);
   }
   EngineResult seen = run(image, key, config, pool);
   if (!seen.ran) return {};
@@ -132,7 +147,7 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBox
   }
   return passOf(seen.lines, [&](const QRect& box) {
     return seen.prepared.toSource(box.x(), box.y(), box.x() + box.width(), box.y() + box.height());
-  });
+  }, image);
 }
 
 }  // namespace ocr

@@ -17,11 +17,24 @@ double estimateEm(const QImage& grey8, int ground) {
   cv::Mat ink = g < std::max(0, ground - 40);
   cv::Mat labels, stats, centroids;
   const int n = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8, CV_32S);
-  std::vector<int> heights;
+  std::vector<int> heights, strokes;
   for (int i = 1; i < n; ++i) {
     const int w = stats.at<int>(i, cv::CC_STAT_WIDTH), h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
     if (h >= 4 && h <= grey8.height() / 3 + 4 && w <= 3 * h && stats.at<int>(i, cv::CC_STAT_AREA) >= 8)
-      heights.push_back(h);
+      (w <= 2 ? strokes : heights).push_back(h);
+  }
+  // Upright strokes a pixel or two wide: "l", "1", an alef, and the sides of
+  // buttons. A calculator's keys outnumbered its letters, and its glyphs
+  // seemed three times their size (the menu bar's words went as marks): a
+  // stroke twice as tall as the other glyphs' middle one is no glyph.
+  if (!heights.empty()) {
+    std::vector<int> sorted = heights;
+    const auto mid = sorted.begin() + std::ptrdiff_t(sorted.size() / 2);
+    std::nth_element(sorted.begin(), mid, sorted.end());
+    for (const int h : strokes)
+      if (h < 2 * *mid) heights.push_back(h);
+  } else {
+    heights = strokes;
   }
   if (heights.empty()) return 0;
   // Ascenders and capitals stand about 0.72 em high; the upper quartile of
@@ -222,8 +235,10 @@ Cleaned clean(QImage& grey8, int ground) {
   // too large for Chinese, Japanese and Korean, whose characters stand taller
   // than Latin capitals). Once the frames are gone, the height of the lines
   // of text gives the size itself, whatever the script.
+  out.marks = chrome::clearDesktop(grey8, ground);
   double em = chrome::estimateEm(grey8, ground);
   if (em <= 0) return out;
+  out.marks += chrome::clearTitleButtons(grey8, em);
   cv::Mat removed = cv::Mat::zeros(grey8.height(), grey8.width(), CV_8U);
   out.lines = chrome::removeLines(grey8, ground, em, removed, nullptr);
   // A line's ink band is about 0.85 em: capitals, ascenders and descenders.

@@ -119,6 +119,19 @@ qsizetype filledCount(const QStringList& cells) {
   return std::count_if(cells.begin(), cells.end(), [](const QString& c) { return !c.isEmpty(); });
 }
 
+// Lines of one cell standing well apart above or below the grid are the
+// window's (its title, its buttons), not rows of the table. A heading or a
+// listing's "total 56" stands at the rows' pitch, and stays.
+void trimWindowLines(std::vector<Row>& rows) {
+  std::vector<double> pitches;
+  for (size_t k = 1; k < rows.size(); ++k) pitches.push_back(rows[k - 1].top - rows[k].top);
+  if (pitches.empty()) return;
+  const double apart = 1.4 * median(pitches);
+  auto windowLine = [&](const Row& r, double gap) { return filledCount(r.cells) <= 1 && gap > apart; };
+  while (rows.size() > 2 && windowLine(rows.front(), rows[0].top - rows[1].top)) rows.erase(rows.begin());
+  while (rows.size() > 2 && windowLine(rows.back(), rows[rows.size() - 2].top - rows.back().top)) rows.pop_back();
+}
+
 // Folds continuation lines (an empty first cell, few cells, close below) into
 // the row above.
 std::vector<QStringList> mergeRows(const std::vector<Row>& rows, double h) {
@@ -257,6 +270,7 @@ std::optional<Table> detectTable(const std::vector<std::vector<Piece>>& read) {
   built.reserve(rows.size());
   for (size_t r = 0; r < rows.size(); ++r) built.push_back(buildRow(rows[r], standing[r], gaps, spans, h));
 
+  trimWindowLines(built);
   std::vector<QStringList> out = mergeRows(built, h);
   if (!acceptable(out)) return std::nullopt;
   return Table{std::move(out)};
