@@ -56,8 +56,8 @@ QString listedFolder() {
 TEST(TerminalListingsX, LsIsATableOfItsNineWholeFields) {
   const QString dir = listedFolder();
   ASSERT_FALSE(dir.isEmpty());
-  // xterm's bitmap face is left out: its "-rw-r--r--" reads as letters and
-  // spaces ("i eel ee Ra"), which no table can make fields of.
+  // xterm's bitmap face is left out: its dashes touch, and the runs of them
+  // in "-rw-------" and "-rw-r--r--" read as one long dash or none.
   for (const termlistings::Face& face : {termlistings::dejaVu(11), termlistings::dejaVu(13)}) {
     const termlistings::Shot shot =
         termlistings::shoot(face, QStringLiteral("ls -l"), QStringLiteral("listing"), dir, 100, 14);
@@ -98,7 +98,14 @@ TEST(TerminalListingsX, DpkgRuleIsNoRowAndItsPackageRowsKeepStatusAndName) {
   const QString dir = testenv::scratch();
   // Enough rows against the four of the header that its words cross columns.
   const QString command = QStringLiteral("dpkg -l | head -30");
-  for (const termlistings::Face& face : {termlistings::dejaVu(12)}) {
+  // Also in xterm's bitmap face, whose two-level strokes are enlarged by a
+  // whole factor and softened before they are read; a few of its names
+  // still lose a letter there ("base-passwd" as "base-passud").
+  struct Case {
+    termlistings::Face face;
+    int leastPercentKept;
+  };
+  for (const auto& [face, leastPercentKept] : {Case{termlistings::fixedFace(), 80}, Case{termlistings::dejaVu(12), 90}}) {
     const termlistings::Shot shot = termlistings::shoot(face, command, QStringLiteral("packages"), dir, 172, 32);
     ASSERT_TRUE(shot.error.isEmpty()) << face.name.toStdString() << ": " << shot.error.toStdString();
     QStringList names;
@@ -124,6 +131,6 @@ TEST(TerminalListingsX, DpkgRuleIsNoRowAndItsPackageRowsKeepStatusAndName) {
       kept += std::any_of(result.table->rows.begin(), result.table->rows.end(), [&](const QStringList& row) {
         return row.size() == 5 && row[0] == QLatin1String("ii") && row[1] == name;
       });
-    EXPECT_GE(10 * kept, 9 * names.size()) << tsv.toStdString();
+    EXPECT_GE(100 * kept, leastPercentKept * names.size()) << tsv.toStdString();
   }
 }
