@@ -15,7 +15,7 @@ constexpr int kLevelTolerance = 8;
 // has a third or more of its ink in its rims.
 constexpr double kMostBetween = 0.05;
 // Fewer marked pixels than this tell nothing (a dot, a dash).
-constexpr long long kLeastInk = 24;
+constexpr long long kLeastInk = 12;
 
 // Each row of `in` averaged over 2r+1 pixels (edges repeated), into `out`;
 // with `rows` along the columns instead.

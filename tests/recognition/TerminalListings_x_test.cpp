@@ -101,21 +101,26 @@ TEST(TerminalListingsX, DpkgRuleIsNoRowAndItsPackageRowsKeepStatusAndName) {
   // Also in xterm's bitmap face, whose two-level strokes are enlarged by a
   // whole factor and softened before they are read; a few of its names
   // still lose a letter there ("base-passwd" as "base-passud").
+  // The window pick of the bitmap face as well: the frame on the image's
+  // edge made the cleaning take the dot of the first "i" beside it for a
+  // small mark ("1i"). (DejaVu's window pick is no table yet: its title and
+  // status column come apart.)
   struct Case {
     termlistings::Face face;
     int leastPercentKept;
+    std::vector<bool> picks;
   };
-  for (const auto& [face, leastPercentKept] : {Case{termlistings::fixedFace(), 80}, Case{termlistings::dejaVu(12), 90}}) {
+  for (const auto& [face, leastPercentKept, picks] :
+       {Case{termlistings::fixedFace(), 80, {false, true}}, Case{termlistings::dejaVu(12), 90, {false}}}) {
     const termlistings::Shot shot = termlistings::shoot(face, command, QStringLiteral("packages"), dir, 172, 32);
     ASSERT_TRUE(shot.error.isEmpty()) << face.name.toStdString() << ": " << shot.error.toStdString();
     QStringList names;
     for (const QString& line : shot.truth.split(QLatin1Char('\n')))
       if (line.startsWith(QStringLiteral("ii "))) names << line.split(QLatin1Char(' '), Qt::SkipEmptyParts).value(1);
     ASSERT_GE(names.size(), 20) << shot.truth.toStdString();
-    // The drag: a window pick of the bitmap face reads the first "ii" as
-    // "1i" where the frame's edge shifts the detector's boxes.
-    SCOPED_TRACE(face.name.toStdString());
-    const Recognized result = Recognizer::recognize(shot.dragged, kEnglish, true);
+    for (bool picked : picks) {
+    SCOPED_TRACE(face.name.toStdString() + (picked ? " picked" : " dragged"));
+    const Recognized result = Recognizer::recognize(picked ? shot.picked : shot.dragged, kEnglish, true);
     ASSERT_TRUE(result.table) << result.text().toStdString();
     const QString tsv = result.table->tsv();
     EXPECT_EQ(result.table->columnCount(), 5) << tsv.toStdString();
@@ -132,5 +137,6 @@ TEST(TerminalListingsX, DpkgRuleIsNoRowAndItsPackageRowsKeepStatusAndName) {
         return row.size() == 5 && row[0] == QLatin1String("ii") && row[1] == name;
       });
     EXPECT_GE(100 * kept, leastPercentKept * names.size()) << tsv.toStdString();
+    }
   }
 }
