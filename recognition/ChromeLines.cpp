@@ -127,12 +127,16 @@ int removeLines(QImage& grey8, int ground, double em, cv::Mat& removed, std::vec
 
   if (controls) {
     // A box is the bounding rectangle of lines that touch: a field, a button,
-    // a group box, a scroll bar.
+    // a group box, a scroll bar. Grown on a border of `reach`: grown within
+    // the image, a window's frame on its edge gave a box `reach` inside it,
+    // and the dots of the letters beside the frame ("ii" of a listing)
+    // were taken for small marks at the box's end.
     cv::Mat joined;
-    cv::dilate(removed, joined, square);
+    cv::copyMakeBorder(removed, joined, reach, reach, reach, reach, cv::BORDER_CONSTANT, 0);
+    cv::dilate(joined, joined, square);
     const int m = cv::connectedComponentsWithStats(joined, labels, stats, centroids, 8, CV_32S);
     for (int i = 1; i < m; ++i) {
-      const QRect r(stats.at<int>(i, cv::CC_STAT_LEFT) + reach, stats.at<int>(i, cv::CC_STAT_TOP) + reach,
+      const QRect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
                     stats.at<int>(i, cv::CC_STAT_WIDTH) - 2 * reach, stats.at<int>(i, cv::CC_STAT_HEIGHT) - 2 * reach);
       if (r.width() >= 0.9 * em && r.height() >= 0.9 * em) controls->push_back(r);
     }

@@ -1,5 +1,7 @@
 #include "recognition/FileModes.h"
 
+#include <algorithm>
+
 namespace ocr {
 
 namespace {
@@ -38,26 +40,48 @@ QChar typeLookAlike(QChar c) {
   return c;
 }
 
-// The mode `word` stands for, or empty.
+// The mode `word` stands for, or empty. An "x" place may hold a run of up to
+// three x's of either case: DejaVu Sans Mono's "x" beside a dash at 11 px
+// reads as "XxX" at times ("rwxr-XxXr-X").
 QString repaired(const QString& word, size_t words) {
-  // Nine letters alone: the leading dash was lost (a regular file's, the most
-  // common by far and the thinnest mark).
-  if (word.size() == 9 && words < kListingWords) return {};
-  const QString w = word.size() == 9 ? QLatin1Char('-') + word : word;
-  if (w.size() != 10 && !(w.size() == 11 && QStringLiteral(".+@").contains(w[10]))) return {};
-  QString out = w;
-  int repairs = word.size() == 9 ? 1 : 0;
-  if (!fileType(out[0])) {
-    out[0] = typeLookAlike(out[0]);
-    if (!fileType(out[0])) return {};
+  QString w = word;
+  int repairs = 0;
+  QString out;
+  qsizetype at = 0;
+  if (!w.isEmpty() && !fileType(w[0]) && fileType(typeLookAlike(w[0]))) {
+    out += typeLookAlike(w[0]);
+    ++repairs, ++at;
+  } else if (!w.isEmpty() && fileType(w[0]) && w[0] != QLatin1Char('-')) {
+    out += w[0];
+    ++at;
+  } else if (!w.isEmpty() && w[0] == QLatin1Char('-') && w.size() >= 10) {
+    out += w[0];
+    ++at;
+  } else {
+    // Nine letters alone: the leading dash was lost (a regular file's, the
+    // most common by far and the thinnest mark).
+    if (words < kListingWords) return {};
+    out += QLatin1Char('-');
     ++repairs;
   }
   for (int i = 0; i < 9; ++i) {
-    QChar& c = out[i + 1];
-    if (allowed(i, c)) continue;
-    c = lookAlike(i, c);
-    if (!allowed(i, c)) return {};
-    ++repairs;
+    if (at >= w.size()) return {};
+    QChar c = w[at++];
+    if (!allowed(i, c)) {
+      c = lookAlike(i, c);
+      if (!allowed(i, c)) return {};
+      ++repairs;
+    }
+    if (i % 3 == 2 && c == QLatin1Char('x')) {
+      int more = 0;
+      while (more < 2 && at < w.size() && (w[at] == QLatin1Char('x') || w[at] == QLatin1Char('X'))) ++at, ++more;
+      repairs += more > 0;
+    }
+    out += c;
+  }
+  if (at < w.size()) {
+    if (at + 1 != w.size() || !QStringLiteral(".+@").contains(w[at])) return {};
+    out += w[at];
   }
   return repairs <= kMostRepairs ? out : QString();
 }
@@ -66,13 +90,26 @@ QString repaired(const QString& word, size_t words) {
 
 void repairFileMode(EngineLine& line) {
   if (line.words.empty()) return;
-  const QString first = line.words.front().text;
   const QString text = line.text.trimmed();
-  if (!text.startsWith(first)) return;
-  const QString mode = repaired(first, line.words.size());
-  if (mode.isEmpty() || mode == first) return;
-  line.words.front().text = mode;
-  line.text = mode + text.mid(first.size());
+  // The mode may come in up to three words ("Lrwx rwx rwx"): the engine
+  // takes the gaps of DejaVu Sans Mono's "x" beside "r" for spaces.
+  QString joined, read;
+  for (size_t k = 0; k < std::min<size_t>(3, line.words.size()); ++k) {
+    joined += line.words[k].text;
+    read += (k ? QStringLiteral(" ") : QString()) + line.words[k].text;
+    if (joined.size() > 13) return;
+    if (!text.startsWith(read)) return;
+    const QString mode = repaired(joined, line.words.size() - k);
+    if (mode.isEmpty()) continue;
+    if (mode == read) return;
+    std::optional<QRect> box = line.words.front().box;
+    for (size_t j = 1; j <= k; ++j)
+      if (line.words[j].box) box = box ? *box | *line.words[j].box : *line.words[j].box;
+    line.words.erase(line.words.begin() + 1, line.words.begin() + qsizetype(k) + 1);
+    line.words.front() = {mode, box};
+    line.text = mode + text.mid(read.size());
+    return;
+  }
 }
 
 }  // namespace ocr

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <algorithm>
 #include <QPainterPath>
 
 #include "recognition/Prepare.h"
@@ -127,3 +128,22 @@ TEST(ScreenClean, TextOnADarkerPatchTurnsDarkOnTheGround) {
 }
 
 }  // namespace
+
+TEST(ScreenClean, AFrameOnTheImagesEdgeBoundsAControlOfItsOwnSize) {
+  // A window pick: the window manager's frame is the picture's edge, and a
+  // terminal's letters start three pixels inside it. Its box grown within the
+  // picture came out four pixels inside the frame, and the dot of an "i"
+  // beside it was then taken for a small mark at the box's end.
+  Canvas c(300, 80);
+  QFont font(QStringLiteral("DejaVu Sans Mono"));
+  font.setPixelSize(13);
+  font.setStyleStrategy(QFont::NoAntialias);
+  c.p.setFont(font);
+  c.p.setPen(QColor(89, 89, 89));
+  c.p.drawRect(0, 0, 299, 79);
+  for (int row = 0; row < 5; ++row) c.text(3, 16 + 15 * row, row % 2 ? "ii  apt-get  2.6.1" : "ii  adduser  3.134");
+  ocr::Cleaned cleaned;
+  c.cleaned(&cleaned);
+  EXPECT_TRUE(std::any_of(cleaned.controls.begin(), cleaned.controls.end(),
+                          [](const QRect& r) { return r == QRect(0, 0, 300, 80); }));
+}

@@ -56,8 +56,8 @@ QString listedFolder() {
 TEST(TerminalListingsX, LsIsATableOfItsNineWholeFields) {
   const QString dir = listedFolder();
   ASSERT_FALSE(dir.isEmpty());
-  // xterm's bitmap face is left out: its "-rw-r--r--" reads as letters and
-  // spaces ("i eel ee Ra"), which no table can make fields of.
+  // xterm's bitmap face is left out: its dashes touch, and the runs of them
+  // in "-rw-------" and "-rw-r--r--" read as one long dash or none.
   for (const termlistings::Face& face : {termlistings::dejaVu(11), termlistings::dejaVu(13)}) {
     const termlistings::Shot shot =
         termlistings::shoot(face, QStringLiteral("ls -l"), QStringLiteral("listing"), dir, 100, 14);
@@ -98,17 +98,29 @@ TEST(TerminalListingsX, DpkgRuleIsNoRowAndItsPackageRowsKeepStatusAndName) {
   const QString dir = testenv::scratch();
   // Enough rows against the four of the header that its words cross columns.
   const QString command = QStringLiteral("dpkg -l | head -30");
-  for (const termlistings::Face& face : {termlistings::dejaVu(12)}) {
+  // Also in xterm's bitmap face, whose two-level strokes are enlarged by a
+  // whole factor and softened before they are read; a few of its names
+  // still lose a letter there ("base-passwd" as "base-passud").
+  // The window pick of the bitmap face as well: the frame on the image's
+  // edge made the cleaning take the dot of the first "i" beside it for a
+  // small mark ("1i"). (DejaVu's window pick is no table yet: its title and
+  // status column come apart.)
+  struct Case {
+    termlistings::Face face;
+    int leastPercentKept;
+    std::vector<bool> picks;
+  };
+  for (const auto& [face, leastPercentKept, picks] :
+       {Case{termlistings::fixedFace(), 80, {false, true}}, Case{termlistings::dejaVu(12), 90, {false}}}) {
     const termlistings::Shot shot = termlistings::shoot(face, command, QStringLiteral("packages"), dir, 172, 32);
     ASSERT_TRUE(shot.error.isEmpty()) << face.name.toStdString() << ": " << shot.error.toStdString();
     QStringList names;
     for (const QString& line : shot.truth.split(QLatin1Char('\n')))
       if (line.startsWith(QStringLiteral("ii "))) names << line.split(QLatin1Char(' '), Qt::SkipEmptyParts).value(1);
     ASSERT_GE(names.size(), 20) << shot.truth.toStdString();
-    // The drag: a window pick of the bitmap face reads the first "ii" as
-    // "1i" where the frame's edge shifts the detector's boxes.
-    SCOPED_TRACE(face.name.toStdString());
-    const Recognized result = Recognizer::recognize(shot.dragged, kEnglish, true);
+    for (bool picked : picks) {
+    SCOPED_TRACE(face.name.toStdString() + (picked ? " picked" : " dragged"));
+    const Recognized result = Recognizer::recognize(picked ? shot.picked : shot.dragged, kEnglish, true);
     ASSERT_TRUE(result.table) << result.text().toStdString();
     const QString tsv = result.table->tsv();
     EXPECT_EQ(result.table->columnCount(), 5) << tsv.toStdString();
@@ -124,6 +136,7 @@ TEST(TerminalListingsX, DpkgRuleIsNoRowAndItsPackageRowsKeepStatusAndName) {
       kept += std::any_of(result.table->rows.begin(), result.table->rows.end(), [&](const QStringList& row) {
         return row.size() == 5 && row[0] == QLatin1String("ii") && row[1] == name;
       });
-    EXPECT_GE(10 * kept, 9 * names.size()) << tsv.toStdString();
+    EXPECT_GE(100 * kept, leastPercentKept * names.size()) << tsv.toStdString();
+    }
   }
 }
