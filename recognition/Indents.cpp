@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "recognition/CodeQuotes.h"
+
 namespace ocr {
 
 namespace {
@@ -78,7 +80,7 @@ bool wordsFit(const std::vector<Line>& members, const std::vector<std::vector<Pi
 
 }  // namespace
 
-void indentCode(std::vector<std::vector<Piece>>& rows, const std::vector<std::vector<Piece>>& words) {
+void indentCode(std::vector<std::vector<Piece>>& rows, const std::vector<std::vector<Piece>>& words, const QImage& image) {
   std::vector<Line> lines;
   for (size_t r = 0; r < rows.size(); ++r) {
     if (rows[r].empty()) continue;
@@ -138,6 +140,12 @@ void indentCode(std::vector<std::vector<Piece>>& rows, const std::vector<std::ve
       continue;
     block.push_back(&l);
     base = std::min(base, l.box.minX());
+  }
+  // The quotes the engine lost change the block's rows: it is found again.
+  if (!image.isNull()) {
+    CodeGrid grid{pitch, base, height, {}};
+    for (const Line* l : block) grid.rows.push_back(l->row);
+    if (restoreQuotes(rows, grid, image)) return indentCode(rows, words);
   }
   for (const Line* l : block) {
     for (Piece& piece : rows[l->row]) piece.text = straightQuotes(piece.text);

@@ -33,8 +33,8 @@ namespace {
 using ToSource = std::function<PixelRect(const QRect&)>;
 
 // The pass of lines the engine read, their boxes turned into source pixels
-// by `toSource`.
-Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource) {
+// by `toSource`; `source` is the image they are in.
+Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource, const QImage& source) {
   using namespace Recognizer;
   Pass pass;
   std::vector<Piece> linePieces;
@@ -62,7 +62,7 @@ Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource
   pass.confidence = total > 0 ? sum / total : 0;
   pass.result.lines = group(std::move(linePieces));
   pass.result.words = group(std::move(wordPieces));
-  indentCode(pass.result.lines, pass.result.words);
+  indentCode(pass.result.lines, pass.result.words, source);
   pass.result.table = detectTable(pass.result.words);
   return pass;
 }
@@ -121,7 +121,7 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBox
     const double height = image.height();
     return passOf(seen.lines, [height](const QRect& r) {
       return PixelRect::fromTopLeft(r.x(), r.y(), r.width(), r.height(), height);
-    });
+    }, image);
   }
   EngineResult seen = run(image, key, config, pool);
   if (!seen.ran) return {};
@@ -132,7 +132,7 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBox
   }
   return passOf(seen.lines, [&](const QRect& box) {
     return seen.prepared.toSource(box.x(), box.y(), box.x() + box.width(), box.y() + box.height());
-  });
+  }, image);
 }
 
 }  // namespace ocr

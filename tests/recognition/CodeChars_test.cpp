@@ -205,6 +205,9 @@ const QStringList kPython{
     QStringLiteral("class Cache(ValueError):"),
     QStringLiteral("    \"\"\"Readings by sensor.\"\"\""),
     QStringLiteral("    def __init__(self, path=None):"),
+    QStringLiteral("        \"\"\""),
+    QStringLiteral("        Keeps the readings here."),
+    QStringLiteral("        \"\"\""),
     QStringLiteral("        self._path = path or \"/tmp\""),
     QStringLiteral("        for key in list(self._values):"),
     QStringLiteral("            if key is None:"),
@@ -260,6 +263,12 @@ TEST(CodeChars, IndentationComesBackInCharacterCellsOnEveryRoad) {
         EXPECT_EQ(rows[i], kPython[i]) << text.toStdString();
       }
       EXPECT_GE(right, 4) << text.toStdString();
+      // A docstring's quotes, alone on their lines or starting one, come
+      // back whole and in their cells.
+      for (qsizetype i = 0; i < rows.size(); ++i)
+        if (kPython[i].trimmed().startsWith(QStringLiteral("\"\"\""))) {
+          EXPECT_EQ(rows[i], kPython[i]) << text.toStdString();
+        }
       // Code's quotes straight; the joined text without any row's indentation.
       EXPECT_FALSE(text.contains(QChar(0x201C)) || text.contains(QChar(0x201D))) << text.toStdString();
       EXPECT_FALSE(r.joinedText().contains(QStringLiteral("  "))) << r.joinedText().toStdString();
