@@ -264,11 +264,18 @@ TEST(CodeChars, IndentationComesBackInCharacterCellsOnEveryRoad) {
       }
       EXPECT_GE(right, 4) << text.toStdString();
       // A docstring's quotes, alone on their lines or starting one, come
-      // back whole and in their cells.
-      for (qsizetype i = 0; i < rows.size(); ++i)
+      // back whole and in their cells; so do the underscores of dunders and
+      // of private names, and the lines holding them are indented right.
+      for (qsizetype i = 0; i < rows.size(); ++i) {
         if (kPython[i].trimmed().startsWith(QStringLiteral("\"\"\""))) {
-          EXPECT_EQ(rows[i], kPython[i]) << text.toStdString();
+          EXPECT_EQ(rows[i].toStdString(), kPython[i].toStdString());
         }
+        for (const QString& name : kPython[i].split(QLatin1Char(' ')))
+          if (name.contains(QLatin1Char('_'))) {
+            EXPECT_TRUE(rows[i].contains(name)) << rows[i].toStdString() << " lacks " << name.toStdString();
+            EXPECT_EQ(leading(rows[i]), leading(kPython[i])) << rows[i].toStdString();
+          }
+      }
       // Code's quotes straight; the joined text without any row's indentation.
       EXPECT_FALSE(text.contains(QChar(0x201C)) || text.contains(QChar(0x201D))) << text.toStdString();
       EXPECT_FALSE(r.joinedText().contains(QStringLiteral("  "))) << r.joinedText().toStdString();
