@@ -171,7 +171,11 @@ bool restoreUnderscores(std::vector<std::vector<Piece>>& rows, const CodeGrid& g
       int y0 = in.rows, y1 = -1, cols = 0;
       for (const cv::Point& p : at) y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
       for (int x = 0; x < in.cols; ++x) cols += cv::countNonZero(in.col(x)) > 0;
-      const bool flat = y1 - y0 + 1 <= std::max(2.0, 0.2 * h) && y0 >= 0.55 * h && cols >= 0.6 * in.cols;
+      // Nothing right under it: the flat top of a letter of the row below
+      // ("T", "E") runs on down its stem.
+      const int under = top + y1 + 1;
+      const bool alone = under >= ink.rows || cv::countNonZero(ink(cv::Range(under, under + 1), cv::Range(x0, x1 + 1))) == 0;
+      const bool flat = y1 - y0 + 1 <= std::max(2.0, 0.2 * h) && y0 >= 0.55 * h && cols >= 0.6 * in.cols && alone;
       return flat ? Cell::Bar : Cell::Ink;
     };
     int first = cellOf(box.left() + 1), last = cellOf(box.right() - 1);
