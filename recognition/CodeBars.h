@@ -12,12 +12,13 @@
 // nothing else, so a line's text can be laid over its cells.
 namespace ocr {
 
-// Lays the text of each piece of the block's rows (`grid`, boxes in the
-// pixels of `image`, bottom-left origin) over its cells, empty, a bar alone
-// or other ink, and puts in an underscore where a bar cell has none: one
-// left out, or read as a space or a dash; a space the engine put in where
-// no cell is empty goes. Nothing else of the text changes, and a piece
-// whose text does not lie over its cells nearly as it is stays as it is.
+// Lays the text of each of the block's rows (`grid`, boxes in the pixels of
+// `image`, bottom-left origin; its pieces one space apart) over the row's
+// cells, empty, a bar alone or other ink, and puts in an underscore where a
+// bar cell has none: one left out, or read as a space or a dash; a space,
+// dash, underscore or quote the engine put in where no cell is goes. Nothing
+// else of the text changes, and a row whose text does not lie over its cells
+// nearly as it is stays as it is; a row that changes becomes one piece.
 // Gives whether anything changed.
 bool restoreUnderscores(std::vector<std::vector<Piece>>& rows, const CodeGrid& grid, const QImage& image);
 

@@ -16,7 +16,8 @@ namespace ocr {
 
 // The grid of a block of monospace lines (Indents.h): the pitch of its
 // cells, the left edge of its leftmost line's ink, its lines' height (all in
-// the rows' pixels) and the rows that belong to it, top to bottom.
+// the rows' pixels) and the rows that belong to it, top to bottom, with
+// those a mark read at their start puts off its grid.
 struct CodeGrid {
   double pitch = 0;
   double base = 0;
