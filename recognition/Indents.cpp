@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "recognition/CodeBars.h"
+#include "recognition/CodeQuotes.h"
+
 namespace ocr {
 
 namespace {
@@ -78,7 +81,7 @@ bool wordsFit(const std::vector<Line>& members, const std::vector<std::vector<Pi
 
 }  // namespace
 
-void indentCode(std::vector<std::vector<Piece>>& rows, const std::vector<std::vector<Piece>>& words) {
+void indentCode(std::vector<std::vector<Piece>>& rows, const std::vector<std::vector<Piece>>& words, const QImage& image) {
   std::vector<Line> lines;
   for (size_t r = 0; r < rows.size(); ++r) {
     if (rows[r].empty()) continue;
@@ -130,14 +133,27 @@ void indentCode(std::vector<std::vector<Piece>>& rows, const std::vector<std::ve
   for (const Line& l : members) top = std::max(top, l.box.maxY()), bottom = std::min(bottom, l.box.minY());
   top += 3 * height, bottom -= 3 * height;
   std::vector<const Line*> block;
+  // Lines of the block but for a mark read at their start ("—_all__"): the
+  // repairs below may put them on its grid.
+  std::vector<size_t> near;
   for (const Line& l : lines) {
-    if (l.box.midY() > top || l.box.midY() < bottom || l.box.height > 1.6 * height || offGrid(l) > kOnGrid) continue;
+    if (l.box.midY() > top || l.box.midY() < bottom || l.box.height > 1.6 * height) continue;
     const double cells = l.box.width / pitch + 0.4;
     const bool spaced = rows[l.row].front().text.contains(QLatin1Char(' '));
     if (l.chars >= kLongLine && (double(l.chars) > cells + std::max(2.5, 0.1 * cells) || (double(l.chars) < cells - 1.5 && !spaced)))
       continue;
+    near.push_back(l.row);
+    if (offGrid(l) > kOnGrid) continue;
     block.push_back(&l);
     base = std::min(base, l.box.minX());
+  }
+  // The quotes and underscores the engine lost change the block's rows:
+  // it is found again.
+  if (!image.isNull()) {
+    const CodeGrid grid{pitch, base, height, near};
+    // Underscores first: quotes may add rows, and the grid's rows move.
+    const bool bars = restoreUnderscores(rows, grid, image);
+    if (restoreQuotes(rows, grid, image) || bars) return indentCode(rows, words);
   }
   for (const Line* l : block) {
     for (Piece& piece : rows[l->row]) piece.text = straightQuotes(piece.text);

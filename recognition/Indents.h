@@ -1,4 +1,5 @@
 #pragma once
+#include <QImage>
 #include <vector>
 
 #include "recognition/Result.h"
@@ -21,7 +22,10 @@ namespace ocr {
 // as it is. The count is relative to the block's leftmost line, so a drag
 // that starts a few pixels left of the code adds nothing. The block's
 // typographic quotes (as the engine reads some of code's straight ones)
-// become straight.
-void indentCode(std::vector<std::vector<Piece>>& rows, const std::vector<std::vector<Piece>>& words = {});
+// become straight. Given the image the rows' boxes are in (`image`, their
+// bottom-left pixels), the quote marks the engine lost come back first
+// (CodeQuotes.h).
+void indentCode(std::vector<std::vector<Piece>>& rows, const std::vector<std::vector<Piece>>& words = {},
+                const QImage& image = {});
 
 }  // namespace ocr

@@ -66,16 +66,20 @@ std::optional<Recognized> read(const QImage& image, const QStringList& prefer) {
   // The lines' boxes tell a monospace block's indentation; the rows keep
   // no box.
   std::vector<std::vector<Piece>> rows;
-  const double height = seen.prepared.image.height();
   for (const ocr::EngineLine& line : seen.lines) {
     for (const QString& part : line.text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
       const QString trimmed = text::trimWhitespace(part);
       if (trimmed.isEmpty()) continue;
       const QRect box = line.box && !line.text.contains(QLatin1Char('\n')) ? *line.box : QRect();
-      rows.push_back({Piece{PixelRect::fromTopLeft(box.x(), box.y(), box.width(), box.height(), height), trimmed}});
+      // In the source's pixels: the quotes the engine lost are counted on
+      // the image as it was, before the cleaning.
+      rows.push_back({Piece{box.isEmpty() ? PixelRect{}
+                                          : seen.prepared.toSource(box.x(), box.y(), box.x() + box.width(),
+                                                                   box.y() + box.height()),
+                            trimmed}});
     }
   }
-  ocr::indentCode(rows);
+  ocr::indentCode(rows, {}, focused);
   Recognized result;
   for (auto& row : rows) {
     row.front().rect = PixelRect{};

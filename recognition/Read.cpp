@@ -78,7 +78,7 @@ Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource
     if (table && (!pass.result.table || table->rows.size() > pass.result.table->rows.size())) pass.result.table = std::move(table);
   }
   pass.result.words = joined(std::move(wordPanes));
-  indentCode(pass.result.lines, pass.result.words);
+  indentCode(pass.result.lines, pass.result.words, image);
   return pass;
 }
 

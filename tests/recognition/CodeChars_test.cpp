@@ -9,6 +9,7 @@
 #include <future>
 
 #include "recognition/CodeGaps.h"
+#include "recognition/Indents.h"
 #include "recognition/LiveText.h"
 #include "recognition/Prepare.h"
 #include "recognition/Recognizer.h"
@@ -205,6 +206,9 @@ const QStringList kPython{
     QStringLiteral("class Cache(ValueError):"),
     QStringLiteral("    \"\"\"Readings by sensor.\"\"\""),
     QStringLiteral("    def __init__(self, path=None):"),
+    QStringLiteral("        \"\"\""),
+    QStringLiteral("        Keeps the readings here."),
+    QStringLiteral("        \"\"\""),
     QStringLiteral("        self._path = path or \"/tmp\""),
     QStringLiteral("        for key in list(self._values):"),
     QStringLiteral("            if key is None:"),
@@ -260,11 +264,78 @@ TEST(CodeChars, IndentationComesBackInCharacterCellsOnEveryRoad) {
         EXPECT_EQ(rows[i], kPython[i]) << text.toStdString();
       }
       EXPECT_GE(right, 4) << text.toStdString();
+      // A docstring's quotes, alone on their lines or starting one, come
+      // back whole and in their cells; so do the underscores of dunders and
+      // of private names, and the lines holding them are indented right.
+      for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (kPython[i].trimmed().startsWith(QStringLiteral("\"\"\""))) {
+          EXPECT_EQ(rows[i].toStdString(), kPython[i].toStdString());
+        }
+        for (const QString& name : kPython[i].split(QLatin1Char(' ')))
+          if (name.contains(QLatin1Char('_'))) {
+            EXPECT_TRUE(rows[i].contains(name)) << rows[i].toStdString() << " lacks " << name.toStdString();
+            EXPECT_EQ(leading(rows[i]), leading(kPython[i])) << rows[i].toStdString();
+          }
+      }
       // Code's quotes straight; the joined text without any row's indentation.
       EXPECT_FALSE(text.contains(QChar(0x201C)) || text.contains(QChar(0x201D))) << text.toStdString();
       EXPECT_FALSE(r.joinedText().contains(QStringLiteral("  "))) << r.joinedText().toStdString();
       EXPECT_FALSE(r.joinedText().startsWith(QLatin1Char(' '))) << r.joinedText().toStdString();
     }
+  }
+}
+
+// The repairs on the image alone, whatever the engine: rows as an engine
+// misreads them (a span of the drawn line's characters, the text read
+// there; no span: no row at all) come out as drawn, indented.
+TEST(CodeChars, LostQuotesAndUnderscoresAreCountedInTheirCells) {
+  struct Row {
+    const char* drawn;
+    const char* read;  // nullptr: the engine found no line
+    int from = 0;      // the characters of `drawn` its box covers; to: -1, the end
+    int to = -1;
+  };
+  const Row rows[] = {
+      {"__all__ = [\"Cache\"]", "_all__ = [\"Cache\"]", 1},
+      {"class Cache(ValueError):", "class Cache(ValueError):"},
+      {"    \"\"\"Readings by sensor.\"\"\"", "\"Readings by sensor.", 6, 26},
+      {"    def __init__(self, path=None):", "def init __(self, path=None):", 4},
+      {"        \"\"\"", nullptr},
+      {"        Keeps the readings here.", "Keeps the readings here.", 8},
+      {"        \"\"\"", "mat", 8},
+      {"        self._values = {}", "self. values = {}", 8},
+      {"        return x - y  # read right, stays", "return x - y  # read right, stays", 8},
+  };
+  for (int px : {13, 16}) {
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(px);
+    const QFontMetrics m(font);
+    const int lead = m.height() + 4, x = 12;
+    QImage image(m.horizontalAdvance(QString(40, QLatin1Char('x'))) + 2 * x, lead * int(std::size(rows) + 2), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setFont(font);
+    p.setPen(QColor(32, 33, 36));
+    std::vector<std::vector<Piece>> read;
+    for (size_t i = 0; i < std::size(rows); ++i) {
+      const QString drawn = QString::fromUtf8(rows[i].drawn);
+      const int baseline = lead * int(i + 1) + m.ascent();
+      p.drawText(x, baseline, drawn);
+      if (!rows[i].read) continue;
+      const int to = rows[i].to < 0 ? int(drawn.size()) : rows[i].to;
+      const int left = x + m.horizontalAdvance(drawn.left(rows[i].from)) + 1;
+      const int right = x + m.horizontalAdvance(drawn.left(to)) - 1;
+      read.push_back({Piece{PixelRect::fromTopLeft(left, baseline - m.ascent() + 2, right - left, m.ascent() + m.descent() - 2,
+                                                   image.height()),
+                            QString::fromUtf8(rows[i].read)}});
+    }
+    p.end();
+    ocr::indentCode(read, {}, image);
+    QStringList out;
+    for (const auto& row : read) out << row.front().text;
+    QStringList drawn;
+    for (const Row& r : rows) drawn << QString::fromUtf8(r.drawn);
+    EXPECT_EQ(out.join(QLatin1Char('\n')).toStdString(), drawn.join(QLatin1Char('\n')).toStdString()) << px << " px";
   }
 }
 
