@@ -107,9 +107,9 @@ constexpr int kRunOutContrast = 40;
 // column of ground beyond: the detector's box of a short word hugs its
 // denser characters and leaves a flat one out (the "一" of "一般" in a tab,
 // read "AR" without it). A run of ink that reaches `reach` pixels out, or
-// into another of `boxes` than boxes[index], or fills most of a column (a
-// field's edge, a selection's end), is no glyph of this box's: that side
-// stays as it was.
+// into another of `boxes` than boxes[index], or to the image's edge, or
+// fills most of a column (a field's edge, a selection's end), is no glyph
+// of this box's: that side stays as it was.
 QRect widenToInk(const QImage& grey8, QRect area, const std::vector<QRect>& boxes, size_t index, int background) {
   const int reach = boxes[index].height();
   auto taken = [&](int x) {
@@ -131,7 +131,7 @@ QRect widenToInk(const QImage& grey8, QRect area, const std::vector<QRect>& boxe
       const int n = inkIn(x);
       if (n == 0 || 5 * n > 3 * area.height() || taken(x)) break;
     }
-    const bool ground = x < 0 || x >= grey8.width() || (inkIn(x) == 0 && !taken(x));
+    const bool ground = x >= 0 && x < grey8.width() && inkIn(x) == 0 && !taken(x);
     if (out == 0 || out > reach || !ground) continue;
     if (step < 0) area.setLeft(x + 1);
     else area.setRight(x - 1);
@@ -143,7 +143,7 @@ QRect widenToInk(const QImage& grey8, QRect area, const std::vector<QRect>& boxe
 // another box (the next cell of a row, a check box's label), that part is
 // painted with the ground: the neighbour's letters would be read as this
 // line's.
-CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, double typicalInk,
+CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, double typicalInk, bool widen,
               const LineReadConfig& config) {
   CutOut c;
   const QRect& box = boxes[index];
@@ -153,7 +153,7 @@ CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index
   if (c.area.isEmpty()) return c;
   QImage part = grey8.copy(c.area);
   Measure m = measure(part);
-  if (const QRect wider = widenToInk(grey8, c.area, boxes, index, m.background); wider != c.area) {
+  if (const QRect wider = widen ? widenToInk(grey8, c.area, boxes, index, m.background) : c.area; wider != c.area) {
     c.area = wider;
     part = grey8.copy(c.area);
     m = measure(part);
@@ -362,6 +362,10 @@ struct Manner {
   // ground after scaling (kDottedClip), and a line the single-line mode
   // finds nothing in is looked for again with its check for specks off.
   bool dotted = false;
+  // A box's cut-out grows to the ink that crosses its ends (widenToInk);
+  // not a word's cut out of a line read already, whose neighbours' letters
+  // cross its ends.
+  bool widen = true;
 };
 
 // Whether the poorly read lines of a pass are worth a second read: a few of
@@ -373,7 +377,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
                                   size_t index, double inkHeight, double typicalInk, const Manner& manner,
                                   const LineReadConfig& config) {
   const QRect& box = boxes[index];
-  const CutOut from = cutOut(grey8, boxes, index, typicalInk, config);
+  const CutOut from = cutOut(grey8, boxes, index, typicalInk, manner.widen, config);
   if (from.part.isNull()) return std::nullopt;
   // Only the scale differs between the reads: the box is cut out once.
   Attempt a = attempt(engine, from, inkHeight, manner.openDots, manner.dotted, config);
@@ -600,8 +604,10 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
       return readBox(engine, grey8, boxes, i, larger * inkHeight, typicalInk, manner, config);
     }, pool);
     // Words of the pass's script read as Latin inside its lines (WordsAlone.h).
+    Manner word = manner;
+    word.widen = false;
     readWordsAlone(key, found, [&](EnginePool::Lease& engine, const QRect& box) {
-      return readBox(engine, grey8, {box}, 0, inkHeight, typicalInk, manner, config);
+      return readBox(engine, grey8, {box}, 0, inkHeight, typicalInk, word, config);
     }, pool);
   }
 
