@@ -182,12 +182,15 @@ void keepSyllableSpaces(EngineLine& line, tesseract::TessBaseAPI& engine, const 
       }
       last = &s;
     }
-  // A space is wider than the room between syllables by far, too: some
-  // pairs ("미리") stand nearly as far apart within a word.
+  // A space is wider than the line's usual room between syllables by far,
+  // too: some pairs ("미리") stand nearly as far apart within a word, and
+  // some faces set all their syllables that far apart ("엽니다" read "엽 니 다").
+  if (gaps.empty()) return;
+  std::vector<int> widths;
+  for (const Gap& g : gaps) widths.push_back(g.width);
+  std::nth_element(widths.begin(), widths.begin() + std::ptrdiff_t(widths.size() / 2), widths.end());
+  const int room = widths[widths.size() / 2];
   const double least = kSyllableSpace * inkHeight;
-  int room = 0;
-  for (const Gap& g : gaps)
-    if (g.width < least) room = std::max(room, g.width);
   QString text = line.text;
   qsizetype added = 0;
   for (const Gap& g : gaps) {
