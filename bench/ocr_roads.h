@@ -49,7 +49,8 @@ inline Recognized recognizeOn(const Road& road, const QImage& image, const QStri
   return Recognizer::recognize(image, prefer, true);
 }
 
-inline void dialogs(const QStringList& only) {
+// `verbose`: the words each road missed and its junk, dialog by dialog.
+inline void dialogs(const QStringList& only, bool verbose) {
   const bool cli = measure::haveCommandLine();
   QTemporaryDir dir;
   std::map<QString, Words> by[3];  // layout, detector, command line
@@ -59,7 +60,7 @@ inline void dialogs(const QStringList& only) {
     const QString id = QStringLiteral("%1-%2%3%4").arg(QLatin1String(s.language->id), QLatin1String(uiscreens::kindName(s.kind)),
                                                       s.ratio == 2 ? QStringLiteral("@2") : QString(),
                                                       s.dark ? QStringLiteral("-dark") : QString());
-    QStringList cells;
+    QStringList cells, misses;
     for (int r = 0; r < 3; ++r) {
       QString text;
       if (r < 2) {
@@ -76,13 +77,17 @@ inline void dialogs(const QStringList& only) {
                                  s.ratio == 2 ? QStringLiteral("ratio 2") : s.dark ? QStringLiteral("dark") : QStringLiteral("light")})
         by[r][key].add(sc);
       cells << QStringLiteral("%1/%2 %3").arg(sc.found).arg(sc.expected).arg(sc.junk.size());
+      if (verbose && r < 2 && (!sc.missed.isEmpty() || !sc.junk.isEmpty()))
+        misses << QStringLiteral("  %1: missed %2; junk %3").arg(QLatin1String(kRoads[r].name), sc.missed.join(QStringLiteral(" · ")),
+                                                            sc.junk.join(QStringLiteral(" · ")));
     }
     std::printf("%-20s | %-10s | %-10s | %s\n", qPrintable(id), qPrintable(cells[0]), qPrintable(cells[1]), qPrintable(cells[2]));
+    for (const QString& m : misses) std::printf("%s\n", qPrintable(m));
     std::fflush(stdout);
   }
   std::printf("\n%-9s | %-32s | %-32s | %s\n", "dialogs", "layout", "detector", "command line");
-  for (const auto& [key, w] : by[0])
-    std::printf("%-9s | %-32s | %-32s | %s\n", qPrintable(key), qPrintable(w.line()), qPrintable(by[1][key].line()),
+  for (const auto& [key, w] : by[1])
+    std::printf("%-9s | %-32s | %-32s | %s\n", qPrintable(key), qPrintable(by[0][key].line()), qPrintable(w.line()),
                 qPrintable(by[2][key].line()));
 }
 
@@ -274,7 +279,7 @@ inline void coldReads(int runs) {
 inline void run(const char* self, const QStringList& only, const QStringList& parts, int runs, bool verbose) {
   const bool detector = ocr::detectorRoad();
   auto wanted = [&](const char* part) { return parts.isEmpty() || parts.contains(QLatin1String(part)); };
-  if (wanted("dialogs")) dialogs(only);
+  if (wanted("dialogs")) dialogs(only, verbose);
   if (wanted("pages")) pages(only, verbose);
   if (wanted("foreign")) foreign(only);
   if (wanted("speed")) warmFullHd();

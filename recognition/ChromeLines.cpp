@@ -21,6 +21,9 @@ void paint(cv::Mat& g, const cv::Mat& mask, int ground) { g.setTo(ground, mask);
 
 namespace {
 
+// Greys this close are one surface.
+constexpr int kSameGrey = 8;
+
 struct Found {
   cv::Mat mask;  // the lines' pixels
   int count = 0;
@@ -51,9 +54,37 @@ int touched(const cv::Mat& ink, const cv::Rect& r, bool horizontal) {
   return count;
 }
 
+// The median grey of `g` in `r` (clipped to the image); -1 when nothing is left.
+int medianIn(const cv::Mat& g, const cv::Rect& r) {
+  const cv::Rect in = r & cv::Rect(0, 0, g.cols, g.rows);
+  if (in.area() == 0) return -1;
+  std::vector<int> levels;
+  levels.reserve(size_t(in.area()));
+  for (int y = in.y; y < in.y + in.height; ++y)
+    for (int x = in.x; x < in.x + in.width; ++x) levels.push_back(g.at<uchar>(y, x));
+  std::nth_element(levels.begin(), levels.begin() + std::ptrdiff_t(levels.size() / 2), levels.end());
+  return levels[levels.size() / 2];
+}
+
+// Whether the run `r` is the rim of a darker block rather than a line: as
+// dark as what lies two steps beyond it on one side. Beside a lighter line
+// (a table header's lower edge in a dark theme, turned) the block's own
+// last rows count as ink; painted over, they took the lower halves of the
+// header's letters along (the ring of a Hangul "ㅇ").
+bool rimOfBlock(const cv::Mat& g, const cv::Rect& r, bool horizontal) {
+  const int run = medianIn(g, r);
+  for (int side : {-1, +1}) {
+    const cv::Rect strip = horizontal ? cv::Rect(r.x, side < 0 ? r.y - 2 : r.y + r.height + 1, r.width, 1)
+                                      : cv::Rect(side < 0 ? r.x - 2 : r.x + r.width + 1, r.y, 1, r.height);
+    const int beyond = medianIn(g, strip);
+    if (beyond >= 0 && beyond <= run + kSameGrey) return true;
+  }
+  return false;
+}
+
 // Runs of `ink` at least `length` long along one axis and at most `thick`
 // across it, with no more than half `dark` on at least one side.
-Found straight(const cv::Mat& ink, const cv::Mat& dark, int length, int thick, bool horizontal) {
+Found straight(const cv::Mat& g, const cv::Mat& ink, const cv::Mat& dark, int length, int thick, bool horizontal) {
   Found out;
   cv::Mat runs;
   const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_RECT, horizontal ? cv::Size(length, 1) : cv::Size(1, length));
@@ -68,6 +99,7 @@ Found straight(const cv::Mat& ink, const cv::Mat& dark, int length, int thick, b
     // A line lies on the ground on at least one side; a thin strip of a dark
     // block left between its light letters has ink on both.
     if (inkBeside(dark, r, horizontal, -1) && inkBeside(dark, r, horizontal, +1)) continue;
+    if (rimOfBlock(g, r, horizontal)) continue;
     // Nor does anything grow out of a line along its length, as letters grow
     // out of the baseline that joins an Arabic word.
     if (touched(ink, r, horizontal) > 0.2 * (horizontal ? r.width : r.height)) continue;
@@ -91,8 +123,8 @@ int removeLines(QImage& grey8, int ground, double em, cv::Mat& removed, std::vec
   const cv::Mat ink = dark & (g + 20 < beside);
   // No glyph runs this far in a straight line: the longest strokes, a dash or
   // the bar of a Chinese character, are about one em.
-  const Found across = straight(ink, dark, std::max(12, int(std::lround(2.5 * em))), thick, true);
-  const Found upright = straight(ink, dark, std::max(8, int(std::lround(1.0 * em))), thick, false);
+  const Found across = straight(g, ink, dark, std::max(12, int(std::lround(2.5 * em))), thick, true);
+  const Found upright = straight(g, ink, dark, std::max(8, int(std::lround(1.0 * em))), thick, false);
 
   // An upright run is chrome when it is longer than any glyph ("|", brackets
   // and parentheses reach about 1.3 em), or when both its ends meet other

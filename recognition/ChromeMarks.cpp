@@ -225,9 +225,14 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
     if (box.width <= 0 || box.height <= 0) continue;
     const bool across = box.width >= box.height;
     const int shortSide = across ? box.height : box.width;
+    // A glyph that reaches out of the box (a label's letter that a tab or a
+    // header cuts across) is not an arrow, and neither is what lies close to
+    // it: the ring of a Hangul "ㅇ" beside the rest of its syllable.
     std::vector<cv::Rect> inside;
-    for (const Blob& b : all)
-      if ((b.box & box) == b.box) inside.push_back(b.box);
+    for (const Blob& b : all) {
+      const cv::Rect common = b.box & box;
+      if (common.area() > 0 && common != box) inside.push_back(b.box);
+    }
     // Clusters of marks that lie close together (the two arrows of a spin
     // box). A mark close to two clusters joins them: the dots above the last
     // letters of an Arabic word on a button and the letters below them are
@@ -244,7 +249,7 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
     for (const cv::Rect& k : clusters) {
       const int nearEnd = across ? std::min(k.x - box.x, box.x + box.width - k.x - k.width)
                                  : std::min(k.y - box.y, box.y + box.height - k.y - k.height);
-      if (nearEnd > std::min(1.1 * shortSide, 2.0 * em)) continue;
+      if (nearEnd > std::min(1.1 * shortSide, 2.0 * em) || (k & box) != k) continue;
       bool small = true;
       for (const cv::Rect& r : inside)
         if ((r & k) == r && (r.height > 0.45 * em || r.width > 1.2 * em)) small = false;

@@ -102,11 +102,50 @@ void clearEndRules(QImage& part, const QImage& grey8, const QRect& area, const Q
       if (x >= 0 && x < part.width() && rule(x)) paint(x, x + 1);
 }
 
+// How far from the ground a pixel of a glyph that runs out of a box is.
+constexpr int kRunOutContrast = 40;
+
+// `area` widened where the ink crosses its side edges, up to the first
+// column of ground beyond: the detector's box of a short word hugs its
+// denser characters and leaves a flat one out (the "一" of "一般" in a tab,
+// read "AR" without it). A run of ink that reaches `reach` pixels out, or
+// into another of `boxes` than boxes[index], or to the image's edge, or
+// fills most of a column (a field's edge, a selection's end), is no glyph
+// of this box's: that side stays as it was.
+QRect widenToInk(const QImage& grey8, QRect area, const std::vector<QRect>& boxes, size_t index, int background) {
+  const int reach = boxes[index].height();
+  auto taken = [&](int x) {
+    for (size_t j = 0; j < boxes.size(); ++j)
+      if (j != index && x >= boxes[j].left() && x <= boxes[j].right() && boxes[j].top() <= area.bottom() &&
+          boxes[j].bottom() >= area.top())
+        return true;
+    return false;
+  };
+  auto inkIn = [&](int x) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) n += std::abs(int(grey8.constScanLine(y)[x]) - background) >= kRunOutContrast;
+    return n;
+  };
+  for (const int step : {-1, +1}) {
+    const int edge = step < 0 ? area.left() : area.right();
+    int x = edge + step, out = 0;
+    for (; x >= 0 && x < grey8.width() && out <= reach; x += step, ++out) {
+      const int n = inkIn(x);
+      if (n == 0 || 5 * n > 3 * area.height() || taken(x)) break;
+    }
+    const bool ground = x >= 0 && x < grey8.width() && inkIn(x) == 0 && !taken(x);
+    if (out == 0 || out > reach || !ground) continue;
+    if (step < 0) area.setLeft(x + 1);
+    else area.setRight(x - 1);
+  }
+  return area;
+}
+
 // Cuts out boxes[index] with its margins. Where a margin reaches into
 // another box (the next cell of a row, a check box's label), that part is
 // painted with the ground: the neighbour's letters would be read as this
 // line's.
-CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, double typicalInk,
+CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index, double typicalInk, bool widen,
               const LineReadConfig& config) {
   CutOut c;
   const QRect& box = boxes[index];
@@ -116,6 +155,11 @@ CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index
   if (c.area.isEmpty()) return c;
   QImage part = grey8.copy(c.area);
   Measure m = measure(part);
+  if (const QRect wider = widen ? widenToInk(grey8, c.area, boxes, index, m.background) : c.area; wider != c.area) {
+    c.area = wider;
+    part = grey8.copy(c.area);
+    m = measure(part);
+  }
   const int background = m.background;
   // Before the neighbours' boxes are painted over the margins.
   clearEndRules(part, grey8, c.area, box, background);
@@ -273,12 +317,15 @@ Attempt attempt(EnginePool::Lease& engine, const CutOut& from, double inkHeight,
       a.line.reset();
   }
   // The engine's own boxes of characters, needed here, are gone with its next read.
+  const double scaledInk = from.ink * a.cut.scale;
   if (a.line) keepUnitSpaces(*a.line, *engine.get());
+  if (a.line) keepSyllableSpaces(*a.line, *engine.get(), a.image, a.cut.ground, scaledInk);
   // A mark taken for a dot that the engine did not read as one was part of
   // a letter: the line is read as it stands too, and the better read kept.
   if (a.line && engine && !a.gaps.empty() && !dotsReadAsDots(*a.line, a.gaps)) {
     std::optional<EngineLine> plain = readImage(engine, a.cut.image, tesseract::PSM_SINGLE_LINE);
     if (plain) keepUnitSpaces(*plain, *engine.get());
+    if (plain) keepSyllableSpaces(*plain, *engine.get(), a.cut.image, a.cut.ground, scaledInk);
     if (plain && plain->confidence >= a.line->confidence) {
       a.line = std::move(plain);
       a.gaps.clear();
@@ -322,6 +369,10 @@ struct Manner {
   // ground after scaling (kDottedClip), and a line the single-line mode
   // finds nothing in is looked for again with its check for specks off.
   bool dotted = false;
+  // A box's cut-out grows to the ink that crosses its ends (widenToInk);
+  // not a word's cut out of a line read already, whose neighbours' letters
+  // cross its ends.
+  bool widen = true;
 };
 
 // Whether the poorly read lines of a pass are worth a second read: a few of
@@ -333,7 +384,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
                                   size_t index, double inkHeight, double typicalInk, const Manner& manner,
                                   const LineReadConfig& config) {
   const QRect& box = boxes[index];
-  const CutOut from = cutOut(grey8, boxes, index, typicalInk, config);
+  const CutOut from = cutOut(grey8, boxes, index, typicalInk, manner.widen, config);
   if (from.part.isNull()) return std::nullopt;
   // Only the scale differs between the reads: the box is cut out once.
   Attempt a = attempt(engine, from, inkHeight, manner.openDots, manner.dotted, config);
@@ -560,8 +611,10 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
       return readBox(engine, grey8, boxes, i, larger * inkHeight, typicalInk, manner, config);
     }, pool);
     // Words of the pass's script read as Latin inside its lines (WordsAlone.h).
+    Manner word = manner;
+    word.widen = false;
     readWordsAlone(key, found, [&](EnginePool::Lease& engine, const QRect& box) {
-      return readBox(engine, grey8, {box}, 0, inkHeight, typicalInk, manner, config);
+      return readBox(engine, grey8, {box}, 0, inkHeight, typicalInk, word, config);
     }, pool);
   }
 

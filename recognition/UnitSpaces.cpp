@@ -14,6 +14,10 @@ constexpr double kSpace = 0.35;
 // ... and wider by half than any other gap in the word: wide letters ("M")
 // leave more room beside them.
 constexpr double kOverOthers = 1.5;
+// Between two Hangul syllables, a space leaves a blank about a third of the
+// line's ink height wide, the room within a word a tenth (dialogs at 13 px).
+constexpr double kSyllableSpace = 0.25;
+constexpr double kOverRoom = 1.4;
 
 struct Symbol {
   QString text;
@@ -123,6 +127,78 @@ void keepUnitSpaces(EngineLine& line, tesseract::TessBaseAPI& engine) {
   if (copied == 0) return;
   line.text = text + line.text.mid(copied);
   line.words = std::move(words);
+}
+
+namespace {
+
+bool hangul(QChar ch) { return ch.script() == QChar::Script_Hangul; }
+
+// The widest run of columns of `image` between `from` and `to` (exclusive)
+// with no ink: no pixel darker than halfway from the ground to black.
+int blankRun(const QImage& image, int ground, int from, int to) {
+  from = std::max(from, 0);
+  to = std::min(to, image.width());
+  const int ink = ground / 2;
+  int best = 0, run = 0;
+  for (int x = from; x < to; ++x) {
+    bool blank = true;
+    for (int y = 0; y < image.height() && blank; ++y) blank = image.constScanLine(y)[x] > ink;
+    run = blank ? run + 1 : 0;
+    best = std::max(best, run);
+  }
+  return best;
+}
+
+}  // namespace
+
+void keepSyllableSpaces(EngineLine& line, tesseract::TessBaseAPI& engine, const QImage& image, int ground,
+                        double inkHeight) {
+  if (inkHeight <= 0 || !std::any_of(line.text.begin(), line.text.end(), hangul)) return;
+  const auto read = symbols(engine);
+  if (read.size() != line.words.size()) return;
+  std::vector<qsizetype> at;
+  qsizetype from = 0;
+  for (const EngineWord& word : line.words) {
+    at.push_back(line.text.indexOf(word.text, from));
+    if (at.back() < 0) return;
+    from = at.back() + word.text.size();
+  }
+  // The blank between every two syllables in a row, and where a space may
+  // go in: the place in the text of the second, when it opens a word of
+  // the engine's that follows the last one without a space.
+  struct Gap {
+    int width;
+    qsizetype place;  // -1: within one of the engine's words
+  };
+  std::vector<Gap> gaps;
+  const Symbol* last = nullptr;
+  for (size_t k = 0; k < read.size(); ++k)
+    for (size_t i = 0; i < read[k].size(); ++i) {
+      const Symbol& s = read[k][i];
+      const bool pair = last && !last->text.isEmpty() && !s.text.isEmpty() && hangul(last->text.back()) && hangul(s.text.front());
+      if (pair) {
+        const bool opens = i == 0 && k > 0 && at[k - 1] + line.words[k - 1].text.size() == at[k];
+        gaps.push_back({blankRun(image, ground, last->box.center().x(), s.box.center().x()), opens ? at[k] : -1});
+      }
+      last = &s;
+    }
+  // A space is wider than the line's usual room between syllables by far,
+  // too: some pairs ("미리") stand nearly as far apart within a word, and
+  // some faces set all their syllables that far apart ("엽니다" read "엽 니 다").
+  if (gaps.empty()) return;
+  std::vector<int> widths;
+  for (const Gap& g : gaps) widths.push_back(g.width);
+  std::nth_element(widths.begin(), widths.begin() + std::ptrdiff_t(widths.size() / 2), widths.end());
+  const int room = widths[widths.size() / 2];
+  const double least = kSyllableSpace * inkHeight;
+  QString text = line.text;
+  qsizetype added = 0;
+  for (const Gap& g : gaps) {
+    if (g.place < 0 || g.width < least || g.width < kOverRoom * room) continue;
+    text.insert(g.place + added, QLatin1Char(' '));
+    ++added;
+  }
+  line.text = text;
 }
 
 }  // namespace ocr

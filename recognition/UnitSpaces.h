@@ -1,4 +1,5 @@
 #pragma once
+#include <QImage>
 #include <tesseract/baseapi.h>
 
 #include "recognition/EngineRun.h"
@@ -16,5 +17,14 @@ namespace ocr {
 // between them. Lines read right to left are left as they are. The text,
 // words and their boxes stay consistent.
 void keepUnitSpaces(EngineLine& line, tesseract::TessBaseAPI& engine);
+
+// The Korean model drops the space between two words of a short line as
+// well ("인쇄 매수" as "인쇄매수"), where its own words part all the same.
+// Where two of the engine's words of `line` meet without a space between
+// Hangul syllables, and `image` (what the engine read, `ground` its
+// background) shows a blank as wide as a space between them (against the
+// line's `inkHeight` in the image's pixels), a space goes in.
+void keepSyllableSpaces(EngineLine& line, tesseract::TessBaseAPI& engine, const QImage& image, int ground,
+                        double inkHeight);
 
 }  // namespace ocr
