@@ -44,18 +44,16 @@ int roundUp32(int v) { return (v + 31) / 32 * 32; }
 // The shipped model is under 5 MB; a file far larger is none of ours.
 constexpr qint64 kMaxModelBytes = qint64(64) << 20;
 
-// Tiles of at most `side` pixels covering `length`, overlapping by
-// `overlap` at least: as few as cover it, all of one size, spread evenly. A
-// 4K screen scaled to 2880 x 1620 took four tiles of 1536 x 1536 when each
-// was as large as allowed (the second row covering 84 rows the first did
-// not); as two rows of 864 and two columns of 1504, in 45 % fewer pixels.
+// Tiles of at most `side` pixels covering `length`, overlapping by `overlap`.
 std::vector<std::pair<int, int>> spans(int length, int side, int overlap) {
+  std::vector<std::pair<int, int>> out;
   if (length <= side) return {{0, length}};
   const int step = std::max(32, side - overlap);
-  const int n = (length - side + step - 1) / step + 1;
-  const int tile = std::min(side, roundUp32((length + (n - 1) * overlap + n - 1) / n));
-  std::vector<std::pair<int, int>> out;
-  for (int i = 0; i < n; ++i) out.emplace_back(int(std::lround(double(i) * (length - tile) / (n - 1))), tile);
+  for (int at = 0;; at += step) {
+    const int start = std::min(at, length - side);
+    out.emplace_back(start, side);
+    if (start + side >= length) break;
+  }
   return out;
 }
 
