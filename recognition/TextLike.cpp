@@ -159,6 +159,7 @@ int root(std::vector<int>& parent, int i) {
 }
 
 constexpr size_t kManyLone = 100;
+constexpr int kSpeckledRow = 5;
 
 // Marks in rows of two or more, and quiet lone ones.
 std::vector<cv::Rect> textMarks(const std::vector<Mark>& found) {
@@ -199,9 +200,14 @@ std::vector<cv::Rect> textMarks(const std::vector<Mark>& found) {
       lone += found[i].quiet;
   }
   const bool loneCount = lone <= std::max(kManyLone, inRows);
+  // Among that many specks, rows of two to four are specks side by side by
+  // chance (the same screen: 88 pairs, 4 threes, 1 four, and no longer row),
+  // which the detector and the engine spent minutes on for nothing; a line
+  // of words is longer.
+  const int leastRow = loneCount ? 2 : kSpeckledRow;
   std::vector<cv::Rect> out;
   for (size_t i = 0; i < found.size(); ++i)
-    if (size[size_t(root(parent, int(i)))] >= 2 || (found[i].quiet && loneCount)) out.push_back(found[i].box);
+    if (size[size_t(root(parent, int(i)))] >= leastRow || (found[i].quiet && loneCount)) out.push_back(found[i].box);
   return out;
 }
 

@@ -2,7 +2,9 @@
 // fast path reads Korean, Japanese and Russian with the user's languages.
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <future>
+#include <map>
 
 #include "app/RecognitionRoad.h"
 #include "core/Settings.h"
@@ -120,4 +122,73 @@ TEST_F(RoadPages, FastModeLeavesACodesAreaOut) {
   const Recognized r = readOnWorker(road::requestFor(page, settings));
   ASSERT_EQ(r.codes.size(), 1u);
   EXPECT_EQ(textimages::rowTexts(r), QStringList{"https://example.org/pay"} + caption);
+}
+
+// The fast road reads a page full of small text as the accurate one does: no
+// line dropped, the same words. Words are compared as multisets, the reads'
+// misreadings allowed for (one word in a hundred).
+TEST_F(RoadPages, FastAndAccurateReadTheSameWordsOnADensePage) {
+  Lang::setPreferredLanguagesSource([] { return QStringList{"en-US"}; });
+  settings.setOcrManual(false);
+  const QStringList vocabulary =
+      QStringLiteral("the quick brown fox jumps over lazy dog while seven wizards quietly judge boxing matches near "
+                     "forty old houses where people read newspapers and drink coffee every morning before work")
+          .split(QLatin1Char(' '));
+  // `rows` lines of `perRow` words in each of `columns` columns.
+  auto words = [&](int rows, int perRow, int columns) {
+    std::vector<QStringList> out;
+    int next = 0;
+    for (int r = 0; r < rows; ++r) {
+      QStringList row;
+      for (int c = 0; c < columns; ++c) {
+        QStringList cell;
+        for (int w = 0; w < perRow; ++w, next += 7) cell << vocabulary[next % vocabulary.size()];
+        row << cell.join(QLatin1Char(' '));
+      }
+      out.push_back(row);
+    }
+    return out;
+  };
+  textimages::Style prose;
+  prose.family = QStringLiteral("DejaVu Sans");
+  prose.px = 12;
+  prose.pitch = 1.1;
+  textimages::Style darkColumns = textimages::dark(13);
+  darkColumns.family = prose.family;
+  struct Case {
+    const char* name;
+    std::vector<QStringList> rows;
+    textimages::Style style;
+    std::vector<int> columns;
+  } const cases[] = {{"12 px prose", words(45, 16, 1), prose, {}},
+                     {"two columns, light on dark", words(35, 8, 2), darkColumns, {16, 560}}};
+  auto counted = [](const QString& text) {
+    std::map<QString, int> n;
+    for (const QString& w : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) ++n[w];
+    return n;
+  };
+  // Words of `drawn` that `read` lacks.
+  auto missing = [](const std::map<QString, int>& drawn, const std::map<QString, int>& read) {
+    int lacking = 0;
+    for (const auto& [w, n] : drawn) lacking += std::max(0, n - (read.count(w) ? read.at(w) : 0));
+    return lacking;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QImage image = textimages::render(c.rows, c.style, 0, c.columns).image;
+    QStringList all;
+    for (const QStringList& row : c.rows) all << row;
+    const auto drawn = counted(all.join(QLatin1Char(' ')));
+    const int total = int(all.join(QLatin1Char(' ')).split(QLatin1Char(' ')).size());
+    std::map<QString, int> read[2];
+    for (const bool fast : {false, true}) {
+      settings.setFastMode(fast);
+      const Recognized r = readOnWorker(road::requestFor(image, settings));
+      EXPECT_EQ(fromTheFastPath(r), fast);
+      read[fast] = counted(r.text());
+      EXPECT_LE(missing(drawn, read[fast]), total / 100) << (fast ? "fast" : "accurate");
+    }
+    EXPECT_LE(missing(read[false], read[true]), total / 100) << "read accurately, not fast";
+    EXPECT_LE(missing(read[true], read[false]), total / 100) << "read fast, not accurately";
+  }
 }

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <thread>
 
+#include "recognition/FinderPatterns.h"
 #include "recognition/Recognizer.h"
+#include "tests/app/FileCases.h"
 #include "tests/recognition/CodeImages.h"
 #include "tests/support/Printers.h"
 
@@ -187,6 +189,32 @@ TEST(QuickPass, ReadsFromSeveralThreadsAtOnce) {
   for (int i = 0; i < 4; ++i) {
     ASSERT_EQ(found[i].size(), 2u) << i;
     EXPECT_EQ(found[i][0].payload + found[i][1].payload, QString("thread %1T-%1").arg(i));
+  }
+}
+
+// The finder patterns of QR codes are found on a sheet of them, which the
+// guard against specks must leave alone, and none in salt-and-pepper noise,
+// whichever grey comes out dark.
+TEST(FinderPatterns, SheetsOfCodesHaveThemAndSpecksNone) {
+  QImage sheet = filecases::blank(900, 900);
+  const auto qr = encode(BarcodeFormat::QRCode, "https://example.org/sheet");
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) draw(sheet, qr, x * 170 + 20, y * 170 + 20, 4);
+  QImage inverted = filecases::noiseOf("salt", 1200, 900);
+  inverted.invertPixels();
+  struct Case {
+    const char* name;
+    QImage image;
+    size_t least, most;
+  } const cases[] = {{"a sheet of 25 codes", sheet, 75, 75},
+                     {"salt and pepper", filecases::noiseOf("salt", 1200, 900), 0, 0},
+                     {"salt and pepper, turned", inverted, 0, 0}};
+  for (const Case& c : cases) {
+    const QImage grey = c.image.convertToFormat(QImage::Format_Grayscale8);
+    const cv::Mat mat(grey.height(), grey.width(), CV_8U, const_cast<uchar*>(grey.constBits()), size_t(grey.bytesPerLine()));
+    const size_t found = Recognizer::finderPatterns(mat).size();
+    EXPECT_GE(found, c.least) << c.name;
+    EXPECT_LE(found, c.most) << c.name;
   }
 }
 
