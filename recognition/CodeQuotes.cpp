@@ -7,6 +7,8 @@
 #include <optional>
 #include <opencv2/imgproc.hpp>
 
+#include "recognition/CodeInk.h"
+
 namespace ocr {
 
 namespace {
@@ -22,17 +24,8 @@ struct Blob {
 // the ground is what most of the area is.
 std::vector<Blob> blobsIn(const QImage& grey8, const QRect& area, const CodeGrid& grid) {
   std::vector<Blob> blobs;
-  const cv::Mat pixels(area.height(), area.width(), CV_8U,
-                       const_cast<uchar*>(grey8.constScanLine(area.y())) + area.x(), size_t(grey8.bytesPerLine()));
-  std::vector<uchar> values(pixels.begin<uchar>(), pixels.end<uchar>());
-  std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(values.size() / 2), values.end());
-  const int ground = values[values.size() / 2];
-  double darkest = 255, lightest = 0;
-  cv::minMaxLoc(pixels, &darkest, &lightest);
-  const bool dark = ground - darkest >= lightest - ground;
-  const double contrast = dark ? ground - darkest : lightest - ground;
-  if (contrast < 60) return blobs;
-  const cv::Mat ink = dark ? pixels < ground - 0.45 * contrast : pixels > ground + 0.45 * contrast;
+  const cv::Mat ink = inkOf(grey8, area);
+  if (ink.empty()) return blobs;
   cv::Mat labels, stats, centroids;
   const int n = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8, CV_32S);
   for (int i = 1; i < n; ++i) {
@@ -47,12 +40,6 @@ std::vector<Blob> blobsIn(const QImage& grey8, const QRect& area, const CodeGrid
     blobs.push_back({box, tick, bar});
   }
   return blobs;
-}
-
-// The image rectangle of a box in bottom-left pixels.
-QRect inImage(const PixelRect& r, int imageHeight) {
-  return QRect(int(std::floor(r.minX())), int(std::floor(imageHeight - r.maxY())), int(std::ceil(r.width)),
-               int(std::ceil(r.height)));
 }
 
 // The marks of the blobs in a stretch of cells, keyed by cell: '"' for two

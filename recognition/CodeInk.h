@@ -1,0 +1,18 @@
+#pragma once
+#include <QImage>
+#include <QRect>
+#include <opencv2/core.hpp>
+
+#include "recognition/Result.h"
+
+// What the code repairs (CodeQuotes, CodeBars) look at in the image itself.
+namespace ocr {
+
+// `r` (bottom-left origin) as a box of the image's rows (top-left origin).
+QRect inImage(const PixelRect& r, int imageHeight);
+
+// The ink of `area` in `grey8`, dark on light or light on dark: the ground
+// is what most of the area is. Empty when it has too little contrast.
+cv::Mat inkOf(const QImage& grey8, const QRect& area);
+
+}  // namespace ocr
