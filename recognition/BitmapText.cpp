@@ -60,10 +60,12 @@ bool twoLevel(const QImage& grey8, int ground) {
   return ink >= kLeastInk && double(between) <= kMostBetween * double(ink);
 }
 
+int softening(int factor) { return std::max(1, int(std::lround(2.0 * std::max(1, factor) / 3))); }
+
 QImage enlargedBitmap(const QImage& grey8, int factor) {
   factor = std::max(1, factor);
   QImage big = grey8.scaled(grey8.width() * factor, grey8.height() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  const int r = std::max(1, int(std::lround(2.0 * factor / 3)));
+  const int r = softening(factor);
   QImage across(big.size(), QImage::Format_Grayscale8), out(big.size(), QImage::Format_Grayscale8);
   if (big.isNull() || across.isNull() || out.isNull()) return big;
   boxPass(big, across, r, false);

@@ -18,4 +18,7 @@ bool twoLevel(const QImage& grey8, int ground);
 // become the soft edges anti-aliased text has.
 QImage enlargedBitmap(const QImage& grey8, int factor);
 
+// How far that averaging spreads ink, in enlarged pixels.
+int softening(int factor);
+
 }  // namespace ocr
