@@ -46,16 +46,18 @@ bool wantsThoroughPass(const std::vector<Code>& quick, const Recognized& text) {
 }
 
 Recognized readText(const Request& request, const Engines& engines, bool* fast) {
-  bool unused = false;
-  bool& fromFast = fast ? *fast : unused;
-  fromFast = false;
+  if (fast) *fast = false;
+  auto fromFast = [fast](Recognized lines) {
+    if (fast) *fast = true;
+    return lines;
+  };
   if (request.fast) {
-    if (auto lines = engines.fast(request.image, request.languages)) return fromFast = true, *lines;
+    if (auto lines = engines.fast(request.image, request.languages)) return fromFast(std::move(*lines));
     return engines.accurate(request.image, request.languages, request.fallback);
   }
   Recognized result = engines.accurate(request.image, request.languages, request.fallback);
   if (result.text().isEmpty()) {
-    if (auto lines = engines.fast(request.image, request.languages)) result = *lines, fromFast = true;
+    if (auto lines = engines.fast(request.image, request.languages)) return fromFast(std::move(*lines));
   }
   return result;
 }

@@ -10,10 +10,6 @@
 // Run: build/bench/cost_bench [path/to/tarvok] [--only TEXT] [--mode fast|accurate]
 // The machine's load is printed before and after: other work on the cores
 // distorts the wall times more than the processor times.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -34,72 +30,17 @@
 #include "platform/PrefStore.h"
 #include "tests/app/FileCases.h"
 #include "tests/recognition/CodeImages.h"
-
-extern char** environ;
+#include "bench/child_process.h"
 
 namespace {
 
-struct Run {
-  std::string outcome;
-  double wall = 0, cpu = 0, peakMb = 0;
-  QByteArray out, err;
-};
+using bench::Run;
 
 // Runs `exe args` with its own configuration, state and cache under `dir`,
 // killing it after `limit` seconds.
 Run runChild(const std::string& exe, const std::vector<std::string>& args, const QString& dir, double limit) {
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) env.emplace_back(*e);
-  for (const char* d : {"CONFIG", "STATE", "CACHE"})
-    env.push_back(std::string("XDG_") + d + "_HOME=" + (dir + "/" + d).toStdString());
-  env.push_back("XDG_RUNTIME_DIR=" + dir.toStdString());
-  env.push_back("OMP_THREAD_LIMIT=1");
-  env.push_back("QT_QPA_PLATFORM=offscreen");  // no screen is needed, and none may be there
-  std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  const std::string outPath = (dir + "/stdout").toStdString(), errPath = (dir + "/stderr").toStdString();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  QElapsedTimer timer;
-  timer.start();
-  pid_t pid = -1;
-  Run r;
-  if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) {
-    posix_spawn_file_actions_destroy(&actions);
-    r.outcome = "no start";
-    return r;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  rusage usage{};
-  while (wait4(pid, &status, WNOHANG, &usage) != pid) {
-    if (timer.elapsed() > limit * 1000) {
-      ::kill(pid, SIGKILL);
-      wait4(pid, &status, 0, &usage);
-      r.outcome = "killed after " + std::to_string(int(limit)) + " s";
-      break;
-    }
-    QThread::msleep(5);
-  }
-  r.wall = double(timer.nsecsElapsed()) / 1e9;
-  r.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-          double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  r.peakMb = double(usage.ru_maxrss) / 1024.0;
-  if (r.outcome.empty())
-    r.outcome = WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
-                                  : std::string("killed by ") + sigabbrev_np(WTERMSIG(status));
-  QFile out(QString::fromStdString(outPath)), err(QString::fromStdString(errPath));
-  if (out.open(QIODevice::ReadOnly)) r.out = out.readAll();
-  if (err.open(QIODevice::ReadOnly)) r.err = err.readAll();
-  return r;
+  // No screen is needed, and none may be there.
+  return bench::Child(exe, args, dir, {"QT_QPA_PLATFORM=offscreen"}).wait(limit);
 }
 
 const QStringList& vocabulary() {
@@ -283,7 +224,7 @@ int main(int argc, char** argv) {
           }
       }
       std::printf("%-28s %-8s %-8s %7.2f %7.2f %8.0f  %s\n", qPrintable(c.name), fast ? "fast" : "accurate",
-                  r.outcome.c_str(), r.wall, r.cpu, r.peakMb, qPrintable(said));
+                  r.outcome.c_str(), r.seconds, r.cpu, r.peakMb, qPrintable(said));
       std::fflush(stdout);
     }
   }

@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/child_process.h"
 #include "tests/app/FileCases.h"
 #include "tests/app/ProcWatch.h"
 #include "tests/recognition/CodeImages.h"
@@ -42,93 +43,8 @@ extern char** environ;
 
 namespace {
 
-struct Run {
-  std::string outcome;  // "exit N", "SIGABRT", "killed after N s"
-  double seconds = 0;
-  double peakMb = 0;
-  std::string firstError;
-  int exitCode = -1;
-  QByteArray out;
-};
-
-class Child {
- public:
-  Child(const std::string& exe, const std::vector<std::string>& args, const QString& dir) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) env.emplace_back(*e);
-    for (const char* d : {"CONFIG", "STATE", "CACHE"})
-      env.push_back(std::string("XDG_") + d + "_HOME=" + (dir + "/" + d).toStdString());
-    env.push_back("XDG_RUNTIME_DIR=" + dir.toStdString());
-    env.push_back("OMP_THREAD_LIMIT=1");
-    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    errPath_ = (dir + "/stderr").toStdString();
-    outPath_ = (dir + "/stdout").toStdString();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    timer_.start();
-    posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-  }
-
-  pid_t pid() const { return pid_; }
-
-  // Waits for the end, killing the program after `limit` seconds.
-  Run wait(double limit) {
-    Run r;
-    int status = 0;
-    rusage usage{};
-    while (true) {
-      const pid_t done = wait4(pid_, &status, WNOHANG, &usage);
-      if (done == pid_) break;
-      if (timer_.elapsed() > limit * 1000) {
-        ::kill(pid_, SIGKILL);
-        wait4(pid_, &status, 0, &usage);
-        r.outcome = "killed after " + std::to_string(int(limit)) + " s";
-        break;
-      }
-      QThread::msleep(5);
-    }
-    r.seconds = double(timer_.nsecsElapsed()) / 1e9;
-    r.peakMb = double(usage.ru_maxrss) / 1024.0;
-    if (r.outcome.empty()) {
-      if (WIFEXITED(status)) {
-        r.exitCode = WEXITSTATUS(status);
-        r.outcome = "exit " + std::to_string(r.exitCode);
-      } else {
-        r.outcome = std::string("killed by ") + sigabbrev_np(WTERMSIG(status));
-      }
-    }
-    QFile out(QString::fromStdString(outPath_));
-    if (out.open(QIODevice::ReadOnly)) r.out = out.readAll();
-    QFile err(QString::fromStdString(errPath_));
-    if (err.open(QIODevice::ReadOnly)) {
-      for (const QByteArray& line : err.readAll().split('\n')) {
-        // The platform's note about the runtime folder says nothing about the case.
-        if (!line.isEmpty() && !line.startsWith("QStandardPaths")) {
-          r.firstError = line.left(90).toStdString();
-          break;
-        }
-      }
-    }
-    return r;
-  }
-
-  // Restarts the clock (for the time from a signal to the end).
-  void restartClock() { timer_.start(); }
-
- private:
-  pid_t pid_ = -1;
-  std::string errPath_, outPath_;
-  QElapsedTimer timer_;
-};
+using bench::Child;
+using bench::Run;
 
 // Seconds of CPU the process has used: utime and stime, the 14th and 15th fields.
 double cpuSeconds(qint64 pid) {

@@ -293,37 +293,19 @@ void EnginePool::setLimits(Limits limits) {
   dropped = overLimits();
 }
 
-int EnginePool::drop(const QString& key, int keep) {
-  std::deque<Idle> dropped;
-  {
-    std::lock_guard lock(mutex_);
-    // The least recently returned come first.
-    int over = int(std::count_if(idle_.begin(), idle_.end(), [&](const Idle& e) { return e.key == key; })) - keep;
-    for (auto it = idle_.begin(); it != idle_.end() && over > 0;) {
-      if (it->key == key) {
-        --over;
-        dropped.push_back(std::move(*it));
-        it = idle_.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
-  // Engines end outside the lock.
-  return int(dropped.size());
-}
+int EnginePool::drop(const QString& key, int keep) { return dropBut(key, keep, false); }
 
-int EnginePool::keepOnly(const QString& key, int keep) {
+int EnginePool::keepOnly(const QString& key, int keep) { return dropBut(key, keep, true); }
+
+int EnginePool::dropBut(const QString& key, int keep, bool otherKeys) {
   std::deque<Idle> dropped;
   {
     std::lock_guard lock(mutex_);
     // The most recently returned come last.
     int kept = 0;
     for (auto it = idle_.rbegin(); it != idle_.rend(); ++it) {
-      if (it->key == key && kept < keep)
-        ++kept;
-      else
-        dropped.push_back(std::move(*it));
+      if (it->key == key ? kept++ < keep : !otherKeys) continue;
+      dropped.push_back(std::move(*it));
     }
     std::erase_if(idle_, [](const Idle& e) { return !e.api; });
   }

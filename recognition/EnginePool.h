@@ -129,6 +129,9 @@ class EnginePool {
   };
 
   std::unique_ptr<tesseract::TessBaseAPI> start(const QString& key);
+  // Drops the idle engines of `key` but the `keep` most recently returned,
+  // and with `otherKeys` every idle engine of another key too.
+  int dropBut(const QString& key, int keep, bool otherKeys);
   // Under the lock: the most recently returned idle engine of `key`, if any.
   std::unique_ptr<tesseract::TessBaseAPI> takeIdle(const QString& key);
   // Under `lock`: an idle engine of `key`, waiting for one being started
