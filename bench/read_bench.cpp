@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "bench/child_process.h"
+#include "bench/prose_page.h"
 #include "tests/app/FileCases.h"
 #include "tests/app/ProcWatch.h"
 #include "tests/recognition/CodeImages.h"
@@ -75,37 +76,8 @@ struct Case {
 };
 
 // The words of the prose screens; each line starts further into the list.
-const QStringList& vocabulary() {
-  static const QStringList words = QStringLiteral(
-      "the quick brown fox jumps over lazy dog while seven wizards quietly judge boxing matches near forty old "
-      "houses where people read newspapers and drink coffee every morning before work begins again tomorrow")
-                                       .split(QLatin1Char(' '));
-  return words;
-}
-
-// A screen filled edge to edge with lines of `px` pixel prose, as a full-screen
-// document or terminal shows it; `*count` gets the number of words drawn.
-QImage prose(int width, int height, int px, int* count) {
-  QImage image = filecases::blank(width, height);
-  QPainter p(&image);
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setPixelSize(px);
-  p.setFont(font);
-  p.setPen(QColor(30, 30, 30));
-  const QFontMetrics fm(font);
-  const QStringList& words = vocabulary();
-  *count = 0;
-  qsizetype next = 0;
-  for (int y = 4 + fm.ascent(); y < height - 4; y += fm.lineSpacing() + 3) {
-    QString line;
-    while (fm.horizontalAdvance(line + QLatin1Char(' ') + words[next % words.size()]) < width - 10) {
-      line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + words[next % words.size()];
-      next += 7, ++*count;
-    }
-    p.drawText(5, y, line);
-  }
-  return image;
-}
+using bench::prose;
+using bench::vocabulary;
 
 
 // Of the words -read printed after its four header lines: how many are words
@@ -165,9 +137,9 @@ int make(const QString& d, bool heavy) {
     for (int x = 0; x < 20; ++x) codeimages::draw(grid, qr, x * 120 + 16, y * 120 + 16, 4);
   png(d + "/qr-grid.png", grid);
   for (const auto& [name, width, height] : {std::tuple{"prose-4k", 3840, 2160}, {"prose-8k", 7680, 4320}}) {
-    int words = 0;
-    png(d + "/" + name + ".png", prose(width, height, 12, &words));
-    write(d + "/" + name + ".words", QByteArray::number(words));  // for the measuring process, which draws no text
+    QStringList drawn;
+    png(d + "/" + name + ".png", prose(width, height, &drawn));
+    write(d + "/" + name + ".words", QByteArray::number(drawn.size()));  // for the measuring process, which draws no text
   }
   return 0;
 }
