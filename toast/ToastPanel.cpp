@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/X11.h"
+#include "toast/ToastLog.h"
 
 ToastPanel::ToastPanel(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -36,16 +37,22 @@ void ToastPanel::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() != QEvent::ActivationChange) return;
   const bool active = isActiveWindow();
+  if (active != wasActive_) qCDebug(lcToast) << (active ? "toast has the keyboard" : "toast lost the keyboard");
   if (wasActive_ && !active) emit keyboardLost();
   wasActive_ = active;
 }
 
 void ToastPanel::showInFront() {
-  if (!isVisible()) {
-    markAsFloating();
-    show();
-  }
+  if (!isVisible()) show();
   raise();
+}
+
+// Every mapping, also one that brings the panel back after it stepped aside
+// for a still: the window manager drops the states when the window goes.
+// The event comes before the window is mapped.
+void ToastPanel::showEvent(QShowEvent* event) {
+  markAsFloating();
+  QWidget::showEvent(event);
 }
 
 // What Qt's flags cannot say: no taskbar or pager entry, on every desktop.
@@ -91,6 +98,7 @@ void ToastPanel::takeKeyboard() {
   }
   setAcceptsFocus(true);
   if (!isVisible()) showInFront();
+  qCDebug(lcToast) << "toast takes the keyboard; it goes back to" << previous_;
   activateWindow();
 }
 

@@ -39,6 +39,7 @@ class ToastPanel : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void setAcceptsFocus(bool accepts);

@@ -20,6 +20,7 @@
 #include "toast/ToastButton.h"
 #include "toast/ToastController.h"
 #include "toast/ToastPanel.h"
+#include "ui/kit/StillHold.h"
 #include "ui/kit/Text.h"
 
 namespace {
@@ -84,6 +85,17 @@ TEST_F(ToastPanelX, AppearsAtTheTopRightWithoutTakingTheKeyboard) {
   EXPECT_EQ(frame.topLeft() + QPoint(frame.width(), 0), QPoint(avail.right() + 1 - 16, avail.y() + 12));
   for (const char* state : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_ABOVE"})
     EXPECT_TRUE(user_.hasState(id, state)) << state;
+
+  // Hidden for a still and shown again: the window manager forgot the
+  // states when it let the window go, and must be told them again.
+  stillhold::hold(panel);
+  ASSERT_TRUE(waitUntil([&] { return !user_.viewable(id); }));
+  stillhold::release(panel);
+  ASSERT_TRUE(waitOnScreen());
+  pump(200);
+  for (const char* state : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_ABOVE"})
+    EXPECT_TRUE(user_.hasState(id, state)) << state << " after showing again";
+  EXPECT_TRUE(userHasKeyboard());
 }
 
 TEST_F(ToastPanelX, EditingTakesTheKeyboardAndGivesItBack) {
