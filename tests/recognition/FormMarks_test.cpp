@@ -8,7 +8,6 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QSpinBox>
-#include <QStyleFactory>
 #include <QVBoxLayout>
 
 #include "recognition/ChromeShapes.h"
@@ -22,8 +21,7 @@ namespace {
 // "Copies:" with a spin box and "Pages:" with a field on a page of the
 // palette's base colour inside a window of its window colour.
 QImage form(int ratio, bool dark, const QString& family, int px) {
-  static QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
-  if (QApplication::style() != fusion) QApplication::setStyle(fusion);
+  QStyle* fusion = uiscreens::detail::fusion();
   QWidget window;
   window.setPalette(dark ? uiscreens::detail::darkPalette() : fusion->standardPalette());
   QFont font(family);

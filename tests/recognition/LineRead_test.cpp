@@ -128,8 +128,7 @@ TEST_F(LineRead, HeadingAboveSmallerLinesOfACyrillicPageIsReadInPlace) {
 // A widget shown in the Fusion style and grabbed at `ratio`, in the light or
 // dark palette.
 QImage shot(QWidget& w, int ratio, bool dark) {
-  static QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
-  QApplication::setStyle(fusion);
+  QStyle* fusion = uiscreens::detail::fusion();
   w.setPalette(dark ? uiscreens::detail::darkPalette() : fusion->standardPalette());
   QFont font(QStringLiteral("Noto Sans"));
   font.setPixelSize(13);

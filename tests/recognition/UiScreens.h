@@ -21,7 +21,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -51,6 +50,14 @@ struct Screen {
 };
 
 namespace detail {
+
+// Makes Fusion the application's style. The application owns its style and
+// deletes it when another test sets one: it is asked for by name, never kept.
+inline QStyle* fusion() {
+  if (QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0)
+    QApplication::setStyle(QStringLiteral("Fusion"));
+  return QApplication::style();
+}
 
 inline QPalette darkPalette() {
   QPalette p;
@@ -290,8 +297,7 @@ inline QStringList visibleTexts(QWidget* root) {
 // The dialog itself, not yet shown: `s` gets its language, kind and palette,
 // its default button and selected row.
 inline std::unique_ptr<QWidget> build(const Language& language, Kind kind, bool dark, Screen& s) {
-  static QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
-  if (QApplication::style() != fusion) QApplication::setStyle(fusion);
+  QStyle* fusion = detail::fusion();
   s.language = &language;
   s.kind = kind;
   s.dark = dark;
