@@ -98,7 +98,7 @@ void ToastPanel::takeKeyboard() {
   }
   setAcceptsFocus(true);
   if (!isVisible()) showInFront();
-  qCDebug(lcToast) << "toast takes the keyboard; it goes back to" << previous_;
+  qCDebug(lcToast) << "toast takes the keyboard; it goes back to" << previous_ << (isActiveWindow() ? "(active)" : "");
   activateWindow();
 }
 

@@ -249,6 +249,9 @@ TEST_F(AppX, UndoLeavesACopyMadeAfterTheResultAlone) {
       ASSERT_TRUE(openOverlay());  // our windows leave the screen for the still
       xdotool({"key", "Escape"});
       ASSERT_TRUE(app_->waitLog("capture.cancelled", cancelled + 1));
+      xwindows::Probe x;
+      ASSERT_TRUE(xapp::waitUntil([&] { return x.focus() == doc.id(); }))
+          << "the keyboard did not go back to the window the capture started from";
       toast = holdToast();
       ASSERT_NE(toast.id, XCB_NONE) << "the toast came back";
       shot(QStringLiteral("toast-back-after-cancel"));

@@ -85,6 +85,7 @@ class PictureWindow : public xwindows::Probe {
     window_ = foreign(QRect(at, rgb.size()), pixmap);
   }
 
+  xcb_window_t id() const { return window_; }
   // The picture on screen, in root pixels.
   QRect client() { return onScreen(window_); }
 
