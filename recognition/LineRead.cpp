@@ -25,6 +25,7 @@
 #include "recognition/StrayMarks.h"
 #include "recognition/TextBoxes.h"
 #include "recognition/UnitSpaces.h"
+#include "recognition/WordEnds.h"
 #include "recognition/WordsAlone.h"
 
 namespace ocr {
@@ -396,6 +397,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   Attempt a = attempt(engine, from, inkHeight, manner.openDots, manner.dotted, config);
   if (!a.line) return std::nullopt;
   EngineLine& line = *a.line;
+  endWordsAtInk(line, a.image, a.cut.ground);
   closeCodeGaps(line, a.image, a.cut.ground);
   closeDotGaps(line, a.gaps);
   if (manner.latinRuns) readLatinRuns(line, a.cut.image, a.cut.ground, engine, *manner.latinRuns);

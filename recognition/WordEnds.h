@@ -1,0 +1,19 @@
+#pragma once
+#include <QImage>
+
+#include "recognition/EngineRun.h"
+
+// The engine gives the first word of a line at times a box to the line's end
+// (and so do its letters): xterm's 6x13 face enlarged, "-rwxr-xr-x" came
+// boxed over "1 root root" after it, and the mode then straddled every
+// column gap of the listing.
+namespace ocr {
+
+// Each word box of `line` (pixels of `grey8`, dark on light, `ground` its
+// background grey) that runs on over the start of the next word, in the
+// order the words stand whatever the line's reading order, is ended before
+// that word, at its own last column of ink. Boxes that end where they should
+// stay as they are.
+void endWordsAtInk(EngineLine& line, const QImage& grey8, int ground);
+
+}  // namespace ocr
