@@ -10,6 +10,7 @@
 #include <future>
 
 #include "recognition/BidiOrder.h"
+#include "recognition/BitmapDots.h"
 #include "recognition/BitmapText.h"
 #include "recognition/CodeGaps.h"
 #include "recognition/DotGaps.h"
@@ -398,6 +399,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   if (!a.line) return std::nullopt;
   EngineLine& line = *a.line;
   endWordsAtInk(line, a.image, a.cut.ground);
+  if (from.bitmap) commasOnTheFoot(line, a.image, a.cut.ground, int(a.cut.scale));
   closeCodeGaps(line, a.image, a.cut.ground);
   closeDotGaps(line, a.gaps);
   if (manner.latinRuns) readLatinRuns(line, a.cut.image, a.cut.ground, engine, *manner.latinRuns);
