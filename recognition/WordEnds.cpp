@@ -16,6 +16,18 @@ bool inkIn(const QImage& grey8, int x, const QRect& rows, int threshold) {
   return false;
 }
 
+// A sliver of the next word's first letter is this narrow against the
+// word's height at most.
+constexpr double kSliver = 0.15;
+
+int inkThreshold(const QImage& grey8, const QRect& box, int ground) {
+  const QRect within = box & grey8.rect();
+  int darkest = 255;
+  for (int y = within.top(); y <= within.bottom(); ++y)
+    for (int x = within.left(); x <= within.right(); ++x) darkest = std::min<int>(darkest, grey8.constScanLine(y)[x]);
+  return (ground + darkest + 1) / 2;
+}
+
 }  // namespace
 
 void endWordsAtInk(EngineLine& line, const QImage& grey8, int ground) {
@@ -29,12 +41,14 @@ void endWordsAtInk(EngineLine& line, const QImage& grey8, int ground) {
     const int next = standing[i + 1]->box->left();
     if (next <= box.left() || box.right() < next) continue;
     const int from = std::max(box.left(), 0);
-    const QRect within = box & grey8.rect();
-    int darkest = 255;
-    for (int y = within.top(); y <= within.bottom(); ++y)
-      for (int x = within.left(); x <= within.right(); ++x) darkest = std::min<int>(darkest, grey8.constScanLine(y)[x]);
-    const int threshold = (ground + darkest + 1) / 2;
+    const int threshold = inkThreshold(grey8, box, ground);
     int x = std::min(next - 1, grey8.width() - 1);
+    // The next word's box may start a little inside its first letter: a
+    // sliver of ink just before it that blank columns part from the rest is
+    // that letter's.
+    int sliver = x;
+    while (sliver > from && x - sliver < kSliver * box.height() && inkIn(grey8, sliver, box, threshold)) --sliver;
+    if (sliver < x && !inkIn(grey8, sliver, box, threshold)) x = sliver;
     while (x > from && !inkIn(grey8, x, box, threshold)) --x;
     box.setRight(std::max(x, box.left()));
   }

@@ -23,13 +23,19 @@ TEST(WordEnds, ABoxRunningOverTheNextWordsEndsAtItsInk) {
     const char* name;
     int broken;     // the word whose box runs to the line's end, or -1
     bool reversed;  // the words in a right-to-left reading order
-  } cases[] = {{"first word", 0, false}, {"middle word", 2, false}, {"boxes right", -1, false}, {"right to left", 0, true}};
+    int inside = 0;  // source pixels the second word's box starts inside its ink
+  } cases[] = {{"first word", 0, false},
+               {"middle word", 2, false},
+               {"boxes right", -1, false},
+               {"right to left", 0, true},
+               {"next box inside its letter", 0, false, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ocr::EngineLine line{QStringLiteral("a b c d"), 0.9, std::nullopt, {}};
     for (int i = 0; i < 4; ++i) {
       QRect box(words[size_t(i)].topLeft() * kFactor, words[size_t(i)].size() * kFactor);
       if (i == c.broken) box.setRight(words.back().right() * kFactor);
+      if (i == 1) box.setLeft(box.left() + c.inside * kFactor);
       line.words.push_back({QString(QChar('a' + i)), box});
     }
     if (c.reversed) std::reverse(line.words.begin(), line.words.end());
