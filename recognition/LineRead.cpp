@@ -399,6 +399,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   if (!a.line) return std::nullopt;
   EngineLine& line = *a.line;
   endWordsAtInk(line, a.image, a.cut.ground);
+  splitAtSpaces(line, a.image, a.cut.ground);
   if (from.bitmap) commasOnTheFoot(line, a.image, a.cut.ground, int(a.cut.scale));
   closeCodeGaps(line, a.image, a.cut.ground);
   closeDotGaps(line, a.gaps);

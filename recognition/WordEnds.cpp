@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "recognition/Result.h"
+
 namespace ocr {
 
 namespace {
@@ -51,6 +53,50 @@ void endWordsAtInk(EngineLine& line, const QImage& grey8, int ground) {
     if (sliver < x && !inkIn(grey8, sliver, box, threshold)) x = sliver;
     while (x > from && !inkIn(grey8, x, box, threshold)) --x;
     box.setRight(std::max(x, box.left()));
+  }
+}
+
+void splitAtSpaces(EngineLine& line, const QImage& grey8, int ground) {
+  std::vector<double> pitches;
+  for (const EngineWord& w : line.words)
+    if (w.box && w.text.size() >= 3) pitches.push_back(double(w.box->width()) / double(w.text.size()));
+  if (pitches.size() < 3) return;
+  std::nth_element(pitches.begin(), pitches.begin() + std::ptrdiff_t(pitches.size() / 2), pitches.end());
+  const double pitch = pitches[pitches.size() / 2];
+  qsizetype pos = 0;
+  for (size_t i = 0; i < line.words.size(); ++i) {
+    EngineWord& w = line.words[i];
+    const qsizetype at = w.text.isEmpty() ? -1 : line.text.indexOf(w.text, pos);
+    if (at < 0) continue;
+    pos = at + w.text.size();
+    if (!w.box || w.text.size() < 2 || text::isRightToLeft(w.text)) continue;
+    const QRect box = *w.box & grey8.rect();
+    if (box.isEmpty()) continue;
+    const int threshold = inkThreshold(grey8, box, ground);
+    // The widest run of blank columns between the word's first and last ink.
+    int first = box.left(), last = box.right();
+    while (first < last && !inkIn(grey8, first, box, threshold)) ++first;
+    while (last > first && !inkIn(grey8, last, box, threshold)) --last;
+    int gapFrom = 0, gapTo = -1;
+    for (int x = first, run = -1; x <= last; ++x) {
+      if (!inkIn(grey8, x, box, threshold)) {
+        if (run < 0) run = x;
+        continue;
+      }
+      if (run >= 0 && x - run > gapTo - gapFrom + 1) gapFrom = run, gapTo = x - 1;
+      run = -1;
+    }
+    if (gapTo - gapFrom + 1 < pitch) continue;
+    // The letters on either side in proportion to the room they take.
+    const double middle = (gapFrom + gapTo) / 2.0;
+    const auto cut = qsizetype(std::lround(double(w.text.size()) * (middle - first) / double(last + 1 - first)));
+    if (cut < 1 || cut >= w.text.size()) continue;
+    EngineWord right{w.text.mid(cut), QRect(QPoint(gapTo + 1, w.box->top()), QPoint(w.box->right(), w.box->bottom()))};
+    w.text.truncate(cut);
+    w.box->setRight(gapFrom - 1);
+    line.text.insert(at + cut, QLatin1Char(' '));
+    pos = at + cut + 1;
+    line.words.insert(line.words.begin() + std::ptrdiff_t(i) + 1, std::move(right));
   }
 }
 

@@ -16,4 +16,13 @@ namespace ocr {
 // stay as they are.
 void endWordsAtInk(EngineLine& line, const QImage& grey8, int ground);
 
+// Each word of `line` whose ink holds a blank run as wide as a character of
+// the line or wider (the median width per letter of its words of three
+// letters or more; fewer than three such words give no measure) is two words,
+// cut where the run's middle falls among its letters by the room they take.
+// Read larger, the engine joined the "-> ." after a link's name in `ls -l`
+// into "->.", across a whole cell of a monospace face; within a word no gap
+// is that wide, and the spaces of a proportional face are narrower.
+void splitAtSpaces(EngineLine& line, const QImage& grey8, int ground);
+
 }  // namespace ocr

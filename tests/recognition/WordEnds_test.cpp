@@ -1,4 +1,5 @@
-// A word box the engine ran on over the words after it ends at its own ink.
+// Word boxes and spaces put right from the ink of a line: a box the engine
+// ran on over the words after it, a space it lost across a blank cell.
 #include <gtest/gtest.h>
 
 #include <QPainter>
@@ -8,27 +9,28 @@
 
 namespace {
 
+// Words as blocks of ink, enlarged and softened as bitmap text is read when
+// `factor` is more than 1 (the rims must not hold a box's end).
+QImage blocks(const std::vector<QRect>& inks, int factor) {
+  QImage image(120, 14, QImage::Format_Grayscale8);
+  image.fill(255);
+  QPainter painter(&image);
+  for (const QRect& r : inks) painter.fillRect(r, Qt::black);
+  painter.end();
+  return factor > 1 ? ocr::enlargedBitmap(image, factor) : image;
+}
+
 TEST(WordEnds, ABoxRunningOverTheNextWordsEndsAtItsInk) {
-  // Four words as blocks of ink a space apart, enlarged and softened as
-  // bitmap text is read: the rims must not hold a box's end.
   constexpr int kFactor = 4;
   const std::vector<QRect> words{{2, 3, 40, 8}, {48, 3, 6, 8}, {60, 3, 24, 8}, {90, 3, 24, 8}};
-  QImage small(120, 14, QImage::Format_Grayscale8);
-  small.fill(255);
-  QPainter painter(&small);
-  for (const QRect& w : words) painter.fillRect(w, Qt::black);
-  painter.end();
-  const QImage image = ocr::enlargedBitmap(small, kFactor);
+  const QImage image = blocks(words, kFactor);
   const struct {
     const char* name;
-    int broken;     // the word whose box runs to the line's end, or -1
-    bool reversed;  // the words in a right-to-left reading order
+    int broken;      // the word whose box runs to the line's end, or -1
+    bool reversed;   // the words in a right-to-left reading order
     int inside = 0;  // source pixels the second word's box starts inside its ink
-  } cases[] = {{"first word", 0, false},
-               {"middle word", 2, false},
-               {"boxes right", -1, false},
-               {"right to left", 0, true},
-               {"next box inside its letter", 0, false, 1}};
+  } cases[] = {{"first word", 0, false},      {"middle word", 2, false}, {"boxes right", -1, false},
+               {"right to left", 0, true},    {"next box inside its letter", 0, false, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ocr::EngineLine line{QStringLiteral("a b c d"), 0.9, std::nullopt, {}};
@@ -43,6 +45,29 @@ TEST(WordEnds, ABoxRunningOverTheNextWordsEndsAtItsInk) {
     if (c.reversed) std::reverse(line.words.begin(), line.words.end());
     for (int i = 0; i < 4; ++i)
       EXPECT_EQ(line.words[size_t(i)].box->right(), (words[size_t(i)].right() + 1) * kFactor - 1) << i;
+  }
+}
+
+TEST(WordEnds, AWordIsCutWhereItsInkLeavesACharacterBlank) {
+  // "2021 X11 ->." in cells 6 px wide, "->" and "." `gap` px apart.
+  const struct {
+    const char* read;
+    int gap;
+    const char* expected;
+  } cases[] = {{"2021 X11 ->.", 9, "2021 X11 -> ."}, {"2021 X11 ->.", 4, "2021 X11 ->."}, {"X11 ->.", 9, "X11 ->."}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.read);
+    const QStringList read = QString::fromLatin1(c.read).split(QLatin1Char(' '));
+    std::vector<QRect> inks{{2, 3, 23, 8}, {32, 3, 17, 8}, {56, 3, 11, 8}, {67 + c.gap, 9, 2, 2}};
+    inks.erase(inks.begin(), inks.begin() + (3 - read.size()));
+    const QImage image = blocks(inks, 1);
+    ocr::EngineLine line{QString::fromLatin1(c.read), 0.9, std::nullopt, {}};
+    for (qsizetype i = 0; i < read.size(); ++i)
+      line.words.push_back({read[i], i + 1 < read.size() ? inks[size_t(i)] : inks[size_t(i)] | inks.back()});
+    ocr::splitAtSpaces(line, image, 255);
+    EXPECT_EQ(line.text, QString::fromLatin1(c.expected));
+    ASSERT_EQ(line.words.size(), size_t(line.text.count(QLatin1Char(' ')) + 1));
+    EXPECT_EQ(line.words.back().box->left(), inks[line.words.size() - 1].left());
   }
 }
 
