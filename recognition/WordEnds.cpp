@@ -70,9 +70,13 @@ void splitAtSpaces(EngineLine& line, const QImage& grey8, int ground) {
     if (at < 0) continue;
     pos = at + w.text.size();
     if (!w.box || w.text.size() < 2 || text::isRightToLeft(w.text)) continue;
-    const QRect box = *w.box & grey8.rect();
+    // Columns blank from the top of the line to its foot: an underscore
+    // below the word's box fills its cell.
+    const QRect box = QRect(w.box->left(), 0, w.box->width(), grey8.height()) & grey8.rect();
     if (box.isEmpty()) continue;
-    const int threshold = inkThreshold(grey8, box, ground);
+    // Any mark a quarter of the way from the ground to the darkest is ink
+    // here: a word's letters may be lighter than others (syntax colours).
+    const int threshold = ground - (ground - inkThreshold(grey8, *w.box & grey8.rect(), ground)) / 2;
     // The widest run of blank columns between the word's first and last ink.
     int first = box.left(), last = box.right();
     while (first < last && !inkIn(grey8, first, box, threshold)) ++first;
