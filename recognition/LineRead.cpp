@@ -12,6 +12,7 @@
 #include "recognition/BidiOrder.h"
 #include "recognition/BitmapDots.h"
 #include "recognition/BitmapText.h"
+#include "recognition/ChromeColumns.h"
 #include "recognition/CodeGaps.h"
 #include "recognition/DotGaps.h"
 #include "recognition/LatinRuns.h"
@@ -629,8 +630,11 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     }, pool);
   }
 
-  for (auto& line : found)
-    if (line && !isChrome(*line) && !flatMark(*line, typicalInk)) result.lines.push_back(std::move(*line));
+  const std::vector<bool> column = inRepeatedColumn(found);
+  for (size_t i = 0; i < found.size(); ++i) {
+    auto& line = found[i];
+    if (line && (column[i] || !isChrome(*line)) && !flatMark(*line, typicalInk)) result.lines.push_back(std::move(*line));
+  }
   return result;
 }
 
