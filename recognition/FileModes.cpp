@@ -10,7 +10,10 @@ namespace {
 // owner and group follow it (the text detector may cut the line after them).
 constexpr size_t kListingWords = 3;
 
-// At most this many letters put right: beyond that the word is no mode.
+// At most this many kinds of letters put right: beyond that the word is no
+// mode. A kind counts once however often it comes: an engine that takes
+// one letter of a face for another does so in all three triads (DejaVu Sans
+// Mono at 11 px: "-PWXP-XP-X", every r a P).
 constexpr int kMostRepairs = 4;
 
 // What may stand at place `i` of the nine permission letters.
@@ -27,6 +30,7 @@ bool allowed(int i, QChar c) {
 
 // The letter a look-alike at place `i` stands for, or itself.
 QChar lookAlike(int i, QChar c) {
+  if (i % 3 == 0 && (c == QLatin1Char('P') || c == QLatin1Char('R'))) return QLatin1Char('r');
   if (i % 3 == 1 && (c == QLatin1Char('u') || c == QLatin1Char('U') || c == QLatin1Char('W'))) return QLatin1Char('w');
   if (i % 3 == 2 && c == QLatin1Char('X')) return QLatin1Char('x');
   return c;
@@ -46,6 +50,7 @@ QChar typeLookAlike(QChar c) {
 QString repaired(const QString& word, size_t words) {
   QString w = word;
   int repairs = 0;
+  QString kinds;  // the letters put right so far, each once
   QString out;
   qsizetype at = 0;
   if (!w.isEmpty() && !fileType(w[0]) && fileType(typeLookAlike(w[0]))) {
@@ -68,14 +73,15 @@ QString repaired(const QString& word, size_t words) {
     if (at >= w.size()) return {};
     QChar c = w[at++];
     if (!allowed(i, c)) {
+      const QChar read = c;
       c = lookAlike(i, c);
       if (!allowed(i, c)) return {};
-      ++repairs;
+      if (!kinds.contains(read)) kinds += read, ++repairs;
     }
     if (i % 3 == 2 && c == QLatin1Char('x')) {
       int more = 0;
       while (more < 2 && at < w.size() && (w[at] == QLatin1Char('x') || w[at] == QLatin1Char('X'))) ++at, ++more;
-      repairs += more > 0;
+      if (more > 0 && !kinds.contains(QLatin1Char('+'))) kinds += QLatin1Char('+'), ++repairs;
     }
     out += c;
   }

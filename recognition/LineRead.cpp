@@ -10,7 +10,9 @@
 #include <future>
 
 #include "recognition/BidiOrder.h"
+#include "recognition/BitmapDots.h"
 #include "recognition/BitmapText.h"
+#include "recognition/ChromeColumns.h"
 #include "recognition/CodeGaps.h"
 #include "recognition/DotGaps.h"
 #include "recognition/LatinRuns.h"
@@ -25,6 +27,7 @@
 #include "recognition/StrayMarks.h"
 #include "recognition/TextBoxes.h"
 #include "recognition/UnitSpaces.h"
+#include "recognition/WordEnds.h"
 #include "recognition/WordsAlone.h"
 
 namespace ocr {
@@ -396,6 +399,9 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   Attempt a = attempt(engine, from, inkHeight, manner.openDots, manner.dotted, config);
   if (!a.line) return std::nullopt;
   EngineLine& line = *a.line;
+  endWordsAtInk(line, a.image, a.cut.ground);
+  splitAtSpaces(line, a.image, a.cut.ground);
+  if (from.bitmap) commasOnTheFoot(line, a.image, a.cut.ground, int(a.cut.scale));
   closeCodeGaps(line, a.image, a.cut.ground);
   closeDotGaps(line, a.gaps);
   if (manner.latinRuns) readLatinRuns(line, a.cut.image, a.cut.ground, engine, *manner.latinRuns);
@@ -624,8 +630,11 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     }, pool);
   }
 
-  for (auto& line : found)
-    if (line && !isChrome(*line) && !flatMark(*line, typicalInk)) result.lines.push_back(std::move(*line));
+  const std::vector<bool> column = inRepeatedColumn(found);
+  for (size_t i = 0; i < found.size(); ++i) {
+    auto& line = found[i];
+    if (line && (column[i] || !isChrome(*line)) && !flatMark(*line, typicalInk)) result.lines.push_back(std::move(*line));
+  }
   return result;
 }
 

@@ -15,6 +15,7 @@
 #include "recognition/Recognizer.h"
 #include "recognition/StrayMarks.h"
 #include "recognition/TextDetector.h"
+#include "recognition/WordEnds.h"
 
 namespace Recognizer {
 
@@ -142,6 +143,7 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBox
   if (!seen.ran) return {};
   for (EngineLine& line : seen.lines) {
     if (!line.box) continue;
+    endWordsAtInk(line, seen.prepared.image, seen.prepared.ground);
     closeCodeGaps(line, seen.prepared.image, seen.prepared.ground);
     dropStrayMarks(line);
   }
