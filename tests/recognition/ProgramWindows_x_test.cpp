@@ -9,15 +9,16 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
-#include "bench/ocr_program_windows.h"
-#include "bench/ocr_xwindows.h"
 #include "recognition/Recognizer.h"
 #include "tests/recognition/DetectorRoad.h"
+#include "tests/recognition/ProgramHome.h"
 #include "tests/support/Printers.h"
+#include "tests/support/XPrograms.h"
 
 namespace {
 
-using programs::Grab;
+// Frame and window; the inside; from 5 px beyond the frame.
+enum class Grab { Frame, Inside, Beyond };
 
 struct Case {
   const char* name;
