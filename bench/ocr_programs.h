@@ -19,8 +19,8 @@
 #include "bench/ocr_python_window.h"
 #include "bench/ocr_roads.h"
 #include "tests/recognition/CodeLines.h"
-#include "tests/support/XPrograms.h"
 #include "tests/recognition/UiScreenScore.h"
+#include "tests/support/XPrograms.h"
 
 namespace programs {
 
