@@ -18,34 +18,11 @@
 #include "bench/ocr_program_windows.h"
 #include "bench/ocr_python_window.h"
 #include "bench/ocr_roads.h"
-#include "bench/ocr_xwindows.h"
 #include "tests/recognition/CodeLines.h"
 #include "tests/recognition/UiScreenScore.h"
+#include "tests/support/XPrograms.h"
 
 namespace programs {
-
-// The program's environment: nothing of the user's (home, settings, locale,
-// session bus), only the display.
-inline QProcessEnvironment environment(const QString& home, const QString& runtime, const QString& bus,
-                                       const QStringList& extra) {
-  const QProcessEnvironment user = QProcessEnvironment::systemEnvironment();
-  QProcessEnvironment env;
-  for (const char* keep : {"DISPLAY", "PATH", "XAUTHORITY"})
-    if (user.contains(QLatin1String(keep))) env.insert(QLatin1String(keep), user.value(QLatin1String(keep)));
-  env.insert(QStringLiteral("HOME"), home);
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
-  env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
-  env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
-  env.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/.local/state"));
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-  env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-  env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-  env.insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("keyfile"));
-  env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-  if (!bus.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
-  for (const QString& e : extra) env.insert(e.section(QLatin1Char('='), 0, 0), e.section(QLatin1Char('='), 1));
-  return env;
-}
 
 // One window as it was grabbed, with the truth of its code.
 struct Shot {
@@ -107,7 +84,7 @@ inline Shot shoot(const Program& p, const QString& root) {
     }
     return xwindows::framed(inside, frame);
   };
-  shot.image = xwindows::steadyGrab(id, 1000, 400, 10000, &shot.steady, area);
+  shot.image = xwindows::steadyGrab(id, 1000, 200, 10000, &shot.steady, area);
   return shot;
 }
 

@@ -3,7 +3,7 @@
 // 6x13, or DejaVu Sans Mono at a pixel size), started in a fixed locale and
 // width so that what it prints is stable, grabbed with the window manager's
 // frame (a window pick) and cut to its text block (a drag); and the shape a
-// reading made of it. Shared by tests/recognition/TerminalListings_x_test.cpp
+// reading made of it. Shared by tests/recognition/RealWindows_x_test.cpp
 // and bench/ocr_bench --programs. Needs the xcb platform, xdotool, xwininfo
 // and xprop.
 #include <QDir>
@@ -15,8 +15,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "bench/ocr_xwindows.h"
 #include "recognition/Result.h"
+#include "tests/support/XPrograms.h"
 
 namespace termlistings {
 
@@ -87,13 +87,13 @@ inline Shot shoot(const Face& face, const QString& command, const QString& title
   const QStringList args = face.args + QStringList{QStringLiteral("-geometry"), QStringLiteral("%1x%2").arg(columns).arg(rows),
                                                    QStringLiteral("-T"), title, QStringLiteral("-e"), QStringLiteral("sh"), path};
   xwindows::Started xterm(QStringLiteral("xterm"), args, env, dir);
-  const QString id = xterm.running() ? xwindows::findWindow(xterm.pid(), 20000) : QString();
+  const QString id = xterm.running() ? xwindows::findWindow(xterm.pid(), 60000) : QString();
   if (id.isEmpty()) {
     shot.error = QStringLiteral("xterm showed no window");
     return shot;
   }
   bool steady = false;
-  shot.picked = xwindows::steadyGrab(id, 300, 300, 10000, &steady);
+  shot.picked = xwindows::steadyGrab(id, 600, 150, 30000, &steady);
   const std::optional<QMargins> frame = xwindows::frameExtents(id);
   const QRect client = shot.picked.rect().marginsRemoved(frame.value_or(QMargins()));
   const QRect block = textBlock(shot.picked, client, 4);

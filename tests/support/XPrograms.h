@@ -1,8 +1,11 @@
-// Windows of other programs on the X display of bench/ocr_bench --programs:
-// a program started in an environment of its own, its top-level window found
-// by the process id the program put on it, the window manager's frame around
-// it, a grab of frame and window (or a part around or inside them) once the picture stops changing, and the
-// program ended. Uses xdotool, xwininfo and xprop; needs the xcb platform.
+// Windows of other programs on the X display (tests/support/xsession), for
+// the tests and benches that read real program windows: a program started in
+// an environment of its own, its top-level window found by the process id the
+// program put on it once the window manager has framed it, and a grab of frame
+// and window (or a part around or inside them) once the picture has stopped
+// changing; the program ended when it goes. Header-only (the benches use it
+// without the test library). Uses xdotool, xwininfo and xprop; needs the xcb
+// platform.
 #pragma once
 #include <QDir>
 #include <QElapsedTimer>
@@ -94,21 +97,24 @@ inline QImage grabArea(const QString& id, const Area& area, QRect* where) {
   return screen->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// Grabs until two in a row, `stepMs` apart, agree in place and picture (the
-// program has painted and laid itself out), after at least `settleMs`.
-// `steady` tells whether it came to rest before `timeoutMs`.
-inline QImage steadyGrab(const QString& id, int settleMs, int stepMs, int timeoutMs, bool* steady,
+// Grabs every `stepMs` until the picture and its place have stayed the same
+// for `quietMs` (the program has painted and laid itself out, typed keys and
+// a new size have been taken); `steady` tells whether that came before
+// `timeoutMs`.
+inline QImage steadyGrab(const QString& id, int quietMs, int stepMs, int timeoutMs, bool* steady,
                          const Area& area = framed) {
-  QThread::msleep(ulong(settleMs));
-  QElapsedTimer t;
+  QElapsedTimer t, quiet;
   t.start();
+  quiet.start();
   QRect where, before;
   QImage last = grabArea(id, area, &before);
   *steady = false;
   while (t.elapsed() < timeoutMs) {
     QThread::msleep(ulong(stepMs));
     QImage now = grabArea(id, area, &where);
-    if (!now.isNull() && where == before && now == last) {
+    if (now.isNull() || where != before || now != last) {
+      quiet.restart();
+    } else if (quiet.elapsed() >= quietMs) {
       *steady = true;
       return now;
     }
