@@ -14,7 +14,7 @@
 #include "tests/recognition/CodeImages.h"
 
 using xapp::App;
-using xapp::PictureWindow;
+using xwindows::PictureWindow;
 using xapp::xdotool;
 
 namespace {

@@ -61,45 +61,6 @@ inline void seedClipboard(const QByteArray& bytes) {
   run(QStringLiteral("xclip"), {"-selection", "clipboard", "-i"}, nullptr, bytes);
 }
 
-// A window of another program whose background is `picture`, painted by
-// the server, so that it needs no event loop of ours.
-class PictureWindow : public xwindows::Probe {
- public:
-  PictureWindow(const QImage& picture, QPoint at) {
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    const uint8_t depth = screen()->root_depth;
-    const xcb_pixmap_t pixmap = xcb_generate_id(conn());
-    xcb_create_pixmap(conn(), depth, pixmap, root(), uint16_t(rgb.width()), uint16_t(rgb.height()));
-    const xcb_gcontext_t gc = xcb_generate_id(conn());
-    xcb_create_gc(conn(), gc, pixmap, 0, nullptr);
-    const int rows = 32;
-    for (int y0 = 0; y0 < rgb.height(); y0 += rows) {
-      const int n = std::min(rows, rgb.height() - y0);
-      std::vector<uint32_t> buf(size_t(rgb.width() * n));
-      for (int y = 0; y < n; ++y)
-        std::memcpy(&buf[size_t(y * rgb.width())], rgb.constScanLine(y0 + y), size_t(rgb.width()) * 4);
-      xcb_put_image(conn(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(rgb.width()), uint16_t(n), 0, int16_t(y0),
-                    0, depth, uint32_t(rgb.width() * n * 4), reinterpret_cast<const uint8_t*>(buf.data()));
-    }
-    xcb_free_gc(conn(), gc);
-    window_ = foreign(QRect(at, rgb.size()), pixmap);
-  }
-
-  xcb_window_t id() const { return window_; }
-  // The picture on screen, in root pixels.
-  QRect client() { return onScreen(window_); }
-
-  // Waits until it is viewable and framed by the window manager.
-  bool waitShown(int ms = 4000) {
-    const bool ok = waitUntil([&] { return viewable(window_) && frame(window_) != client(); }, ms);
-    pump(200);
-    return ok;
-  }
-
- private:
-  xcb_window_t window_ = XCB_NONE;
-};
-
 // Where the program's icon sits in the tray host (a viewable window of
 // WM_CLASS instance "tarvok" under trayer's window called "panel"), in root
 // pixels; empty while there is none.
