@@ -28,6 +28,10 @@ constexpr double kWordPitch = 0.15;
 constexpr double kWordShare = 0.85;
 constexpr size_t kLeastWords = 6;
 constexpr int kMostCells = 160;
+// A short line (a brace, a docstring's quotes) stands at most this many
+// cells deeper than the block's long lines: a title centred above a
+// terminal's text lands on its grid by chance, far out.
+constexpr int kShortDeeper = 8;
 
 struct Line {
   size_t row = 0;
@@ -155,9 +159,14 @@ void indentCode(std::vector<std::vector<Piece>>& rows, const std::vector<std::ve
     const bool bars = restoreUnderscores(rows, grid, image);
     if (restoreQuotes(rows, grid, image) || bars) return indentCode(rows, words);
   }
+  auto cellsOf = [&](const Line& l) { return int(std::lround((l.box.minX() - base) / pitch)); };
+  int deepest = 0;
+  for (const Line* l : block)
+    if (l->chars >= kLongLine) deepest = std::max(deepest, cellsOf(*l));
   for (const Line* l : block) {
+    const int cells = cellsOf(*l);
+    if (l->chars < kLongLine && cells > deepest + kShortDeeper) continue;
     for (Piece& piece : rows[l->row]) piece.text = straightQuotes(piece.text);
-    const int cells = int(std::lround((l->box.minX() - base) / pitch));
     if (cells > 0 && cells <= kMostCells) rows[l->row].front().text.prepend(QString(cells, QLatin1Char(' ')));
   }
 }

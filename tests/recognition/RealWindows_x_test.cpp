@@ -103,13 +103,15 @@ const Case kCases[] = {
     // by a whole factor and softened before they are read; a few of its names
     // still lose a letter there ("base-passwd" as "base-passud"). Its window
     // pick as well: the frame on the image's edge made the cleaning take the
-    // dot of the first "i" beside it for a small mark ("1i"). (DejaVu's window
-    // pick is no table yet: its title and status column come apart.)
+    // dot of the first "i" beside it for a small mark ("1i"). DejaVu's window
+    // pick: its column of "ii" looked like a column of icons.
     {"dpkg in the bitmap face dragged", "xterm", nullptr, kDpkg, Take::Text, QSize(172, 32), nullptr, nullptr, -1,
      QSize(5, 0), nullptr, kPackages},
-    {"dpkg in the bitmap face picked", "xterm", nullptr, kDpkg, Take::Frame, QSize(172, 32), nullptr, nullptr, -1,
+    {"dpkg in the bitmap face picked", "xterm", nullptr, kDpkg, Take::Frame, QSize(172, 32), nullptr, kTitle, 0,
      QSize(5, 0), nullptr, kPackages},
     {"dpkg in dejavu 12 dragged", "xterm", kDejaVu12, kDpkg, Take::Text, QSize(172, 32), nullptr, nullptr, -1, QSize(5, 0),
+     nullptr, {"^ii ", {0, 1}, 90, "Version", 20}},
+    {"dpkg in dejavu 12 picked", "xterm", kDejaVu12, kDpkg, Take::Frame, QSize(172, 32), nullptr, nullptr, -1, QSize(5, 0),
      nullptr, {"^ii ", {0, 1}, 90, "Version", 20}},
     // Python: blocks nested four deep, dunders, docstrings, a string of
     // several lines; no table.
