@@ -141,14 +141,17 @@ void TextDetector::runTiles(const cv::Mat& scaled, cv::Mat& probability) {
       const int H = net_->padded.rows, W = net_->padded.cols;
       const int shape[] = {1, 3, H, W};
       net_->blob.create(4, shape, CV_32F);
+      // B, G, R of a colour tile; the one grey of a grey tile in all three.
+      const int step = net_->padded.channels();
       for (int c = 0; c < 3; ++c) {
         const float a = float(1.0 / (kStd[c] * 255.0));
         const float b = float(-kMean[c] / kStd[c]);
+        const int at = step == 1 ? 0 : c;
         float* plane = net_->blob.ptr<float>(0, c);
         for (int r = 0; r < H; ++r) {
           const uchar* px = net_->padded.ptr<uchar>(r);
           float* out = plane + size_t(r) * size_t(W);
-          for (int col = 0; col < W; ++col) out[col] = px[4 * col + c] * a + b;
+          for (int col = 0; col < W; ++col) out[col] = px[step * col + at] * a + b;
         }
       }
       net_->net.setInput(net_->blob);
@@ -216,8 +219,14 @@ std::optional<std::vector<QRect>> TextDetector::detect(const QImage& image) {
   // small text must stay large enough to be found.
   const int longSide = std::max(image.width(), image.height());
   const double scale = std::clamp(double(options_.maxSide) / longSide, options_.minScale, 1.0);
-  QImage source = opaque(image);
-  cv::Mat whole(source.height(), source.width(), CV_8UC4, source.bits(), size_t(source.bytesPerLine()));
+  // A grey image (a large file is read in grey) is scaled and tiled as it is:
+  // a colour copy of an 8K screen and its scaled copy held 190 MB more at
+  // the capture's peak, for three equal channels. The pixels are read
+  // without detaching `source` from the caller's image (which copied it).
+  const bool greyInput = image.format() == QImage::Format_Grayscale8;
+  const QImage source = greyInput ? image : opaque(image);
+  cv::Mat whole(source.height(), source.width(), greyInput ? CV_8UC1 : CV_8UC4, const_cast<uchar*>(source.constBits()),
+                size_t(source.bytesPerLine()));
   cv::Mat scaled;
   if (scale < 1)
     cv::resize(whole, scaled, cv::Size(std::max(1, int(std::lround(whole.cols * scale))),

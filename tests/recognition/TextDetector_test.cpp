@@ -86,6 +86,20 @@ TEST(TextDetector, ImagesOfAnotherSizeAfterwardsAreReadAsWell) {
   EXPECT_EQ(*again, *first);
 }
 
+TEST(TextDetector, GreyImageGivesTheLinesOfItsColourTwin) {
+  // A large file is read in grey, and the network takes it without a colour
+  // copy: at the capture's size and scaled down (its long side over a tile's)
+  // it must find what the same pixels in colour give.
+  for (const auto& drawn : {textimages::lines(kLines, textimages::dark(11)), textimages::lines(kLines, {}, 2400)}) {
+    const QImage grey = drawn.image.convertToFormat(QImage::Format_Grayscale8);
+    const auto fromGrey = ocr::TextDetector::shared().detect(grey);
+    const auto fromColour = ocr::TextDetector::shared().detect(grey.convertToFormat(QImage::Format_RGB32));
+    ASSERT_TRUE(fromGrey && fromColour);
+    EXPECT_EQ(fromGrey->size(), size_t(kLines.size()));
+    EXPECT_EQ(*fromGrey, *fromColour);
+  }
+}
+
 TEST(TextDetector, BlankImageHasNoLines) {
   QImage white(640, 360, QImage::Format_ARGB32_Premultiplied);
   white.fill(Qt::white);
