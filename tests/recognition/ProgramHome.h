@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 
 namespace programs {
 
@@ -109,6 +110,21 @@ inline bool touch(const QString& path, const char* when) {
   return QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-h"), QStringLiteral("-d"), QLatin1String(when), path}) == 0;
 }
 
+// Files of `bytes` bytes in `dir`, each last changed `when`.
+struct File {
+  const char* name;
+  int bytes;
+  const char* when;
+};
+inline bool writeFiles(const QString& dir, std::initializer_list<File> files) {
+  bool ok = true;
+  for (const File& f : files) {
+    const QString path = dir + QLatin1Char('/') + QLatin1String(f.name);
+    ok = ok && write(path, QByteArray(f.bytes, 'x')) && touch(path, f.when);
+  }
+  return ok;
+}
+
 }  // namespace detail
 
 // A home of its own: settings that keep the pictures still (no blinking
@@ -124,17 +140,11 @@ inline bool prepareHome(const QString& home, const QString& keyfile) {
   ok = ok && detail::write(d.filePath(QStringLiteral(".config/gtk-3.0/settings.ini")),
                            "[Settings]\ngtk-cursor-blink=false\n");
   ok = ok && detail::write(d.filePath(QStringLiteral(".config/glib-2.0/settings/keyfile")), keyfile.toUtf8());
-  struct File {
-    const char* name;
-    int bytes;
-    const char* when;
-  };
-  for (const File& f : {File{"build_log.txt", 18432, "2024-03-14 09:30 UTC"}, File{"report-2024.pdf", 245760, "2024-02-29 16:45 UTC"},
-                        File{"notes.v2.md", 1210, "2024-03-01 11:00 UTC"}, File{"data_export_01.csv", 53248, "2024-03-12 07:20 UTC"},
-                        File{"config.backup.json", 876, "2023-10-05 14:10 UTC"}}) {
-    const QString path = d.filePath(QStringLiteral("reports/") + QLatin1String(f.name));
-    ok = ok && detail::write(path, QByteArray(f.bytes, 'x')) && detail::touch(path, f.when);
-  }
+  using detail::File;
+  ok = ok && detail::writeFiles(d.filePath(QStringLiteral("reports")),
+                                {{"build_log.txt", 18432, "2024-03-14 09:30 UTC"}, {"report-2024.pdf", 245760, "2024-02-29 16:45 UTC"},
+                                 {"notes.v2.md", 1210, "2024-03-01 11:00 UTC"}, {"data_export_01.csv", 53248, "2024-03-12 07:20 UTC"},
+                                 {"config.backup.json", 876, "2023-10-05 14:10 UTC"}});
   for (const File& f : {File{"Photos", 0, "2023-11-02 18:05 UTC"}, File{"Scripts", 0, "2024-01-20 08:15 UTC"},
                         File{"archive_2023", 0, "2023-12-31 23:59 UTC"}})
     ok = ok && detail::touch(d.filePath(QStringLiteral("reports/") + QLatin1String(f.name)), f.when);

@@ -133,18 +133,11 @@ struct Shot {
 // days of one and two digits, times and years.
 bool listedFolder(const QString& dir) {
   using programs::detail::touch;
-  bool ok = QDir().mkpath(dir + QStringLiteral("/Documents"));
-  struct File {
-    const char* name;
-    int bytes;
-    const char* when;
-  };
-  for (const File& f : {File{"build.sh", 20480, "2024-02-02 17:45 UTC"}, File{"notes.v2.md", 1210, "2024-03-01 11:00 UTC"},
-                        File{"data_export_01.csv", 53248, "2024-03-12 07:20 UTC"}, File{"report-2024.pdf", 245760, "2023-02-28 16:45 UTC"},
-                        File{"todo.md", 512, "2024-03-14 09:01 UTC"}, File{"secrets.env", 733, "2024-04-30 08:15 UTC"}}) {
-    const QString path = dir + QLatin1Char('/') + QLatin1String(f.name);
-    ok = ok && programs::detail::write(path, QByteArray(f.bytes, 'x')) && touch(path, f.when);
-  }
+  const bool ok = QDir().mkpath(dir + QStringLiteral("/Documents")) &&
+                  programs::detail::writeFiles(
+                      dir, {{"build.sh", 20480, "2024-02-02 17:45 UTC"}, {"notes.v2.md", 1210, "2024-03-01 11:00 UTC"},
+                            {"data_export_01.csv", 53248, "2024-03-12 07:20 UTC"}, {"report-2024.pdf", 245760, "2023-02-28 16:45 UTC"},
+                            {"todo.md", 512, "2024-03-14 09:01 UTC"}, {"secrets.env", 733, "2024-04-30 08:15 UTC"}});
   QFile::setPermissions(dir + QStringLiteral("/build.sh"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                                QFileDevice::ExeOwner | QFileDevice::ReadGroup |
                                                                QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
