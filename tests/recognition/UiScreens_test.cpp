@@ -84,7 +84,8 @@ TEST_F(UiScreensOnDetectorRoad, NoJunkAndNoMadeUpColumnsOnADialogOfEachKind) {
 // table header for chrome ("일반" read "aut", "상태" as "="); the Korean
 // model dropped the space of "인쇄 매수" and "모든 페이지"; the detector's box
 // of the tab "一般" left its flat first character out; a spin box's lone "1"
-// got no box from the detector (at twice the size, one too small to be read).
+// got no box from the detector (at twice the size, one too small to be read);
+// a dark theme's chosen radio button stayed beside "直向" (read "° BA").
 TEST_F(UiScreensOnDetectorRoad, ShortWordsAtScaleOneAreReadWhole) {
   struct Words {
     Case dialog;
@@ -94,7 +95,8 @@ TEST_F(UiScreensOnDetectorRoad, ShortWordsAtScaleOneAreReadWhole) {
                                            {{"ko", Kind::Printers, 1, false}, {"현재", "페이지", "미리보기"}},
                                            {{"zt", Kind::Printers, 1, false}, {"一般", "頁面設定"}},
                                            {{"ar", Kind::Printers, 1, false}, {"1"}},
-                                           {{"zt", Kind::Printers, 2, false}, {"1"}}}) {
+                                           {{"zt", Kind::Printers, 2, false}, {"1"}},
+                                           {{"zt", Kind::Print, 1, true}, {"直向", "橫向"}}}) {
     SCOPED_TRACE(name(c.dialog));
     const Read r = read(c.dialog);
     for (const char* word : c.words)
