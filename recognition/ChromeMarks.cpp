@@ -56,7 +56,10 @@ bool indicator(const cv::Mat& g, const cv::Mat& labels, int label, const Blob& b
       else ++inMiddle;
     }
   }
-  if (b.area >= 0.72 * b.box.area()) {  // a disc fills 0.785 of its box
+  // A disc fills 0.785 of its box, less where its anti-aliased rim stays
+  // out of the shape: a dark theme's chosen radio button, 14 px, 0.72 (read
+  // with its label as "° BA" where "直向" stood).
+  if (b.area >= 0.68 * b.box.area()) {
     // Flat, where a dense character's strokes and their edges spread over
     // every grey.
     std::nth_element(levels.begin(), levels.begin() + std::ptrdiff_t(levels.size() / 2), levels.end());
@@ -170,14 +173,17 @@ int removeMarks(QImage& grey8, int ground, double em, const std::vector<QRect>& 
       // Beside Chinese, Japanese or Korean labels a box is about as tall as
       // the characters: a ring of a full line's height whose inside is
       // lighter than the window is still a box ("口", "ロ" and "O" are smaller,
-      // and the window shows through them).
+      // and the window shows through them). The line's height is measured
+      // on the ink bands, which a CJK face makes taller than its characters:
+      // a 14 px box beside 14 px labels in a 16.5 px band is one (it was read
+      // as "Vv", "O", "‧").
       const bool hollow = b.area < 0.6 * b.box.area();
       // Lit against what stands around it, too: a round letter on a
       // lighter field or page ("o" of "Copies:") has that field inside and out.
       const bool lit = hollow && insideLevel(g, ink, b.box) >= std::max(ground, aroundLevel(g, ink, b.box, std::max(2, s / 4))) + 6;
       // Text is never lighter than the window: a flat lighter square or disc
       // beside a label is a box whatever the label's size.
-      if (label == 0 || (!own && s < 1.12 * label && !(lit && s >= 0.9 * em && s >= label))) continue;
+      if (label == 0 || (!own && s < 1.12 * label && !(lit && s >= 0.8 * em && s >= label))) continue;
       erase(b.box).setTo(255);
       ++count;
     }

@@ -437,17 +437,6 @@ double inkHeightFor(const QString& key) {
   return ocr::lineHeightFor(key, PrepareOptions{});
 }
 
-// Boxes lower than half the typical box of the image hold no text anyone
-// reads: the arrows of spin and combo boxes, grips and ticks (7 to 13 pixels
-// high among lines of 20 to 30 in dialogs at 13 px), read as "Ww", "fal",
-// "Cr" or a lone digit. A few boxes are too few to tell what is typical.
-int leastHeight(const std::vector<QRect>& boxes) {
-  if (boxes.size() < 4) return 0;
-  std::vector<int> heights;
-  for (const QRect& b : boxes) heights.push_back(b.height());
-  return int(median(std::move(heights))) / 2;
-}
-
 // A line whose ink is far lower than the image's typical line: the arrow
 // of a spin box (8 x 4 pixels among lines of 12) read as two letters, which
 // no word of letters is, nor a number; but an ideograph or syllable ("一")
@@ -475,6 +464,13 @@ bool buttonRow(const QString& text) {
 }
 
 }  // namespace
+
+int leastHeight(const std::vector<QRect>& boxes) {
+  if (boxes.size() < 4) return 0;
+  std::vector<int> heights;
+  for (const QRect& b : boxes) heights.push_back(b.height());
+  return int(median(std::move(heights))) / 2;
+}
 
 bool isChrome(const EngineLine& line) {
   const QString text = line.text.simplified();

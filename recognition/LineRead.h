@@ -51,6 +51,13 @@ struct LinesRead {
 LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const QString& key,
                     const LineReadConfig& config = {}, EnginePool& pool = EnginePool::shared());
 
+// Boxes lower than this, half the typical box of `boxes`, hold no text
+// anyone reads and are not read: the arrows of spin and combo boxes, grips
+// and ticks (7 to 13 pixels high among lines of 20 to 30 in dialogs at
+// 13 px), read as "Ww", "fal", "Cr" or a lone digit. 0 for fewer than four
+// boxes, too few to tell what is typical.
+int leastHeight(const std::vector<QRect>& boxes);
+
 // Whether a line read from a detector box is interface chrome rather than
 // text: a box with no letter or digit; a lone round shape ("O", "0", "©",
 // "〇") in a square-ish box, as radio buttons and icons read; or two

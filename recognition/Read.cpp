@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <functional>
 #include <future>
+#include <iterator>
 #include <numeric>
 
 #include "recognition/CodeGaps.h"
@@ -10,6 +11,7 @@
 #include "recognition/Indents.h"
 #include "recognition/LineRead.h"
 #include "recognition/LineWords.h"
+#include "recognition/LoneInk.h"
 #include "recognition/Panes.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
@@ -101,6 +103,17 @@ LineBoxes findLines(const QImage& image, TextDetector& detector) {
   auto boxes = detector.detect(input);
   Page seen = cleaned.get();
   if (!boxes) return std::nullopt;
+  // Lone narrow characters the detector left out, or boxed too small to be read.
+  std::vector<QRect> read;
+  const int least = leastHeight(*boxes);
+  std::copy_if(boxes->begin(), boxes->end(), std::back_inserter(read), [least](const QRect& b) { return b.height() >= least; });
+  const std::vector<QRect> more = loneInkBoxes(seen.grey, seen.ground, seen.measured.inkThreshold, seen.measured.lineHeight, read);
+  if (!more.empty()) {
+    boxes->insert(boxes->end(), more.begin(), more.end());
+    std::sort(boxes->begin(), boxes->end(), [](const QRect& a, const QRect& b) {
+      return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
+    });
+  }
   return FoundLines{std::move(*boxes), std::move(seen.grey)};
 }
 
