@@ -91,9 +91,17 @@ int clearTitleButtons(QImage& grey8, double em) {
   }
   const int bar = int(levels.size());
   if (bar < std::max(12.0, 0.8 * em) || bar > 3.5 * em || top + bar + 3 > g.rows) return 0;
-  int body = -1;
-  for (int y = top + bar; y < top + bar + 3 && body < 0; ++y) body = plainLevel(g.row(y), 0.5, 4);
+  int body = -1, below = top + bar;
+  for (int y = top + bar; y < top + bar + 3 && body < 0; ++y) body = plainLevel(g.row(y), 0.5, 4), below = y;
   if (body < 0 || std::abs(body - levels.back()) < 10) return 0;
+  // The body under a title bar spans the window's width, within a frame's
+  // border. Where the bar's level goes on down both sides, the strip is a
+  // dialog's own ground above a box or field, and its marks are text.
+  const uchar* under = g.ptr<uchar>(below);
+  int left = 0, right = 0;
+  while (left < g.cols && std::abs(under[left] - levels.back()) <= 10) ++left;
+  while (right < g.cols && std::abs(under[g.cols - 1 - right] - levels.back()) <= 10) ++right;
+  if (std::min(left, right) > 0.4 * em) return 0;
 
   // Its marks: what stands apart from each row's level.
   cv::Mat marks(bar, g.cols, CV_8U);

@@ -85,7 +85,9 @@ TEST_F(UiScreensOnDetectorRoad, NoJunkAndNoMadeUpColumnsOnADialogOfEachKind) {
 // model dropped the space of "인쇄 매수" and "모든 페이지"; the detector's box
 // of the tab "一般" left its flat first character out; a spin box's lone "1"
 // got no box from the detector (at twice the size, one too small to be read);
-// a dark theme's chosen radio button stayed beside "直向" (read "° BA").
+// a dark theme's chosen radio button stayed beside "直向" (read "° BA"); the
+// strip of dialog above a group box passed for a title bar, and its title
+// "印表機" at the left end for the bar's icon, and was wiped.
 TEST_F(UiScreensOnDetectorRoad, ShortWordsAtScaleOneAreReadWhole) {
   struct Words {
     Case dialog;
@@ -96,7 +98,7 @@ TEST_F(UiScreensOnDetectorRoad, ShortWordsAtScaleOneAreReadWhole) {
                                            {{"zt", Kind::Printers, 1, false}, {"一般", "頁面設定"}},
                                            {{"ar", Kind::Printers, 1, false}, {"1"}},
                                            {{"zt", Kind::Printers, 2, false}, {"1"}},
-                                           {{"zt", Kind::Print, 1, true}, {"直向", "橫向"}}}) {
+                                           {{"zt", Kind::Print, 1, true}, {"印表機", "直向", "橫向"}}}) {
     SCOPED_TRACE(name(c.dialog));
     const Read r = read(c.dialog);
     for (const char* word : c.words)
