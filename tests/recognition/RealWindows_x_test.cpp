@@ -88,7 +88,8 @@ const Case kCases[] = {
      "--forms|--title=New account|--text=Who is it?|--add-entry=Name:|--add-entry=Email:|--width=480", nullptr, Take::Frame,
      {}, "Ada Lovelace|ada@example.org", "Name: Ada Lovelace|Email: ada@example.org", -1, {}, nullptr},
     // `ls -l` as a table of its nine whole fields; nothing of the frame
-    // above the title. (Not in the bitmap face: its dashes touch, and the
+    // above the title. (Not in the bitmap face: its dashes stand one pixel
+    // apart, the enlarging that makes it readable closes the gaps, and the
     // runs of them in "-rw-------" and "-rw-r--r--" read as one long dash or
     // none.)
     {"ls in dejavu 11 dragged", "xterm", kDejaVu11, kLs, Take::Text, QSize(100, 14), nullptr, nullptr, -1, QSize(9, 0),
