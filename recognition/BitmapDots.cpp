@@ -4,6 +4,8 @@
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
+#include "recognition/CodeInk.h"
+
 namespace ocr {
 
 namespace {
@@ -25,12 +27,7 @@ std::vector<Mark> marksIn(const QImage& grey8, const QRect& box, int ground) {
   const QRect area = box & grey8.rect();
   if (area.isEmpty()) return {};
   cv::Mat ink(area.height(), area.width(), CV_8U);
-  int darkest = 255;
-  for (int y = 0; y < area.height(); ++y) {
-    const uchar* row = grey8.constScanLine(area.top() + y) + area.left();
-    darkest = std::min<int>(darkest, *std::min_element(row, row + area.width()));
-  }
-  const int threshold = (ground + darkest + 1) / 2;
+  const int threshold = halfwayToDarkest(grey8, area, ground);
   for (int y = 0; y < area.height(); ++y) {
     const uchar* row = grey8.constScanLine(area.top() + y) + area.left();
     for (int x = 0; x < area.width(); ++x) ink.at<uchar>(y, x) = row[x] < threshold ? 255 : 0;

@@ -25,4 +25,15 @@ cv::Mat inkOf(const QImage& grey8, const QRect& area) {
   return dark ? cv::Mat(pixels < ground - 0.45 * contrast) : cv::Mat(pixels > ground + 0.45 * contrast);
 }
 
+int halfwayToDarkest(const QImage& grey8, const QRect& area, int ground) {
+  const QRect within = area & grey8.rect();
+  int darkest = 255;
+  if (!within.isEmpty())
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+      const uchar* row = grey8.constScanLine(y) + within.left();
+      darkest = std::min<int>(darkest, *std::min_element(row, row + within.width()));
+    }
+  return (ground + darkest + 1) / 2;
+}
+
 }  // namespace ocr

@@ -15,4 +15,8 @@ QRect inImage(const PixelRect& r, int imageHeight);
 // is what most of the area is. Empty when it has too little contrast.
 cv::Mat inkOf(const QImage& grey8, const QRect& area);
 
+// The grey halfway from `ground` to the darkest pixel of `area` (clipped to
+// `grey8`): darker is a glyph's ink, not the rim a softened bitmap spreads.
+int halfwayToDarkest(const QImage& grey8, const QRect& area, int ground);
+
 }  // namespace ocr

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "recognition/CodeInk.h"
 #include "recognition/Result.h"
 
 namespace ocr {
@@ -22,14 +23,6 @@ bool inkIn(const QImage& grey8, int x, const QRect& rows, int threshold) {
 // word's height at most.
 constexpr double kSliver = 0.15;
 
-int inkThreshold(const QImage& grey8, const QRect& box, int ground) {
-  const QRect within = box & grey8.rect();
-  int darkest = 255;
-  for (int y = within.top(); y <= within.bottom(); ++y)
-    for (int x = within.left(); x <= within.right(); ++x) darkest = std::min<int>(darkest, grey8.constScanLine(y)[x]);
-  return (ground + darkest + 1) / 2;
-}
-
 }  // namespace
 
 void endWordsAtInk(EngineLine& line, const QImage& grey8, int ground) {
@@ -43,7 +36,7 @@ void endWordsAtInk(EngineLine& line, const QImage& grey8, int ground) {
     const int next = standing[i + 1]->box->left();
     if (next <= box.left() || box.right() < next) continue;
     const int from = std::max(box.left(), 0);
-    const int threshold = inkThreshold(grey8, box, ground);
+    const int threshold = halfwayToDarkest(grey8, box, ground);
     int x = std::min(next - 1, grey8.width() - 1);
     // The next word's box may start a little inside its first letter: a
     // sliver of ink just before it that blank columns part from the rest is
@@ -76,7 +69,7 @@ void splitAtSpaces(EngineLine& line, const QImage& grey8, int ground) {
     if (box.isEmpty()) continue;
     // Any mark a quarter of the way from the ground to the darkest is ink
     // here: a word's letters may be lighter than others (syntax colours).
-    const int threshold = ground - (ground - inkThreshold(grey8, *w.box & grey8.rect(), ground)) / 2;
+    const int threshold = ground - (ground - halfwayToDarkest(grey8, *w.box, ground)) / 2;
     // The widest run of blank columns between the word's first and last ink.
     int first = box.left(), last = box.right();
     while (first < last && !inkIn(grey8, first, box, threshold)) ++first;
