@@ -16,6 +16,7 @@
 #include "recognition/CodeGaps.h"
 #include "recognition/DotGaps.h"
 #include "recognition/LatinRuns.h"
+#include "recognition/LineIcons.h"
 #include "recognition/Median.h"
 #include "recognition/NeighbourInk.h"
 #include "recognition/Prepare.h"
@@ -407,6 +408,7 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   if (manner.latinRuns) readLatinRuns(line, a.cut.image, a.cut.ground, engine, *manner.latinRuns);
   for (EngineWord& word : line.words)
     if (word.box) word.box = a.cut.toSource(*word.box);
+  dropLeadingIcon(line, from.part, from.area, from.ground, box.height());
   QRect united;
   for (const EngineWord& w : line.words)
     if (w.box && !w.box->isEmpty()) united |= *w.box;
@@ -627,8 +629,20 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   }
 
   const std::vector<bool> column = inRepeatedColumn(found);
+  // The nearest line read to the right of a line, on its row: the words a
+  // lone icon stands before.
+  auto nextOnRow = [&](const EngineLine& line) {
+    QRect next;
+    for (const auto& other : found)
+      if (other && other->box && &*other != &line && other->box->left() > line.box->right() &&
+          other->box->top() <= line.box->bottom() && other->box->bottom() >= line.box->top() &&
+          (next.isNull() || other->box->left() < next.left()))
+        next = *other->box;
+    return next;
+  };
   for (size_t i = 0; i < found.size(); ++i) {
     auto& line = found[i];
+    if (line && line->box && loneIcon(*line, grey8, nextOnRow(*line))) continue;
     if (line && (column[i] || !isChrome(*line)) && !flatMark(*line, typicalInk)) result.lines.push_back(std::move(*line));
   }
   return result;

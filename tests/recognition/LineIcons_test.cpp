@@ -1,0 +1,108 @@
+// Icons at the start of a line on the detector's road: a file view's rows
+// and a sidebar's places carry a pictogram before the name, which is never
+// text; a symbol or letter that is text keeps its place.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListView>
+#include <QPainter>
+#include <QStandardItemModel>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "recognition/ReadPass.h"
+#include "tests/recognition/DetectorRoad.h"
+#include "tests/recognition/TextImages.h"
+#include "tests/recognition/UiScreenScore.h"
+#include "tests/recognition/UiScreens.h"
+
+namespace {
+
+class LineIcons : public DetectorRoadTest {};
+
+struct Row {
+  QStyle::StandardPixmap icon;  // SP_CustomBase: none
+  QString text;
+};
+
+// A file view as Fusion draws it: a tree with a header and columns, or a
+// list of places, each row's icon from the style.
+QImage view(const std::vector<Row>& rows, bool tree, bool dark, int iconSize) {
+  QStyle* fusion = uiscreens::detail::fusion();
+  QStandardItemModel model;
+  if (tree) model.setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
+  for (const Row& r : rows) {
+    auto* item = new QStandardItem(r.text);
+    if (r.icon != QStyle::SP_CustomBase) item->setIcon(fusion->standardIcon(r.icon));
+    QList<QStandardItem*> cells{item};
+    if (tree) cells << new QStandardItem(QStringLiteral("%1 kB").arg(12 + 7 * model.rowCount()));
+    model.appendRow(cells);
+  }
+  // In a window of the view's palette, a margin around it.
+  QWidget window;
+  window.setPalette(dark ? uiscreens::detail::darkPalette() : fusion->standardPalette());
+  window.setAutoFillBackground(true);
+  auto* layout = new QVBoxLayout(&window);
+  layout->setContentsMargins(12, 12, 12, 12);
+  QAbstractItemView* v = nullptr;
+  if (tree) {
+    auto* t = new QTreeView(&window);
+    t->setRootIsDecorated(false);
+    v = t;
+  } else {
+    v = new QListView(&window);
+  }
+  layout->addWidget(v);
+  v->setStyle(fusion);
+  v->setPalette(window.palette());
+  v->setIconSize(QSize(iconSize, iconSize));
+  v->setModel(&model);
+  if (tree) static_cast<QTreeView*>(v)->setColumnWidth(0, 300);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(14);
+  v->setFont(font);
+  window.setAttribute(Qt::WA_DontShowOnScreen);
+  window.resize(480, 80 + int(rows.size()) * (iconSize + 14));
+  window.show();
+  QApplication::processEvents();  // item views lay out their rows later
+  QImage shot(window.size(), QImage::Format_RGB32);
+  window.render(&shot);
+  return shot;
+}
+
+TEST_F(LineIcons, FileViewIconsAreNotReadAndTextSymbolsStay) {
+  // Rows without an icon that start with a lone symbol or letter of the
+  // text's own size and ink: they are read whole.
+  const std::vector<Row> rows{{QStyle::SP_DirIcon, QStringLiteral("Photos")},
+                              {QStyle::SP_DirIcon, QStringLiteral("archive_2023")},
+                              {QStyle::SP_FileIcon, QStringLiteral("build_log.txt")},
+                              {QStyle::SP_FileIcon, QStringLiteral("notes.v2.md")},
+                              {QStyle::SP_DriveHDIcon, QStringLiteral("Local disk")},
+                              {QStyle::SP_TrashIcon, QStringLiteral("Deleted items")},
+                              {QStyle::SP_CustomBase, QStringLiteral("+ 2 more files")},
+                              {QStyle::SP_CustomBase, QStringLiteral("# draft notes")},
+                              {QStyle::SP_CustomBase, QStringLiteral("A short list")}};
+  QStringList expected;
+  for (const Row& r : rows) expected << r.text;
+  const struct {
+    bool tree, dark;
+    int iconSize;
+  } cases[] = {{true, false, 16}, {true, true, 16}, {false, false, 16}, {false, true, 22}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << (c.tree ? "tree" : "list") << (c.dark ? " dark" : " light") << " icons "
+                                      << c.iconSize);
+    const QImage image = view(rows, c.tree, c.dark, c.iconSize);
+    const Recognized read = ocr::readPass(image, QStringLiteral("eng")).result;
+    const QString text = read.text();
+    QStringList all = expected;
+    if (c.tree) {
+      all << QStringLiteral("Name Size");
+      for (int i = 0; i < int(rows.size()); ++i) all << QStringLiteral("%1 kB").arg(12 + 7 * i);
+    }
+    const uiscreens::Score s = uiscreens::score(all, text, false);
+    EXPECT_EQ(s.found, s.expected) << "missed " << s.missed.join(QLatin1Char(' ')).toStdString() << " in " << text.toStdString();
+    EXPECT_TRUE(s.junk.isEmpty()) << "junk " << s.junk.join(QLatin1Char(' ')).toStdString() << " in " << text.toStdString();
+  }
+}
+
+}  // namespace
