@@ -17,6 +17,7 @@
 #include "recognition/Recognizer.h"
 #include "recognition/StrayMarks.h"
 #include "recognition/TextDetector.h"
+#include "recognition/UnderscoreSeams.h"
 #include "recognition/WordEnds.h"
 
 namespace Recognizer {
@@ -103,6 +104,7 @@ LineBoxes findLines(const QImage& image, TextDetector& detector) {
   auto boxes = detector.detect(input);
   Page seen = cleaned.get();
   if (!boxes) return std::nullopt;
+  joinAtUnderscores(*boxes, seen.grey, seen.ground, seen.measured.inkThreshold);
   // Lone narrow characters the detector left out, or boxed too small to be read.
   std::vector<QRect> read;
   const int least = leastHeight(*boxes);

@@ -1,6 +1,7 @@
 // Icons at the start of a line on the detector's road: a file view's rows
 // and a sidebar's places carry a pictogram before the name, which is never
-// text; a symbol or letter that is text keeps its place.
+// text; a symbol or letter that is text keeps its place. And lines of code
+// the detector parts at an underscore are read whole again.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,7 +11,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "recognition/Prepare.h"
 #include "recognition/ReadPass.h"
+#include "recognition/UnderscoreSeams.h"
 #include "tests/recognition/DetectorRoad.h"
 #include "tests/recognition/TextImages.h"
 #include "tests/recognition/UiScreenScore.h"
@@ -102,6 +105,42 @@ TEST_F(LineIcons, FileViewIconsAreNotReadAndTextSymbolsStay) {
     const uiscreens::Score s = uiscreens::score(all, text, false);
     EXPECT_EQ(s.found, s.expected) << "missed " << s.missed.join(QLatin1Char(' ')).toStdString() << " in " << text.toStdString();
     EXPECT_TRUE(s.junk.isEmpty()) << "junk " << s.junk.join(QLatin1Char(' ')).toStdString() << " in " << text.toStdString();
+  }
+}
+
+TEST(UnderscoreSeams, BoxesPartedAtAnUnderscoreAreOneAndAtASpaceStayApart) {
+  // The detector's two boxes of one line, parted at the first character of
+  // `at` (the seam falls on its left edge).
+  const struct {
+    const char* line;
+    const char* at;
+    bool joined;
+  } cases[] = {{"def __init__(self, path=None):", "__init", true},
+               {"def __init__(self, path=None):", "__(self", true},
+               {"__all__ = [\"SensorCache\"]", "__ =", true},
+               {"-rw-r--r-- 1 alex 12288 Dec 25 2023 notes", "2023", false},
+               {"def open(self, path=None):", "open", false}};
+  for (const bool dark : {false, true}) {
+    textimages::Style style = dark ? textimages::dark(15) : textimages::Style{};
+    style.family = QStringLiteral("DejaVu Sans Mono");
+    style.px = 15;
+    for (const auto& c : cases) {
+      SCOPED_TRACE(::testing::Message() << c.line << " at " << c.at << (dark ? " dark" : " light"));
+      const QString line = QString::fromUtf8(c.line);
+      const textimages::Rendered r = textimages::lines({line}, style);
+      const QImage grey8 = ocr::grey(r.image);
+      const QRect ink = r.ink.front();
+      const double cell = double(ink.width()) / (line.size() - 0.4);
+      const int seam = ink.left() + int(line.indexOf(QString::fromUtf8(c.at)) * cell);
+      const int h = ink.height() + 6;
+      std::vector<QRect> boxes{QRect(QPoint(ink.left() - 3, ink.top() - 3), QPoint(seam - 1, ink.top() - 3 + h)),
+                               QRect(QPoint(seam, ink.top() - 3), QPoint(ink.right() + 3, ink.top() - 3 + h))};
+      const ocr::Measure m = ocr::measure(grey8);
+      QImage page = grey8;
+      if (m.lightOnDark) page.invertPixels();
+      ocr::joinAtUnderscores(boxes, page, m.lightOnDark ? 255 - m.background : m.background, m.inkThreshold);
+      EXPECT_EQ(boxes.size(), c.joined ? 1u : 2u);
+    }
   }
 }
 
