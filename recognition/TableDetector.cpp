@@ -121,13 +121,15 @@ qsizetype filledCount(const QStringList& cells) {
 
 // Lines of one cell standing well apart above or below the grid are the
 // window's (its title, its buttons), not rows of the table. A heading or a
-// listing's "total 56" stands at the rows' pitch, and stays.
+// listing's "total 56" stands at the rows' pitch, and stays. A file
+// chooser's path bar stands 1.4 pitches above its list's header, measured
+// on its letters once the icon before them is no text.
 void trimWindowLines(std::vector<Row>& rows) {
   std::vector<double> pitches;
   for (size_t k = 1; k < rows.size(); ++k) pitches.push_back(rows[k - 1].top - rows[k].top);
   if (pitches.empty()) return;
   const double apart = 1.4 * median(pitches);
-  auto windowLine = [&](const Row& r, double gap) { return filledCount(r.cells) <= 1 && gap > apart; };
+  auto windowLine = [&](const Row& r, double gap) { return filledCount(r.cells) <= 1 && gap >= apart; };
   while (rows.size() > 2 && windowLine(rows.front(), rows[0].top - rows[1].top)) rows.erase(rows.begin());
   while (rows.size() > 2 && windowLine(rows.back(), rows[rows.size() - 2].top - rows.back().top)) rows.pop_back();
 }
