@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "recognition/LineRead.h"
+#include "recognition/Median.h"
 #include "recognition/ScriptLetters.h"
 #include "recognition/Stop.h"
 
@@ -29,12 +30,22 @@ bool shortBox(const QRect& box) { return box.height() > 0 && box.width() <= 6 * 
 // check box (wider than tall by far).
 bool wordShaped(const QRect& box) { return box.height() > 0 && box.width() >= 1.7 * box.height(); }
 
-bool doubtful(const std::optional<EngineLine>& line, const QRect& box) {
+// Latin letters, two or more, read in a box as high as the image's lines
+// and at least as wide: two ideographs on a dark button ("預覽" read "as")
+// come back so and are dropped as chrome; a check box's box is lower than
+// the lines, a radio button's ring reads one letter.
+bool lettersAsHighAsLines(const EngineLine& line, const QRect& box, int lineHeight) {
+  const auto letters = std::count_if(line.text.begin(), line.text.end(), [](QChar ch) { return ch.isLetter(); });
+  return letters >= 2 && lineHeight > 0 && box.height() >= lineHeight && box.width() >= box.height();
+}
+
+bool doubtful(const std::optional<EngineLine>& line, const QRect& box, int lineHeight) {
   if (!shortBox(box)) return false;
   if (!line) return wordShaped(box);
-  // What is dropped as chrome (a radio button's ring read "o") stays
+  if (line->confidence >= kSure || hasOtherScript(line->text)) return false;
+  // What else is dropped as chrome (a radio button's ring read "o") stays
   // dropped: read again it comes back as a kana or a syllable at best.
-  return line->confidence < kSure && !hasOtherScript(line->text) && !isChrome(*line);
+  return !isChrome(*line) || lettersAsHighAsLines(*line, box, lineHeight);
 }
 
 }  // namespace
@@ -50,10 +61,13 @@ void readAlone(const QString& key, const std::vector<QRect>& boxes, const std::v
   if (first.isEmpty()) return;
   std::vector<int> again;
   int script = 0;  // lines read in another script than Latin
+  std::vector<int> heights;
+  for (int i : todo) heights.push_back(boxes[size_t(i)].height());
+  const int lineHeight = heights.empty() ? 0 : int(median(std::move(heights)));
   for (int i : todo) {
     const auto& line = found[size_t(i)];
     if (line && hasOtherScript(line->text)) ++script;
-    if (doubtful(line, boxes[size_t(i)])) again.push_back(i);
+    if (doubtful(line, boxes[size_t(i)], lineHeight)) again.push_back(i);
   }
   if (again.empty() || int(again.size()) > std::min(kMost, std::max(script, 2))) return;
   EnginePool::Lease engine = pool.acquire(first);

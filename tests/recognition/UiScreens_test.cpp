@@ -87,7 +87,8 @@ TEST_F(UiScreensOnDetectorRoad, NoJunkAndNoMadeUpColumnsOnADialogOfEachKind) {
 // got no box from the detector (at twice the size, one too small to be read);
 // a dark theme's chosen radio button stayed beside "直向" (read "° BA"); the
 // strip of dialog above a group box passed for a title bar, and its title
-// "印表機" at the left end for the bar's icon, and was wiped.
+// "印表機" at the left end for the bar's icon, and was wiped; the dark
+// button "預覽" was read as Latin ("as") and dropped as a check box.
 TEST_F(UiScreensOnDetectorRoad, ShortWordsAtScaleOneAreReadWhole) {
   struct Words {
     Case dialog;
@@ -98,7 +99,8 @@ TEST_F(UiScreensOnDetectorRoad, ShortWordsAtScaleOneAreReadWhole) {
                                            {{"zt", Kind::Printers, 1, false}, {"一般", "頁面設定"}},
                                            {{"ar", Kind::Printers, 1, false}, {"1"}},
                                            {{"zt", Kind::Printers, 2, false}, {"1"}},
-                                           {{"zt", Kind::Print, 1, true}, {"印表機", "直向", "橫向"}}}) {
+                                           {{"zt", Kind::Print, 1, true}, {"印表機", "直向", "橫向"}},
+                                           {{"zt", Kind::Printers, 1, true}, {"預覽"}}}) {
     SCOPED_TRACE(name(c.dialog));
     const Read r = read(c.dialog);
     for (const char* word : c.words)
