@@ -10,6 +10,7 @@
 #include <future>
 
 #include "recognition/BidiOrder.h"
+#include "recognition/ButtonLabels.h"
 #include "recognition/BitmapDots.h"
 #include "recognition/BitmapText.h"
 #include "recognition/ChromeColumns.h"
@@ -302,14 +303,14 @@ struct Attempt {
 };
 
 Attempt attempt(EnginePool::Lease& engine, const CutOut& from, double inkHeight, bool openDots, bool dotted,
-                const LineReadConfig& config) {
+                const LineReadConfig& config, tesseract::PageSegMode mode = tesseract::PSM_SINGLE_LINE) {
   Attempt a;
   a.cut = scaled(from, inkHeight, config);
   if (a.cut.image.isNull()) return a;
   if (dotted && a.cut.ground == 255) clipToGround(a.cut.image, kDottedClip);
   if (openDots) a.gaps = innerDots(a.cut.image, a.cut.ground);
   a.image = withGaps(a.cut.image, a.gaps, a.cut.ground);
-  a.line = readImage(engine, a.image, tesseract::PSM_SINGLE_LINE);
+  a.line = readImage(engine, a.image, mode);
   // The single-line mode looks for a line first and finds none in some
   // words standing alone: one thick with dots (an Arabic button's "تطبيق")
   // looks like a row of specks to it, and reads once that check is off;
@@ -382,6 +383,9 @@ struct Manner {
   // not a word's cut out of a line read already, whose neighbours' letters
   // cross its ends.
   bool widen = true;
+  // Read as one character: a lone sign of a key ("-", "+"), in which the
+  // single-line mode finds no line or reads letters.
+  bool oneSign = false;
 };
 
 // Whether the poorly read lines of a pass are worth a second read: a few of
@@ -396,7 +400,8 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   const CutOut from = cutOut(grey8, boxes, index, typicalInk, manner.widen, config);
   if (from.part.isNull()) return std::nullopt;
   // Only the scale differs between the reads: the box is cut out once.
-  Attempt a = attempt(engine, from, inkHeight, manner.openDots, manner.dotted, config);
+  Attempt a = attempt(engine, from, inkHeight, manner.openDots, manner.dotted, config,
+                      manner.oneSign ? tesseract::PSM_SINGLE_CHAR : tesseract::PSM_SINGLE_LINE);
   if (!a.line) return std::nullopt;
   EngineLine& line = *a.line;
   endWordsAtInk(line, a.image, a.cut.ground);
@@ -493,7 +498,7 @@ bool isChrome(const EngineLine& line) {
 }
 
 LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const QString& key,
-                    const LineReadConfig& config, EnginePool& pool) {
+                    const LineReadConfig& config, EnginePool& pool, const std::vector<QRect>& keys) {
   LinesRead result;
   if (page.isNull() || key.isEmpty()) return result;
   std::vector<EnginePool::Lease> engines;
@@ -626,10 +631,33 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     }, pool);
   }
 
+  // A label alone on a button that did not read as one is read again
+  // smaller, where a scaled-up glyph of a few pixels blurs ("9" read as
+  // "|"), and as a single sign, in which a lone "-" is found.
+  auto onKey = [&](size_t i) { return std::find(keys.begin(), keys.end(), boxes[i]) != keys.end(); };
+  if (!keys.empty() && engines.front()) {
+    for (int i : todo) {
+      auto& line = found[size_t(i)];
+      for (const auto& [oneSign, smaller] : {std::pair{false, 0.6}, std::pair{true, 1.0}, std::pair{true, 0.6}}) {
+        if (!onKey(size_t(i)) || (line && keyLabel(line->text, line->confidence)) || Recognizer::stopRequested()) break;
+        Manner sign = manner;
+        sign.oneSign = oneSign;
+        auto again = readBox(engines.front(), grey8, boxes, size_t(i), smaller * inkHeight, typicalInk, sign, config);
+        if (again && keyLabel(again->text, again->confidence)) line = std::move(again);
+      }
+    }
+  }
+
   const std::vector<bool> column = inRepeatedColumn(found);
   for (size_t i = 0; i < found.size(); ++i) {
     auto& line = found[i];
-    if (line && (column[i] || !isChrome(*line)) && !flatMark(*line, typicalInk)) result.lines.push_back(std::move(*line));
+    const bool label = line && keyLabel(line->text, line->confidence) && onKey(i);
+    // What a button's lone label reads as, poorly, is a misread sign.
+    const bool misread = line && onKey(i) && !label && line->confidence < 0.5;
+    if (line && !misread && (column[i] || label || !isChrome(*line)) && (label || !flatMark(*line, typicalInk))) {
+      if (onKey(i) && line->box) result.keys.push_back(*line->box);
+      result.lines.push_back(std::move(*line));
+    }
   }
   return result;
 }
