@@ -294,6 +294,72 @@ void restoreLabels(QImage& cleaned, int ground, const QImage& source, const std:
   }
 }
 
+void clearDropArrow(QImage& part, int ground) {
+  const int w = part.width(), h = part.height();
+  if (part.isNull() || part.format() != QImage::Format_Grayscale8 || w < 4 || h < 4) return;
+  int darkest = 255;
+  for (int y = 0; y < h; ++y) {
+    const uchar* row = part.constScanLine(y);
+    for (int x = 0; x < w; ++x) darkest = std::min<int>(darkest, row[x]);
+  }
+  if (ground - darkest < 32) return;
+  const int level = ground - (ground - darkest) / 2;
+  // Each column's first and last ink, and its runs of ink.
+  std::vector<int> top(size_t(w), -1), foot(size_t(w), -1), runs(size_t(w), 0);
+  for (int x = 0; x < w; ++x) {
+    bool in = false;
+    for (int y = 0; y < h; ++y) {
+      const bool ink = part.constScanLine(y)[x] < level;
+      if (ink && top[size_t(x)] < 0) top[size_t(x)] = y;
+      if (ink) foot[size_t(x)] = y;
+      runs[size_t(x)] += ink && !in;
+      in = ink;
+    }
+  }
+  // The last run of inked columns, and the ink before it.
+  int x1 = w - 1;
+  while (x1 >= 0 && top[size_t(x1)] < 0) --x1;
+  int x0 = x1;
+  while (x0 > 0 && top[size_t(x0 - 1)] >= 0) --x0;
+  int before = x0 - 1;
+  while (before >= 0 && top[size_t(before)] < 0) --before;
+  if (x1 < 0 || before < 0) return;
+  // The line's top, and its foot: where the columns of its glyphs end, but
+  // for the few of descenders and the bowls and arms that end higher.
+  int lineTop = h, lineFoot = -1, markTop = h, markFoot = -1;
+  std::vector<int> feet;
+  for (int x = 0; x <= before; ++x) {
+    if (top[size_t(x)] < 0) continue;
+    lineTop = std::min(lineTop, top[size_t(x)]);
+    lineFoot = std::max(lineFoot, foot[size_t(x)]);
+    feet.push_back(foot[size_t(x)]);
+  }
+  std::sort(feet.begin(), feet.end());
+  const int baseline = feet[feet.size() * 3 / 4];
+  for (int x = x0; x <= x1; ++x) {
+    markTop = std::min(markTop, top[size_t(x)]);
+    markFoot = std::max(markFoot, foot[size_t(x)]);
+  }
+  const int lineHeight = lineFoot - lineTop + 1, high = markFoot - markTop + 1, wide = x1 - x0 + 1;
+  if (x0 - before - 1 < std::max(2, lineHeight / 4)) return;  // no gap: part of the last glyph
+  if (4 * high < lineHeight || 5 * high > 3 * lineHeight || wide < high || wide > 2 * lineHeight) return;
+  if (markFoot > baseline - 0.15 * lineHeight || markFoot > lineTop + 0.75 * lineHeight ||
+      markTop < lineTop + 0.15 * lineHeight)
+    return;
+  // A "v": one run in each column, its foot falling to the lowest and rising again.
+  int lowest = x0;
+  for (int x = x0; x <= x1; ++x) {
+    if (runs[size_t(x)] != 1) return;
+    if (foot[size_t(x)] > foot[size_t(lowest)]) lowest = x;
+  }
+  for (int x = x0; x < x1; ++x)
+    if (x < lowest ? foot[size_t(x + 1)] < foot[size_t(x)] : foot[size_t(x + 1)] > foot[size_t(x)]) return;
+  if (foot[size_t(x0)] >= foot[size_t(lowest)] - 1 || foot[size_t(x1)] >= foot[size_t(lowest)] - 1) return;
+  // Its soft rims too: a column either side, a row above and below.
+  const QRect mark = QRect(QPoint(x0 - 1, markTop - 1), QPoint(x1 + 1, markFoot + 1)) & part.rect();
+  for (int y = mark.top(); y <= mark.bottom(); ++y) std::fill_n(part.scanLine(y) + mark.left(), mark.width(), uchar(ground));
+}
+
 bool keyLabel(const QString& text, double confidence) {
   static const QString signs = QStringLiteral("()+-*/=%.<>,:;!?#&^[]{}$");
   const QString bare = QString(text).remove(QLatin1Char(' '));

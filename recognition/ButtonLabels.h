@@ -37,6 +37,13 @@ std::vector<QRect> buttonLabelBoxes(const QImage& source, const QImage& cleaned,
 // light, as large).
 void restoreLabels(QImage& cleaned, int ground, const QImage& source, const std::vector<QRect>& keys);
 
+// A drop-down's arrow after a button's label ("MS" and a chevron, read as
+// "MS v" or "MRY") painted over with `ground` in `part` (a line's cut-out,
+// Format_Grayscale8, dark on light): a "v" apart after the last glyph,
+// standing between the line's top and its foot where a letter "v" stands
+// on the foot, with one run of ink in each column falling and rising again.
+void clearDropArrow(QImage& part, int ground);
+
 // Whether a line read from a box on a button's face, with `confidence`, can
 // be its label: up to three letters, digits or the signs of keys, read well.
 bool keyLabel(const QString& text, double confidence);

@@ -193,6 +193,8 @@ CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index
   }
   if (m.lightOnDark) part.invertPixels();
   int ground = m.lightOnDark ? 255 - m.background : m.background;
+  // A drop-down's chevron after a button's label read as "v" or "Y".
+  clearDropArrow(part, ground);
   // Stretched so that the ground is white and the darkest ink black: text on
   // a grey field or button reads like text on paper.
   int darkest = 255;
@@ -631,15 +633,18 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     }, pool);
   }
 
-  // A label alone on a button that did not read as one is read again
-  // smaller, where a scaled-up glyph of a few pixels blurs ("9" read as
-  // "|"), and as a single sign, in which a lone "-" is found.
+  // A label alone on a button that read as chrome is read again smaller,
+  // where a scaled-up glyph of a few pixels blurs ("9" read as "|"), and as
+  // a single sign. One that reads as a word stays as it is (a Chinese
+  // button's two characters read again came back as Latin letters).
   auto onKey = [&](size_t i) { return std::find(keys.begin(), keys.end(), boxes[i]) != keys.end(); };
   if (!keys.empty() && engines.front()) {
     for (int i : todo) {
       auto& line = found[size_t(i)];
       for (const auto& [oneSign, smaller] : {std::pair{false, 0.6}, std::pair{true, 1.0}, std::pair{true, 0.6}}) {
-        if (!onKey(size_t(i)) || (line && keyLabel(line->text, line->confidence)) || Recognizer::stopRequested()) break;
+        if (!onKey(size_t(i)) || (line && (keyLabel(line->text, line->confidence) || !isChrome(*line))) ||
+            Recognizer::stopRequested())
+          break;
         Manner sign = manner;
         sign.oneSign = oneSign;
         auto again = readBox(engines.front(), grey8, boxes, size_t(i), smaller * inkHeight, typicalInk, sign, config);
