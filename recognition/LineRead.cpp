@@ -10,6 +10,7 @@
 #include <future>
 
 #include "recognition/BidiOrder.h"
+#include "recognition/ButtonLabels.h"
 #include "recognition/BitmapDots.h"
 #include "recognition/BitmapText.h"
 #include "recognition/ChromeColumns.h"
@@ -193,6 +194,8 @@ CutOut cutOut(const QImage& grey8, const std::vector<QRect>& boxes, size_t index
   }
   if (m.lightOnDark) part.invertPixels();
   int ground = m.lightOnDark ? 255 - m.background : m.background;
+  // A drop-down's chevron after a button's label read as "v" or "Y".
+  clearDropArrow(part, ground);
   // Stretched so that the ground is white and the darkest ink black: text on
   // a grey field or button reads like text on paper.
   int darkest = 255;
@@ -303,14 +306,14 @@ struct Attempt {
 };
 
 Attempt attempt(EnginePool::Lease& engine, const CutOut& from, double inkHeight, bool openDots, bool dotted,
-                const LineReadConfig& config) {
+                const LineReadConfig& config, tesseract::PageSegMode mode = tesseract::PSM_SINGLE_LINE) {
   Attempt a;
   a.cut = scaled(from, inkHeight, config);
   if (a.cut.image.isNull()) return a;
   if (dotted && a.cut.ground == 255) clipToGround(a.cut.image, kDottedClip);
   if (openDots) a.gaps = innerDots(a.cut.image, a.cut.ground);
   a.image = withGaps(a.cut.image, a.gaps, a.cut.ground);
-  a.line = readImage(engine, a.image, tesseract::PSM_SINGLE_LINE);
+  a.line = readImage(engine, a.image, mode);
   // The single-line mode looks for a line first and finds none in some
   // words standing alone: one thick with dots (an Arabic button's "تطبيق")
   // looks like a row of specks to it, and reads once that check is off;
@@ -383,6 +386,9 @@ struct Manner {
   // not a word's cut out of a line read already, whose neighbours' letters
   // cross its ends.
   bool widen = true;
+  // Read as one character: a lone sign of a key ("-", "+"), in which the
+  // single-line mode finds no line or reads letters.
+  bool oneSign = false;
 };
 
 // Whether the poorly read lines of a pass are worth a second read: a few of
@@ -397,7 +403,8 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   const CutOut from = cutOut(grey8, boxes, index, typicalInk, manner.widen, config);
   if (from.part.isNull()) return std::nullopt;
   // Only the scale differs between the reads: the box is cut out once.
-  Attempt a = attempt(engine, from, inkHeight, manner.openDots, manner.dotted, config);
+  Attempt a = attempt(engine, from, inkHeight, manner.openDots, manner.dotted, config,
+                      manner.oneSign ? tesseract::PSM_SINGLE_CHAR : tesseract::PSM_SINGLE_LINE);
   if (!a.line) return std::nullopt;
   EngineLine& line = *a.line;
   endWordsAtInk(line, a.image, a.cut.ground);
@@ -495,7 +502,7 @@ bool isChrome(const EngineLine& line) {
 }
 
 LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const QString& key,
-                    const LineReadConfig& config, EnginePool& pool) {
+                    const LineReadConfig& config, EnginePool& pool, const std::vector<QRect>& keys) {
   LinesRead result;
   if (page.isNull() || key.isEmpty()) return result;
   std::vector<EnginePool::Lease> engines;
@@ -628,6 +635,26 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
     }, pool);
   }
 
+  // A label alone on a button that read as chrome is read again smaller,
+  // where a scaled-up glyph of a few pixels blurs ("9" read as "|"), and as
+  // a single sign. One that reads as a word stays as it is (a Chinese
+  // button's two characters read again came back as Latin letters).
+  auto onKey = [&](size_t i) { return std::find(keys.begin(), keys.end(), boxes[i]) != keys.end(); };
+  if (!keys.empty() && engines.front()) {
+    for (int i : todo) {
+      auto& line = found[size_t(i)];
+      for (const auto& [oneSign, smaller] : {std::pair{false, 0.6}, std::pair{true, 1.0}, std::pair{true, 0.6}}) {
+        if (!onKey(size_t(i)) || (line && (keyLabel(line->text, line->confidence) || !isChrome(*line))) ||
+            Recognizer::stopRequested())
+          break;
+        Manner sign = manner;
+        sign.oneSign = oneSign;
+        auto again = readBox(engines.front(), grey8, boxes, size_t(i), smaller * inkHeight, typicalInk, sign, config);
+        if (again && keyLabel(again->text, again->confidence)) line = std::move(again);
+      }
+    }
+  }
+
   const std::vector<bool> column = inRepeatedColumn(found);
   // The nearest line read to the right of a line, on its row: the words a
   // lone icon stands before.
@@ -642,8 +669,14 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   };
   for (size_t i = 0; i < found.size(); ++i) {
     auto& line = found[i];
-    if (line && line->box && loneIcon(*line, grey8, nextOnRow(*line))) continue;
-    if (line && (column[i] || !isChrome(*line)) && !flatMark(*line, typicalInk)) result.lines.push_back(std::move(*line));
+    const bool label = line && keyLabel(line->text, line->confidence) && onKey(i);
+    // What a button's lone label reads as, poorly, is a misread sign.
+    const bool misread = line && onKey(i) && !label && line->confidence < 0.5;
+    if (line && line->box && !label && loneIcon(*line, grey8, nextOnRow(*line))) continue;
+    if (line && !misread && (column[i] || label || !isChrome(*line)) && (label || !flatMark(*line, typicalInk))) {
+      if (onKey(i) && line->box) result.keys.push_back(*line->box);
+      result.lines.push_back(std::move(*line));
+    }
   }
   return result;
 }

@@ -47,9 +47,15 @@ struct LineReadConfig {
 struct LinesRead {
   bool ran = false;
   std::vector<EngineLine> lines;
+  // The boxes of those of `lines` read from labels alone on buttons (`keys`
+  // below): a keypad's keys make no table.
+  std::vector<QRect> keys;
 };
+// Those of `boxes` also in `keys` hold a label alone on a button: a short
+// label read well there is kept where it would be taken for chrome.
 LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const QString& key,
-                    const LineReadConfig& config = {}, EnginePool& pool = EnginePool::shared());
+                    const LineReadConfig& config = {}, EnginePool& pool = EnginePool::shared(),
+                    const std::vector<QRect>& keys = {});
 
 // Boxes lower than this, half the typical box of `boxes`, hold no text
 // anyone reads and are not read: the arrows of spin and combo boxes, grips

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <numeric>
 
+#include "recognition/ButtonLabels.h"
 #include "recognition/CodeGaps.h"
 #include "recognition/EnginePool.h"
 #include "recognition/EngineRun.h"
@@ -46,8 +47,10 @@ std::vector<std::vector<Piece>> joined(std::vector<std::vector<std::vector<Piece
 
 // The pass of lines the engine read, their boxes turned into source pixels
 // by `toSource`; the panes of `image` read one after the other, and a table
-// found within one of them (the one of most rows).
-Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource, const QImage& image) {
+// found within one of them (the one of most rows), of the words on no
+// button of `keys` (boxes of `lines`, in their pixels).
+Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource, const QImage& image,
+                        const std::vector<QRect>& keys = {}) {
   using namespace Recognizer;
   Pass pass;
   std::vector<Piece> linePieces;
@@ -77,7 +80,17 @@ Recognizer::Pass passOf(std::vector<EngineLine>& lines, const ToSource& toSource
   const std::vector<QRect> dividers = partingDividers(linePieces, uprightDividersOf(image), height);
   pass.result.lines = joined(groupInPanes(std::move(linePieces), dividers, height));
   auto wordPanes = groupInPanes(std::move(wordPieces), dividers, height);
-  for (const auto& pane : wordPanes) {
+  std::vector<PixelRect> buttons;
+  for (const QRect& k : keys) buttons.push_back(toSource(k));
+  auto onButton = [&buttons](const Piece& w) {
+    return std::any_of(buttons.begin(), buttons.end(), [&w](const PixelRect& b) {
+      return w.rect.midX() >= b.minX() && w.rect.midX() <= b.maxX() && w.rect.midY() >= b.minY() && w.rect.midY() <= b.maxY();
+    });
+  };
+  for (auto pane : wordPanes) {
+    if (!buttons.empty())
+      for (auto& row : pane) std::erase_if(row, onButton);
+    std::erase_if(pane, [](const std::vector<Piece>& row) { return row.empty(); });
     std::optional<Table> table = detectTable(pane);
     if (table && (!pass.result.table || table->rows.size() > pass.result.table->rows.size())) pass.result.table = std::move(table);
   }
@@ -109,14 +122,40 @@ LineBoxes findLines(const QImage& image, TextDetector& detector) {
   std::vector<QRect> read;
   const int least = leastHeight(*boxes);
   std::copy_if(boxes->begin(), boxes->end(), std::back_inserter(read), [least](const QRect& b) { return b.height() >= least; });
-  const std::vector<QRect> more = loneInkBoxes(seen.grey, seen.ground, seen.measured.inkThreshold, seen.measured.lineHeight, read);
+  const double lineHeight = seen.measured.lineHeight;
+  std::vector<QRect> more = loneInkBoxes(seen.grey, seen.ground, seen.measured.inkThreshold, lineHeight, read);
+  // Short labels on buttons: those boxed, and the flat signs no box holds.
+  // A page of buttons measures its lines as high as their frames: the
+  // detector's boxes, grown about 0.3 of their ink's height either way, tell
+  // the text's height then.
+  const double labelHeight = read.size() >= 4 ? std::min(lineHeight, 2 * leastHeight(read) / 1.6) : lineHeight;
+  std::vector<QRect> keys, marks;
+  read.insert(read.end(), more.begin(), more.end());
+  for (const QRect& b : read) {
+    if (b.width() > 4 * labelHeight || b.height() > 2.5 * labelHeight) continue;
+    const OnButton on = onButtonFace(input, b, labelHeight);
+    if (on == OnButton::Label) keys.push_back(b);
+    if (on == OnButton::Mark) marks.push_back(b);
+  }
+  // An arrow alone on a button, a tick in its box, is no text, whatever it reads as.
+  std::erase_if(*boxes, [&marks](const QRect& b) { return std::find(marks.begin(), marks.end(), b) != marks.end(); });
+  std::erase_if(read, [&marks](const QRect& b) { return std::find(marks.begin(), marks.end(), b) != marks.end(); });
+  std::erase_if(more, [&marks](const QRect& b) { return std::find(marks.begin(), marks.end(), b) != marks.end(); });
+  for (const QRect& b : buttonLabelBoxes(input, seen.grey, seen.ground, seen.measured.inkThreshold, labelHeight, read)) {
+    // A box too low to be read on the label goes: with the label's box it
+    // would be read after all, as a second copy.
+    std::erase_if(*boxes, [&b](const QRect& low) { return low.intersects(b); });
+    more.push_back(b);
+    keys.push_back(b);
+  }
+  restoreLabels(seen.grey, seen.ground, input, keys);
   if (!more.empty()) {
     boxes->insert(boxes->end(), more.begin(), more.end());
     std::sort(boxes->begin(), boxes->end(), [](const QRect& a, const QRect& b) {
       return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
     });
   }
-  return FoundLines{std::move(*boxes), std::move(seen.grey)};
+  return FoundLines{std::move(*boxes), std::move(seen.grey), std::move(keys)};
 }
 
 FoundLines sample(const FoundLines& lines, double ems) {
@@ -129,7 +168,7 @@ FoundLines sample(const FoundLines& lines, double ems) {
   while (n < order.size() && held < ems) held += lengthInHeights(lines.boxes[order[n++]]);
   order.resize(n);
   std::sort(order.begin(), order.end());
-  FoundLines out{{}, lines.page};
+  FoundLines out{{}, lines.page, lines.keys};
   // A line longer than that is cut to its first `ems` heights: with a page's
   // 40-em lines each of seven previews read nearly twice what it needs.
   for (size_t i : order) {
@@ -147,12 +186,12 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const RunConf
 Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBoxes& boxes, const RunConfig& config,
                           EnginePool& pool) {
   if (boxes) {
-    LinesRead seen = readLines(boxes->page, boxes->boxes, key, {}, pool);
+    LinesRead seen = readLines(boxes->page, boxes->boxes, key, {}, pool, boxes->keys);
     if (!seen.ran) return {};
     const double height = image.height();
     return passOf(seen.lines, [height](const QRect& r) {
       return PixelRect::fromTopLeft(r.x(), r.y(), r.width(), r.height(), height);
-    }, image);
+    }, image, seen.keys);
   }
   EngineResult seen = run(image, key, config, pool);
   if (!seen.ran) return {};

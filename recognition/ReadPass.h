@@ -20,6 +20,7 @@ class TextDetector;
 struct FoundLines {
   std::vector<QRect> boxes;
   QImage page;
+  std::vector<QRect> keys;  // those of `boxes` that hold a label alone on a button (ButtonLabels.h)
 };
 using LineBoxes = std::optional<FoundLines>;
 LineBoxes findLines(const QImage& image);

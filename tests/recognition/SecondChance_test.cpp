@@ -19,7 +19,7 @@ TEST(Sample, TheLongestLinesUntilTheyHoldEnoughInTheirFirstOrder) {
                                QRect(0, 60, 40, 20),     // 2
                                QRect(0, 90, 300, 20),    // 15
                                QRect(0, 120, 300, 0)},   // no height: nothing
-                              QImage(10, 10, QImage::Format_Grayscale8)};
+                              QImage(10, 10, QImage::Format_Grayscale8), {}};
   EXPECT_EQ(ocr::sample(lines, 20).boxes, (std::vector<QRect>{QRect(0, 30, 400, 20)}));
   EXPECT_EQ(ocr::sample(lines, 30).boxes, (std::vector<QRect>{QRect(0, 30, 400, 20), QRect(0, 90, 300, 20)}));
   EXPECT_EQ(ocr::sample(lines, 1000).boxes.size(), 5u);
