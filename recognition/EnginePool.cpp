@@ -87,6 +87,12 @@ EnginePool::EnginePool(QString dataDir, Limits limits)
   std::call_once(quiet, [] {
     tesseract::TessBaseAPI api;
     api.SetVariable("debug_file", "/dev/null");
+    // Each line read also had the engine's layout step test whether the line
+    // is set in a fixed pitch, chopping it into character cells for each
+    // pitch it tried (2 % of the processor time of a 4K page); the
+    // recognizer reads the line whole either way and reads the same words
+    // (bench/ocr_bench --roads and --code). A global like the one above.
+    api.SetVariable("textord_all_prop", "1");
     setMsgSeverity(L_SEVERITY_NONE);
   });
 }

@@ -2,6 +2,8 @@
 // several codes at once, and what may not come back.
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include <algorithm>
 #include <thread>
 
@@ -202,11 +204,42 @@ TEST(FinderPatterns, SheetsOfCodesHaveThemAndSpecksNone) {
     for (int x = 0; x < 5; ++x) draw(sheet, qr, x * 170 + 20, y * 170 + 20, 4);
   QImage inverted = filecases::noiseOf("salt", 1200, 900);
   inverted.invertPixels();
+  // The same codes among large marks: a frame around each (its box holds
+  // the code), words in a large face between them, and a bar crossing the
+  // sheet; and a page of small prose, whose marks are all too small.
+  QImage framed = filecases::blank(1100, 1100);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) draw(framed, qr, x * 210 + 20, y * 215 + 20, 4);
+  {
+    QPainter p(&framed);
+    p.setPen(QPen(Qt::black, 3));
+    QFont face = p.font();
+    face.setPixelSize(30);
+    p.setFont(face);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 5; ++x) {
+        p.drawRect(x * 210 + 10, y * 215 + 10, 180, 170);
+        p.drawText(x * 210 + 15, y * 215 + 212, QStringLiteral("Q@0%1g").arg(x + y));
+      }
+    p.fillRect(1060, 0, 8, 1100, Qt::black);
+  }
+  QImage prose = filecases::blank(1200, 900);
+  {
+    QPainter p(&prose);
+    QFont face = p.font();
+    face.setPixelSize(12);
+    p.setFont(face);
+    for (int y = 20; y < 890; y += 16)
+      p.drawText(10, y, QStringLiteral("Quarterly figures, owing @ 0%: move the WORM ~ fly-by; ") +
+                            QStringLiteral("gallery of quaint words (MMW) @@ 100% & more."));
+  }
   struct Case {
     const char* name;
     QImage image;
     size_t least, most;
   } const cases[] = {{"a sheet of 25 codes", sheet, 75, 75},
+                     {"the sheet framed, among large words", framed, 75, 75},
+                     {"a page of small prose", prose, 0, 0},
                      {"salt and pepper", filecases::noiseOf("salt", 1200, 900), 0, 0},
                      {"salt and pepper, turned", inverted, 0, 0}};
   for (const Case& c : cases) {
