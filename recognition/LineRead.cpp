@@ -16,6 +16,7 @@
 #include "recognition/CodeGaps.h"
 #include "recognition/DotGaps.h"
 #include "recognition/LatinRuns.h"
+#include "recognition/LetterInk.h"
 #include "recognition/Median.h"
 #include "recognition/NeighbourInk.h"
 #include "recognition/Prepare.h"
@@ -402,6 +403,12 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   endWordsAtInk(line, a.image, a.cut.ground);
   splitAtSpaces(line, a.image, a.cut.ground);
   if (from.bitmap) commasOnTheFoot(line, a.image, a.cut.ground, int(a.cut.scale));
+  // A bitmap's letters are told by its own pixels: enlarged and softened,
+  // the single column between xterm's "b" and "c" closes.
+  if (from.bitmap)
+    openBowls(line, from.part, from.ground, [&](const QRect& r) { return a.cut.toSource(r).translated(-from.area.topLeft()); });
+  else
+    openBowls(line, a.image, a.cut.ground);
   closeCodeGaps(line, a.image, a.cut.ground);
   closeDotGaps(line, a.gaps);
   if (manner.latinRuns) readLatinRuns(line, a.cut.image, a.cut.ground, engine, *manner.latinRuns);

@@ -9,6 +9,7 @@
 #include "recognition/EngineRun.h"
 #include "recognition/FileModes.h"
 #include "recognition/Indents.h"
+#include "recognition/LetterInk.h"
 #include "recognition/LineRead.h"
 #include "recognition/LineWords.h"
 #include "recognition/LoneInk.h"
@@ -157,6 +158,7 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBox
   for (EngineLine& line : seen.lines) {
     if (!line.box) continue;
     endWordsAtInk(line, seen.prepared.image, seen.prepared.ground);
+    openBowls(line, seen.prepared.image, seen.prepared.ground);
     closeCodeGaps(line, seen.prepared.image, seen.prepared.ground);
     dropStrayMarks(line);
   }
