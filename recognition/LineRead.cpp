@@ -406,9 +406,9 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   // A bitmap's letters are told by its own pixels: enlarged and softened,
   // the single column between xterm's "b" and "c" closes.
   if (from.bitmap)
-    openBowls(line, from.part, from.ground, [&](const QRect& r) { return a.cut.toSource(r).translated(-from.area.topLeft()); });
+    lettersByTheirInk(line, from.part, from.ground, [&](const QRect& r) { return a.cut.toSource(r).translated(-from.area.topLeft()); });
   else
-    openBowls(line, a.image, a.cut.ground);
+    lettersByTheirInk(line, a.image, a.cut.ground);
   closeCodeGaps(line, a.image, a.cut.ground);
   closeDotGaps(line, a.gaps);
   if (manner.latinRuns) readLatinRuns(line, a.cut.image, a.cut.ground, engine, *manner.latinRuns);

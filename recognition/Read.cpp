@@ -158,7 +158,7 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBox
   for (EngineLine& line : seen.lines) {
     if (!line.box) continue;
     endWordsAtInk(line, seen.prepared.image, seen.prepared.ground);
-    openBowls(line, seen.prepared.image, seen.prepared.ground);
+    lettersByTheirInk(line, seen.prepared.image, seen.prepared.ground);
     closeCodeGaps(line, seen.prepared.image, seen.prepared.ground);
     dropStrayMarks(line);
   }

@@ -30,37 +30,60 @@ QImage drawn(const QString& text, const QString& family, int px, bool smooth, QR
   return image;
 }
 
-TEST(LetterInk, AnEWithoutItsEyeIsAC) {
-  const struct {
-    const char* drawn;
-    const char* read;
-    const char* expected;
-  } cases[] = {
-      {"bc", "be", "bc"},
-      {"abc", "abe", "abc"},
-      {"cube", "eube", "cube"},  // only the letter whose ink is open
-      {"be", "be", "be"},
-      {"hello", "hello", "hello"},
-      {"bc", "bec", "bec"},  // one mark read as two letters: left alone
-      {"bc", "b", "b"},
-  };
-  const struct {
-    const char* family;
-    int px;
-    bool smooth;
-  } faces[] = {{"DejaVu Sans Mono", 11, true}, {"DejaVu Sans Mono", 13, true}, {"DejaVu Sans Mono", 13, false},
-               {"DejaVu Sans Mono", 26, true}, {"DejaVu Sans", 13, true}};
-  for (const auto& face : faces)
-    for (const auto& c : cases) {
+struct Face {
+  const char* family;
+  int px;
+  bool smooth;
+};
+
+struct Case {
+  const char* drawn;
+  const char* read;
+  const char* expected;
+};
+
+// Each case drawn in each face, read as `read`, put right.
+void check(const std::vector<Face>& faces, const std::vector<Case>& cases) {
+  for (const Face& face : faces)
+    for (const Case& c : cases) {
       SCOPED_TRACE(QStringLiteral("%1 %2 px: %3").arg(QLatin1String(face.family)).arg(face.px).arg(QLatin1String(c.drawn)).toStdString());
       QRect ink;
       const QImage image = drawn(QString::fromLatin1(c.drawn), QLatin1String(face.family), face.px, face.smooth, &ink);
       const QString read = QString::fromLatin1(c.read);
       ocr::EngineLine line{QStringLiteral("is ") + read, 0.9, std::nullopt, {{QStringLiteral("is"), std::nullopt}, {read, ink}}};
-      ocr::openBowls(line, image, 255);
+      ocr::lettersByTheirInk(line, image, 255);
       EXPECT_EQ(line.words.back().text, QString::fromLatin1(c.expected));
       EXPECT_EQ(line.text, QStringLiteral("is ") + QString::fromLatin1(c.expected));
     }
+}
+
+const std::vector<Face> kMonospace{{"DejaVu Sans Mono", 11, true}, {"DejaVu Sans Mono", 13, true},
+                                   {"DejaVu Sans Mono", 13, false}, {"DejaVu Sans Mono", 26, true}};
+
+TEST(LetterInk, AnEWithoutItsEyeIsAC) {
+  std::vector<Face> faces = kMonospace;
+  faces.push_back({"DejaVu Sans", 13, true});
+  check(faces, {
+                   {"bc", "be", "bc"},
+                   {"abc", "abe", "abc"},
+                   {"cube", "eube", "cube"},  // only the letter whose ink is open
+                   {"be", "be", "be"},
+                   {"hello", "hello", "hello"},
+                   {"Genre", "Genre", "Genre"},
+                   {"bc", "bec", "bec"},  // one mark read as two letters: left alone
+                   {"bc", "b", "b"},
+               });
+}
+
+// A monospace "l" turns its foot right, and reads as "L"; its top reaches
+// out left of its stem. A real "L" stays, in any face.
+TEST(LetterInk, AnLWhoseTopReachesLeftIsAnL) {
+  check(kMonospace, {{"lib", "Lib", "lib"}, {"all", "aLL", "all"}, {"bc.l", "bc.L", "bc.l"}});
+  std::vector<Face> faces = kMonospace;
+  faces.push_back({"DejaVu Sans", 13, true});
+  faces.push_back({"DejaVu Serif", 13, true});
+  faces.push_back({"Nimbus Mono PS", 16, true});  // serifs both sides of the stem, at its foot too
+  check(faces, {{"Lib", "Lib", "Lib"}, {"ALL", "ALL", "ALL"}, {"aLL", "aLL", "aLL"}, {"HeLLo", "HeLLo", "HeLLo"}});
 }
 
 // A box given in other pixels is turned into the image's first.
@@ -68,7 +91,7 @@ TEST(LetterInk, WordBoxesTurnedIntoTheImage) {
   QRect ink;
   const QImage image = drawn(QStringLiteral("bc"), QStringLiteral("DejaVu Sans Mono"), 13, false, &ink);
   ocr::EngineLine line{QStringLiteral("be"), 0.9, std::nullopt, {{QStringLiteral("be"), ink.translated(100, 50)}}};
-  ocr::openBowls(line, image, 255, [](const QRect& r) { return r.translated(-100, -50); });
+  ocr::lettersByTheirInk(line, image, 255, [](const QRect& r) { return r.translated(-100, -50); });
   EXPECT_EQ(line.text, QStringLiteral("bc"));
 }
 
