@@ -104,21 +104,20 @@ QString wordPutRight(const QString& word, const QImage& grey8, const QRect& box,
   if (!word.contains(QLatin1Char('e')) && !word.contains(QLatin1Char('L'))) return word;
   const QRect area = box & grey8.rect();
   if (area.isEmpty()) return word;
+  // Ink halfway to the darkest, as the engine's boxes have it; and the faint
+  // ink, a quarter of the way.
   const int threshold = halfwayToDarkest(grey8, area, ground);
-  cv::Mat ink(area.height(), area.width(), CV_8U);
+  const int faintest = ground - (ground - threshold) / 2;
+  cv::Mat ink(area.height(), area.width(), CV_8U), faint(area.height(), area.width(), CV_8U);
   for (int y = 0; y < area.height(); ++y) {
     const uchar* row = grey8.constScanLine(area.top() + y) + area.left();
-    for (int x = 0; x < area.width(); ++x) ink.at<uchar>(y, x) = row[x] < threshold ? 255 : 0;
+    for (int x = 0; x < area.width(); ++x) {
+      ink.at<uchar>(y, x) = row[x] < threshold ? 255 : 0;
+      faint.at<uchar>(y, x) = row[x] < faintest ? 255 : 0;
+    }
   }
   cv::Mat labels, stats, centroids;
   const int n = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8, CV_32S);
-  // And all ink a quarter of the way to the darkest.
-  const int faintest = ground - (ground - threshold) / 2;
-  cv::Mat faint(area.height(), area.width(), CV_8U);
-  for (int y = 0; y < area.height(); ++y) {
-    const uchar* row = grey8.constScanLine(area.top() + y) + area.left();
-    for (int x = 0; x < area.width(); ++x) faint.at<uchar>(y, x) = row[x] < faintest ? 255 : 0;
-  }
   const std::vector<Letter> letters = lettersOf(stats, n);
   if (qsizetype(letters.size()) != word.size()) return word;
   QString out = word;
