@@ -25,6 +25,14 @@ constexpr double kRightFrom = 0.6;
 constexpr double kReachesOut = 0.2, kStaysIn = 0.1;
 // The top and the foot of a letter: this share of its rows at either end.
 constexpr double kEnd = 0.25;
+// A line is set in a monospace face when at least this share of the spans
+// between neighbouring letters (and of those next to a telling letter) are
+// one pitch, within this share of it or a pixel (glyphs placed on whole
+// pixels at a 6.5 pixel pitch), whichever is more; a pitch under this many
+// pixels is no letter's; fewer spans, or telling spans, than these tell
+// nothing.
+constexpr double kOnPitchShare = 0.9, kNearShare = 1.0 / 6, kLeastPitch = 3;
+constexpr std::ptrdiff_t kEnoughSpans = 6, kEnoughTelling = 3;
 
 struct Letter {
   cv::Rect box;     // in the word's ink mask
@@ -100,49 +108,129 @@ bool footTurnsRight(const cv::Mat& labels, const cv::Rect& box, int label) {
          stem - *std::min_element(foot.begin(), foot.end()) <= kStaysIn * box.width;
 }
 
-QString wordPutRight(const QString& word, const QImage& grey8, const QRect& box, int ground) {
-  if (!word.contains(QLatin1Char('e')) && !word.contains(QLatin1Char('L'))) return word;
-  const QRect area = box & grey8.rect();
-  if (area.isEmpty()) return word;
-  // Ink halfway to the darkest, as the engine's boxes have it; and the faint
-  // ink, a quarter of the way.
+// A word's ink in its box: the marks halfway to the darkest (as the engine's
+// boxes have it) labelled and grouped into letters, and the faint ink, a
+// quarter of the way, where the letters may be put right.
+struct WordInk {
+  cv::Mat labels, faint;
+  std::vector<Letter> letters;
+};
+
+WordInk inkOf(const QImage& grey8, const QRect& area, int ground, bool withFaint) {
+  WordInk w;
   const int threshold = halfwayToDarkest(grey8, area, ground);
   const int faintest = ground - (ground - threshold) / 2;
-  cv::Mat ink(area.height(), area.width(), CV_8U), faint(area.height(), area.width(), CV_8U);
+  cv::Mat ink(area.height(), area.width(), CV_8U);
+  if (withFaint) w.faint.create(area.height(), area.width(), CV_8U);
   for (int y = 0; y < area.height(); ++y) {
     const uchar* row = grey8.constScanLine(area.top() + y) + area.left();
-    for (int x = 0; x < area.width(); ++x) {
-      ink.at<uchar>(y, x) = row[x] < threshold ? 255 : 0;
-      faint.at<uchar>(y, x) = row[x] < faintest ? 255 : 0;
+    uchar* to = ink.ptr<uchar>(y);
+    for (int x = 0; x < area.width(); ++x) to[x] = row[x] < threshold ? 255 : 0;
+    if (withFaint) {
+      uchar* f = w.faint.ptr<uchar>(y);
+      for (int x = 0; x < area.width(); ++x) f[x] = row[x] < faintest ? 255 : 0;
     }
   }
-  cv::Mat labels, stats, centroids;
-  const int n = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8, CV_32S);
-  const std::vector<Letter> letters = lettersOf(stats, n);
-  if (qsizetype(letters.size()) != word.size()) return word;
+  cv::Mat stats, centroids;
+  const int n = cv::connectedComponentsWithStats(ink, w.labels, stats, centroids, 8, CV_32S);
+  w.letters = lettersOf(stats, n);
+  return w;
+}
+
+QString putRight(const QString& word, const WordInk& ink) {
+  if (qsizetype(ink.letters.size()) != word.size()) return word;
   QString out = word;
   for (qsizetype i = 0; i < word.size(); ++i) {
-    const Letter& l = letters[size_t(i)];
+    const Letter& l = ink.letters[size_t(i)];
     if (l.label == 0) continue;
-    if (word[i] == QLatin1Char('e') && open(labels, faint, l.box, l.label)) out[i] = QLatin1Char('c');
-    if (word[i] == QLatin1Char('L') && footTurnsRight(labels, l.box, l.label)) out[i] = QLatin1Char('l');
+    if (word[i] == QLatin1Char('e') && open(ink.labels, ink.faint, l.box, l.label)) out[i] = QLatin1Char('c');
+    if (word[i] == QLatin1Char('L') && footTurnsRight(ink.labels, l.box, l.label)) out[i] = QLatin1Char('l');
   }
   return out;
 }
 
+bool candidate(const QString& word) {
+  return word.contains(QLatin1Char('e')) || word.contains(QLatin1Char('L'));
+}
+
+// Letters a proportional face sets far narrower or wider than most: the
+// spans next to them tell its lines from a monospace face's, where the rest
+// (a, b, c, e, n, o...) stand about as far apart in either.
+bool telling(QChar c) {
+  return QStringView(u"fijlrtIJmwMW.,:;!|'").contains(c);
+}
+
+// The distance between the centres of two neighbouring letters within a
+// word, doubled to stay whole, and whether one of them is a telling letter.
+struct Span {
+  int doubled;
+  bool telling;
+};
+
+// Whether the letters of a line stand one pitch apart, as a monospace face
+// sets them: nearly all the spans within its words are near the middle one,
+// the telling ones too, and there are enough of those to tell.
+bool oneForEachLetter(std::vector<Span>& spans) {
+  if (std::ssize(spans) < kEnoughSpans ||
+      std::count_if(spans.begin(), spans.end(), [](const Span& s) { return s.telling; }) < kEnoughTelling)
+    return false;
+  std::nth_element(spans.begin(), spans.begin() + std::ptrdiff_t(spans.size() / 2), spans.end(),
+                   [](const Span& a, const Span& b) { return a.doubled < b.doubled; });
+  const double pitch = spans[spans.size() / 2].doubled;
+  if (pitch < 2 * kLeastPitch) return false;
+  const double near = std::max(2.0, kNearShare * pitch);
+  int on = 0, tellingOn = 0, tellingAll = 0;
+  for (const Span& s : spans) {
+    const bool onPitch = std::abs(s.doubled - pitch) <= near;
+    on += onPitch;
+    tellingAll += s.telling;
+    tellingOn += s.telling && onPitch;
+  }
+  return on >= kOnPitchShare * double(spans.size()) && tellingOn >= kOnPitchShare * tellingAll;
+}
+
 }  // namespace
 
-void lettersByTheirInk(EngineLine& line, const QImage& grey8, int ground, const std::function<QRect(const QRect&)>& boxIn) {
+void lettersByTheirInk(EngineLine& line, const QImage& grey8, int ground, const std::function<QRect(const QRect&)>& boxIn,
+                       Pitch pitch) {
+  if (std::none_of(line.words.begin(), line.words.end(), [](const EngineWord& w) { return candidate(w.text); })) return;
+  // Every word's letters are measured for the pitch (unless it is known);
+  // only those that may be put right keep their ink.
+  struct Found {
+    EngineWord* word;
+    qsizetype at;
+    WordInk ink;
+  };
+  std::vector<Found> found;
+  std::vector<Span> spans;
   qsizetype pos = 0;
   for (EngineWord& w : line.words) {
-    const qsizetype found = w.text.isEmpty() ? -1 : line.text.indexOf(w.text, pos);
-    if (found < 0) continue;
-    pos = found + w.text.size();
+    const qsizetype at = w.text.isEmpty() ? -1 : line.text.indexOf(w.text, pos);
+    if (at < 0) continue;
+    pos = at + w.text.size();
     if (!w.box) continue;
-    const QString right = wordPutRight(w.text, grey8, boxIn ? boxIn(*w.box) : *w.box, ground);
-    if (right == w.text) continue;
-    line.text.replace(found, w.text.size(), right);
-    w.text = right;
+    const QRect area = (boxIn ? boxIn(*w.box) : *w.box) & grey8.rect();
+    if (area.isEmpty()) continue;
+    const bool mayChange = candidate(w.text);
+    if (!mayChange && pitch == Pitch::Fixed) continue;
+    WordInk ink = inkOf(grey8, area, ground, mayChange);
+    // Only words whose marks stand one per letter: a letter broken in two or
+    // two run together would measure half or twice a pitch.
+    if (qsizetype(ink.letters.size()) == w.text.size())
+      for (size_t i = 1; i < ink.letters.size(); ++i) {
+        const cv::Rect &a = ink.letters[i - 1].box, &b = ink.letters[i].box;
+        spans.push_back({2 * b.x + b.width - 2 * a.x - a.width,
+                         telling(w.text[qsizetype(i) - 1]) || telling(w.text[qsizetype(i)])});
+      }
+    if (mayChange) found.push_back({&w, at, std::move(ink)});
+  }
+  if (pitch == Pitch::FromInk && !oneForEachLetter(spans)) return;
+  // A letter for a letter: the places found stay right.
+  for (Found& f : found) {
+    const QString right = putRight(f.word->text, f.ink);
+    if (right == f.word->text) continue;
+    line.text.replace(f.at, f.word->text.size(), right);
+    f.word->text = right;
   }
 }
 

@@ -404,9 +404,12 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   splitAtSpaces(line, a.image, a.cut.ground);
   if (from.bitmap) commasOnTheFoot(line, a.image, a.cut.ground, int(a.cut.scale));
   // A bitmap's letters are told by its own pixels: enlarged and softened,
-  // the single column between xterm's "b" and "c" closes.
+  // the single column between xterm's "b" and "c" closes. Its face is
+  // monospace.
   if (from.bitmap)
-    lettersByTheirInk(line, from.part, from.ground, [&](const QRect& r) { return a.cut.toSource(r).translated(-from.area.topLeft()); });
+    lettersByTheirInk(
+        line, from.part, from.ground, [&](const QRect& r) { return a.cut.toSource(r).translated(-from.area.topLeft()); },
+        Pitch::Fixed);
   else
     lettersByTheirInk(line, a.image, a.cut.ground);
   closeCodeGaps(line, a.image, a.cut.ground);
