@@ -17,6 +17,7 @@
 #include "recognition/CodeGaps.h"
 #include "recognition/DotGaps.h"
 #include "recognition/LatinRuns.h"
+#include "recognition/LetterInk.h"
 #include "recognition/LineIcons.h"
 #include "recognition/Median.h"
 #include "recognition/NeighbourInk.h"
@@ -410,6 +411,15 @@ std::optional<EngineLine> readBox(EnginePool::Lease& engine, const QImage& grey8
   endWordsAtInk(line, a.image, a.cut.ground);
   splitAtSpaces(line, a.image, a.cut.ground);
   if (from.bitmap) commasOnTheFoot(line, a.image, a.cut.ground, int(a.cut.scale));
+  // A bitmap's letters are told by its own pixels: enlarged and softened,
+  // the single column between xterm's "b" and "c" closes. Its face is
+  // monospace.
+  if (from.bitmap)
+    lettersByTheirInk(
+        line, from.part, from.ground, [&](const QRect& r) { return a.cut.toSource(r).translated(-from.area.topLeft()); },
+        Pitch::Fixed);
+  else
+    lettersByTheirInk(line, a.image, a.cut.ground);
   closeCodeGaps(line, a.image, a.cut.ground);
   closeDotGaps(line, a.gaps);
   if (manner.latinRuns) readLatinRuns(line, a.cut.image, a.cut.ground, engine, *manner.latinRuns);

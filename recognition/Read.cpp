@@ -10,6 +10,7 @@
 #include "recognition/EngineRun.h"
 #include "recognition/FileModes.h"
 #include "recognition/Indents.h"
+#include "recognition/LetterInk.h"
 #include "recognition/LineRead.h"
 #include "recognition/LineWords.h"
 #include "recognition/LoneInk.h"
@@ -198,6 +199,7 @@ Recognizer::Pass readPass(const QImage& image, const QString& key, const LineBox
   for (EngineLine& line : seen.lines) {
     if (!line.box) continue;
     endWordsAtInk(line, seen.prepared.image, seen.prepared.ground);
+    lettersByTheirInk(line, seen.prepared.image, seen.prepared.ground);
     closeCodeGaps(line, seen.prepared.image, seen.prepared.ground);
     dropStrayMarks(line);
   }
