@@ -1,5 +1,6 @@
 # One static library per source folder; sources are picked up by glob so that
-# adding a file needs no edit here.
+# adding a file needs no edit here. RECURSE takes the folders below it in as
+# well (a folder whose files are kept in folders by stage).
 set(TARVOK_WARNINGS -Wall -Wextra -Werror)
 
 # Ninja's automoc step only reruns when a header it already knows changes, so a
@@ -20,8 +21,12 @@ function(tarvok_track_sources target)
 endfunction()
 
 function(tarvok_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  cmake_parse_arguments(ARG "RECURSE" "" "DEPS" ${ARGN})
+  set(glob GLOB)
+  if(ARG_RECURSE)
+    set(glob GLOB_RECURSE)
+  endif()
+  file(${glob} srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${srcs})
   tarvok_track_sources(${name} ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
@@ -32,11 +37,16 @@ endfunction()
 # Tests of one folder: files named *_x_test.cpp need a real X server and run in
 # their own executable under tests/support/xsession, once without and once with
 # a compositor; all others run under Qt's offscreen platform, one ctest entry
-# per test case.
+# per test case. RECURSE takes the tests of the folders below in as well, into
+# the same executables.
 function(tarvok_tests folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
-  file(GLOB xsrcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_x_test.cpp)
+  cmake_parse_arguments(ARG "RECURSE" "" "DEPS" ${ARGN})
+  set(glob GLOB)
+  if(ARG_RECURSE)
+    set(glob GLOB_RECURSE)
+  endif()
+  file(${glob} all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(${glob} xsrcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_x_test.cpp)
   set(plain ${all})
   if(xsrcs)
     list(REMOVE_ITEM plain ${xsrcs})
