@@ -10,7 +10,7 @@
 #include "app/RecognitionRoad.h"
 #include "capture/SelectionMarker.h"
 #include "core/CPUMeter.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/base/OCRLanguages.h"
 #include "toast/ToastController.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 
 class SelectionMarker;
 class ToastController;

@@ -16,8 +16,8 @@
 #include "core/Console.h"
 #include "core/Settings.h"
 #include "platform/OwnFile.h"
-#include "recognition/OCRLanguages.h"
-#include "recognition/Prepare.h"
+#include "recognition/base/OCRLanguages.h"
+#include "recognition/clean/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "toast/ToastModel.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 
 class Settings;
 

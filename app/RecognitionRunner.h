@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "app/RecognitionRoad.h"
-#include "recognition/Stop.h"
+#include "recognition/engines/Stop.h"
 
 // Runs recognition road requests on worker threads, never on the GUI thread,
 // and hands each result back on the GUI thread with the number it was

@@ -17,7 +17,7 @@
 #include "net/HttpClient.h"
 #include "platform/Relaunch.h"
 #include "platform/SignalExit.h"
-#include "recognition/HugePages.h"
+#include "recognition/engines/HugePages.h"
 
 namespace {
 // How long the tray program's exit waits for recognitions in flight.

@@ -20,10 +20,10 @@
 #include <functional>
 #include <memory>
 
-#include "recognition/CodeDetect.h"
-#include "recognition/CodeSearch.h"
-#include "recognition/CodeSource.h"
-#include "recognition/CodeVariants.h"
+#include "recognition/codes/CodeDetect.h"
+#include "recognition/codes/CodeSearch.h"
+#include "recognition/codes/CodeSource.h"
+#include "recognition/codes/CodeVariants.h"
 #include "recognition/Recognizer.h"
 #include "tests/recognition/CodeImages.h"
 

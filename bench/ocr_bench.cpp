@@ -60,10 +60,10 @@
 #include "bench/ocr_texts.h"
 #include "bench/ocr_ui.h"
 #include "platform/Bundle.h"
-#include "recognition/EnginePool.h"
-#include "recognition/EngineRun.h"
+#include "recognition/engines/EnginePool.h"
+#include "recognition/engines/EngineRun.h"
 #include "recognition/LiveText.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/Recognizer.h"
 
 namespace {

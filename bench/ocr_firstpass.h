@@ -10,8 +10,8 @@
 #include "bench/ocr_measure.h"
 #include "bench/ocr_samples.h"
 #include "bench/ocr_speed.h"
-#include "recognition/EnginePool.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/engines/EnginePool.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
 

@@ -19,10 +19,10 @@
 #include "bench/ocr_measure.h"
 #include "bench/ocr_samples.h"
 #include "bench/ocr_speed.h"
-#include "recognition/HugePages.h"
+#include "recognition/engines/HugePages.h"
 #include "recognition/LiveText.h"
 #include "recognition/Recognizer.h"
-#include "recognition/TextDetector.h"
+#include "recognition/lines/TextDetector.h"
 #include "tests/recognition/UiScreenScore.h"
 #include "tests/recognition/UiScreens.h"
 

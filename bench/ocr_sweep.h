@@ -6,8 +6,8 @@
 
 #include "bench/ocr_measure.h"
 #include "bench/ocr_samples.h"
-#include "recognition/EngineRun.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/engines/EngineRun.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/Recognizer.h"
 
 namespace sweep {

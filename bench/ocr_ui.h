@@ -8,7 +8,7 @@
 #include <map>
 
 #include "bench/ocr_measure.h"
-#include "recognition/Prepare.h"
+#include "recognition/clean/Prepare.h"
 #include "recognition/Recognizer.h"
 #include "tests/recognition/UiScreenScore.h"
 #include "tests/recognition/UiScreens.h"

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "recognition/OCRLanguages.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/Recognizer.h"
 
 namespace {

@@ -6,14 +6,14 @@
 #include <future>
 #include <memory>
 
-#include "recognition/CodeDetect.h"
-#include "recognition/CodeSearch.h"
-#include "recognition/CodeSource.h"
-#include "recognition/CodeVariants.h"
-#include "recognition/Guarded.h"
-#include "recognition/Prepare.h"
+#include "recognition/codes/CodeDetect.h"
+#include "recognition/codes/CodeSearch.h"
+#include "recognition/codes/CodeSource.h"
+#include "recognition/codes/CodeVariants.h"
+#include "recognition/engines/Guarded.h"
+#include "recognition/clean/Prepare.h"
 #include "recognition/Recognizer.h"
-#include "recognition/Stop.h"
+#include "recognition/engines/Stop.h"
 
 namespace Recognizer {
 

@@ -9,13 +9,13 @@
 #include <thread>
 #include <utility>
 
-#include "recognition/Guarded.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/engines/Guarded.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/Recognizer.h"
-#include "recognition/ScriptLetters.h"
-#include "recognition/ScriptWords.h"
-#include "recognition/SideBySide.h"
-#include "recognition/Stop.h"
+#include "recognition/base/ScriptLetters.h"
+#include "recognition/words/ScriptWords.h"
+#include "recognition/engines/SideBySide.h"
+#include "recognition/engines/Stop.h"
 
 namespace Recognizer {
 

@@ -2,8 +2,8 @@
 #include <cmath>
 #include <limits>
 
-#include "recognition/Letters.h"
-#include "recognition/ReadingOrder.h"
+#include "recognition/base/Letters.h"
+#include "recognition/engines/ReadingOrder.h"
 #include "recognition/Recognizer.h"
 
 namespace Recognizer {

@@ -4,10 +4,10 @@
 #include <QThread>
 #include <QThreadPool>
 
-#include "recognition/EngineRun.h"
-#include "recognition/Indents.h"
+#include "recognition/engines/EngineRun.h"
+#include "recognition/words/Indents.h"
 #include "recognition/Recognizer.h"
-#include "recognition/TextLike.h"
+#include "recognition/lines/TextLike.h"
 
 namespace LiveText {
 

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 
 // The fast recognition path: one cheap engine pass, lines only, no geometry.
 // Used in fast mode and as a second try when the accurate road finds nothing.

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "recognition/Prepare.h"
+#include "recognition/clean/Prepare.h"
 #include "recognition/Recognizer.h"
 
 namespace ocr {

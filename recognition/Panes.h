@@ -3,7 +3,7 @@
 #include <QRect>
 #include <vector>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 
 // Panes side by side in a window: a file chooser's places beside its files,
 // a mail program's folders beside its messages. Their lines stand at heights

@@ -4,23 +4,23 @@
 #include <iterator>
 #include <numeric>
 
-#include "recognition/ButtonLabels.h"
-#include "recognition/CodeGaps.h"
-#include "recognition/EnginePool.h"
-#include "recognition/EngineRun.h"
-#include "recognition/FileModes.h"
-#include "recognition/Indents.h"
-#include "recognition/LetterInk.h"
-#include "recognition/LineRead.h"
-#include "recognition/LineWords.h"
-#include "recognition/LoneInk.h"
+#include "recognition/lines/ButtonLabels.h"
+#include "recognition/clean/CodeGaps.h"
+#include "recognition/engines/EnginePool.h"
+#include "recognition/engines/EngineRun.h"
+#include "recognition/words/FileModes.h"
+#include "recognition/words/Indents.h"
+#include "recognition/words/LetterInk.h"
+#include "recognition/lines/LineRead.h"
+#include "recognition/words/LineWords.h"
+#include "recognition/lines/LoneInk.h"
 #include "recognition/Panes.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
-#include "recognition/StrayMarks.h"
-#include "recognition/TextDetector.h"
-#include "recognition/UnderscoreSeams.h"
-#include "recognition/WordEnds.h"
+#include "recognition/lines/StrayMarks.h"
+#include "recognition/lines/TextDetector.h"
+#include "recognition/lines/UnderscoreSeams.h"
+#include "recognition/words/WordEnds.h"
 
 namespace Recognizer {
 

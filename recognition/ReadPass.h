@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "recognition/EngineRun.h"
+#include "recognition/engines/EngineRun.h"
 #include "recognition/Recognizer.h"
 
 namespace ocr {

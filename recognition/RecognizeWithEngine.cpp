@@ -3,13 +3,13 @@
 #include <QThreadPool>
 #include <mutex>
 
-#include "recognition/EnginePool.h"
-#include "recognition/EngineRun.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/engines/EnginePool.h"
+#include "recognition/engines/EngineRun.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
-#include "recognition/TextBoxes.h"
-#include "recognition/TextLike.h"
+#include "recognition/lines/TextBoxes.h"
+#include "recognition/lines/TextLike.h"
 
 // Kept apart from the decision road so that the road links without the engine.
 namespace Recognizer {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 
 // Turns a picked image into a Recognized: the accurate text path, its word
 // boxes, reading-order rows, tables, and barcodes and QR codes. Every function

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "recognition/Recognizer.h"
-#include "recognition/TableColumns.h"
+#include "recognition/tables/TableColumns.h"
 
 namespace Recognizer {
 

@@ -2,13 +2,13 @@
 
 #include <QThreadPool>
 
-#include "recognition/EnginePool.h"
-#include "recognition/EngineRun.h"
-#include "recognition/HugePages.h"
-#include "recognition/LatinRuns.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/engines/EnginePool.h"
+#include "recognition/engines/EngineRun.h"
+#include "recognition/engines/HugePages.h"
+#include "recognition/words/LatinRuns.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/Recognizer.h"
-#include "recognition/TextDetector.h"
+#include "recognition/lines/TextDetector.h"
 
 namespace Recognizer {
 

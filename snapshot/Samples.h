@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 
 // The fixed material the snapshots show: a small table drawn as an image and
 // recognised for real, a paragraph of text, and a QR code's result.

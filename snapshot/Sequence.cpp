@@ -3,7 +3,7 @@
 #include "core/Lang.h"
 #include "core/Settings.h"
 #include "platform/Appearance.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/Recognizer.h"
 #include "snapshot/Samples.h"
 #include "snapshot/Views.h"

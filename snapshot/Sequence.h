@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 
 class Settings;
 class ToastModel;

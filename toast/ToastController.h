@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 #include "toast/AnimationClock.h"
 #include "toast/ClipboardBackup.h"
 #include "toast/ToastModel.h"

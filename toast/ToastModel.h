@@ -5,7 +5,7 @@
 #include <QUuid>
 #include <optional>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 #include "toast/ClipboardBackup.h"
 
 class QClipboard;

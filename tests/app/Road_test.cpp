@@ -12,7 +12,7 @@
 
 #include "core/Settings.h"
 #include "platform/PrefStore.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/base/OCRLanguages.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

@@ -8,12 +8,12 @@
 #include <QPainter>
 #include <future>
 
-#include "recognition/CodeGaps.h"
-#include "recognition/Indents.h"
+#include "recognition/clean/CodeGaps.h"
+#include "recognition/words/Indents.h"
 #include "recognition/LiveText.h"
-#include "recognition/Prepare.h"
+#include "recognition/clean/Prepare.h"
 #include "recognition/Recognizer.h"
-#include "recognition/TextDetector.h"
+#include "recognition/lines/TextDetector.h"
 #include "tests/recognition/CodeLines.h"
 #include "tests/recognition/TextImages.h"
 

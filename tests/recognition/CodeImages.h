@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 
 namespace codeimages {
 

@@ -1,7 +1,7 @@
 // Codes folded into a text result, and the order codes come back in.
 #include <gtest/gtest.h>
 
-#include "recognition/CodeSearch.h"
+#include "recognition/codes/CodeSearch.h"
 #include "recognition/Recognizer.h"
 #include "tests/recognition/TextImages.h"
 #include "tests/support/Printers.h"

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "recognition/OCRLanguages.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/Recognizer.h"
 #include "tests/support/Printers.h"
 

@@ -3,7 +3,7 @@
 // test's length, as it was afterwards.
 #include <gtest/gtest.h>
 
-#include "recognition/TextDetector.h"
+#include "recognition/lines/TextDetector.h"
 
 class DetectorRoadTest : public ::testing::Test {
  protected:

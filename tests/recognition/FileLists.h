@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "recognition/LineRead.h"
+#include "recognition/lines/LineRead.h"
 #include "recognition/ReadPass.h"
 #include "tests/recognition/TextImages.h"
 

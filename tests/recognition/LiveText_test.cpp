@@ -5,8 +5,8 @@
 #include <QThreadPool>
 #include <future>
 
-#include "recognition/EnginePool.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/engines/EnginePool.h"
+#include "recognition/base/OCRLanguages.h"
 #include "tests/recognition/TextImages.h"
 #include "tests/support/Printers.h"
 #include "tests/support/TestEnv.h"

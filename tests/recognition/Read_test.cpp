@@ -9,12 +9,12 @@
 #include <cmath>
 #include <unistd.h>
 
-#include "recognition/EnginePool.h"
-#include "recognition/HugePages.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/engines/EnginePool.h"
+#include "recognition/engines/HugePages.h"
+#include "recognition/base/OCRLanguages.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
-#include "recognition/TextDetector.h"
+#include "recognition/lines/TextDetector.h"
 #include "tests/recognition/TextImages.h"
 #include "tests/support/Printers.h"
 

@@ -4,7 +4,7 @@
 
 #include <QRegularExpression>
 
-#include "recognition/EnginePool.h"
+#include "recognition/engines/EnginePool.h"
 #include "recognition/ReadPass.h"
 #include "recognition/Recognizer.h"
 #include "tests/recognition/DetectorRoad.h"

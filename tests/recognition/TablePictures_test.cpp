@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "recognition/Recognizer.h"
-#include "recognition/TableColumns.h"
+#include "recognition/tables/TableColumns.h"
 #include "tests/recognition/DetectorRoad.h"
 #include "tests/recognition/TableImages.h"
 #include "tests/support/Printers.h"

@@ -15,7 +15,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 #include "tests/support/XPrograms.h"
 
 namespace termlistings {

@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 
 namespace textimages {
 

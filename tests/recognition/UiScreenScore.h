@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 #include <algorithm>
 #include <optional>
 #include <vector>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "recognition/Recognizer.h"
-#include "recognition/TextDetector.h"
+#include "recognition/lines/TextDetector.h"
 
 namespace {
 

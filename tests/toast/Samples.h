@@ -8,7 +8,7 @@
 #include "core/Settings.h"
 #include "platform/Appearance.h"
 #include "platform/Compositor.h"
-#include "recognition/Result.h"
+#include "recognition/base/Result.h"
 #include "tests/support/Printers.h"
 
 namespace samples {

@@ -7,7 +7,7 @@
 #include "core/Ink.h"
 #include "core/Settings.h"
 #include "core/Strings.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/base/OCRLanguages.h"
 #include "ui/language/OCRChoice.h"
 #include "ui/menu/ChoiceRow.h"
 #include "ui/menu/LanguageSummary.h"

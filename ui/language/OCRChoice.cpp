@@ -1,6 +1,6 @@
 #include "ui/language/OCRChoice.h"
 
-#include "recognition/OCRLanguages.h"
+#include "recognition/base/OCRLanguages.h"
 
 namespace OCRChoice {
 

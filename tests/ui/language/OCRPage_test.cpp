@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Settings.h"
-#include "recognition/OCRLanguages.h"
+#include "recognition/base/OCRLanguages.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/ViewProbe.h"
 #include "ui/language/LanguagePage.h"
