@@ -264,8 +264,6 @@ QStringList firstPassLanguages(const QStringList& prefer) {
   return languages;
 }
 
-int defaultParallel() { return std::max(1, int(std::thread::hardware_concurrency()) - 1); }
-
 Recognized recognize(const QImage& image, const QStringList& prefer, bool fallback, const Reader& reader, int parallel,
                      const Reader& preview, const Reader& duel) {
   if (parallel <= 0) parallel = defaultParallel();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "recognition/base/Result.h"
+#include "recognition/engines/SideBySide.h"
 
 // Turns a picked image into a Recognized: the accurate text path, its word
 // boxes, reading-order rows, tables, and barcodes and QR codes. Every function
@@ -51,9 +52,6 @@ Recognized recognize(const QImage& image, const QStringList& prefer, bool fallba
 // codes, English behind them when none is a Latin one; the Latin codes when
 // none is preferred; never empty.
 QStringList firstPassLanguages(const QStringList& prefer);
-
-// Work that may run side by side: one fewer than the machine has cores.
-int defaultParallel();
 
 // Reading-order rows of pieces: top to bottom, each row left to right.
 std::vector<std::vector<Piece>> group(std::vector<Piece> pieces);

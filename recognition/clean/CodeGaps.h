@@ -1,7 +1,7 @@
 #pragma once
 #include <QImage>
 
-#include "recognition/engines/EngineRun.h"
+#include "recognition/base/EngineLine.h"
 
 // The spaces of a line that code does not have. In monospace faces the
 // engine reads the low bar of an underscore standing between two words as

@@ -15,7 +15,6 @@
 #include "recognition/engines/BidiOrder.h"
 #include "recognition/engines/Guarded.h"
 #include "recognition/base/OCRLanguages.h"
-#include "recognition/Recognizer.h"
 #include "recognition/engines/SideBySide.h"
 #include "recognition/engines/Stop.h"
 

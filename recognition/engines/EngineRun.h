@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "recognition/base/EngineLine.h"
 #include "recognition/engines/EnginePool.h"
 #include "recognition/clean/Prepare.h"
 
@@ -45,18 +46,6 @@ struct RunConfig {
   // of ordinary size stay whole: fewer lines per call cost context (a Korean
   // page's second-chance read in two calls: 5.2 % errors against 4.8 %).
   double maxLinePixelsPerCall = 16 * 7000;
-};
-
-struct EngineWord {
-  QString text;
-  std::optional<QRect> box;  // prepared pixels, top-left origin
-};
-
-struct EngineLine {
-  QString text;       // the line as the engine reads it, without its trailing newlines
-  double confidence;  // 0 to 1
-  std::optional<QRect> box;
-  std::vector<EngineWord> words;  // in reading order
 };
 
 struct EngineResult {

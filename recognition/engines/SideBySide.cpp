@@ -1,6 +1,7 @@
 #include "recognition/engines/SideBySide.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace ocr {
 
@@ -17,3 +18,9 @@ SideBySide::SideBySide(int passes) : was_(sideBySide) { sideBySide = std::max(2,
 SideBySide::~SideBySide() { sideBySide = was_; }
 
 }  // namespace ocr
+
+namespace Recognizer {
+
+int defaultParallel() { return std::max(1, int(std::thread::hardware_concurrency()) - 1); }
+
+}  // namespace Recognizer

@@ -25,3 +25,10 @@ class SideBySide {
 };
 
 }  // namespace ocr
+
+namespace Recognizer {
+
+// Work that may run side by side: one fewer than the machine has cores.
+int defaultParallel();
+
+}  // namespace Recognizer

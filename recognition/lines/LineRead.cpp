@@ -22,7 +22,6 @@
 #include "recognition/base/Median.h"
 #include "recognition/lines/NeighbourInk.h"
 #include "recognition/clean/Prepare.h"
-#include "recognition/Recognizer.h"
 #include "recognition/lines/ScriptAlone.h"
 #include "recognition/base/ScriptLetters.h"
 #include "recognition/engines/SideBySide.h"
