@@ -1,6 +1,6 @@
 // bench/ocr_bench --sweep: the error rate and time of one engine pass under
 // each preparation setting, per script group, over the whole sample set. The
-// defaults in recognition/Prepare.h were read off this table.
+// defaults in recognition/clean/Prepare.h were read off this table.
 #pragma once
 #include <map>
 
