@@ -6,16 +6,11 @@
 
 namespace ocr {
 
-namespace {
-
-// Boxes of one row: mostly level, of about one height.
 bool oneRow(const QRect& a, const QRect& b) {
   const int low = std::min(a.height(), b.height());
   const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
   return overlap >= 0.6 * low && std::max(a.height(), b.height()) <= 1.5 * low;
 }
-
-}  // namespace
 
 std::vector<QRect> textBoxes(const cv::Mat& probability, const BoxOptions& options) {
   std::vector<QRect> boxes;

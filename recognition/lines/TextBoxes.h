@@ -22,6 +22,9 @@ struct BoxOptions {
 // are one.
 std::vector<QRect> textBoxes(const cv::Mat& probability, const BoxOptions& options = {});
 
+// Boxes of one row: mostly level, of about one height.
+bool oneRow(const QRect& a, const QRect& b);
+
 // A line box's length in its own heights: about the letters it holds, and
 // what reading it costs.
 inline double lengthInHeights(const QRect& box) {

@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "recognition/lines/TextBoxes.h"
+
 namespace ocr {
 
 namespace {
-
-// Mostly level, of about one height.
-bool oneRow(const QRect& a, const QRect& b) {
-  const int low = std::min(a.height(), b.height());
-  const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
-  return overlap >= 0.6 * low && std::max(a.height(), b.height()) <= 1.5 * low;
-}
 
 // An underscore's stroke is this thick at most, in the row's heights (two
 // pixels at 13 px, three at 20).
