@@ -25,6 +25,11 @@ constexpr double kMostWide = 2.5;
 constexpr double kLeastRoom = 0.3;
 // Rows labelled at once when looking for unboxed labels.
 constexpr int kBandRows = 1024;
+// Unboxed labels a page of keys holds at most: the flat signs of a keypad
+// are a dozen or two. Hundreds of lone marks centred in frames are a
+// pattern (the finder marks of a sheet of QR codes), each of which would
+// cost reads for nothing.
+constexpr size_t kMostUnboxed = 48;
 
 struct Face {
   QRect ink;    // the label's ink
@@ -273,6 +278,7 @@ std::vector<QRect> buttonLabelBoxes(const QImage& source, const QImage& cleaned,
     QRect box(QPoint(g.left() - grow, middle - half), QPoint(g.right() + grow, middle + half));
     box = (box | g) & inner;
     if (std::none_of(out.begin(), out.end(), [&](const QRect& b) { return b.intersects(box); })) out.push_back(box);
+    if (out.size() > kMostUnboxed) return {};
   }
   return out;
 }

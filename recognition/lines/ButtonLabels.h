@@ -27,7 +27,8 @@ OnButton onButtonFace(const QImage& source, const QRect& box, double lineHeight)
 // its ink found in `cleaned` (the page cleaned of chrome, Format_Grayscale8,
 // ink at least `inkThreshold` darker than `ground`) and its frame in
 // `source`: each box a line high across the button's middle, as the
-// detector boxes a line.
+// detector boxes a line. None when there are more than a page of keys
+// holds: such a crowd is a pattern, not labels.
 std::vector<QRect> buttonLabelBoxes(const QImage& source, const QImage& cleaned, int ground, int inkThreshold,
                                     double lineHeight, const std::vector<QRect>& boxes);
 

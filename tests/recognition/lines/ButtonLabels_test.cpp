@@ -8,6 +8,7 @@
 #include <QPainterPath>
 
 #include "recognition/lines/ButtonLabels.h"
+#include "tests/recognition/CodeImages.h"
 
 namespace {
 
@@ -64,3 +65,16 @@ TEST(DropArrow, AChevronAfterALabelGoesAndLettersAndSignsThereStay) {
 }
 
 }  // namespace
+
+// A sheet of QR codes: each finder mark's centre is a lone block centred in
+// a frame, as a key's "." is. Read as labels they cost an engine read each
+// and give nothing; a keypad has a few flat signs, never hundreds.
+TEST(UnboxedLabels, ASheetOfCodesIsNoKeypad) {
+  const auto qr = codeimages::encode(codeimages::BarcodeFormat::QRCode, "https://example.org/sheet");
+  QImage sheet(8 * 148, 8 * 148, QImage::Format_RGB32);
+  sheet.fill(Qt::white);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) codeimages::draw(sheet, qr, x * 148 + 24, y * 148 + 24, 4);
+  const QImage grey = sheet.convertToFormat(QImage::Format_Grayscale8);
+  EXPECT_TRUE(ocr::buttonLabelBoxes(sheet, grey, 255, 64, 14, {}).empty());
+}
