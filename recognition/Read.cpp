@@ -139,9 +139,10 @@ LineBoxes findLines(const QImage& image, TextDetector& detector) {
     if (on == OnButton::Mark) marks.push_back(b);
   }
   // An arrow alone on a button, a tick in its box, is no text, whatever it reads as.
-  std::erase_if(*boxes, [&marks](const QRect& b) { return std::find(marks.begin(), marks.end(), b) != marks.end(); });
-  std::erase_if(read, [&marks](const QRect& b) { return std::find(marks.begin(), marks.end(), b) != marks.end(); });
-  std::erase_if(more, [&marks](const QRect& b) { return std::find(marks.begin(), marks.end(), b) != marks.end(); });
+  const auto mark = [&marks](const QRect& b) { return std::find(marks.begin(), marks.end(), b) != marks.end(); };
+  std::erase_if(*boxes, mark);
+  std::erase_if(read, mark);
+  std::erase_if(more, mark);
   for (const QRect& b : buttonLabelBoxes(input, seen.grey, seen.ground, seen.measured.inkThreshold, labelHeight, read)) {
     // A box too low to be read on the label goes: with the label's box it
     // would be read after all, as a second copy.

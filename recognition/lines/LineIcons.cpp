@@ -139,9 +139,15 @@ bool iconBeside(const QImage& grey8, const QRect& mark, const QRect& words, int 
                      [&](const QRect& m) { return m.height() >= tall && m.width() >= std::max(wide, most); });
 }
 
-bool loneIcon(const EngineLine& line, const QImage& grey8, const QRect& next) {
-  if (!line.box || next.isEmpty() || !iconToken(line.text.trimmed())) return false;
+bool loneIcon(const EngineLine& line, const QImage& grey8, const std::vector<std::optional<EngineLine>>& lines) {
+  if (!line.box || !iconToken(line.text.trimmed())) return false;
   const QRect& box = *line.box;
+  QRect next;
+  for (const auto& other : lines)
+    if (other && other->box && &*other != &line && other->box->left() > box.right() && other->box->top() <= box.bottom() &&
+        other->box->bottom() >= box.top() && (next.isNull() || other->box->left() < next.left()))
+      next = *other->box;
+  if (next.isEmpty()) return false;
   // Just before the words on their row: less than a line's height apart,
   // mostly level with them.
   const int gap = next.left() - box.right() - 1;

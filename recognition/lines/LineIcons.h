@@ -1,6 +1,8 @@
 #pragma once
 #include <QImage>
 #include <QRect>
+#include <optional>
+#include <vector>
 
 #include "recognition/engines/EngineRun.h"
 
@@ -22,9 +24,9 @@ namespace ocr {
 void dropLeadingIcon(EngineLine& line, const QImage& part, const QRect& area, int ground, int lineHeight);
 
 // The same test for a line the detector boxed alone: a few characters just
-// before the words of `next` on its row (source pixels of `grey8`, either
-// polarity).
-bool loneIcon(const EngineLine& line, const QImage& grey8, const QRect& next);
+// before the words of the nearest line of `lines` to its right on its row
+// (source pixels of `grey8`, either polarity).
+bool loneIcon(const EngineLine& line, const QImage& grey8, const std::vector<std::optional<EngineLine>>& lines);
 
 // Whether the ink in `mark` is an icon beside the ink in `words` (boxes of
 // `grey8`, whose background is `ground`): apart from them, and far paler,

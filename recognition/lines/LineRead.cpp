@@ -665,24 +665,18 @@ LinesRead readLines(const QImage& page, const std::vector<QRect>& boxes, const Q
   }
 
   const std::vector<bool> column = inRepeatedColumn(found);
-  // The nearest line read to the right of a line, on its row: the words a
-  // lone icon stands before.
-  auto nextOnRow = [&](const EngineLine& line) {
-    QRect next;
-    for (const auto& other : found)
-      if (other && other->box && &*other != &line && other->box->left() > line.box->right() &&
-          other->box->top() <= line.box->bottom() && other->box->bottom() >= line.box->top() &&
-          (next.isNull() || other->box->left() < next.left()))
-        next = *other->box;
-    return next;
-  };
+  // Icons are told before any line is moved out: each is judged by the
+  // words beside it.
+  std::vector<bool> icon(found.size());
+  for (size_t i = 0; i < found.size(); ++i)
+    icon[i] = found[i] && !(onKey(i) && keyLabel(found[i]->text, found[i]->confidence)) && loneIcon(*found[i], grey8, found);
   for (size_t i = 0; i < found.size(); ++i) {
     auto& line = found[i];
-    const bool label = line && keyLabel(line->text, line->confidence) && onKey(i);
+    if (!line || icon[i]) continue;
+    const bool label = onKey(i) && keyLabel(line->text, line->confidence);
     // What a button's lone label reads as, poorly, is a misread sign.
-    const bool misread = line && onKey(i) && !label && line->confidence < 0.5;
-    if (line && line->box && !label && loneIcon(*line, grey8, nextOnRow(*line))) continue;
-    if (line && !misread && (column[i] || label || !isChrome(*line)) && (label || !flatMark(*line, typicalInk))) {
+    const bool misread = onKey(i) && !label && line->confidence < 0.5;
+    if (!misread && (column[i] || label || !isChrome(*line)) && (label || !flatMark(*line, typicalInk))) {
       if (onKey(i) && line->box) result.keys.push_back(*line->box);
       result.lines.push_back(std::move(*line));
     }
